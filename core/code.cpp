@@ -1,0 +1,164 @@
+#include "core/code.h"
+
+#include <cmath>
+
+#include "core/errors.h"
+#include "core/text.h"
+
+namespace prjVireo {
+namespace {
+
+int hex_digit_count(std::uint32_t v) {
+    int n = 0;
+    while (v) {
+        ++n;
+        v >>= 4;
+    }
+    return n;
+}
+
+}  // namespace
+
+void append_code_text(std::string& out, std::int32_t value) {
+    if (value == 0) return;
+    const auto v = static_cast<std::uint32_t>(value);
+    const int digits = hex_digit_count(v);
+    // Groups of two digits from the left; with an odd count the last digit stands alone.
+    int remaining = digits;
+    while (remaining > 0) {
+        unsigned group;
+        if (remaining >= 2) {
+            group = (v >> ((remaining - 2) * 4)) & 0xFF;
+            remaining -= 2;
+        } else {
+            group = v & 0xF;
+            remaining = 0;
+        }
+        if (group < 0x80) {
+            out.push_back(static_cast<char>(group));
+        } else {
+            text::append_utf8(out, text::ansi_char(static_cast<unsigned char>(group)));
+        }
+    }
+}
+
+std::string CodeToString(std::int32_t value) {
+    std::string s;
+    append_code_text(s, value);
+    return s;
+}
+
+bool code_is_present(std::int32_t value) {
+    if (value == 0) return false;
+    const auto v = static_cast<std::uint32_t>(value);
+    const int digits = hex_digit_count(v);
+    // Only the first character decides, unless it is a space: then any further
+    // character makes the text greater than " ".
+    unsigned first = digits >= 2 ? (v >> ((digits - 2) * 4)) & 0xFF : v & 0xF;
+    if (first > 0x20) return true;
+    return first == 0x20 && digits > 2;
+}
+
+std::string StringToHex(std::string_view value) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string out = "&h";
+    std::size_t i = 0;
+    while (i < value.size()) {
+        std::size_t len;
+        char32_t cp = text::decode_utf8(value.substr(i), len);
+        i += len;
+        unsigned b = text::ansi_byte(cp);
+        if (b >= 16) out.push_back(kDigits[b >> 4]);
+        out.push_back(kDigits[b & 0xF]);
+    }
+    return out;
+}
+
+std::string Date_to_CCYYMMDD(std::chrono::year_month_day date) {
+    int y = static_cast<int>(date.year());
+    unsigned m = static_cast<unsigned>(date.month());
+    unsigned d = static_cast<unsigned>(date.day());
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d%02u%02u", y, m, d);
+    return buf;
+}
+
+std::chrono::year_month_day date_from_ole(double ole_date) {
+    // -657434 is 1 January 100 and 2958465 is 31 December 9999, the range of a date.
+    if (!std::isfinite(ole_date) || ole_date < -657434.0 || ole_date >= 2958466.0) {
+        throw VbError(vbErrInvalidProcedureCall, "date out of range");
+    }
+    // The integer part counts days whatever the sign; the fraction is the time of day.
+    const auto days = static_cast<long>(std::trunc(ole_date));
+    using namespace std::chrono;
+    constexpr sys_days epoch = sys_days(year(1899) / December / 30);
+    return year_month_day(epoch + std::chrono::days(days));
+}
+
+double ole_from_date(std::chrono::year_month_day date) {
+    using namespace std::chrono;
+    constexpr sys_days epoch = sys_days(year(1899) / December / 30);
+    return static_cast<double>((sys_days(date) - epoch).count());
+}
+
+bool append_joined(std::string& out, const std::string_view* parts, int count,
+                   std::string_view separator) {
+    int last = count - 1;
+    while (last >= 0 && parts[last].empty()) --last;
+    if (last < 0) return false;
+    for (int i = 0; i <= last; ++i) {
+        if (i) out.append(separator);
+        out.append(parts[i]);
+    }
+    return true;
+}
+
+std::optional<std::string> JoinComposite(const std::vector<std::string>& components,
+                                         std::string_view separator) {
+    // Components are taken from index 1; index 0 stands for the array's unused
+    // first slot and is ignored.
+    std::string acc;
+    for (std::size_t i = components.size(); i-- > 1;) {
+        const std::string& c = components[i];
+        if (!c.empty()) {
+            acc = std::string(separator) + c + acc;
+        } else if (!acc.empty()) {
+            acc = std::string(separator) + acc;
+        }
+    }
+    if (acc.size() < 2) return std::nullopt;
+    return acc.substr(separator.size());
+}
+
+void trim_trailing_separators(std::string& text, std::string_view separator,
+                              std::size_t floor) {
+    if (separator.empty()) return;
+    while (text.size() >= floor + separator.size() &&
+           text.compare(text.size() - separator.size(), separator.size(), separator) == 0) {
+        text.resize(text.size() - separator.size());
+    }
+}
+
+std::string TrimTrailingSeparators(std::string_view text, std::string_view separator) {
+    std::string copy(text);
+    trim_trailing_separators(copy, separator);
+    return copy;
+}
+
+std::string PadRight(std::string_view text, std::int16_t width) {
+    if (width < 0) throw VbError(vbErrInvalidProcedureCall, "PadRight width is negative");
+    std::string out;
+    int chars = 0;
+    std::size_t i = 0;
+    while (i < text.size() && chars < width) {
+        std::size_t len;
+        text::decode_utf8(text.substr(i), len);
+        out.append(text.substr(i, len));
+        i += len;
+        ++chars;
+    }
+    out.append(static_cast<std::size_t>(width - chars), ' ');
+    return out;
+}
+
+}  // namespace prjVireo

@@ -1,0 +1,70 @@
+#pragma once
+// Code values and the small value encodings every segment class shares.
+//
+// A Code value is a 32-bit signed integer whose bytes, most significant first
+// and leading zero bytes dropped, are the ASCII characters of an X12 code:
+// "837" is 0x383337. The value 0 means that no code is set.
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace prjVireo {
+
+// The Code value of a code text of 1 to 4 characters.
+constexpr std::int32_t code_value(std::string_view code) {
+    std::uint32_t v = 0;
+    for (char c : code) v = (v << 8) | static_cast<unsigned char>(c);
+    return static_cast<std::int32_t>(v);
+}
+
+// The code text of a Code value: its upper-case hexadecimal digits taken from
+// the left two at a time (an odd last digit alone), each group read as a
+// character of the ANSI code page. 0 gives "". Returned as UTF-8.
+std::string CodeToString(std::int32_t value);
+
+// Appends CodeToString(value) to `out` without a temporary.
+void append_code_text(std::string& out, std::int32_t value);
+
+// True when CodeToString(value) compares greater than a single space, by
+// character code: the presence test of a code field that is an element by itself.
+bool code_is_present(std::int32_t value);
+
+// "&h" followed by the upper-case hexadecimal ANSI code of every character of
+// `value`, each without leading zeros.
+std::string StringToHex(std::string_view value);
+
+// The date as "yyyymmdd".
+std::string Date_to_CCYYMMDD(std::chrono::year_month_day date);
+
+// An OLE Automation date (days since 1899-12-30, the fraction being the time of
+// day) as a calendar date; throws VbError 5 outside the years 100 to 9999.
+std::chrono::year_month_day date_from_ole(double ole_date);
+double ole_from_date(std::chrono::year_month_day date);
+
+// Joins components 1..n of `components` with `separator` (element 0 stands for
+// the unused first slot of a zero-based array and is ignored): trailing empty
+// components are dropped, inner empty ones keep their position. Returns no value
+// when every component is empty.
+std::optional<std::string> JoinComposite(const std::vector<std::string>& components,
+                                         std::string_view separator);
+
+// Appends the joined composite of `parts` to `out`; returns false (and appends
+// nothing) when every part is empty.
+bool append_joined(std::string& out, const std::string_view* parts, int count,
+                   std::string_view separator);
+
+// A copy of `text` without the run of `separator` characters at its end.
+std::string TrimTrailingSeparators(std::string_view text, std::string_view separator);
+
+// Removes a trailing run of `separator` from `text` in place, never below `floor` bytes.
+void trim_trailing_separators(std::string& text, std::string_view separator,
+                              std::size_t floor = 0);
+
+// `text` left-justified in exactly `width` characters: filled with spaces or cut.
+// A negative width is an invalid-argument error (VbError 5).
+std::string PadRight(std::string_view text, std::int16_t width);
+
+}  // namespace prjVireo

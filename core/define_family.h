@@ -1,0 +1,87 @@
+// Defines what core/expand_family.h declares for one catalogue file: the code
+// list descriptors, the field descriptor tables, the class descriptors and the
+// constructors. Include it (no include guard) in exactly one source file per
+// family, after the family header, with VIREO_FAMILY_FILE naming the file.
+#ifndef VIREO_FAMILY_FILE
+#error "define VIREO_FAMILY_FILE before including core/define_family.h"
+#endif
+
+#include <cstddef>
+#include <iterator>
+#include <type_traits>
+
+#define VIREO_CODELIST(List)
+#define VIREO_MEMBER(List, name, code)
+#define VIREO_CODELIST_END(List)
+#define VIREO_SEGMENT(Class, id, loop, label, assembly, counting)
+#define VIREO_TEXT_FIELD(name, element, component)
+#define VIREO_CODE_FIELD(name, element, component, List)
+#define VIREO_FIXED_FIELD(name, element, width)
+#define VIREO_UNWRITTEN_FIELD(name, element, component)
+#define VIREO_SEGMENT_END(Class)
+
+namespace prjVireo {
+namespace codelists {
+#undef VIREO_CODELIST
+#undef VIREO_MEMBER
+#undef VIREO_CODELIST_END
+#define VIREO_CODELIST(List) static constexpr CodeMember List##_members[] = {
+#define VIREO_MEMBER(List, name, code) {#name, code, ::prjVireo::code_value(code)},
+#define VIREO_CODELIST_END(List) \
+    };                           \
+    extern const CodeListDescriptor List{#List, List##_members, std::size(List##_members)};
+#include VIREO_FAMILY_FILE
+}  // namespace codelists
+#undef VIREO_CODELIST
+#undef VIREO_MEMBER
+#undef VIREO_CODELIST_END
+#define VIREO_CODELIST(List)
+#define VIREO_MEMBER(List, name, code)
+#define VIREO_CODELIST_END(List)
+
+#undef VIREO_SEGMENT
+#undef VIREO_TEXT_FIELD
+#undef VIREO_CODE_FIELD
+#undef VIREO_FIXED_FIELD
+#undef VIREO_UNWRITTEN_FIELD
+#undef VIREO_SEGMENT_END
+#define VIREO_SEGMENT(Class, id, loop, label, assembly, counting)                          \
+    static_assert(std::is_standard_layout_v<Class##_fields>,                             \
+                  "field blocks must be standard-layout for their offsets");             \
+    namespace layout_##Class {                                                          \
+    using F = Class##_fields;                                                           \
+    inline constexpr const char* kId = id;                                              \
+    inline constexpr const char* kLoop = loop;                                          \
+    inline constexpr const char* kLabel = label;                                        \
+    inline constexpr Assembly kAssembly = Assembly::assembly;                           \
+    inline constexpr Counting kCounting = Counting::counting;                           \
+    constexpr FieldDescriptor fields[] = {
+#define VIREO_TEXT_FIELD(name, element, component) \
+    {#name, FieldKind::Text, element, component, 0, nullptr, offsetof(F, name)},
+#define VIREO_CODE_FIELD(name, element, component, List) \
+    {#name, FieldKind::Code, element, component, 0, &codelists::List, offsetof(F, name)},
+#define VIREO_FIXED_FIELD(name, element, width) \
+    {#name, FieldKind::Fixed, element, 0, width, nullptr, offsetof(F, name)},
+#define VIREO_UNWRITTEN_FIELD(name, element, component) \
+    {#name, FieldKind::Unwritten, element, component, 0, nullptr, offsetof(F, name)},
+#define VIREO_SEGMENT_END(Class)                                                          \
+    };                                                                                  \
+    constexpr SegmentClassDescriptor descriptor{                                        \
+        #Class, kId, kLoop, kLabel, kAssembly, kCounting, fields, std::size(fields),      \
+        last_element(fields, std::size(fields))};                                       \
+    }                                                                                   \
+    const SegmentClassDescriptor& Class::Descriptor() { return layout_##Class::descriptor; } \
+    Class::Class() : SegmentObject(&layout_##Class::descriptor, static_cast<Class##_fields*>(this)) {}
+#include VIREO_FAMILY_FILE
+}  // namespace prjVireo
+
+#undef VIREO_CODELIST
+#undef VIREO_MEMBER
+#undef VIREO_CODELIST_END
+#undef VIREO_SEGMENT
+#undef VIREO_TEXT_FIELD
+#undef VIREO_CODE_FIELD
+#undef VIREO_FIXED_FIELD
+#undef VIREO_UNWRITTEN_FIELD
+#undef VIREO_SEGMENT_END
+#undef VIREO_FAMILY_FILE

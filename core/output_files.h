@@ -1,0 +1,77 @@
+#pragma once
+// Sequential output files, numbered as the host language numbers them: a
+// per-thread table of open files with 16-bit numbers 1 to 255. Output is
+// buffered; a buffer that cannot be written is kept as a pending error that the
+// writer reports (at once when errors are trapped, at the latest by close).
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace prjVireo::files {
+
+constexpr std::int16_t kFirstNumber = 1;
+constexpr std::int16_t kLastNumber = 255;
+
+class OutputFile {
+public:
+    OutputFile(int fd, std::string path);
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    void append(std::string_view bytes) {
+        if (bytes.size() <= capacity_ - used_) {
+            std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+            used_ += bytes.size();
+        } else {
+            append_slow(bytes);
+        }
+    }
+    void append(char c) {
+        if (used_ == capacity_) flush();
+        buffer_[used_++] = c;
+    }
+
+    // Writes the buffer out. A failure drops the buffered bytes and becomes the pending error.
+    void flush();
+    // errno of the first write that failed and has not been reported yet, or 0.
+    int pending_error() const { return pending_errno_; }
+    // Throws the pending error as a VbError naming the path, and clears it.
+    void raise_pending();
+    // Flushes, syncs to disk and closes; throws VbError for any failure, deferred ones included.
+    void close();
+    // Flushes and closes without reporting (thread exit).
+    void close_quietly() noexcept;
+    const std::string& path() const { return path_; }
+
+private:
+    void append_slow(std::string_view bytes);
+    bool write_all(const char* data, std::size_t n);
+
+    int fd_;
+    std::string path_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_;
+    std::size_t used_ = 0;
+    int pending_errno_ = 0;
+};
+
+// The lowest number not in use on this thread; VbError 67 when all are taken.
+std::int16_t next_free_number();
+
+// Opens `path` for sequential output under `number`: a new file is created
+// readable and writable by its owner only, an existing one is emptied and keeps
+// its mode. Throws VbError (bad name, path not found, access, too many files).
+void open_for_output(std::int16_t number, const std::string& path);
+
+// The open file with that number, or nullptr.
+OutputFile* find(std::int16_t number);
+
+// Closes the file with that number. Closing a number that is not open does nothing;
+// a number outside 1..255 is VbError 52.
+void close(std::int16_t number);
+
+}  // namespace prjVireo::files

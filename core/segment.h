@@ -1,0 +1,165 @@
+#pragma once
+// The segment emission protocol shared by every segment class.
+//
+// A segment class is data: a SegmentClassDescriptor lists its ID, loop,
+// annotation label, assembly rule and fields, and its objects hold nothing but
+// their field values. One engine, SegmentObject::Additem, formats, announces
+// (BeforeAdd) and writes every class from its descriptor.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/code.h"
+
+namespace prjVireo {
+
+enum class FieldKind : std::uint8_t {
+    Text,       // written unchanged
+    Code,       // a Code value, written as its code text
+    Fixed,      // text padded with spaces or cut to a fixed width
+    Unwritten,  // text that is held and cleared but never written
+};
+
+// How a class assembles its element text.
+enum class Assembly : std::uint8_t {
+    Common,            // up to the last present element; composites joined
+    AllElements,       // every position written; trailing separators stripped
+    Interchange,       // all elements, fixed widths, last element tied to the component separator
+    Trailer,           // counts itself first and fills an empty count element
+    PackedComposites,  // non-empty composites without gaps, then the plain elements
+};
+
+enum class Counting : std::uint8_t { Counted, NotCounted };
+
+struct CodeMember {
+    const char* name;   // val_...
+    const char* code;   // code text
+    std::int32_t value;  // Code value
+};
+
+struct CodeListDescriptor {
+    const char* name;
+    const CodeMember* members;
+    std::size_t member_count;
+
+    // The member with that name or code text, or nullptr.
+    const CodeMember* find_name(std::string_view member_name) const;
+    const CodeMember* find_code(std::string_view code_text) const;
+};
+
+struct FieldDescriptor {
+    const char* name;
+    FieldKind kind;
+    std::uint8_t element;    // position 1..N
+    std::uint8_t component;  // 0 for a plain element, else component number
+    std::uint8_t width;      // Fixed fields
+    const CodeListDescriptor* codelist;  // Code fields
+    std::uint32_t offset;    // within the class's field block
+};
+
+struct SegmentClassDescriptor {
+    const char* name;        // L2300_CLM_00
+    const char* segment_id;  // CLM
+    const char* loop;        // 2300
+    const char* label;       // annotation label
+    Assembly assembly;
+    Counting counting;
+    const FieldDescriptor* fields;
+    std::size_t field_count;
+    std::uint8_t element_count;  // N, the last element position
+
+    const FieldDescriptor* find_field(std::string_view field_name) const;
+};
+
+// The BeforeAdd event: SegValue and SegCount are the handler's own copies;
+// setting bCancel to -1 stops the segment.
+class BeforeAddEvent {
+public:
+    using Handler = std::function<void(std::string& SegValue, std::int32_t& SegCount,
+                                       std::int16_t& bCancel)>;
+    using Connection = std::uint64_t;
+
+    Connection connect(Handler handler);
+    void disconnect(Connection connection);
+    bool empty() const { return live_ == 0; }
+    // Calls every handler in connection order. Handlers may connect, disconnect
+    // and raise other events while it runs.
+    void raise(std::string& SegValue, std::int32_t& SegCount, std::int16_t& bCancel);
+
+private:
+    struct Entry {
+        Connection id;
+        std::shared_ptr<Handler> handler;  // null once disconnected during a raise
+    };
+    std::vector<Entry> entries_;
+    std::size_t live_ = 0;
+    int raising_ = 0;
+    Connection next_id_ = 1;
+};
+
+// Something that re-raises a segment object's BeforeAdd: the control holding it.
+class EventForwarder {
+public:
+    virtual bool listening() const = 0;
+    virtual void forward(std::string& SegValue, std::int32_t& SegCount, std::int16_t& bCancel) = 0;
+
+protected:
+    ~EventForwarder() = default;
+};
+
+class SegmentObject : public std::enable_shared_from_this<SegmentObject> {
+public:
+    SegmentObject(const SegmentObject&) = delete;
+    SegmentObject& operator=(const SegmentObject&) = delete;
+    virtual ~SegmentObject();
+
+    // Formats the segment from the fields, raises BeforeAdd and, unless cancelled,
+    // writes it (with the annotation line and newline the writer state asks for).
+    void Additem();
+    // Empties every field: text to "", code to 0. Writes nothing.
+    void Clear();
+
+    BeforeAddEvent BeforeAdd;
+
+    const SegmentClassDescriptor& descriptor() const { return *desc_; }
+
+    // Field access through a descriptor of this object's class.
+    std::string& text(const FieldDescriptor& f) {
+        return *reinterpret_cast<std::string*>(fields_ + f.offset);
+    }
+    const std::string& text(const FieldDescriptor& f) const {
+        return *reinterpret_cast<const std::string*>(fields_ + f.offset);
+    }
+    std::int32_t code(const FieldDescriptor& f) const;
+    void set_code(const FieldDescriptor& f, std::int32_t value);
+
+    // The control holding this object registers here to re-raise its events.
+    void add_forwarder(EventForwarder* forwarder);
+    void remove_forwarder(EventForwarder* forwarder);
+
+protected:
+    SegmentObject(const SegmentClassDescriptor* descriptor, void* fields);
+
+private:
+    bool listening() const;
+    void raise_before_add(std::string& value, std::int32_t& count, std::int16_t& cancel);
+    void build_body(std::string& out) const;
+
+    const SegmentClassDescriptor* desc_;
+    char* fields_;
+    std::vector<EventForwarder*> forwarders_;
+};
+
+constexpr std::uint8_t last_element(const FieldDescriptor* fields, std::size_t n) {
+    std::uint8_t last = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (fields[i].element > last) last = fields[i].element;
+    }
+    return last;
+}
+
+}  // namespace prjVireo

@@ -1,0 +1,60 @@
+#pragma once
+// The writer state: one block per thread, shared by every control and segment
+// object of that thread. Every field starts at zero.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace prjVireo {
+
+// What follows each segment: nothing, LF or CR LF. Any other value writes nothing.
+enum class NewLineValues : std::int32_t {
+    no_LForCR_ToSegEnd = 0,
+    LfCr_ToSegEnd = 2,
+    LF_ToSegEnd = 1,
+};
+
+// A delimiter: exactly one character, kept in the three forms the writer needs.
+class Delimiter {
+public:
+    Delimiter() = default;
+    // Stores the first character of `text`, or a space when `text` is empty.
+    void assign(std::string_view text);
+    // The one-character text (UTF-8).
+    const std::string& text() const { return utf8_; }
+    // The byte written to the file for it.
+    char ansi() const { return ansi_; }
+
+private:
+    std::string utf8_ = std::string(1, '\0');
+    char ansi_ = '\0';
+};
+
+// The About box a control shows; the user interface supplies the real one.
+class AboutBox {
+public:
+    virtual ~AboutBox() = default;
+    virtual void ShowModal() = 0;
+    virtual void Unload() = 0;
+};
+
+struct WriterState {
+    std::int16_t error_trap = 0;  // 16-bit Boolean: -1 true, 0 false
+    std::string file_name;
+    std::int16_t file_number = 0;  // 0 = no file
+    Delimiter element_separator;
+    Delimiter component_separator;
+    Delimiter segment_terminator;
+    std::int32_t segment_count = 0;
+    std::int32_t new_line = 0;  // NewLineValues, any 32-bit value
+    std::int16_t annotation = 0;
+    std::unique_ptr<AboutBox> about_box;
+
+    bool trapping() const { return error_trap != 0; }
+};
+
+// The writer state of the calling thread, created zeroed at first use.
+WriterState& writer_state();
+
+}  // namespace prjVireo
