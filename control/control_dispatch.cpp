@@ -1,0 +1,174 @@
+// The control's late-bound members: the segment object properties, the eight
+// properties and the five methods, by name and by dispatch id.
+#include "control/typelib.h"
+#include "control/vireo.h"
+#include "core/code.h"
+
+namespace prjVireo {
+namespace {
+
+constexpr DISPID kErrorTrap = 0x68030007, kFilename = 0x68030006, kDataElementSeparator = 0x68030005,
+                 kSubelementSeparator = 0x68030004, kSegmentTerminator = 0x68030003, kSegCount = 0x68030002,
+                 kNewLine = 0x68030001, kAnnotation = 0x68030000, kOpenFile = 0x600300E3,
+                 kCloseFile = 0x600300E4, kDateToCCYYMMDD = 0x600300E5, kStringToHex = 0x600301CB;
+
+std::vector<std::string_view> all_names() {
+    std::vector<std::string_view> names;
+    for (const auto& s : catalogue::slots()) names.push_back(s.property);
+    for (const auto& m : typelib::control_properties()) names.push_back(m.name);
+    for (const auto& m : typelib::control_methods()) names.push_back(m.name);
+    return names;
+}
+
+void expect_args(const std::vector<Variant>& args, std::size_t n, std::string_view where) {
+    if (args.size() != n) throw VbError(vbErrWrongArguments, std::string(where));
+}
+
+bool trapping() { return writer_state().trapping(); }
+
+}  // namespace
+
+DISPID ControlDispatch::GetIDOfName(std::string_view name) const {
+    for (const auto& s : catalogue::slots()) {
+        if (same_name(s.property, name)) return s.dispid;
+    }
+    for (const auto& m : typelib::control_properties()) {
+        if (same_name(m.name, name)) return m.dispid;
+    }
+    for (const auto& m : typelib::control_methods()) {
+        if (same_name(m.name, name)) return m.dispid;
+    }
+    throw_unknown_member("vireo", name, all_names());
+}
+
+std::string ControlDispatch::NameOf(DISPID id) const {
+    const auto& slots = catalogue::slots();
+    if (id <= catalogue::kFirstSlotDispid && id > catalogue::kFirstSlotDispid - static_cast<DISPID>(slots.size())) {
+        return std::string(slots[static_cast<std::size_t>(catalogue::kFirstSlotDispid - id)].property);
+    }
+    for (const auto& m : typelib::control_properties()) {
+        if (m.dispid == id) return m.name;
+    }
+    for (const auto& m : typelib::control_methods()) {
+        if (m.dispid == id) return m.name;
+    }
+    return "";
+}
+
+Variant ControlDispatch::Invoke(DISPID id, InvokeKind kind, std::vector<Variant>& args) {
+    const std::string name = NameOf(id);
+    if (name.empty()) throw VbError(vbErrNotSupported, "vireo has no member with dispatch id " + std::to_string(id));
+    const std::string where = "vireo." + name;
+    const bool get = kind == InvokeKind::PropertyGet;
+    const bool put = kind == InvokeKind::PropertyPut || kind == InvokeKind::PropertyPutRef;
+    vireo& c = control_;
+
+    // Segment object properties.
+    const auto& slots = catalogue::slots();
+    if (id <= catalogue::kFirstSlotDispid && id > catalogue::kFirstSlotDispid - static_cast<DISPID>(slots.size())) {
+        const std::size_t index = static_cast<std::size_t>(catalogue::kFirstSlotDispid - id);
+        if (get || kind == InvokeKind::Method) {
+            expect_args(args, 0, where);
+            auto object = c.member(index);
+            if (!object) return Variant(std::shared_ptr<Dispatch>());
+            return Variant(std::shared_ptr<Dispatch>(std::make_shared<SegmentDispatch>(object)));
+        }
+        expect_args(args, 1, where);
+        // Errors inside the write are passed over unless ErrorTrap is set, except
+        // for the two properties whose write always reports them.
+        const bool report = trapping() || slots[index].write_always_reports;
+        try {
+            const auto& object = args[0].to_object();
+            std::shared_ptr<SegmentObject> target;
+            if (object) {
+                auto* segment = dynamic_cast<SegmentDispatch*>(object.get());
+                if (!segment) throw VbError(vbErrTypeMismatch, where + " takes a segment object");
+                target = segment->target();
+            }
+            c.set_member(index, std::move(target));
+        } catch (...) {
+            if (report) throw;
+        }
+        return {};
+    }
+
+    switch (id) {
+        case kErrorTrap:
+        case kFilename:
+        case kDataElementSeparator:
+        case kSubelementSeparator:
+        case kSegmentTerminator:
+        case kSegCount:
+        case kNewLine:
+        case kAnnotation:
+            if (get || kind == InvokeKind::Method) {
+                expect_args(args, 0, where);
+                switch (id) {
+                    case kErrorTrap: return Variant::boolean(c.ErrorTrap() != 0);
+                    case kFilename: return Variant(c.Filename());
+                    case kDataElementSeparator: return Variant(c.DataElementSeparator());
+                    case kSubelementSeparator: return Variant(c.SubelementSeparator());
+                    case kSegmentTerminator: return Variant(c.SegmentTerminator());
+                    case kSegCount: return Variant(c.SegCount());
+                    case kNewLine: return Variant(static_cast<std::int32_t>(c.NewLine()));
+                    default: return Variant::boolean(c.Annotation() != 0);
+                }
+            }
+            if (!put) throw VbError(vbErrWrongArguments, where);
+            expect_args(args, 1, where);
+            switch (id) {
+                case kErrorTrap: c.ErrorTrap(args[0].to_boolean()); break;
+                case kFilename: c.Filename(args[0].to_string()); break;
+                case kDataElementSeparator: c.DataElementSeparator(args[0].to_string()); break;
+                case kSubelementSeparator: c.SubelementSeparator(args[0].to_string()); break;
+                case kSegmentTerminator: c.SegmentTerminator(args[0].to_string()); break;
+                case kSegCount: c.SegCount(args[0].to_string()); break;
+                case kNewLine: c.NewLine(static_cast<NewLineValues>(args[0].to_long())); break;
+                default: c.Annotation(args[0].to_boolean()); break;
+            }
+            return {};
+        case kOpenFile: {
+            if (args.size() > 1) throw VbError(vbErrWrongArguments, where);
+            if (args.empty() || args[0].is_empty()) {
+                c.OpenFile();
+                return {};
+            }
+            std::string path = args[0].to_string();
+            c.OpenFile(path);
+            args[0] = Variant(path);  // FilePath is passed by reference
+            return {};
+        }
+        case kCloseFile:
+            expect_args(args, 0, where);
+            c.CloseFile();
+            return {};
+        case kDateToCCYYMMDD: {
+            if (args.empty()) throw VbError(vbErrArgumentNotOptional, where);
+            expect_args(args, 1, where);
+            std::string result;
+            // The date conversion follows the ErrorTrap rule like the method itself.
+            if (trapping()) {
+                result = c.Date_to_CCYYMMDD(date_from_ole(args[0].to_date()));
+            } else {
+                try {
+                    result = c.Date_to_CCYYMMDD(date_from_ole(args[0].to_date()));
+                } catch (...) {
+                }
+            }
+            return Variant(result);
+        }
+        case typelib::kAboutBoxDispid:
+            expect_args(args, 0, where);
+            c.ShowAboutBox();
+            return {};
+        case kStringToHex: {
+            if (args.empty()) throw VbError(vbErrArgumentNotOptional, where);
+            expect_args(args, 1, where);
+            return Variant(c.StringToHex(args[0].to_string()));
+        }
+        default: break;
+    }
+    throw VbError(vbErrNotSupported, where);
+}
+
+}  // namespace prjVireo

@@ -1,0 +1,230 @@
+#include "control/typelib.h"
+
+#include <cstdio>
+
+#include "control/catalogue.h"
+#include "core/writer_state.h"
+
+namespace prjVireo::typelib {
+
+const std::vector<Member>& control_properties() {
+    static const std::vector<Member> table = {
+        {"ErrorTrap", 0x68030007, false, "Boolean", nullptr,
+         "Defaults to false. Used for debugging the control. Set to false for all your applications.", true, {}},
+        {"Filename", 0x68030006, false, "String", "FileName",
+         "The path/name of the file segments will be added to.", true, {}},
+        {"DataElementSeparator", 0x68030005, false, "String", "DataElementSeparator",
+         "Defaults to '*'. See implementation guide. This character value  separates each element within a segment.",
+         true, {}},
+        {"SubelementSeparator", 0x68030004, false, "String", "SubelementSeparator",
+         "Defaults to ':'.  See Implementation Guide for details.", true, {}},
+        {"SegmentTerminator", 0x68030003, false, "String", "SegmentTerminator",
+         "Defaults to '~'.  See Implementation Guide for details.", true, {}},
+        {"SegCount", 0x68030002, false, "String", nullptr,
+         "Value contains the number of Segments added to the file.", false, {}},
+        {"NewLine", 0x68030001, false, "NewLineValues", "NewLine",
+         "Setting to 0 caused the file to be contiguous. Any other value will add a linefeed,for unix systems or "
+         "linefeed/carrage return for , windows/dos systems.",
+         true, {}},
+        {"Annotation", 0x68030000, false, "Boolean", "Annotation",
+         "Vireo will place with in the output file annotation.", true, {}},
+    };
+    return table;
+}
+
+const std::vector<Member>& control_methods() {
+    static const std::vector<Member> table = {
+        {"OpenFile", 0x600300E3, true, "", nullptr,
+         "Open the file prior to adding the first segment.  Optional argument filename will open filename else "
+         "Openfile uses the Filename property.",
+         true, {{"FilePath", "String", true, true}}},
+        {"CloseFile", 0x600300E4, true, "", nullptr, "File should be closed after all segements are added.", true, {}},
+        {"Date_to_CCYYMMDD", 0x600300E5, true, "String", nullptr,
+         "Routine to convert a date variable to proper ansi syntax. See Implementation Guide.", true,
+         {{"inDate", "Date", true, false}}},
+        {"ShowAboutBox", kAboutBoxDispid, true, "", nullptr, "Display the about box.", true, {}},
+        {"StringToHex", 0x600301CB, true, "String", nullptr, nullptr, true, {{"value", "String", true, false}}},
+    };
+    return table;
+}
+
+namespace {
+
+void put_string(std::string& out, std::string_view s) {
+    out += '"';
+    for (unsigned char c : s) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    out += '"';
+}
+
+const char* assembly_name(Assembly a) {
+    switch (a) {
+        case Assembly::Common: return "trailing present";
+        case Assembly::AllElements: return "all elements";
+        case Assembly::Interchange: return "interchange header";
+        case Assembly::Trailer: return "transaction trailer";
+        case Assembly::PackedComposites: return "packed composites";
+    }
+    return "";
+}
+
+void put_member(std::string& out, const Member& m) {
+    out += "{\"name\": ";
+    put_string(out, m.name);
+    out += ", \"dispid\": " + std::to_string(m.dispid);
+    if (!m.is_method) {
+        out += ", \"type\": ";
+        put_string(out, m.type);
+        out += ", \"persisted\": ";
+        if (m.persisted) {
+            put_string(out, m.persisted);
+        } else {
+            out += "null";
+        }
+        if (!m.browsable) out += ", \"browsable\": false";
+    } else {
+        out += ", \"returns\": ";
+        if (*m.type) {
+            put_string(out, m.type);
+        } else {
+            out += "null";
+        }
+        out += ", \"parameters\": [";
+        for (std::size_t i = 0; i < m.parameters.size(); ++i) {
+            const Parameter& p = m.parameters[i];
+            if (i) out += ", ";
+            out += "{\"name\": ";
+            put_string(out, p.name);
+            out += ", \"type\": ";
+            put_string(out, p.type);
+            out += std::string(", \"byref\": ") + (p.by_ref ? "true" : "false");
+            out += std::string(", \"optional\": ") + (p.optional ? "true" : "false") + "}";
+        }
+        out += "]";
+    }
+    out += ", \"doc\": ";
+    if (m.doc) {
+        put_string(out, m.doc);
+    } else {
+        out += "null";
+    }
+    out += "}";
+}
+
+}  // namespace
+
+std::string to_json() {
+    std::string out;
+    out.reserve(1 << 20);
+    out += "{\"name\": ";
+    put_string(out, kLibraryName);
+    out += ", \"description\": ";
+    put_string(out, kLibraryDescription);
+    out += ",\n \"control\": {\"name\": \"vireo\", \"interface\": \"_vireo\", \"events_interface\": \"__vireo\",\n";
+    out += "  \"properties\": [\n";
+    bool first = true;
+    for (const catalogue::Slot& s : catalogue::slots()) {
+        out += first ? "   " : ",\n   ";
+        first = false;
+        out += "{\"name\": ";
+        put_string(out, s.property);
+        out += ", \"dispid\": " + std::to_string(s.dispid) + ", \"type\": ";
+        put_string(out, s.segment_class->name);
+        out += ", \"persisted\": null}";
+    }
+    for (const Member& m : control_properties()) {
+        out += ",\n   ";
+        put_member(out, m);
+    }
+    out += "],\n  \"methods\": [\n";
+    first = true;
+    for (const Member& m : control_methods()) {
+        out += first ? "   " : ",\n   ";
+        first = false;
+        put_member(out, m);
+    }
+    out += "],\n  \"events\": [{\"name\": \"BeforeAdd\", \"dispid\": " + std::to_string(kBeforeAddDispid) +
+           ", \"parameters\": [{\"name\": \"SegValue\", \"type\": \"String\", \"byref\": true}, "
+           "{\"name\": \"SegCount\", \"type\": \"Long\", \"byref\": true}, "
+           "{\"name\": \"bCancel\", \"type\": \"Boolean\", \"byref\": true}]}]},\n";
+
+    out += " \"classes\": [\n";
+    first = true;
+    for (const catalogue::Slot& s : catalogue::slots()) {
+        const SegmentClassDescriptor& c = *s.segment_class;
+        out += first ? "  " : ",\n  ";
+        first = false;
+        out += "{\"name\": ";
+        put_string(out, c.name);
+        out += ", \"segment\": ";
+        put_string(out, c.segment_id);
+        out += ", \"loop\": ";
+        put_string(out, c.loop);
+        out += ", \"property\": ";
+        put_string(out, s.property);
+        out += ", \"dispid\": " + std::to_string(s.dispid) + ", \"label\": ";
+        put_string(out, c.label);
+        out += ", \"assembly\": ";
+        put_string(out, assembly_name(c.assembly));
+        out += std::string(", \"counted\": ") + (c.counting == Counting::Counted ? "true" : "false");
+        out += ", \"fields\": [";
+        for (std::size_t i = 0; i < c.field_count; ++i) {
+            const FieldDescriptor& f = c.fields[i];
+            if (i) out += ", ";
+            out += "{\"name\": ";
+            put_string(out, f.name);
+            out += ", \"kind\": ";
+            put_string(out, f.kind == FieldKind::Code ? "code" : "text");
+            if (f.kind == FieldKind::Code) {
+                out += ", \"codelist\": ";
+                put_string(out, f.codelist->name);
+            }
+            out += ", \"element\": " + std::to_string(f.element);
+            if (f.component) out += ", \"component\": " + std::to_string(f.component);
+            if (f.kind == FieldKind::Fixed) out += ", \"width\": " + std::to_string(f.width);
+            if (f.kind == FieldKind::Unwritten) out += ", \"written\": false";
+            out += ", \"dispid\": " + std::to_string(kFirstFieldDispid + static_cast<DISPID>(i)) + "}";
+        }
+        out += "]}";
+    }
+    out += "],\n \"codelists\": [\n";
+    first = true;
+    for (const CodeListDescriptor* l : catalogue::codelists()) {
+        out += first ? "  " : ",\n  ";
+        first = false;
+        out += "{\"name\": ";
+        put_string(out, l->name);
+        out += ", \"members\": [";
+        for (std::size_t i = 0; i < l->member_count; ++i) {
+            if (i) out += ", ";
+            out += "{\"name\": ";
+            put_string(out, l->members[i].name);
+            out += ", \"code\": ";
+            put_string(out, l->members[i].code);
+            out += ", \"value\": " + std::to_string(l->members[i].value) + "}";
+        }
+        out += "]}";
+    }
+    out += "],\n \"enums\": [{\"name\": \"NewLineValues\", \"members\": ["
+           "{\"name\": \"no_LForCR_ToSegEnd\", \"value\": 0}, "
+           "{\"name\": \"LfCr_ToSegEnd\", \"value\": 2}, "
+           "{\"name\": \"LF_ToSegEnd\", \"value\": 1}]}]}\n";
+    return out;
+}
+
+}  // namespace prjVireo::typelib

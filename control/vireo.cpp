@@ -1,0 +1,208 @@
+#include "control/vireo.h"
+
+#include "core/output_files.h"
+
+namespace prjVireo {
+namespace {
+
+AboutBoxFactory g_about_box_factory = nullptr;
+
+// Runs an operation of the control under the ErrorTrap rule: with ErrorTrap
+// false any run-time error inside it is passed over.
+template <class Step>
+void guarded(Step&& step) {
+    if (writer_state().trapping()) {
+        step();
+        return;
+    }
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+void set_about_box_factory(AboutBoxFactory factory) { g_about_box_factory = factory; }
+
+// Typed access to the members for the slot table.
+struct SlotAccess {
+    using Member = std::shared_ptr<SegmentObject> vireo::*;
+    static const Member* members() {
+        static const Member table[] = {
+#define VIREO_SLOT(Class, Description, ErrorMode) &vireo::m##Class,
+#include "control/slots.def"
+#undef VIREO_SLOT
+        };
+        return table;
+    }
+    static std::shared_ptr<SegmentObject> (*const* makers())() {
+        static std::shared_ptr<SegmentObject> (*const table[])() = {
+#define VIREO_SLOT(Class, Description, ErrorMode) \
+    []() -> std::shared_ptr<SegmentObject> { return std::make_shared<Class>(); },
+#include "control/slots.def"
+#undef VIREO_SLOT
+        };
+        return table;
+    }
+};
+
+vireo::vireo() {
+    writer_state();
+    const std::size_t n = catalogue::slots().size();
+    for (std::size_t i = 0; i < n; ++i) {
+        hold(this->*SlotAccess::members()[i], SlotAccess::makers()[i]());
+    }
+}
+
+vireo::~vireo() {
+    // Assigns none to every member in slot order; the writer state stays as it is.
+    const std::size_t n = catalogue::slots().size();
+    for (std::size_t i = 0; i < n; ++i) {
+        hold(this->*SlotAccess::members()[i], nullptr);
+    }
+}
+
+void vireo::hold(std::shared_ptr<SegmentObject>& member, std::shared_ptr<SegmentObject> object) {
+    if (member == object) return;
+    if (member) member->remove_forwarder(this);
+    if (object) object->add_forwarder(this);
+    member = std::move(object);
+}
+
+std::shared_ptr<SegmentObject> vireo::member(std::size_t slot) const {
+    return this->*SlotAccess::members()[slot];
+}
+
+void vireo::set_member(std::size_t slot, std::shared_ptr<SegmentObject> object) {
+    const auto& s = catalogue::slots().at(slot);
+    if (object && &object->descriptor() != s.segment_class) {
+        throw VbError(vbErrTypeMismatch, std::string(s.property) + " takes an object of class " +
+                                             s.segment_class->name + ", not " +
+                                             object->descriptor().name);
+    }
+    hold(this->*SlotAccess::members()[slot], std::move(object));
+}
+
+#define VIREO_SLOT(Class, Description, ErrorMode)                                  \
+    std::shared_ptr<Class> vireo::Class##_##Description() const {                 \
+        return std::static_pointer_cast<Class>(m##Class);                         \
+    }                                                                            \
+    void vireo::Class##_##Description(std::shared_ptr<Class> value) {              \
+        hold(m##Class, std::move(value));                                         \
+    }
+#include "control/slots.def"
+#undef VIREO_SLOT
+
+// ---- properties ----
+
+std::int16_t vireo::ErrorTrap() const { return writer_state().error_trap; }
+void vireo::ErrorTrap(std::int16_t value) { writer_state().error_trap = value; }
+
+std::string vireo::Filename() const { return writer_state().file_name; }
+void vireo::Filename(const std::string& value) {
+    guarded([&] { writer_state().file_name = value; });
+}
+
+std::string vireo::DataElementSeparator() const { return writer_state().element_separator.text(); }
+void vireo::DataElementSeparator(const std::string& value) {
+    guarded([&] { writer_state().element_separator.assign(value); });
+}
+
+std::string vireo::SubelementSeparator() const { return writer_state().component_separator.text(); }
+void vireo::SubelementSeparator(const std::string& value) {
+    guarded([&] { writer_state().component_separator.assign(value); });
+}
+
+std::string vireo::SegmentTerminator() const { return writer_state().segment_terminator.text(); }
+void vireo::SegmentTerminator(const std::string& value) {
+    guarded([&] { writer_state().segment_terminator.assign(value); });
+}
+
+std::string vireo::SegCount() const { return std::to_string(writer_state().segment_count); }
+void vireo::SegCount(const std::string& value) {
+    guarded([&] { writer_state().segment_count = text_to_long(value); });
+}
+
+NewLineValues vireo::NewLine() const { return static_cast<NewLineValues>(writer_state().new_line); }
+void vireo::NewLine(NewLineValues value) { writer_state().new_line = static_cast<std::int32_t>(value); }
+
+std::int16_t vireo::Annotation() const { return writer_state().annotation; }
+void vireo::Annotation(std::int16_t value) { writer_state().annotation = value; }
+
+// ---- methods ----
+
+void vireo::OpenFile() {
+    std::string path;
+    OpenFile(path);
+}
+
+void vireo::OpenFile(std::string& FilePath) {
+    WriterState& ws = writer_state();
+    guarded([&] {
+        if (FilePath.empty()) FilePath = ws.file_name;
+    });
+    guarded([&] { ws.file_number = files::next_free_number(); });
+    guarded([&] { files::open_for_output(ws.file_number, FilePath); });
+}
+
+void vireo::CloseFile() { files::close(writer_state().file_number); }
+
+std::string vireo::Date_to_CCYYMMDD(std::chrono::year_month_day inDate) const {
+    std::string result;
+    guarded([&] {
+        if (!inDate.ok()) throw VbError(vbErrInvalidProcedureCall, "not a valid date");
+        result = prjVireo::Date_to_CCYYMMDD(inDate);
+    });
+    return result;
+}
+
+void vireo::ShowAboutBox() {
+    WriterState& ws = writer_state();
+    guarded([&] {
+        if (!ws.about_box) {
+            if (!g_about_box_factory) {
+                throw VbError(vbErrNotSupported, "no About box is available in this program");
+            }
+            ws.about_box = g_about_box_factory();
+        }
+    });
+    guarded([&] {
+        if (ws.about_box) ws.about_box->ShowModal();
+    });
+    guarded([&] {
+        if (ws.about_box) ws.about_box->Unload();
+    });
+    ws.about_box.reset();
+}
+
+std::string vireo::StringToHex(const std::string& value) const { return prjVireo::StringToHex(value); }
+
+// ---- persistence ----
+
+void vireo::ReadProperties(PropertyBag& bag) {
+    WriterState& ws = writer_state();
+    ws.element_separator.assign(bag.ReadProperty("DataElementSeparator", "*").to_string());
+    ws.component_separator.assign(bag.ReadProperty("SubelementSeparator", ":").to_string());
+    ws.segment_terminator.assign(bag.ReadProperty("SegmentTerminator", "~").to_string());
+    ws.new_line = bag.ReadProperty("NewLine", Variant(0)).to_long();
+    ws.annotation = bag.ReadProperty("Annotation", Variant::boolean(false)).to_boolean();
+    ws.file_name = bag.ReadProperty("FileName", "").to_string();
+}
+
+void vireo::WriteProperties(PropertyBag& bag) const {
+    const WriterState& ws = writer_state();
+    bag.WriteProperty("DataElementSeparator", ws.element_separator.text(), "*");
+    bag.WriteProperty("SubelementSeparator", ws.component_separator.text(), ":");
+    bag.WriteProperty("SegmentTerminator", ws.segment_terminator.text(), "~");
+    bag.WriteProperty("NewLine", Variant(ws.new_line), Variant(0));
+    bag.WriteProperty("Annotation", Variant::boolean(ws.annotation != 0), Variant::boolean(false));
+    bag.WriteProperty("FileName", ws.file_name, "");
+}
+
+void vireo::Resize(std::int32_t, std::int32_t) {
+    width_ = 500;
+    height_ = 500;
+}
+
+}  // namespace prjVireo
