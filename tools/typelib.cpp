@@ -1,0 +1,18 @@
+#include <cstdio>
+
+#include "control/typelib.h"
+#include "tools/commands.h"
+
+namespace vireo_cli {
+
+int typelib(const Args& args) {
+    if (!args.empty()) {
+        std::fprintf(stderr, "usage: vireo typelib\n");
+        return 2;
+    }
+    const std::string json = prjVireo::typelib::to_json();
+    std::fwrite(json.data(), 1, json.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+}  // namespace vireo_cli
