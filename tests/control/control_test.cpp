@@ -1,0 +1,255 @@
+// The control: its properties, files, members and event forwarding, the
+// ErrorTrap rule of its operations, and the About box lifecycle.
+#include <sys/stat.h>
+
+#include "test_support.h"
+
+using namespace prjVireo;
+using vireo_test::ControlTest;
+using vireo_test::EventLog;
+
+using Control = ControlTest;
+
+TEST_F(Control, DelimitersKeepOneCharacter) {
+    struct Case {
+        const char* set;
+        std::string reads;
+    };
+    for (const Case& c : {Case{"", " "}, Case{"|+", "|"}, Case{"~", "~"}, Case{"\xC2\xA7x", "\xC2\xA7"}}) {
+        ctl->DataElementSeparator(c.set);
+        ctl->SubelementSeparator(c.set);
+        ctl->SegmentTerminator(c.set);
+        EXPECT_EQ(ctl->DataElementSeparator(), c.reads) << c.set;
+        EXPECT_EQ(ctl->SubelementSeparator(), c.reads) << c.set;
+        EXPECT_EQ(ctl->SegmentTerminator(), c.reads) << c.set;
+    }
+}
+
+TEST_F(Control, SegCountConvertsTextAndKeepsItsValueOnBadText) {
+    ctl->SegCount("41");
+    EXPECT_EQ(ctl->SegCount(), "41");
+    ctl->SegCount(" -7 ");
+    EXPECT_EQ(ctl->SegCount(), "-7");
+    ctl->SegCount("2.5");  // rounds half to even
+    EXPECT_EQ(ctl->SegCount(), "2");
+    ctl->SegCount("&H10");
+    EXPECT_EQ(ctl->SegCount(), "16");
+    ctl->SegCount("abc");
+    EXPECT_EQ(ctl->SegCount(), "16");
+    ctl->SegCount("99999999999");
+    EXPECT_EQ(ctl->SegCount(), "16");
+    ctl->ErrorTrap(-1);
+    try {
+        ctl->SegCount("abc");
+        FAIL();
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.number(), vbErrTypeMismatch);
+    }
+    try {
+        ctl->SegCount("99999999999");
+        FAIL();
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.number(), vbErrOverflow);
+    }
+}
+
+TEST_F(Control, NewLineStoresAnyValue) {
+    ctl->NewLine(static_cast<NewLineValues>(12345));
+    EXPECT_EQ(static_cast<std::int32_t>(ctl->NewLine()), 12345);
+}
+
+TEST_F(Control, OpenFileWithEmptyPathUsesFilenameAndReturnsIt) {
+    ctl->CloseFile();
+    std::string named = vireo_test::temp_path();
+    ctl->Filename(named);
+    std::string path;
+    ctl->OpenFile(path);
+    EXPECT_EQ(path, named);
+    ctl->L1_ST_00_TransSetHeader()->Additem();
+    ctl->CloseFile();
+    EXPECT_EQ(vireo_test::read_file(named), "ST*~");
+}
+
+TEST_F(Control, OpenFileWithPathLeavesFilenameAlone) {
+    ctl->Filename("unused.837");
+    std::string other = vireo_test::temp_path();
+    std::string arg = other;
+    ctl->OpenFile(arg);
+    EXPECT_EQ(ctl->Filename(), "unused.837");
+    EXPECT_EQ(arg, other);
+}
+
+TEST_F(Control, OpeningAnExistingFileEmptiesItAndKeepsItsMode) {
+    ctl->L1_ST_00_TransSetHeader()->Additem();
+    ctl->CloseFile();
+    ::chmod(path.c_str(), 0640);
+    ctl->OpenFile(path);
+    ctl->CloseFile();
+    EXPECT_EQ(vireo_test::read_file(path), "");
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(Control, NewFilesAreReadableByTheOwnerOnly) {
+    ctl->CloseFile();
+    mode_t old = ::umask(0);
+    std::string fresh = vireo_test::temp_path();
+    ctl->OpenFile(fresh);
+    ::umask(old);
+    struct stat st;
+    ASSERT_EQ(::stat(fresh.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(Control, OpenFileDoesNotCloseTheEarlierFileNorResetTheCount) {
+    ctl->L1_ST_00_TransSetHeader()->Additem();
+    std::int16_t first = writer_state().file_number;
+    std::string second = vireo_test::temp_path();
+    ctl->OpenFile(second);
+    EXPECT_NE(writer_state().file_number, first);
+    EXPECT_NE(files::find(first), nullptr);
+    EXPECT_EQ(ctl->SegCount(), "1");
+    files::close(first);
+}
+
+TEST_F(Control, OpenFileFailureIsPassedOverOrReported) {
+    ctl->CloseFile();
+    std::string missing = vireo_test::temp_path() + "/no/such/dir/x.837";
+    ctl->OpenFile(missing);  // passed over: a number with no file behind it
+    EXPECT_NE(writer_state().file_number, 0);
+    EXPECT_EQ(files::find(writer_state().file_number), nullptr);
+    ctl->L1_ST_00_TransSetHeader()->Additem();  // lost silently
+    EXPECT_EQ(ctl->SegCount(), "1");
+    ctl->ErrorTrap(-1);
+    try {
+        ctl->OpenFile(missing);
+        FAIL();
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.number(), vbErrPathNotFound);
+        EXPECT_NE(std::string(e.what()).find(missing), std::string::npos);
+    }
+}
+
+TEST_F(Control, CloseFileAlwaysReportsAndKeepsTheNumber) {
+    std::int16_t n = writer_state().file_number;
+    ctl->CloseFile();
+    EXPECT_EQ(writer_state().file_number, n);
+    EXPECT_NO_THROW(ctl->CloseFile());  // closing a number that is not open does nothing
+    writer_state().file_number = 0;
+    try {
+        ctl->CloseFile();  // ErrorTrap is false, and still the error reaches the host
+        FAIL();
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.number(), vbErrBadFileNameOrNumber);
+    }
+}
+
+TEST_F(Control, TwoControlsOnOneThreadShareTheWriterState) {
+    vireo other;
+    other.SegmentTerminator("!");
+    EXPECT_EQ(ctl->SegmentTerminator(), "!");
+    other.L1_ST_00_TransSetHeader()->Additem();
+    ctl->L1_ST_00_TransSetHeader()->Additem();
+    EXPECT_EQ(output(), "ST*!ST*!");
+    EXPECT_EQ(other.SegCount(), "2");
+}
+
+TEST_F(Control, EachControlRaisesOnlyItsOwnMembersEvents) {
+    vireo other;
+    EventLog mine, theirs;
+    mine.attach(ctl->BeforeAdd);
+    theirs.attach(other.BeforeAdd);
+    other.L1_ST_00_TransSetHeader()->Additem();
+    EXPECT_TRUE(mine.events.empty());
+    EXPECT_EQ(theirs.events.size(), 1u);
+}
+
+TEST_F(Control, ReplacedMemberIsForwardedAndTheOldOneNoLonger) {
+    vireo donor;
+    auto old_st = ctl->L1_ST_00_TransSetHeader();
+    auto new_st = donor.L1_ST_00_TransSetHeader();
+    ctl->L1_ST_00_TransSetHeader(new_st);
+    EXPECT_EQ(ctl->L1_ST_00_TransSetHeader(), new_st);
+    EventLog log;
+    log.attach(ctl->BeforeAdd);
+    new_st->m02_TransSetControlNum = "NEW";
+    new_st->Additem();
+    old_st->m02_TransSetControlNum = "OLD";
+    old_st->Additem();
+    ASSERT_EQ(log.events.size(), 1u);
+    EXPECT_EQ(log.events[0].value, "ST**NEW~");
+    ctl->L1_ST_00_TransSetHeader(nullptr);
+    EXPECT_EQ(ctl->L1_ST_00_TransSetHeader(), nullptr);
+    new_st->Additem();
+    EXPECT_EQ(log.events.size(), 1u);
+}
+
+TEST_F(Control, SetMemberChecksTheClass) {
+    const auto& slots = catalogue::slots();
+    ASSERT_EQ(slots.size(), 218u);
+    EXPECT_THROW(ctl->set_member(0, ctl->member(1)), VbError);
+    EXPECT_NO_THROW(ctl->set_member(1, ctl->member(1)));
+}
+
+TEST_F(Control, TerminationReleasesMembersButNotTheFileOrState) {
+    std::weak_ptr<SegmentObject> st = ctl->member(4);
+    std::int16_t n = writer_state().file_number;
+    ctl->SegmentTerminator("!");
+    ctl.reset();
+    EXPECT_TRUE(st.expired());
+    EXPECT_NE(files::find(n), nullptr);
+    EXPECT_EQ(writer_state().segment_terminator.text(), "!");
+    files::close(n);
+}
+
+TEST_F(Control, ResizeKeeps500By500Twips) {
+    ctl->Resize(1234, 10);
+    EXPECT_EQ(ctl->Width(), 500);
+    EXPECT_EQ(ctl->Height(), 500);
+}
+
+TEST_F(Control, DateAndHexConversions) {
+    using namespace std::chrono;
+    EXPECT_EQ(ctl->Date_to_CCYYMMDD(year(2004) / March / 5), "20040305");
+    EXPECT_EQ(ctl->Date_to_CCYYMMDD(year(2004) / February / 30), "");  // passed over
+    ctl->ErrorTrap(-1);
+    EXPECT_THROW(ctl->Date_to_CCYYMMDD(year(2004) / February / 30), VbError);
+    EXPECT_EQ(ctl->StringToHex("837"), "&h383337");
+}
+
+namespace {
+
+struct AboutLog {
+    int created = 0, shown = 0, unloaded = 0;
+};
+AboutLog g_about;
+
+struct RecordingAboutBox : AboutBox {
+    void ShowModal() override {
+        ++g_about.shown;
+        // while shown, the writer state holds this box
+        EXPECT_EQ(writer_state().about_box.get(), this);
+    }
+    void Unload() override { ++g_about.unloaded; }
+};
+
+}  // namespace
+
+TEST_F(Control, ShowAboutBoxLoadsAFreshBoxEachTime) {
+    set_about_box_factory([]() -> std::unique_ptr<AboutBox> {
+        ++g_about.created;
+        return std::make_unique<RecordingAboutBox>();
+    });
+    g_about = {};
+    ctl->ShowAboutBox();
+    ctl->ShowAboutBox();
+    EXPECT_EQ(g_about.created, 2);
+    EXPECT_EQ(g_about.shown, 2);
+    EXPECT_EQ(g_about.unloaded, 2);
+    EXPECT_EQ(writer_state().about_box, nullptr);
+    set_about_box_factory(nullptr);
+    EXPECT_NO_THROW(ctl->ShowAboutBox());  // passed over without ErrorTrap
+    ctl->ErrorTrap(-1);
+    EXPECT_THROW(ctl->ShowAboutBox(), VbError);
+}

@@ -1,0 +1,116 @@
+// Late binding: names and dispatch ids of the control and of segment objects,
+// Variant conversions, and clear errors for unknown names.
+#include "control/typelib.h"
+#include "test_support.h"
+
+using namespace prjVireo;
+using vireo_test::ControlTest;
+
+using Dispatching = ControlTest;
+
+TEST_F(Dispatching, ControlMembersHaveTheirDispatchIds) {
+    ControlDispatch d(*ctl);
+    struct Case {
+        const char* name;
+        DISPID id;
+    };
+    for (const Case& c : {Case{"L0_ISA_00_IntControlHeader", 0x680300E1}, Case{"L2440_SE_00_TransSetTrailer", 0x68030008},
+                          Case{"L2300_CLM_00_CLMInfo", 0x680300E1 - 49}, Case{"ErrorTrap", 0x68030007},
+                          Case{"Filename", 0x68030006}, Case{"DataElementSeparator", 0x68030005},
+                          Case{"SubelementSeparator", 0x68030004}, Case{"SegmentTerminator", 0x68030003},
+                          Case{"SegCount", 0x68030002}, Case{"NewLine", 0x68030001}, Case{"Annotation", 0x68030000},
+                          Case{"OpenFile", 0x600300E3}, Case{"CloseFile", 0x600300E4},
+                          Case{"Date_to_CCYYMMDD", 0x600300E5}, Case{"ShowAboutBox", -552},
+                          Case{"StringToHex", 0x600301CB}, Case{"segcount", 0x68030002}}) {
+        EXPECT_EQ(d.GetIDOfName(c.name), c.id) << c.name;
+        EXPECT_TRUE(same_name(d.NameOf(c.id), c.name)) << c.name;
+    }
+}
+
+TEST_F(Dispatching, UnknownNamesAreClearErrorsWithASuggestion) {
+    ControlDispatch d(*ctl);
+    try {
+        d.GetIDOfName("SegmentTerminater");
+        FAIL();
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.number(), vbErrNotSupported);
+        EXPECT_NE(std::string(e.what()).find("did you mean \"SegmentTerminator\""), std::string::npos) << e.what();
+    }
+    auto st = d.get("L1_ST_00_TransSetHeader").to_object();
+    try {
+        st->GetIDOfName("m02_TransSetControlNumber");
+        FAIL();
+    } catch (const VbError& e) {
+        EXPECT_NE(std::string(e.what()).find("m02_TransSetControlNum"), std::string::npos) << e.what();
+    }
+}
+
+TEST_F(Dispatching, WritesASegmentThroughLateBinding) {
+    ControlDispatch d(*ctl);
+    d.put("NewLine", Variant(1));
+    auto st = d.get("L1_ST_00_TransSetHeader").to_object();
+    st->put("m01_TransSetIdentCode", Variant(code_value("837")));
+    st->put("m02_TransSetControlNum", Variant(7));  // a number becomes its text
+    EXPECT_EQ(st->get("m01_TransSetIdentCode").to_long(), 3683127);
+    EXPECT_EQ(st->GetIDOfName("m02_TransSetControlNum"), kFirstFieldDispid + 1);
+    st->call("Additem");
+    EXPECT_EQ(d.get("SegCount").to_string(), "1");
+    EXPECT_EQ(d.call("StringToHex", {Variant("837")}).to_string(), "&h383337");
+    EXPECT_EQ(d.call("Date_to_CCYYMMDD", {Variant::date(38051.5)}).to_string(), "20040305");
+    d.call("CloseFile");
+    EXPECT_EQ(vireo_test::read_file(path), "ST*837*7~\n");
+}
+
+TEST_F(Dispatching, OpenFileReturnsThePathThroughItsArgument) {
+    ControlDispatch d(*ctl);
+    std::string named = vireo_test::temp_path();
+    d.put("Filename", Variant(named));
+    std::vector<Variant> args{Variant("")};
+    d.Invoke(d.GetIDOfName("OpenFile"), InvokeKind::Method, args);
+    EXPECT_EQ(args[0].to_string(), named);
+}
+
+TEST_F(Dispatching, SegmentPropertiesTakeObjectsOfTheirClass) {
+    ControlDispatch d(*ctl);
+    Variant st = d.get("L1_ST_00_TransSetHeader");
+    Variant se = d.get("L2440_SE_00_TransSetTrailer");
+    // wrong class: passed over without ErrorTrap, reported with it
+    EXPECT_NO_THROW(d.put_ref("L1_ST_00_TransSetHeader", se));
+    EXPECT_EQ(ctl->member(4)->descriptor().name, std::string("L1_ST_00"));
+    ctl->ErrorTrap(-1);
+    EXPECT_THROW(d.put_ref("L1_ST_00_TransSetHeader", se), VbError);
+    ctl->ErrorTrap(0);
+    // the two properties whose write always reports errors
+    EXPECT_THROW(d.put_ref("L2000A_PRV_00_BillPaytoPROVSpecInfo", se), VbError);
+    EXPECT_THROW(d.put_ref("L2330B_REF_01_OthPayerPriorAuthReflNum", se), VbError);
+    d.put_ref("L1_ST_00_TransSetHeader", Variant());  // nothing empties the member
+    EXPECT_EQ(ctl->member(4), nullptr);
+    EXPECT_EQ(d.get("L1_ST_00_TransSetHeader").to_object(), nullptr);
+    d.put_ref("L1_ST_00_TransSetHeader", st);
+    EXPECT_NE(ctl->member(4), nullptr);
+}
+
+TEST(VariantConversion, FollowsTheHostLanguageRules) {
+    EXPECT_EQ(Variant("  42 ").to_long(), 42);
+    EXPECT_EQ(Variant("3.5").to_long(), 4);
+    EXPECT_EQ(Variant("&HFFFF").to_long(), -1);
+    EXPECT_EQ(Variant("&H10000").to_long(), 65536);
+    EXPECT_EQ(Variant("1e3").to_long(), 1000);
+    EXPECT_EQ(Variant::boolean(true).to_string(), "True");
+    EXPECT_EQ(Variant("True").to_boolean(), -1);
+    EXPECT_EQ(Variant(5).to_boolean(), -1);
+    for (const char* bad : {"", "abc", "0x10", "inf", "nan"}) {
+        try {
+            Variant(bad).to_long();
+            FAIL() << bad;
+        } catch (const VbError& e) {
+            EXPECT_EQ(e.number(), vbErrTypeMismatch) << bad;
+        }
+    }
+    try {
+        Variant("4294967296").to_long();
+        FAIL();
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.number(), vbErrOverflow);
+    }
+}

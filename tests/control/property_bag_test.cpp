@@ -1,0 +1,112 @@
+// Persistence: the six keys, their order and defaults, and the text file.
+#include "test_support.h"
+
+using namespace prjVireo;
+
+class Persistence : public ::testing::Test {
+protected:
+    void SetUp() override { vireo_test::reset_writer_state(); }
+    void TearDown() override { vireo_test::reset_writer_state(); }
+};
+
+TEST_F(Persistence, EmptyBagGivesTheDefaults) {
+    vireo ctl;
+    TextPropertyBag bag;
+    ctl.ReadProperties(bag);
+    EXPECT_EQ(ctl.DataElementSeparator(), "*");
+    EXPECT_EQ(ctl.SubelementSeparator(), ":");
+    EXPECT_EQ(ctl.SegmentTerminator(), "~");
+    EXPECT_EQ(ctl.NewLine(), NewLineValues::no_LForCR_ToSegEnd);
+    EXPECT_EQ(ctl.Annotation(), 0);
+    EXPECT_EQ(ctl.Filename(), "");
+}
+
+TEST_F(Persistence, WritesOnlyNonDefaultKeysInTheirOrder) {
+    vireo ctl;
+    TextPropertyBag defaults;
+    ctl.ReadProperties(defaults);
+    TextPropertyBag bag;
+    ctl.WriteProperties(bag);
+    EXPECT_EQ(bag.serialize(), "");
+    ctl.Filename("claims/out.837");
+    ctl.Annotation(-1);
+    ctl.NewLine(NewLineValues::LfCr_ToSegEnd);
+    ctl.SegmentTerminator("\n");
+    ctl.DataElementSeparator(" ");
+    ctl.ErrorTrap(-1);
+    ctl.SegCount("12");
+    ctl.WriteProperties(bag);
+    EXPECT_EQ(bag.serialize(),
+              "DataElementSeparator=\" \"\n"
+              "SegmentTerminator=\"\\n\"\n"
+              "NewLine=2\n"
+              "Annotation=True\n"
+              "FileName=\"claims/out.837\"\n");
+}
+
+TEST_F(Persistence, RoundTripsThroughAFile) {
+    std::string path = vireo_test::temp_path(".ctl");
+    {
+        vireo ctl;
+        TextPropertyBag bag;
+        ctl.ReadProperties(bag);
+        ctl.SubelementSeparator("\x1F");
+        ctl.SegmentTerminator("\"");
+        ctl.NewLine(NewLineValues::LF_ToSegEnd);
+        ctl.Filename("a \"quoted\" \\ name");
+        ctl.WriteProperties(bag);
+        bag.save(path);
+    }
+    vireo_test::reset_writer_state();
+    vireo ctl;
+    TextPropertyBag bag = TextPropertyBag::load(path);
+    ctl.ReadProperties(bag);
+    EXPECT_EQ(ctl.DataElementSeparator(), "*");
+    EXPECT_EQ(ctl.SubelementSeparator(), "\x1F");
+    EXPECT_EQ(ctl.SegmentTerminator(), "\"");
+    EXPECT_EQ(ctl.NewLine(), NewLineValues::LF_ToSegEnd);
+    EXPECT_EQ(ctl.Filename(), "a \"quoted\" \\ name");
+}
+
+TEST_F(Persistence, TheControlThatReadLastDecidesForTheThread) {
+    vireo first, second;
+    first.ReadProperties(*std::make_unique<TextPropertyBag>(TextPropertyBag::parse("DataElementSeparator=\"|\"\n")));
+    EXPECT_EQ(second.DataElementSeparator(), "|");
+    TextPropertyBag empty;
+    second.ReadProperties(empty);
+    EXPECT_EQ(first.DataElementSeparator(), "*");
+}
+
+TEST_F(Persistence, ParsesTheTextForms) {
+    TextPropertyBag bag = TextPropertyBag::parse(
+        "# saved control\r\n\nNewLine = 1\r\nAnnotation=true\nFileName=plain text\nSegmentTerminator=\"\\x7E\"\n");
+    EXPECT_EQ(bag.ReadProperty("NewLine", Variant(0)).to_long(), 1);
+    EXPECT_EQ(bag.ReadProperty("Annotation", Variant::boolean(false)).to_boolean(), -1);
+    EXPECT_EQ(bag.ReadProperty("FileName", "").to_string(), "plain text");
+    EXPECT_EQ(bag.ReadProperty("SegmentTerminator", "").to_string(), "~");
+    EXPECT_EQ(bag.ReadProperty("Missing", "dflt").to_string(), "dflt");
+}
+
+TEST_F(Persistence, MalformedFilesAreReportedWithTheLine) {
+    for (const char* text : {"NoEquals\n", "Key=\"unterminated\n", "Key=\"bad \\q escape\"\n", "=value\n"}) {
+        try {
+            TextPropertyBag::parse(text);
+            FAIL() << text;
+        } catch (const VbError& e) {
+            EXPECT_EQ(e.number(), vbErrInvalidPropertyValue);
+            EXPECT_NE(std::string(e.what()).find("line 1"), std::string::npos) << e.what();
+        }
+    }
+    try {
+        TextPropertyBag::load(vireo_test::temp_path(".missing"));
+        FAIL();
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.number(), vbErrFileNotFound);
+    }
+}
+
+TEST_F(Persistence, BadNewLineValueIsReported) {
+    vireo ctl;
+    TextPropertyBag bag = TextPropertyBag::parse("NewLine=abc\n");
+    EXPECT_THROW(ctl.ReadProperties(bag), VbError);  // reading the bag always reports
+}

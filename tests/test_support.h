@@ -1,0 +1,112 @@
+#pragma once
+// Shared helpers for the tests: temporary files, reading output back, and a
+// control with a known writer state.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+#include "control/vireo.h"
+#include "core/output_files.h"
+
+namespace vireo_test {
+
+inline std::filesystem::path temp_dir() {
+    const char* base = std::getenv("VIREO_TEST_TMP");
+    std::filesystem::path dir = base ? base : std::filesystem::temp_directory_path() / "vireo-tests";
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+// A path unique to this test and call.
+inline std::string temp_path(const std::string& suffix = ".837") {
+    static std::atomic<int> counter{0};
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "test";
+    for (char& c : name) {
+        if (c == '/') c = '_';
+    }
+    return (temp_dir() / (name + "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + suffix))
+        .string();
+}
+
+inline std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// Resets the calling thread's writer state to what a new thread has.
+inline void reset_writer_state() {
+    prjVireo::WriterState& ws = prjVireo::writer_state();
+    if (ws.file_number) {
+        try {
+            prjVireo::files::close(ws.file_number);
+        } catch (...) {
+        }
+    }
+    ws = prjVireo::WriterState{};
+}
+
+// A control with the delimiters "*", ":" and "~", NewLine 0, Annotation off,
+// writing to a fresh temporary file.
+class ControlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        reset_writer_state();
+        ctl = std::make_unique<prjVireo::vireo>();
+        ctl->DataElementSeparator("*");
+        ctl->SubelementSeparator(":");
+        ctl->SegmentTerminator("~");
+        path = temp_path();
+        ctl->OpenFile(path);
+    }
+    void TearDown() override {
+        ctl.reset();
+        reset_writer_state();
+    }
+    // Closes the file and returns everything written to it.
+    std::string output() {
+        ctl->CloseFile();
+        return read_file(path);
+    }
+
+    std::unique_ptr<prjVireo::vireo> ctl;
+    std::string path;
+};
+
+// Runs `fn` on a new thread and waits for it (rethrowing its failure).
+template <class Fn>
+void on_new_thread(Fn&& fn) {
+    std::exception_ptr error;
+    std::thread t([&] {
+        try {
+            fn();
+        } catch (...) {
+            error = std::current_exception();
+        }
+    });
+    t.join();
+    if (error) std::rethrow_exception(error);
+}
+
+// Records every BeforeAdd a control raises.
+struct EventLog {
+    struct Event {
+        std::string value;
+        std::int32_t count;
+    };
+    std::vector<Event> events;
+    prjVireo::BeforeAddEvent::Connection attach(prjVireo::BeforeAddEvent& e) {
+        return e.connect([this](std::string& v, std::int32_t& c, std::int16_t&) { events.push_back({v, c}); });
+    }
+};
+
+}  // namespace vireo_test
