@@ -1,4 +1,5 @@
 // The vireo command: writes 837 Professional files and describes the control.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -7,22 +8,28 @@
 #include "core/errors.h"
 #include "tools/commands.h"
 
+namespace vireo_cli {
+
+static std::vector<Command>& table() {
+    static std::vector<Command> commands;
+    return commands;
+}
+
+Registration::Registration(Command command) { table().push_back(command); }
+
+const std::vector<Command>& registered_commands() {
+    std::sort(table().begin(), table().end(),
+              [](const Command& a, const Command& b) { return std::strcmp(a.name, b.name) < 0; });
+    return table();
+}
+
+}  // namespace vireo_cli
+
 namespace {
-
-struct Command {
-    const char* name;
-    int (*run)(const vireo_cli::Args&);
-    const char* usage;
-};
-
-const Command kCommands[] = {
-    {"sample", vireo_cli::sample, "sample [-o FILE]      write a sample 837 envelope (default vireo-sample.837)"},
-    {"typelib", vireo_cli::typelib, "typelib               print the type library as JSON"},
-};
 
 void usage(std::FILE* out) {
     std::fprintf(out, "usage: vireo COMMAND [ARGS]\n\ncommands:\n");
-    for (const Command& c : kCommands) std::fprintf(out, "  %s\n", c.usage);
+    for (const auto& c : vireo_cli::registered_commands()) std::fprintf(out, "  %s\n", c.usage);
 }
 
 }  // namespace
@@ -32,7 +39,7 @@ int main(int argc, char** argv) {
         usage(argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
     }
-    for (const Command& c : kCommands) {
+    for (const auto& c : vireo_cli::registered_commands()) {
         if (std::strcmp(argv[1], c.name) != 0) continue;
         try {
             return c.run(vireo_cli::Args(argv + 2, argv + argc));

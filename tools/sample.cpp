@@ -8,6 +8,8 @@ namespace vireo_cli {
 
 using namespace prjVireo;
 
+namespace {
+
 int sample(const Args& args) {
     std::string path = "vireo-sample.837";
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -86,4 +88,7 @@ int sample(const Args& args) {
     return 0;
 }
 
+const Registration kSample({"sample", sample, "sample [-o FILE]      write a small sample envelope (ISA to IEA)"});
+
+}  // namespace
 }  // namespace vireo_cli

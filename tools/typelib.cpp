@@ -4,6 +4,7 @@
 #include "tools/commands.h"
 
 namespace vireo_cli {
+namespace {
 
 int typelib(const Args& args) {
     if (!args.empty()) {
@@ -14,5 +15,9 @@ int typelib(const Args& args) {
     std::fwrite(json.data(), 1, json.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
+
+const Registration kTypelib({"typelib", typelib, "typelib               print the type library as JSON"});
+
+}  // namespace
 
 }  // namespace vireo_cli
