@@ -1,0 +1,22 @@
+// A host program built against the installed package, as a user's project would be.
+#include <string>
+
+#include "control/vireo.h"
+
+using namespace prjVireo;
+
+int main(int argc, char** argv) {
+    if (argc != 2) return 2;
+    vireo ctl;
+    TextPropertyBag saved;  // a newly placed control: "*", ":" and "~"
+    ctl.ReadProperties(saved);
+    ctl.ErrorTrap(-1);
+    std::string path = argv[1];
+    ctl.OpenFile(path);
+    auto st = ctl.L1_ST_00_TransSetHeader();
+    st->m01_TransSetIdentCode = L1_ST_01_143_3_TransSetIdentCode::val_837_HealthCareCLM_143_3;
+    st->m02_TransSetControlNum = "0001";
+    st->Additem();
+    ctl.CloseFile();
+    return 0;
+}
