@@ -49,12 +49,15 @@ int vb_error_from_errno(int err) {
         case EROFS:
         case EISDIR:
         case ETXTBSY:
+        case EBUSY:
+        case ELOOP:
+        case ENXIO:  // a named pipe nobody reads, a device that is not there
         case EEXIST: return vbErrPathFileAccess;
         case ENAMETOOLONG:
         case EINVAL: return vbErrBadFileNameOrNumber;
         case ENOSPC:
         case EDQUOT:
-        case EFBIG: return vbErrDiskFull;
+        case EFBIG: return vbErrDiskFull;  // EFBIG: the file size limit, a full disk for this file
         case EMFILE:
         case ENFILE: return vbErrTooManyFiles;
         case ENOMEM: return vbErrOutOfMemory;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cerrno>
+#include <filesystem>
 
 #include "core/errors.h"
 
@@ -30,10 +31,27 @@ FileTable& table() {
     return t;
 }
 
+// Makes the directory entry of a newly created file durable: without this a
+// crash right after CloseFile could leave the data on disk but no name for it.
+int sync_parent_directory(const std::string& path) {
+    std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    if (parent.empty()) parent = ".";
+    int dir = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return 0;  // the file itself is synced; a directory we cannot read is not ours to sync
+    int err = 0;
+    if (::fsync(dir) != 0 && errno != EINVAL && errno != EROFS) err = errno;
+    ::close(dir);
+    return err;
+}
+
 }  // namespace
 
-OutputFile::OutputFile(int fd, std::string path)
-    : fd_(fd), path_(std::move(path)), buffer_(new char[kBufferSize]), capacity_(kBufferSize) {}
+OutputFile::OutputFile(int fd, std::string path, bool created)
+    : fd_(fd),
+      path_(std::move(path)),
+      buffer_(new char[kBufferSize]),
+      capacity_(kBufferSize),
+      created_(created) {}
 
 OutputFile::~OutputFile() { close_quietly(); }
 
@@ -79,12 +97,28 @@ void OutputFile::raise_pending() {
 void OutputFile::close() {
     if (fd_ < 0) return;
     flush();
+    // Every failure is collected, the first one is reported: a write that
+    // buffering deferred, then syncing the data, then the file's name, then close.
+    // Character devices and pipes cannot be synced (EINVAL); that is not a loss.
     int err = pending_errno_;
-    if (::fsync(fd_) != 0 && err == 0 && errno != EINVAL && errno != EROFS) err = errno;
-    if (::close(fd_) != 0 && err == 0) err = errno;
+    const char* what = "writing ";
+    auto note = [&](int e, const char* step) {
+        if (err == 0 && e != 0) {
+            err = e;
+            what = step;
+        }
+    };
+    if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS) note(errno, "syncing ");
+    // A file removed while it was open holds data that nobody can ever read:
+    // the claims written to it are lost, and the host must hear of it.
+    struct stat st;
+    bool removed = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 0;
+    if (created_ && !removed) note(sync_parent_directory(path_), "syncing the folder of ");
+    if (::close(fd_) != 0 && errno != EINTR) note(errno, "closing ");
     fd_ = -1;
     pending_errno_ = 0;
-    if (err) throw VbError(vb_error_from_errno(err), "closing " + path_);
+    if (err) throw VbError(vb_error_from_errno(err), what + path_);
+    if (removed) throw VbError(vbErrFileNotFound, path_ + " was removed while open; what was written to it is lost");
 }
 
 void OutputFile::close_quietly() noexcept {
@@ -107,25 +141,34 @@ void open_for_output(std::int16_t number, const std::string& path) {
     if (number < kFirstNumber || number > kLastNumber) {
         throw VbError(vbErrBadFileNameOrNumber, "file number " + std::to_string(number));
     }
-    if (path.empty() || path.find('\0') != std::string::npos) {
-        throw VbError(vbErrBadFileNameOrNumber, "\"" + path + "\"");
+    if (path.empty()) throw VbError(vbErrBadFileNameOrNumber, "no file name given");
+    if (std::size_t nul = path.find('\0'); nul != std::string::npos) {
+        // The message is a C string: show where the name breaks off.
+        throw VbError(vbErrBadFileNameOrNumber, path.substr(0, nul) + "\\0...: a file name cannot hold NUL");
     }
     auto& slot = table().slots[number];
     if (slot) throw VbError(vbErrFileAlreadyOpen, "file number " + std::to_string(number));
-    // Claim files are private: a new file is created for its owner only.
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    // Claim files are private: a new file is created for its owner only. An
+    // existing file is emptied and keeps its owner and mode. O_NONBLOCK makes a
+    // named pipe without a reader fail at once (ENXIO) instead of hanging the
+    // host; it is cleared again so that writes wait as usual.
+    bool created = true;
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NONBLOCK, 0600);
     if (fd >= 0) {
         ::fchmod(fd, 0600);  // the umask may have removed owner bits
     } else if (errno == EEXIST) {
-        fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        created = false;
+        fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
     }
     if (fd < 0) throw VbError(vb_error_from_errno(errno), path);
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     struct stat st;
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
         throw VbError(vbErrPathFileAccess, path);
     }
-    slot = std::make_unique<OutputFile>(fd, path);
+    slot = std::make_unique<OutputFile>(fd, path, created);
 }
 
 OutputFile* find(std::int16_t number) {
@@ -133,6 +176,10 @@ OutputFile* find(std::int16_t number) {
     return table().slots[number].get();
 }
 
+// File number 0 is what the writer state holds before any OpenFile: closing it
+// is a bad file number, as for any number outside 1..255, so a host that closes
+// without ever opening hears of its mistake. A number in range that is not open
+// (closed already, or never opened) is closed silently, like a second Close.
 void close(std::int16_t number) {
     if (number < kFirstNumber || number > kLastNumber) {
         throw VbError(vbErrBadFileNameOrNumber, "file number " + std::to_string(number));

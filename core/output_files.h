@@ -17,7 +17,9 @@ constexpr std::int16_t kLastNumber = 255;
 
 class OutputFile {
 public:
-    OutputFile(int fd, std::string path);
+    // `created`: the file did not exist before it was opened, so its name is new
+    // and is made durable together with the data.
+    OutputFile(int fd, std::string path, bool created = false);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -41,7 +43,10 @@ public:
     int pending_error() const { return pending_errno_; }
     // Throws the pending error as a VbError naming the path, and clears it.
     void raise_pending();
-    // Flushes, syncs to disk and closes; throws VbError for any failure, deferred ones included.
+    // Flushes, syncs the data (and the folder entry of a new file) to disk and
+    // closes; throws VbError for the first failure, deferred write errors
+    // included, and VbError 53 when the file was removed while open. The file is
+    // closed whatever happens.
     void close();
     // Flushes and closes without reporting (thread exit).
     void close_quietly() noexcept;
@@ -57,6 +62,7 @@ private:
     std::size_t capacity_;
     std::size_t used_ = 0;
     int pending_errno_ = 0;
+    bool created_ = false;
 };
 
 // The lowest number not in use on this thread; VbError 67 when all are taken.

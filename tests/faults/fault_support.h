@@ -1,0 +1,115 @@
+#pragma once
+// Helpers for the fault tests: run an operation and record what reached the
+// host, run a piece of work in a child process with its own limits, and a
+// control with known delimiters and no file open yet.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <functional>
+#include <string>
+
+#include "test_support.h"
+
+namespace vireo_fault {
+
+// What an operation let reach the host.
+struct Outcome {
+    bool raised = false;
+    int number = 0;
+    std::string message;
+};
+
+template <class Fn>
+Outcome attempt(Fn&& fn) {
+    Outcome o;
+    try {
+        fn();
+    } catch (const prjVireo::VbError& e) {
+        o.raised = true;
+        o.number = e.number();
+        o.message = e.what();
+    }
+    return o;
+}
+
+inline bool mentions(const Outcome& o, const std::string& text) {
+    return o.message.find(text) != std::string::npos;
+}
+
+// Runs `work` in a forked child (so that resource limits and signal settings
+// stay there) and returns the text it produced. The child must not throw.
+inline std::string in_child(const std::function<std::string()>& work) {
+    int fds[2];
+    if (::pipe(fds) != 0) return "pipe failed";
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        std::string report;
+        try {
+            report = work();
+        } catch (const std::exception& e) {
+            report = std::string("child threw: ") + e.what();
+        }
+        std::size_t off = 0;
+        while (off < report.size()) {
+            ssize_t w = ::write(fds[1], report.data() + off, report.size() - off);
+            if (w <= 0) break;
+            off += static_cast<std::size_t>(w);
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string report;
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(fds[0], buf, sizeof buf)) > 0) report.append(buf, static_cast<std::size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) report += " [child died]";
+    return report;
+}
+
+inline std::string describe(const Outcome& o) {
+    return o.raised ? std::to_string(o.number) + " " + o.message : "none";
+}
+
+// A control with "*", ":" and "~" on a fresh writer state, no file open.
+class FaultTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        vireo_test::reset_writer_state();
+        ctl = std::make_unique<prjVireo::vireo>();
+        ctl->DataElementSeparator("*");
+        ctl->SubelementSeparator(":");
+        ctl->SegmentTerminator("~");
+    }
+    void TearDown() override {
+        ctl.reset();
+        for (int n = prjVireo::files::kFirstNumber; n <= prjVireo::files::kLastNumber; ++n) {
+            try {
+                prjVireo::files::close(static_cast<std::int16_t>(n));
+            } catch (...) {
+            }
+        }
+        vireo_test::reset_writer_state();
+    }
+    void trap(bool on) { ctl->ErrorTrap(on ? -1 : 0); }
+    Outcome open(std::string path) {
+        return attempt([&] { ctl->OpenFile(path); });
+    }
+    // ST with the given control number; returns the outcome of its Additem.
+    Outcome add_st(const std::string& number = "0001") {
+        auto st = ctl->L1_ST_00_TransSetHeader();
+        st->m01_TransSetIdentCode = prjVireo::L1_ST_01_143_3_TransSetIdentCode::val_837_HealthCareCLM_143_3;
+        st->m02_TransSetControlNum = number;
+        return attempt([&] { st->Additem(); });
+    }
+    std::int32_t count() const { return prjVireo::writer_state().segment_count; }
+
+    std::unique_ptr<prjVireo::vireo> ctl;
+};
+
+}  // namespace vireo_fault

@@ -1,0 +1,192 @@
+// Write failures: a full disk while adding and while closing, a file size limit
+// reached in the middle of a file, a file removed while open. In both ErrorTrap
+// modes no failure may go unreported by the time CloseFile returns.
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "fault_support.h"
+
+using namespace prjVireo;
+using vireo_fault::attempt;
+using vireo_fault::FaultTest;
+using vireo_fault::Outcome;
+
+namespace {
+
+// Two of these overflow the 1 MiB output buffer, so the second Additem flushes.
+const std::string kLargeNumber(700000, 'X');
+
+std::size_t open_descriptors() {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
+    return n;
+}
+
+}  // namespace
+
+using WriteFault = FaultTest;
+
+TEST_F(WriteFault, DiskFullDuringAdditemWithoutErrorTrapIsReportedByCloseFile) {
+    open("/dev/full");
+    EXPECT_FALSE(add_st(kLargeNumber).raised);
+    EXPECT_FALSE(add_st(kLargeNumber).raised);  // its flush fails: passed over
+    EXPECT_EQ(count(), 2);                       // the count still rises
+    Outcome closed = attempt([&] { ctl->CloseFile(); });
+    EXPECT_TRUE(closed.raised);
+    EXPECT_EQ(closed.number, vbErrDiskFull);
+    EXPECT_TRUE(vireo_fault::mentions(closed, "/dev/full")) << closed.message;
+    // The number is free again: closing once more does nothing.
+    EXPECT_FALSE(attempt([&] { ctl->CloseFile(); }).raised);
+}
+
+TEST_F(WriteFault, DiskFullDuringAdditemWithErrorTrapStopsThatSegment) {
+    trap(true);
+    ctl->NewLine(NewLineValues::LfCr_ToSegEnd);
+    open("/dev/full");
+    EXPECT_FALSE(add_st(kLargeNumber).raised);
+    Outcome second = add_st(kLargeNumber);
+    EXPECT_TRUE(second.raised);
+    EXPECT_EQ(second.number, vbErrDiskFull);
+    EXPECT_EQ(second.message, "Disk full: writing /dev/full");
+    EXPECT_EQ(count(), 1);  // the steps after the failed write did not happen
+    // The bytes still buffered cannot be written either: CloseFile says so too.
+    Outcome closed = attempt([&] { ctl->CloseFile(); });
+    EXPECT_EQ(closed.number, vbErrDiskFull) << closed.message;
+}
+
+TEST_F(WriteFault, DiskFullWhenCloseFileFlushesIsReportedInBothModes) {
+    for (bool trapped : {false, true}) {
+        SCOPED_TRACE(trapped ? "ErrorTrap true" : "ErrorTrap false");
+        trap(trapped);
+        open("/dev/full");
+        EXPECT_FALSE(add_st().raised);  // only buffered
+        Outcome closed = attempt([&] { ctl->CloseFile(); });
+        EXPECT_EQ(closed.number, vbErrDiskFull);
+        EXPECT_EQ(closed.message, "Disk full: writing /dev/full");
+    }
+}
+
+TEST_F(WriteFault, FailedCloseLeaksNoDescriptor) {
+    const std::size_t before = open_descriptors();
+    open("/dev/full");
+    add_st();
+    EXPECT_TRUE(attempt([&] { ctl->CloseFile(); }).raised);
+    std::string path = vireo_test::temp_path();
+    ctl->OpenFile(path);
+    add_st();
+    EXPECT_FALSE(attempt([&] { ctl->CloseFile(); }).raised);
+    EXPECT_EQ(open_descriptors(), before);
+    EXPECT_EQ(vireo_test::read_file(path), "ST*837*0001~");
+}
+
+// A file size limit stands for a disk that fills up in the middle of a file:
+// the first megabytes are written, then every write fails with EFBIG.
+struct SizeLimitCase {
+    const char* name;
+    bool trapped;
+    const char* expected;  // what the child saw: each Additem, the count, CloseFile
+};
+
+class FileSizeLimit : public FaultTest, public ::testing::WithParamInterface<SizeLimitCase> {};
+
+TEST_P(FileSizeLimit, TruncatedFileIsAlwaysReported) {
+    constexpr rlim_t kLimit = 1536 * 1024;
+    const std::string path = vireo_test::temp_path();
+    const bool trapped = GetParam().trapped;
+    std::string report = vireo_fault::in_child([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{kLimit, kLimit};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("setrlimit failed");
+        trap(trapped);
+        open(path);
+        std::string seen;
+        for (int i = 0; i < 4; ++i) seen += std::to_string(add_st(kLargeNumber).number) + " ";
+        seen += "count=" + std::to_string(count());
+        Outcome closed = attempt([&] { ctl->CloseFile(); });
+        seen += " close=" + vireo_fault::describe(closed);
+        return seen;
+    });
+    EXPECT_EQ(report, std::string(GetParam().expected) + " close=61 Disk full: writing " + path);
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(static_cast<rlim_t>(st.st_size), kLimit);  // as much as the limit allowed
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, FileSizeLimit,
+                         ::testing::Values(SizeLimitCase{"without_error_trap", false, "0 0 0 0 count=4"},
+                                           SizeLimitCase{"with_error_trap", true, "0 0 0 61 count=3"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WriteFault, FileRemovedWhileOpenIsReportedByCloseFile) {
+    for (bool trapped : {false, true}) {
+        SCOPED_TRACE(trapped ? "ErrorTrap true" : "ErrorTrap false");
+        trap(trapped);
+        std::string path = vireo_test::temp_path();
+        ctl->OpenFile(path);
+        EXPECT_FALSE(add_st().raised);
+        ASSERT_EQ(::unlink(path.c_str()), 0);
+        EXPECT_FALSE(add_st().raised);  // the write itself succeeds, into a file with no name
+        Outcome closed = attempt([&] { ctl->CloseFile(); });
+        EXPECT_EQ(closed.number, vbErrFileNotFound);
+        EXPECT_TRUE(vireo_fault::mentions(closed, path + " was removed while open")) << closed.message;
+        EXPECT_FALSE(std::filesystem::exists(path));
+    }
+}
+
+TEST_F(WriteFault, RenamedWhileOpenIsNotALoss) {
+    std::string path = vireo_test::temp_path();
+    std::string moved = path + ".moved";
+    ctl->OpenFile(path);
+    add_st();
+    ASSERT_EQ(::rename(path.c_str(), moved.c_str()), 0);
+    EXPECT_FALSE(attempt([&] { ctl->CloseFile(); }).raised);
+    EXPECT_EQ(vireo_test::read_file(moved), "ST*837*0001~");
+}
+
+// Privacy: a file the control creates is its owner's alone whatever the umask;
+// an existing file that OpenFile empties keeps the mode its owner gave it.
+TEST_F(WriteFault, NewFilesAreOwnerOnlyUnderEveryUmask) {
+    for (mode_t mask : {0000, 0022, 0077, 0277}) {
+        SCOPED_TRACE(mask);
+        std::string path = vireo_test::temp_path();
+        mode_t old = ::umask(mask);
+        ctl->OpenFile(path);
+        ::umask(old);
+        add_st();
+        ctl->CloseFile();
+        struct stat st;
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0600u);
+        EXPECT_EQ(vireo_test::read_file(path), "ST*837*0001~");
+    }
+}
+
+TEST_F(WriteFault, ExistingFileKeepsItsModeWhenEmptied) {
+    for (mode_t mode : {0600, 0640, 0644, 0660, 0604}) {
+        SCOPED_TRACE(mode);
+        std::string path = vireo_test::temp_path();
+        {
+            std::ofstream(path) << "old claims";
+        }
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        ctl->OpenFile(path);
+        add_st();
+        ctl->CloseFile();
+        struct stat st;
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+        EXPECT_EQ(vireo_test::read_file(path), "ST*837*0001~");
+    }
+}
+
+TEST_F(WriteFault, CloseFileLeavesEveryByteInTheFile) {
+    // More than one buffer's worth, ending mid-buffer: everything is out once
+    // CloseFile returns (flushed, then synced), nothing is left for later.
+    std::string path = vireo_test::temp_path();
+    ctl->OpenFile(path);
+    for (int i = 0; i < 3; ++i) add_st(kLargeNumber);
+    ctl->CloseFile();
+    const std::string segment = "ST*837*" + kLargeNumber + "~";
+    EXPECT_EQ(vireo_test::read_file(path), segment + segment + segment);
+}
