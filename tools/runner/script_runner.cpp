@@ -1,0 +1,805 @@
+// Runs a script while it is being read: a SAX handler keeps only the current
+// step's position (which object, which field) and acts on every value as it
+// arrives, so a script of millions of steps needs no more memory than a short one.
+#include "tools/runner/script_runner.h"
+
+#include <array>
+#include <istream>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <streambuf>
+#include <unordered_map>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "control/vireo.h"
+#include "tools/runner/atomic_output.h"
+
+namespace vireo_runner {
+
+using namespace prjVireo;
+using json = nlohmann::json;
+
+const NewLineName kNewLineNames[3] = {
+    {"no_LForCR_ToSegEnd", static_cast<std::int32_t>(NewLineValues::no_LForCR_ToSegEnd)},
+    {"LfCr_ToSegEnd", static_cast<std::int32_t>(NewLineValues::LfCr_ToSegEnd)},
+    {"LF_ToSegEnd", static_cast<std::int32_t>(NewLineValues::LF_ToSegEnd)},
+};
+
+namespace {
+
+// ---- reading with a position ----
+
+// Passes the script through in large blocks and tells, on demand, the line and
+// column of the next character the parser will read.
+class CountingBuffer final : public std::streambuf {
+public:
+    explicit CountingBuffer(std::streambuf* source) : source_(source) { setg(block_, block_, block_); }
+
+    struct Position {
+        std::uint64_t line, column;
+    };
+    Position position() {
+        count_upto(gptr());
+        return {line_, column_ + 1};
+    }
+
+protected:
+    int_type underflow() override {
+        count_upto(egptr());
+        const std::streamsize n = source_->sgetn(block_, sizeof block_);
+        if (n <= 0) return traits_type::eof();
+        setg(block_, block_, block_ + n);
+        counted_ = block_;
+        return traits_type::to_int_type(block_[0]);
+    }
+
+private:
+    void count_upto(const char* end) {
+        for (const char* p = counted_; p < end; ++p) {
+            if (*p == '\n') {
+                ++line_;
+                column_ = 0;
+            } else {
+                ++column_;
+            }
+        }
+        counted_ = end;
+    }
+
+    std::streambuf* source_;
+    char block_[1 << 16];
+    const char* counted_ = block_;
+    std::uint64_t line_ = 1;
+    std::uint64_t column_ = 0;
+};
+
+// A read-only stream buffer over memory the caller keeps alive.
+class MemoryBuffer final : public std::streambuf {
+public:
+    explicit MemoryBuffer(std::string_view data) {
+        char* p = const_cast<char*>(data.data());
+        setg(p, p, p + data.size());
+    }
+};
+
+// ---- names ----
+
+// Exact names first (the common case, hashed), then the case-insensitive
+// match late binding allows.
+struct NameIndex {
+    std::unordered_map<std::string_view, std::size_t> exact;
+    std::vector<std::string_view> names;
+
+    void add(std::string_view name) {
+        exact.emplace(name, names.size());
+        names.push_back(name);
+    }
+    std::optional<std::size_t> find(std::string_view name) const {
+        if (auto it = exact.find(name); it != exact.end()) return it->second;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (same_name(names[i], name)) return i;
+        }
+        return std::nullopt;
+    }
+};
+
+const NameIndex& slot_index() {
+    static const NameIndex index = [] {
+        NameIndex ix;
+        for (const auto& s : catalogue::slots()) ix.add(s.property);
+        return ix;
+    }();
+    return index;
+}
+
+// Field names of every slot's class, by slot.
+const std::vector<NameIndex>& field_indexes() {
+    static const std::vector<NameIndex> indexes = [] {
+        std::vector<NameIndex> all;
+        for (const auto& s : catalogue::slots()) {
+            NameIndex ix;
+            for (std::size_t i = 0; i < s.segment_class->field_count; ++i) ix.add(s.segment_class->fields[i].name);
+            all.push_back(std::move(ix));
+        }
+        return all;
+    }();
+    return indexes;
+}
+
+// The control properties a "set" step takes, with the kind of value each wants.
+enum class SettingKind { Text, Count, NewLine, Boolean };
+struct Setting {
+    const char* name;
+    SettingKind kind;
+};
+constexpr std::array<Setting, 8> kSettings{{
+    {"DataElementSeparator", SettingKind::Text},
+    {"SubelementSeparator", SettingKind::Text},
+    {"SegmentTerminator", SettingKind::Text},
+    {"SegCount", SettingKind::Count},
+    {"NewLine", SettingKind::NewLine},
+    {"Annotation", SettingKind::Boolean},
+    {"ErrorTrap", SettingKind::Boolean},
+    {"Filename", SettingKind::Text},
+}};
+
+const Setting* find_setting(std::string_view name) {
+    for (const auto& s : kSettings) {
+        if (same_name(s.name, name)) return &s;
+    }
+    return nullptr;
+}
+
+// Verbs of a step besides a segment object property.
+constexpr std::string_view kComment = "#";
+constexpr std::string_view kSet = "set";
+constexpr std::string_view kClear = "clear";
+constexpr std::string_view kAssign = "assign";
+constexpr std::string_view kAdditem = "additem";
+
+std::string json_quoted(std::string_view s) { return json(std::string(s)).dump(-1, ' ', false, json::error_handler_t::replace); }
+
+std::string did_you_mean(std::string_view name, const std::vector<std::string_view>& candidates) {
+    const std::string best = closest_name(name, candidates);
+    return best.empty() ? std::string() : " (did you mean " + json_quoted(best) + "?)";
+}
+
+// ---- a scalar value of the script ----
+
+struct Scalar {
+    enum Type { Null, Boolean, Integer, Unsigned, Float, String };
+    explicit Scalar(Type t) : type(t) {}
+    Type type;
+    bool boolean = false;
+    std::int64_t integer = 0;
+    std::uint64_t unsigned_integer = 0;
+    double number = 0;
+    std::string_view text;
+
+    const char* type_name() const {
+        switch (type) {
+            case Null: return "null";
+            case Boolean: return "a Boolean";
+            case Integer:
+            case Unsigned: return "an integer";
+            case Float: return "a number with a fraction";
+            case String: return "a string";
+        }
+        return "a value";
+    }
+    // The value as a 32-bit integer, if it is an integer in range.
+    std::optional<std::int32_t> to_int32() const {
+        if (type == Integer && integer >= INT32_MIN && integer <= INT32_MAX) return static_cast<std::int32_t>(integer);
+        if (type == Unsigned && unsigned_integer <= INT32_MAX) return static_cast<std::int32_t>(unsigned_integer);
+        return std::nullopt;
+    }
+};
+
+// ---- the handler ----
+
+class ScriptHandler final : public nlohmann::json_sax<json> {
+public:
+    ScriptHandler(const RunOptions& options, std::ostream& err, CountingBuffer& input)
+        : options_(options), err_(err), input_(input), dispatch_(control_), objects_(catalogue::slots().size()) {
+        output_path_ = options.output;
+        // A control just placed on a form, loaded from an empty property bag.
+        TextPropertyBag empty;
+        control_.ReadProperties(empty);
+        control_.ErrorTrap(0);
+        control_.SegCount("0");
+        if (options_.trace) {
+            control_.BeforeAdd.connect([this](std::string& value, std::int32_t& count, std::int16_t&) {
+                nlohmann::ordered_json line = {{"step", step_}, {"SegValue", value}, {"SegCount", count}};
+                err_ << line.dump(-1, ' ', false, json::error_handler_t::replace) << '\n';
+            });
+        }
+    }
+
+    ~ScriptHandler() override { close_quietly(); }
+
+    // Closes the file and moves it into place; false (with the message written) on failure.
+    bool finish() {
+        if (failed_) return false;
+        return attempt([&] {
+            if (!steps_seen_) throw RunError("the script has no \"steps\"");
+            opened_ = false;
+            call_control("CloseFile");  // flushes and syncs; reports any write error
+            output_->commit();
+        });
+    }
+
+    bool failed() const { return failed_; }
+    const std::string& output_path() const { return output_path_; }
+    std::uint64_t steps() const { return step_; }
+
+    // Reports a parse error at the parser's position.
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& ex) override {
+        // The parser's own text reads "[json.exception.parse_error.101] parse error at line L,
+        // column C: what"; the position and the text are reported in this runner's form.
+        std::string what = ex.what();
+        std::string where;
+        if (const auto at = what.find(" at line "); at != std::string::npos) {
+            const auto colon = what.find(": ", at);
+            if (colon != std::string::npos) {
+                where = what.substr(at + 9, colon - at - 9);  // "L, column C"
+                what = what.substr(colon + 2);
+            }
+        }
+        std::string line = "0", column = "0";
+        if (const auto comma = where.find(", column "); comma != std::string::npos) {
+            line = where.substr(0, comma);
+            column = where.substr(comma + 9);
+        } else {
+            const auto pos = input_.position();
+            line = std::to_string(pos.line);
+            column = std::to_string(pos.column);
+        }
+        report(line + ":" + column, "malformed JSON: " + what);
+        return false;
+    }
+
+    bool null() override { return scalar(Scalar(Scalar::Null)); }
+    bool boolean(bool v) override {
+        Scalar s(Scalar::Boolean);
+        s.boolean = v;
+        return scalar(s);
+    }
+    bool number_integer(number_integer_t v) override {
+        Scalar s(Scalar::Integer);
+        s.integer = v;
+        return scalar(s);
+    }
+    bool number_unsigned(number_unsigned_t v) override {
+        Scalar s(Scalar::Unsigned);
+        s.unsigned_integer = v;
+        return scalar(s);
+    }
+    bool number_float(number_float_t v, const string_t&) override {
+        Scalar s(Scalar::Float);
+        s.number = v;
+        return scalar(s);
+    }
+    bool string(string_t& v) override {
+        Scalar s(Scalar::String);
+        s.text = v;
+        return scalar(s);
+    }
+    bool binary(binary_t&) override { return fail("binary values are not part of a script"); }
+
+    bool start_object(std::size_t) override {
+        return attempt([&] { open_container(true); });
+    }
+    bool end_object() override {
+        return attempt([&] { close_container(); });
+    }
+    bool start_array(std::size_t) override {
+        return attempt([&] { open_container(false); });
+    }
+    bool end_array() override {
+        return attempt([&] { close_container(); });
+    }
+    bool key(string_t& k) override {
+        return attempt([&] { on_key(k); });
+    }
+
+private:
+    // Where the parser is.
+    enum class Frame { Root, Steps, Step, Set, Assign, Fields, Skip };
+    // What the value after the last key (or the next array element) means.
+    enum class Expect {
+        Root,         // the whole script
+        Nothing,      // a key comes next
+        Output,       // "output"
+        SchemaLink,   // "$schema"
+        StepList,     // "steps"
+        Comment,      // "#": anything, ignored
+        Segment,      // slot property: fields object; Clear, assign, Additem
+        SetObject,    // "set"
+        AssignObject, // "assign"
+        AssignFields, // slot property inside "assign": fields object
+        ClearName,    // "clear": a slot property
+        AdditemName,  // "additem": a slot property
+        SetValue,     // a control property's value
+        FieldValue,   // a field's value
+    };
+
+    template <class Fn>
+    bool attempt(Fn&& fn) {
+        if (failed_) return false;
+        try {
+            fn();
+            return true;
+        } catch (const RunError& e) {
+            return fail(e.what());
+        } catch (const VbError& e) {
+            return fail("error " + std::to_string(e.number()) + ": " + e.what());
+        } catch (const std::exception& e) {
+            return fail(e.what());
+        }
+    }
+
+    bool fail(const std::string& message) {
+        const auto pos = input_.position();
+        report(std::to_string(pos.line) + ":" + std::to_string(pos.column), message);
+        return false;
+    }
+
+    void report(const std::string& where, const std::string& message) {
+        if (failed_) return;
+        failed_ = true;
+        std::string context;
+        if (in_step_) {
+            context = "step " + std::to_string(step_) + ": ";
+        } else if (steps_seen_ && step_ > 0 && frames_.size() <= 1) {
+            context = "after step " + std::to_string(step_) + ": ";
+        }
+        err_ << options_.script_name << ":" << where << ": " << context << message << '\n';
+        close_quietly();
+    }
+
+    // The file is closed on every path; a failed run leaves only its temporary
+    // file, which AtomicOutput removes.
+    void close_quietly() {
+        if (!opened_) return;
+        opened_ = false;
+        try {
+            control_.CloseFile();
+        } catch (...) {
+        }
+    }
+
+    Frame top() const { return frames_.back(); }
+
+    // The segment object of a slot through late binding, fetched once.
+    Dispatch& object(std::size_t slot) {
+        auto& cached = objects_[slot];
+        if (!cached) {
+            std::vector<Variant> none;
+            Variant v = dispatch_.Invoke(catalogue::slots()[slot].dispid, InvokeKind::PropertyGet, none);
+            cached = v.to_object();
+            if (!cached) throw RunError(std::string(catalogue::slots()[slot].property) + " holds no object");
+        }
+        return *cached;
+    }
+
+    void call_segment(std::size_t slot, DISPID method) {
+        std::vector<Variant> none;
+        object(slot).Invoke(method, InvokeKind::Method, none);
+    }
+
+    void call_control(std::string_view method) {
+        std::vector<Variant> none;
+        dispatch_.Invoke(dispatch_.GetIDOfName(method), InvokeKind::Method, none);
+    }
+
+    std::size_t resolve_slot(std::string_view name, bool verbs_allowed) {
+        if (auto slot = slot_index().find(name)) return *slot;
+        std::vector<std::string_view> candidates = slot_index().names;
+        std::string message = json_quoted(name) + " is not a segment object property";
+        if (verbs_allowed) {
+            candidates.insert(candidates.end(), {kSet, kClear, kAssign, kAdditem});
+            message += " nor a step verb (set, clear, assign, additem)";
+        }
+        throw RunError(message + did_you_mean(name, candidates));
+    }
+
+    void begin_output() {
+        if (output_path_.empty()) {
+            throw RunError("no output file: give -o OUTPUT, or put \"output\" before \"steps\" in the script");
+        }
+        output_ = std::make_unique<AtomicOutput>(output_path_);
+        std::vector<Variant> args{Variant(output_->temp_path())};
+        // The runner must know that the file opened, whatever ErrorTrap says.
+        control_.ErrorTrap(-1);
+        dispatch_.Invoke(dispatch_.GetIDOfName("OpenFile"), InvokeKind::Method, args);
+        control_.ErrorTrap(0);
+        opened_ = true;
+    }
+
+    void open_container(bool is_object) {
+        const Expect expect = expect_;
+        expect_ = Expect::Nothing;
+        if (!frames_.empty() && top() == Frame::Skip) {
+            ++skip_depth_;
+            return;
+        }
+        if (expect == Expect::Comment) {
+            frames_.push_back(Frame::Skip);
+            skip_depth_ = 1;
+            return;
+        }
+        if (!frames_.empty() && top() == Frame::Steps) {
+            ++step_;
+            in_step_ = true;
+            if (!is_object) throw RunError("a step is an object, not an array");
+            in_step_ = true;
+            step_action_.clear();
+            frames_.push_back(Frame::Step);
+            return;
+        }
+        if (!is_object) {
+            if (expect != Expect::StepList) throw RunError(what_expected(expect) + ", not an array");
+            if (steps_seen_) throw RunError("\"steps\" appears twice");
+            steps_seen_ = true;
+            begin_output();
+            frames_.push_back(Frame::Steps);
+            return;
+        }
+        switch (expect) {
+            case Expect::Root: frames_.push_back(Frame::Root); return;
+            case Expect::Segment:
+                call_segment(slot_, kClearDispid);
+                additem_on_close_ = true;
+                frames_.push_back(Frame::Fields);
+                return;
+            case Expect::AssignFields:
+                additem_on_close_ = false;
+                frames_.push_back(Frame::Fields);
+                return;
+            case Expect::SetObject: frames_.push_back(Frame::Set); return;
+            case Expect::AssignObject: frames_.push_back(Frame::Assign); return;
+            default: throw RunError(what_expected(expect) + ", not an object");
+        }
+    }
+
+    void close_container() {
+        const Frame frame = top();
+        if (frame == Frame::Skip && --skip_depth_ > 0) return;
+        frames_.pop_back();
+        switch (frame) {
+            case Frame::Fields:
+                if (additem_on_close_) call_segment(slot_, kAdditemDispid);
+                break;
+            case Frame::Step:
+                if (step_action_.empty() && !step_commented_) throw RunError("the step is empty");
+                in_step_ = false;
+                step_commented_ = false;
+                break;
+            case Frame::Root:
+                if (!steps_seen_) throw RunError("the script has no \"steps\"");
+                break;
+            default: break;
+        }
+    }
+
+    void on_key(std::string_view k) {
+        switch (top()) {
+            case Frame::Skip: return;
+            case Frame::Root:
+                if (k == "output") {
+                    expect_ = Expect::Output;
+                } else if (k == "steps") {
+                    expect_ = Expect::StepList;
+                } else if (k == "$schema") {
+                    expect_ = Expect::SchemaLink;
+                } else if (k == kComment) {
+                    expect_ = Expect::Comment;
+                } else {
+                    throw RunError("unknown script member " + json_quoted(k) +
+                                   did_you_mean(k, {"output", "steps", "$schema"}) +
+                                   "; a script has \"output\" and \"steps\"");
+                }
+                return;
+            case Frame::Step: {
+                if (k == kComment) {
+                    step_commented_ = true;
+                    expect_ = Expect::Comment;
+                    return;
+                }
+                if (!step_action_.empty()) {
+                    throw RunError("a step does one thing, but this one has both " + json_quoted(step_action_) +
+                                   " and " + json_quoted(k));
+                }
+                step_action_.assign(k);
+                if (same_name(k, kSet)) {
+                    expect_ = Expect::SetObject;
+                } else if (same_name(k, kAssign)) {
+                    expect_ = Expect::AssignObject;
+                } else if (same_name(k, kClear)) {
+                    expect_ = Expect::ClearName;
+                } else if (same_name(k, kAdditem)) {
+                    expect_ = Expect::AdditemName;
+                } else {
+                    slot_ = resolve_slot(k, true);
+                    expect_ = Expect::Segment;
+                }
+                return;
+            }
+            case Frame::Set: {
+                setting_ = find_setting(k);
+                if (!setting_) {
+                    std::vector<std::string_view> names;
+                    for (const auto& s : kSettings) names.push_back(s.name);
+                    std::string list;
+                    for (const auto& s : kSettings) list += std::string(list.empty() ? "" : ", ") + s.name;
+                    throw RunError("\"set\" has no control property " + json_quoted(k) + did_you_mean(k, names) +
+                                   "; it sets " + list);
+                }
+                expect_ = Expect::SetValue;
+                return;
+            }
+            case Frame::Assign:
+                slot_ = resolve_slot(k, false);
+                expect_ = Expect::AssignFields;
+                return;
+            case Frame::Fields: {
+                if (k == kComment) {
+                    expect_ = Expect::Comment;
+                    return;
+                }
+                const auto& ix = field_indexes()[slot_];
+                const auto field = ix.find(k);
+                if (!field) {
+                    throw RunError(std::string(catalogue::slots()[slot_].segment_class->name) + " has no field " +
+                                   json_quoted(k) + did_you_mean(k, ix.names));
+                }
+                field_ = *field;
+                expect_ = Expect::FieldValue;
+                return;
+            }
+            case Frame::Steps: return;  // arrays have no keys
+        }
+    }
+
+    std::string what_expected(Expect e) const {
+        switch (e) {
+            case Expect::Root: return "a script is a JSON object";
+            case Expect::Output: return "\"output\" takes a file name string";
+            case Expect::SchemaLink: return "\"$schema\" takes a string";
+            case Expect::StepList: return "\"steps\" takes an array of steps";
+            case Expect::Segment:
+            case Expect::AssignFields:
+                return json_quoted(catalogue::slots()[slot_].property) + " takes an object of fields";
+            case Expect::SetObject: return "\"set\" takes an object of control properties";
+            case Expect::AssignObject: return "\"assign\" takes an object of segment object properties";
+            case Expect::ClearName: return "\"clear\" takes a segment object property name";
+            case Expect::AdditemName: return "\"additem\" takes a segment object property name";
+            case Expect::SetValue: return setting_value_text();
+            case Expect::FieldValue: return field_value_text();
+            default: return "a value is not expected here";
+        }
+    }
+
+    std::string setting_value_text() const {
+        switch (setting_->kind) {
+            case SettingKind::Text: return std::string(setting_->name) + " takes a string";
+            case SettingKind::Count: return "SegCount takes a number as a string, such as \"0\"";
+            case SettingKind::NewLine:
+                return "NewLine takes an integer or one of \"no_LForCR_ToSegEnd\", \"LF_ToSegEnd\", \"LfCr_ToSegEnd\"";
+            case SettingKind::Boolean: return std::string(setting_->name) + " takes true or false";
+        }
+        return {};
+    }
+
+    const FieldDescriptor& field() const { return catalogue::slots()[slot_].segment_class->fields[field_]; }
+
+    std::string field_where() const {
+        return std::string(catalogue::slots()[slot_].segment_class->name) + "." + field().name;
+    }
+
+    std::string field_value_text() const {
+        if (field().kind == FieldKind::Code) {
+            return field_where() + " is a code field of " + field().codelist->name +
+                   ": it takes a code text, a member name or an integer";
+        }
+        return field_where() + " is a text field: it takes a string";
+    }
+
+    bool scalar(const Scalar& v) {
+        return attempt([&] { on_scalar(v); });
+    }
+
+    void on_scalar(const Scalar& v) {
+        const Expect expect = expect_;
+        expect_ = Expect::Nothing;
+        if (!frames_.empty() && top() == Frame::Skip) return;
+        if (!frames_.empty() && top() == Frame::Steps) {
+            ++step_;
+            in_step_ = true;
+            throw RunError("a step is an object, not " + std::string(v.type_name()));
+        }
+        const auto wrong = [&] { return RunError(what_expected(expect) + ", not " + v.type_name()); };
+        switch (expect) {
+            case Expect::Comment:
+            case Expect::SchemaLink:
+                if (expect == Expect::SchemaLink && v.type != Scalar::String) throw wrong();
+                return;
+            case Expect::Output:
+                if (v.type != Scalar::String) throw wrong();
+                if (steps_seen_) throw RunError("\"output\" must come before \"steps\"");
+                if (options_.output.empty()) output_path_.assign(v.text);
+                return;
+            case Expect::ClearName:
+            case Expect::AdditemName:
+                if (v.type != Scalar::String) throw wrong();
+                slot_ = resolve_slot(v.text, false);
+                call_segment(slot_, expect == Expect::ClearName ? kClearDispid : kAdditemDispid);
+                return;
+            case Expect::SetValue: return apply_setting(v, wrong);
+            case Expect::FieldValue: return apply_field(v, wrong);
+            default: throw wrong();
+        }
+    }
+
+    template <class Wrong>
+    void apply_setting(const Scalar& v, const Wrong& wrong) {
+        Variant value;
+        switch (setting_->kind) {
+            case SettingKind::Text:
+                if (v.type != Scalar::String) throw wrong();
+                value = Variant(v.text);
+                break;
+            case SettingKind::Count:
+                if (v.type != Scalar::String) throw wrong();
+                try {
+                    text_to_long(v.text);
+                } catch (const VbError&) {
+                    throw RunError("SegCount takes a 32-bit number as a string, not " + json_quoted(v.text));
+                }
+                value = Variant(v.text);
+                break;
+            case SettingKind::NewLine:
+                if (auto n = v.to_int32()) {
+                    value = Variant(*n);
+                } else if (v.type == Scalar::String) {
+                    const NewLineName* found = nullptr;
+                    for (const auto& m : kNewLineNames) {
+                        if (same_name(m.name, v.text)) found = &m;
+                    }
+                    if (!found) {
+                        throw RunError("NewLine has no member " + json_quoted(v.text) +
+                                       "; it takes an integer or one of \"no_LForCR_ToSegEnd\", \"LF_ToSegEnd\", "
+                                       "\"LfCr_ToSegEnd\"");
+                    }
+                    value = Variant(found->value);
+                } else if (v.type == Scalar::Integer || v.type == Scalar::Unsigned) {
+                    throw RunError("NewLine takes a 32-bit integer; this one is out of range");
+                } else {
+                    throw wrong();
+                }
+                break;
+            case SettingKind::Boolean:
+                if (v.type != Scalar::Boolean) throw wrong();
+                value = Variant::boolean(v.boolean);
+                break;
+        }
+        std::vector<Variant> args{std::move(value)};
+        dispatch_.Invoke(dispatch_.GetIDOfName(setting_->name), InvokeKind::PropertyPut, args);
+    }
+
+    template <class Wrong>
+    void apply_field(const Scalar& v, const Wrong& wrong) {
+        const FieldDescriptor& f = field();
+        std::vector<Variant> args(1);
+        if (f.kind == FieldKind::Code) {
+            if (v.type == Scalar::Null) {
+                args[0] = Variant(std::int32_t{0});
+            } else if (auto n = v.to_int32()) {
+                args[0] = Variant(*n);
+            } else if (v.type == Scalar::String) {
+                args[0] = Variant(code_of(f, v.text));
+            } else if (v.type == Scalar::Integer || v.type == Scalar::Unsigned) {
+                throw RunError(field_where() + " takes a 32-bit Code value; this integer is out of range");
+            } else {
+                throw wrong();
+            }
+        } else {
+            if (v.type == Scalar::Null) {
+                args[0] = Variant(std::string());
+            } else if (v.type == Scalar::String) {
+                args[0] = Variant(v.text);
+            } else {
+                throw wrong();
+            }
+        }
+        object(slot_).Invoke(kFirstFieldDispid + static_cast<DISPID>(field_), InvokeKind::PropertyPut, args);
+    }
+
+    // The Code value for a code text or member name of the field's code list.
+    std::int32_t code_of(const FieldDescriptor& f, std::string_view text) const {
+        if (text.empty()) return 0;
+        const CodeListDescriptor& list = *f.codelist;
+        if (const CodeMember* m = list.find_code(text)) return m->value;
+        if (const CodeMember* m = list.find_name(text)) return m->value;
+        for (std::size_t i = 0; i < list.member_count; ++i) {
+            if (same_name(list.members[i].name, text)) return list.members[i].value;
+        }
+        std::string message = json_quoted(text) + " is not in the code list " + list.name + " of " + field_where();
+        if (list.member_count <= 16) {
+            message += "; its codes are";
+            for (std::size_t i = 0; i < list.member_count; ++i) {
+                message += std::string(i ? ", " : " ") + json_quoted(list.members[i].code);
+            }
+        } else {
+            std::vector<std::string_view> names;
+            for (std::size_t i = 0; i < list.member_count; ++i) {
+                names.push_back(list.members[i].code);
+                names.push_back(list.members[i].name);
+            }
+            message += did_you_mean(text, names);
+        }
+        throw RunError(message);
+    }
+
+    const RunOptions& options_;
+    std::ostream& err_;
+    CountingBuffer& input_;
+    vireo control_;
+    ControlDispatch dispatch_;
+    std::vector<std::shared_ptr<Dispatch>> objects_;
+    std::unique_ptr<AtomicOutput> output_;
+    std::string output_path_;
+
+    std::vector<Frame> frames_;
+    Expect expect_ = Expect::Root;
+    int skip_depth_ = 0;
+    std::size_t slot_ = 0;
+    std::size_t field_ = 0;
+    const Setting* setting_ = nullptr;
+    bool additem_on_close_ = false;
+    std::string step_action_;
+    bool step_commented_ = false;
+    bool in_step_ = false;
+    bool steps_seen_ = false;
+    bool opened_ = false;
+    bool failed_ = false;
+    std::uint64_t step_ = 0;
+};
+
+}  // namespace
+
+RunResult run_script(std::istream& in, const RunOptions& options, std::ostream& err) {
+    RunResult result;
+    CountingBuffer buffer(in.rdbuf());
+    std::istream counted(&buffer);
+    bool ok = false;
+    {
+        // The handler owns the control; it is gone (and the file closed) before
+        // the result is returned.
+        std::unique_ptr<ScriptHandler> handler;
+        try {
+            handler = std::make_unique<ScriptHandler>(options, err, buffer);
+        } catch (const std::exception& e) {
+            err << options.script_name << ": " << e.what() << '\n';
+            result.exit_status = 1;
+            return result;
+        }
+        const bool parsed = json::sax_parse(counted, handler.get(), json::input_format_t::json, true, false);
+        ok = parsed && !handler->failed() && handler->finish();
+        result.output = handler->output_path();
+        result.steps = handler->steps();
+    }
+    result.exit_status = ok ? 0 : 1;
+    return result;
+}
+
+RunResult run_script(std::string_view script, const RunOptions& options, std::ostream& err) {
+    MemoryBuffer buffer(script);
+    std::istream in(&buffer);
+    return run_script(in, options, err);
+}
+
+}  // namespace vireo_runner

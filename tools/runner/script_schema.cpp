@@ -1,0 +1,145 @@
+// The JSON Schema of the script format, built from the catalogue so that an
+// editor completes and checks exactly the names the runner accepts.
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "control/catalogue.h"
+#include "tools/runner/script_runner.h"
+
+namespace vireo_runner {
+
+using namespace prjVireo;
+using ordered_json = nlohmann::ordered_json;
+
+namespace {
+
+ordered_json int32_schema() {
+    return {{"type", "integer"}, {"minimum", INT32_MIN}, {"maximum", INT32_MAX}};
+}
+
+// A code field's value: a code text, a member name (both described by the
+// other), an integer Code value, or null / "" for no code.
+ordered_json codelist_schema(const CodeListDescriptor& list) {
+    ordered_json choices = ordered_json::array();
+    for (std::size_t i = 0; i < list.member_count; ++i) {
+        const CodeMember& m = list.members[i];
+        choices.push_back({{"const", m.code}, {"description", m.name}});
+    }
+    for (std::size_t i = 0; i < list.member_count; ++i) {
+        const CodeMember& m = list.members[i];
+        choices.push_back({{"const", m.name}, {"description", std::string("code \"") + m.code + "\""}});
+    }
+    ordered_json integer = int32_schema();
+    integer["description"] = "a Code value: the code's characters as the bytes of a 32-bit integer";
+    choices.push_back(integer);
+    choices.push_back({{"enum", {nullptr, ""}}, {"description", "no code"}});
+    return {{"description", std::string("code list ") + list.name}, {"anyOf", choices}};
+}
+
+ordered_json field_schema(const FieldDescriptor& f) {
+    if (f.kind == FieldKind::Code) {
+        return {{"$ref", std::string("#/$defs/codelists/") + f.codelist->name}};
+    }
+    std::string description = "text, element " + std::to_string(f.element);
+    if (f.component) description += " component " + std::to_string(f.component);
+    if (f.kind == FieldKind::Fixed) description += ", written as exactly " + std::to_string(f.width) + " characters";
+    if (f.kind == FieldKind::Unwritten) description += ", never written";
+    return {{"type", {"string", "null"}}, {"description", description}};
+}
+
+ordered_json class_schema(const SegmentClassDescriptor& c) {
+    ordered_json properties = ordered_json::object();
+    properties["#"] = {{"description", "a comment, ignored"}};
+    for (std::size_t i = 0; i < c.field_count; ++i) properties[c.fields[i].name] = field_schema(c.fields[i]);
+    return {{"type", "object"},
+            {"description", std::string(c.segment_id) + " segment, loop " + c.loop},
+            {"properties", properties},
+            {"additionalProperties", false}};
+}
+
+}  // namespace
+
+ordered_json script_schema() {
+    const auto& slots = catalogue::slots();
+
+    ordered_json codelists = ordered_json::object();
+    for (const CodeListDescriptor* list : catalogue::codelists()) codelists[list->name] = codelist_schema(*list);
+
+    ordered_json classes = ordered_json::object();
+    ordered_json slot_refs = ordered_json::object();
+    ordered_json slot_names = ordered_json::array();
+    for (const auto& s : slots) {
+        classes[s.segment_class->name] = class_schema(*s.segment_class);
+        const std::string ref = std::string("#/$defs/classes/") + s.segment_class->name;
+        slot_refs[std::string(s.property)] = {{"$ref", ref}};
+        slot_names.push_back(s.property);
+    }
+
+    ordered_json newline_names = ordered_json::array();
+    for (const auto& n : kNewLineNames) newline_names.push_back(n.name);
+    ordered_json settings = {
+        {"type", "object"},
+        {"description", "sets control properties in the order written"},
+        {"properties",
+         {{"DataElementSeparator", {{"type", "string"}, {"description", "one character; \"\" stores a space"}}},
+          {"SubelementSeparator", {{"type", "string"}, {"description", "one character; \"\" stores a space"}}},
+          {"SegmentTerminator", {{"type", "string"}, {"description", "one character; \"\" stores a space"}}},
+          {"SegCount",
+           {{"type", "string"},
+            {"pattern", "^\\s*[-+]?[0-9]+\\s*$"},
+            {"description", "the segment count as text; \"0\" before ST makes SE count its transaction"}}},
+          {"NewLine",
+           {{"anyOf", {int32_schema(), {{"enum", newline_names}}}},
+            {"description", "after each segment: 0 nothing, 1 LF, 2 CR LF"}}},
+          {"Annotation", {{"type", "boolean"}}},
+          {"ErrorTrap", {{"type", "boolean"}, {"description", "true: the first failing call stops the run"}}},
+          {"Filename", {{"type", "string"}}}}},
+        {"additionalProperties", false}};
+
+    // A step holds exactly one action, and optionally a "#" comment.
+    ordered_json step_properties = ordered_json::object();
+    step_properties["#"] = {{"description", "a comment, ignored"}};
+    step_properties["set"] = {{"$ref", "#/$defs/settings"}};
+    step_properties["clear"] = {{"$ref", "#/$defs/slot_name"}, {"description", "Clear without Additem"}};
+    step_properties["assign"] = {{"type", "object"},
+                                 {"description", "sets fields without Clear or Additem"},
+                                 {"properties", slot_refs},
+                                 {"additionalProperties", false}};
+    step_properties["additem"] = {{"$ref", "#/$defs/slot_name"}, {"description", "Additem with the fields as they are"}};
+    for (auto& [name, ref] : slot_refs.items()) {
+        ordered_json entry = ref;
+        entry["description"] = "Clear, set these fields, Additem";
+        step_properties[name] = entry;
+    }
+    ordered_json one_action = ordered_json::array();
+    for (const char* verb : {"set", "clear", "assign", "additem"}) one_action.push_back({{"required", {verb}}});
+    for (const auto& s : slots) one_action.push_back({{"required", {s.property}}});
+    one_action.push_back({{"required", {"#"}}, {"maxProperties", 1}});
+
+    ordered_json step = {{"type", "object"},
+                         {"properties", step_properties},
+                         {"additionalProperties", false},
+                         {"oneOf", one_action}};
+
+    return {
+        {"$schema", "https://json-schema.org/draft/2020-12/schema"},
+        {"title", "vireo run script"},
+        {"description", "Steps run in order against one control; the output file is written only when all succeed."},
+        {"type", "object"},
+        {"properties",
+         {{"$schema", {{"type", "string"}}},
+          {"#", {{"description", "a comment, ignored"}}},
+          {"output", {{"type", "string"}, {"description", "the file to write; -o on the command line wins"}}},
+          {"steps", {{"type", "array"}, {"items", {{"$ref", "#/$defs/step"}}}}}}},
+        {"required", {"steps"}},
+        {"additionalProperties", false},
+        {"$defs",
+         {{"step", step},
+          {"settings", settings},
+          {"slot_name", {{"enum", slot_names}}},
+          {"classes", classes},
+          {"codelists", codelists}}}};
+}
+
+}  // namespace vireo_runner
