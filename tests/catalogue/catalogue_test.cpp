@@ -1,0 +1,330 @@
+// Every segment class of the catalogue, driven by the slot list and reached
+// through late binding: Clear empties every field, a cleared object writes its
+// bare segment, and each field set alone lands at the position its name gives.
+// Expected bytes are built from the position digits in the field names
+// (m05_ is element 5, m0501_ is component 1 of element 5), so a declaration
+// with a wrong element or component number is caught here.
+#include <regex>
+#include <set>
+
+#include "test_support.h"
+
+using namespace prjVireo;
+using vireo_test::ControlTest;
+
+namespace {
+
+struct NamedPosition {
+    int element;
+    int component;  // 0 for a plain element
+};
+
+// The position spelled by a field name: "m" + two digits (element) and
+// optionally two more (component), then "_".
+NamedPosition position_from_name(std::string_view name) {
+    static const std::regex pattern("^m([0-9]{2})([0-9]{2})?_.+$");
+    std::match_results<std::string_view::const_iterator> m;
+    if (!std::regex_match(name.begin(), name.end(), m, pattern)) {
+        ADD_FAILURE() << name << " does not start with its position";
+        return {0, 0};
+    }
+    return {std::stoi(m[1].str()), m[2].matched ? std::stoi(m[2].str()) : 0};
+}
+
+// The one field the catalogue holds but never writes.
+bool never_written(const SegmentClassDescriptor& c, const FieldDescriptor& f) {
+    return std::string_view(c.name) == "L2300_HI_00" && std::string_view(f.name) == "m0807_not_used_in_context";
+}
+
+// Diagnosis composites are packed: a lone composite is always the first
+// element, and the plain elements after them count from the first plain one.
+bool packs_composites(const SegmentClassDescriptor& c) { return std::string_view(c.segment_id) == "HI"; }
+
+int first_plain_element(const SegmentClassDescriptor& c) {
+    int first = 0;
+    for (std::size_t i = 0; i < c.field_count; ++i) {
+        NamedPosition p = position_from_name(c.fields[i].name);
+        if (p.component == 0 && (first == 0 || p.element < first)) first = p.element;
+    }
+    return first;
+}
+
+// The interchange header writes all sixteen positions; five are space-filled
+// to their width and the last takes the component separator when empty.
+std::string interchange_header(const SegmentClassDescriptor& c, const FieldDescriptor* set, std::string_view value) {
+    std::vector<std::string> elements(16);
+    for (std::size_t i = 0; i < c.field_count; ++i) {
+        const FieldDescriptor& f = c.fields[i];
+        std::string text = &f == set ? std::string(value) : std::string();
+        if (f.kind == FieldKind::Fixed) text.resize(f.width, ' ');
+        elements.at(position_from_name(f.name).element - 1) = text;
+    }
+    if (elements[15].empty()) elements[15] = ":";
+    std::string out = "ISA";
+    for (const std::string& e : elements) out += "*" + e;
+    return out + "~";
+}
+
+// The segment that an object writes with `set` holding `value` and every other
+// field empty (nullptr: all fields empty). The trailer is written with the
+// segment count at 0, so it counts itself as 1.
+std::string written_alone(const SegmentClassDescriptor& c, const FieldDescriptor* set, std::string_view value) {
+    const std::string id = c.segment_id;
+    if (id == "ISA") return interchange_header(c, set, value);
+    if (id == "SE") {
+        if (!set) return "SE*1~";
+        return position_from_name(set->name).element == 1 ? "SE*" + std::string(value) + "~"
+                                                          : "SE*1*" + std::string(value) + "~";
+    }
+    if (!set || never_written(c, *set)) return id + "*~";
+    const NamedPosition p = position_from_name(set->name);
+    std::string lead;
+    if (packs_composites(c)) {
+        if (p.component == 0) lead.assign(p.element - first_plain_element(c), '*');
+    } else {
+        lead.assign(p.element - 1, '*');
+    }
+    if (p.component > 0) lead.append(p.component - 1, ':');
+    return id + "*" + lead + std::string(value) + "~";
+}
+
+std::shared_ptr<Dispatch> object_of(vireo& control, const catalogue::Slot& slot) {
+    ControlDispatch d(control);
+    return d.get(slot.property).to_object();
+}
+
+std::string slot_test_name(const ::testing::TestParamInfo<std::size_t>& info) {
+    return catalogue::slots()[info.param].segment_class->name;
+}
+
+// Collects what the control announces, one entry per segment, with what was
+// expected and why.
+struct Expectations {
+    struct Entry {
+        std::string why;
+        std::string bytes;
+    };
+    std::vector<Entry> expected;
+    std::vector<std::string> announced;
+
+    void check_and_compare_file(const std::string& file) const {
+        ASSERT_EQ(announced.size(), expected.size());
+        std::string all;
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(announced[i], expected[i].bytes) << expected[i].why;
+            all += expected[i].bytes;
+        }
+        EXPECT_EQ(file, all);
+    }
+};
+
+class CatalogueClass : public ControlTest, public ::testing::WithParamInterface<std::size_t> {
+protected:
+    void SetUp() override {
+        ControlTest::SetUp();
+        ctl->BeforeAdd.connect(
+            [this](std::string& value, std::int32_t&, std::int16_t&) { log.announced.push_back(value); });
+    }
+    const catalogue::Slot& slot() const { return catalogue::slots()[GetParam()]; }
+    const SegmentClassDescriptor& cls() const { return *slot().segment_class; }
+
+    // Writes the object; the trailer always starts from a count of 0.
+    void add(Dispatch& object, std::string why, std::string expected) {
+        if (std::string_view(cls().segment_id) == "SE") ctl->SegCount("0");
+        object.call("Additem");
+        log.expected.push_back({std::move(why), std::move(expected)});
+    }
+
+    Expectations log;
+};
+
+}  // namespace
+
+TEST_P(CatalogueClass, ClearEmptiesEveryFieldAndLeavesTheBareSegment) {
+    const SegmentClassDescriptor& c = cls();
+    auto object = object_of(*ctl, slot());
+    for (std::size_t i = 0; i < c.field_count; ++i) {
+        const FieldDescriptor& f = c.fields[i];
+        if (f.codelist) {
+            object->put(f.name, Variant(f.codelist->members[0].value));
+        } else {
+            object->put(f.name, Variant("X"));
+        }
+    }
+    object->call("Clear");
+    for (std::size_t i = 0; i < c.field_count; ++i) {
+        const FieldDescriptor& f = c.fields[i];
+        const Variant v = object->get(f.name);
+        if (f.codelist) {
+            EXPECT_EQ(v.to_long(), 0) << f.name;
+        } else {
+            EXPECT_EQ(v.to_string(), "") << f.name;
+        }
+    }
+    EXPECT_TRUE(log.announced.empty()) << "Clear writes nothing";
+    add(*object, "cleared", written_alone(c, nullptr, ""));
+    log.check_and_compare_file(output());
+}
+
+TEST_P(CatalogueClass, EachFieldAloneLandsAtItsNamedPosition) {
+    const SegmentClassDescriptor& c = cls();
+    auto object = object_of(*ctl, slot());
+    for (std::size_t i = 0; i < c.field_count; ++i) {
+        const FieldDescriptor& f = c.fields[i];
+        object->call("Clear");
+        if (f.kind == FieldKind::Code) {
+            ASSERT_NE(f.codelist, nullptr) << f.name;
+            // Every member of the list, each written as its code text.
+            for (std::size_t m = 0; m < f.codelist->member_count; ++m) {
+                const CodeMember& member = f.codelist->members[m];
+                object->put(f.name, Variant(member.value));
+                add(*object, std::string(f.name) + " = " + member.name, written_alone(c, &f, member.code));
+            }
+        } else {
+            object->put(f.name, Variant("X"));
+            add(*object, std::string(f.name) + " = X", written_alone(c, &f, "X"));
+            if (std::string_view(f.name) == "m16_ComponentElementSeparator") ctl->SubelementSeparator(":");
+        }
+    }
+    log.check_and_compare_file(output());
+}
+
+INSTANTIATE_TEST_SUITE_P(AllClasses, CatalogueClass, ::testing::Range<std::size_t>(0, 218), slot_test_name);
+
+// ---- the catalogue as a whole ----
+
+TEST(CatalogueShape, HasEveryClassFieldAndCodeList) {
+    const auto& slots = catalogue::slots();
+    std::size_t fields = 0;
+    for (const auto& s : slots) fields += s.segment_class->field_count;
+    std::size_t members = 0;
+    for (const CodeListDescriptor* l : catalogue::codelists()) members += l->member_count;
+    EXPECT_EQ(slots.size(), 218u);
+    EXPECT_EQ(fields, 1343u);
+    EXPECT_EQ(catalogue::codelists().size(), 391u);
+    EXPECT_EQ(members, 1309u);
+}
+
+TEST(CatalogueShape, SlotsFollowTheNamingRulesAndCountDownTheirDispatchIds) {
+    vireo_test::reset_writer_state();
+    vireo control;
+    ControlDispatch d(control);
+    // The two classes whose annotation label is not made from their property.
+    const std::map<std::string, std::string> irregular_labels = {
+        {"L2300_REF_09", "L_2300_REF_CLMIDNumberforCLHouse"},
+        {"L2300_DTP_18", "L_2300_DTP_DateAssumedandRelinquishedCareDates"},
+    };
+    const std::regex class_name("^L([0-9A-Z]+)_([A-Z0-9]+)_([0-9]{2})$");
+    std::set<std::string> names;
+    const auto& slots = catalogue::slots();
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        const catalogue::Slot& s = slots[i];
+        const SegmentClassDescriptor& c = *s.segment_class;
+        SCOPED_TRACE(c.name);
+        EXPECT_TRUE(names.insert(c.name).second) << "one slot per class";
+        EXPECT_EQ(s.dispid, 0x680300E1 - static_cast<DISPID>(i));
+        EXPECT_EQ(d.GetIDOfName(s.property), s.dispid);
+        EXPECT_EQ(control.member(i)->descriptor().name, std::string(c.name)) << "created in slot order";
+
+        std::smatch m;
+        const std::string name = c.name;
+        ASSERT_TRUE(std::regex_match(name, m, class_name));
+        EXPECT_EQ(m[1].str(), c.loop);
+        EXPECT_EQ(m[2].str(), c.segment_id);
+        const std::string prefix = name + "_";
+        ASSERT_EQ(s.property.substr(0, prefix.size()), prefix);
+        const std::string description(s.property.substr(prefix.size()));
+        ASSERT_FALSE(description.empty());
+        const std::string rule = "L_" + std::string(c.loop) + "_" + c.segment_id + "_" + description;
+        auto irregular = irregular_labels.find(name);
+        EXPECT_EQ(c.label, irregular == irregular_labels.end() ? rule : irregular->second);
+    }
+    EXPECT_EQ(names.size(), 218u);
+}
+
+TEST(CatalogueShape, FieldsSitWhereTheirNamesSayAndAnswerToTheirDispatchIds) {
+    vireo_test::reset_writer_state();
+    vireo control;
+    const auto& slots = catalogue::slots();
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        const SegmentClassDescriptor& c = *slots[i].segment_class;
+        SegmentDispatch object(control.member(i));
+        std::set<std::pair<int, int>> taken;
+        for (std::size_t k = 0; k < c.field_count; ++k) {
+            const FieldDescriptor& f = c.fields[k];
+            SCOPED_TRACE(std::string(c.name) + "." + f.name);
+            const NamedPosition p = position_from_name(f.name);
+            EXPECT_EQ(f.element, p.element);
+            EXPECT_EQ(f.component, p.component);
+            EXPECT_TRUE(taken.insert({p.element, p.component}).second) << "two fields at one position";
+            EXPECT_EQ(f.codelist != nullptr, f.kind == FieldKind::Code);
+            EXPECT_EQ(object.GetIDOfName(f.name), kFirstFieldDispid + static_cast<DISPID>(k));
+            if (k > 0) {
+                const FieldDescriptor& before = c.fields[k - 1];
+                EXPECT_LT(std::make_pair(before.element, before.component), std::make_pair(f.element, f.component))
+                    << "fields in position order";
+            }
+        }
+    }
+}
+
+TEST(CatalogueShape, EveryCodeHoldsTheBytesOfItsText) {
+    std::set<std::string> list_names;
+    for (const CodeListDescriptor* l : catalogue::codelists()) {
+        SCOPED_TRACE(l->name);
+        EXPECT_TRUE(list_names.insert(l->name).second);
+        ASSERT_GT(l->member_count, 0u);
+        for (std::size_t m = 0; m < l->member_count; ++m) {
+            const CodeMember& member = l->members[m];
+            const std::string code = member.code;
+            ASSERT_GE(code.size(), 1u);
+            ASSERT_LE(code.size(), 4u);
+            std::uint32_t bytes = 0;
+            for (unsigned char ch : code) {
+                EXPECT_TRUE(ch > ' ' && ch < 0x7F) << member.name;
+                bytes = bytes * 256 + ch;
+            }
+            EXPECT_EQ(static_cast<std::uint32_t>(member.value), bytes) << member.name;
+            EXPECT_EQ(CodeToString(member.value), code) << member.name;
+            EXPECT_EQ(std::string(member.name).rfind("val_" + code + "_", 0), 0u) << member.name;
+            EXPECT_EQ(l->find_name(member.name), &member);
+            EXPECT_EQ(l->find_code(code), &member) << "codes are unique within a list";
+        }
+    }
+}
+
+TEST(CatalogueShape, EachCodeListServesOneElementExceptTheInterchangeQualifiers) {
+    std::map<const CodeListDescriptor*, std::vector<std::string>> users;
+    for (const auto& s : catalogue::slots()) {
+        const SegmentClassDescriptor& c = *s.segment_class;
+        for (std::size_t k = 0; k < c.field_count; ++k) {
+            if (c.fields[k].codelist) users[c.fields[k].codelist].push_back(std::string(c.name) + "." + c.fields[k].name);
+        }
+    }
+    EXPECT_EQ(users.size(), catalogue::codelists().size());
+    for (const auto& [list, fields] : users) {
+        if (std::string_view(list->name) == "L0_ISA_05_001_001_IntIDQul") {
+            EXPECT_EQ(fields, (std::vector<std::string>{"L0_ISA_00.m05_IntIDQul", "L0_ISA_00.m07_IntIDQul"}));
+        } else {
+            EXPECT_EQ(fields.size(), 1u) << list->name;
+        }
+    }
+}
+
+TEST(CatalogueShape, CodeListsAreNamedAfterTheirClassAndElement) {
+    // L<loop>_<segment>_<element>_... : the list of element 05 of L2300_CLM_00 is L2300_CLM_05_...
+    for (const auto& s : catalogue::slots()) {
+        const SegmentClassDescriptor& c = *s.segment_class;
+        for (std::size_t k = 0; k < c.field_count; ++k) {
+            const FieldDescriptor& f = c.fields[k];
+            if (!f.codelist) continue;
+            const std::string element = (f.element < 10 ? "0" : "") + std::to_string(f.element);
+            const std::string prefix = "L" + std::string(c.loop) + "_" + c.segment_id + "_";
+            const std::string list = f.codelist->name;
+            EXPECT_EQ(list.rfind(prefix, 0), 0u) << c.name << "." << f.name << " uses " << list;
+            if (list != "L0_ISA_05_001_001_IntIDQul") {
+                EXPECT_EQ(list.substr(prefix.size(), 3), element + "_") << c.name << "." << f.name;
+            }
+        }
+    }
+}
