@@ -1,0 +1,73 @@
+// vireo about: the control's About box.
+#if VIREO_HAVE_UI
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "control/vireo.h"
+#include "tools/commands.h"
+#include "ui/about_box.h"
+#include "ui/windows.h"
+
+namespace vireo_cli {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vireo about [--print] [--screenshot PNG]\n"
+    "  Shows the control's About box.\n"
+    "  --print           print the About box's caption and labels, without a window\n"
+    "  --screenshot PNG  show the About box, save it as a PNG image and close it\n";
+
+int about(const Args& args) {
+    bool print = false;
+    std::string screenshot;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--print") {
+            print = true;
+        } else if (args[i] == "--screenshot" && i + 1 < args.size()) {
+            screenshot = args[++i];
+        } else if (args[i] == "-h" || args[i] == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else {
+            std::fputs(kUsage, stderr);
+            return 2;
+        }
+    }
+    if (print) {
+        vireo_ui::HostRegistry registry;
+        vireo_ui::PosixShell shell;
+        vireo_ui::FltkMessageBox message_box;
+        vireo_ui::frmAbout form(registry, shell, message_box);
+        form.Form_Load();
+        std::printf("Caption=%s\nlblTitle=%s\nlblVersion=%s\nlblDescription=%s\nlblDisclaimer=%s\n",
+                    form.Caption.c_str(), form.lblTitle.c_str(), form.lblVersion.c_str(),
+                    form.lblDescription.c_str(), form.lblDisclaimer.c_str());
+        if (screenshot.empty()) return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+
+    std::string why;
+    if (!vireo_ui::display_available(why)) {
+        std::fprintf(stderr, "vireo about: %s\n", why.c_str());
+        return 1;
+    }
+    vireo_ui::install();
+    if (!screenshot.empty()) {
+        vireo_ui::AboutWindow window;
+        window.Load();
+        vireo_ui::save_screenshot(*window.window(), screenshot);
+        std::printf("%s\n", std::filesystem::absolute(screenshot).c_str());
+        return 0;
+    }
+    // As a host does: the control shows its About box modally.
+    prjVireo::vireo control;
+    control.ErrorTrap(-1);  // report a failure to show it instead of passing over it
+    control.ShowAboutBox();
+    return 0;
+}
+
+const Registration kAbout({"about", about, "about                 show the control's About box"});
+
+}  // namespace
+}  // namespace vireo_cli
+#endif
