@@ -1,0 +1,126 @@
+// Threads: every thread has its own writer state and file table, so several
+// threads each writing their own files with their own controls at once produce
+// exactly the bytes that the same work produces alone.
+#include <latch>
+#include <thread>
+
+#include "control/catalogue.h"
+#include "control/property_bag.h"
+#include "test_support.h"
+
+using namespace prjVireo;
+
+namespace {
+
+constexpr int kThreads = 4;
+constexpr int kRounds = 12;
+
+// Every segment class, every field filled, several rounds, with settings and a
+// cancelling handler that differ by `seed`. Returns the final segment count.
+std::string write_batch(const std::string& path, int seed, bool close_file = true) {
+    vireo ctl;
+    TextPropertyBag saved;
+    saved.WriteProperty("DataElementSeparator", std::string(1, "*|^+"[seed % 4]), "*");
+    saved.WriteProperty("SegmentTerminator", std::string(1, "~!#'"[seed % 4]), "~");
+    saved.WriteProperty("NewLine", Variant(seed % 3), Variant(0));
+    saved.WriteProperty("Annotation", Variant::boolean(seed % 2 == 1), Variant::boolean(false));
+    ctl.ReadProperties(saved);
+    ctl.ErrorTrap(seed % 2 ? -1 : 0);
+    std::string p = path;
+    ctl.OpenFile(p);
+    ctl.SegCount("0");
+    int raised = 0;
+    ctl.BeforeAdd.connect([&](std::string&, std::int32_t&, std::int16_t& cancel) {
+        if (++raised % (5 + seed) == 0) cancel = -1;
+    });
+    const auto& slots = catalogue::slots();
+    for (int round = 0; round < kRounds; ++round) {
+        for (std::size_t s = 0; s < slots.size(); ++s) {
+            auto obj = ctl.member(s);
+            const SegmentClassDescriptor& d = obj->descriptor();
+            obj->Clear();
+            for (std::size_t i = 0; i < d.field_count; ++i) {
+                const FieldDescriptor& f = d.fields[i];
+                if ((i + s + round) % 4 == 0) continue;  // leave some fields empty
+                if (f.kind == FieldKind::Code) {
+                    const CodeListDescriptor* list = f.codelist;
+                    obj->set_code(f, list && list->member_count ? list->members[(round + i) % list->member_count].value
+                                                                : code_value("ZZ"));
+                } else {
+                    obj->text(f) = std::to_string(seed) + "." + std::to_string(round) + "." + std::to_string(i) +
+                                   (i % 3 == 0 ? "\xC3\xA9" : "");
+                }
+            }
+            obj->Additem();
+        }
+    }
+    std::string count = ctl.SegCount();
+    if (close_file) ctl.CloseFile();
+    return count;
+}
+
+}  // namespace
+
+TEST(Threads, ConcurrentWritersMatchSingleThreadedRuns) {
+    std::string alone[kThreads], together[kThreads];
+    std::string alone_count[kThreads], together_count[kThreads];
+    for (int t = 0; t < kThreads; ++t) {
+        alone[t] = vireo_test::temp_path(".alone");
+        vireo_test::on_new_thread([&] { alone_count[t] = write_batch(alone[t], t); });
+    }
+    std::latch start(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        together[t] = vireo_test::temp_path(".together");
+        threads.emplace_back([&, t] {
+            start.arrive_and_wait();  // all begin writing at the same moment
+            together_count[t] = write_batch(together[t], t);
+        });
+    }
+    for (auto& th : threads) th.join();
+    for (int t = 0; t < kThreads; ++t) {
+        SCOPED_TRACE(t);
+        std::string expected = vireo_test::read_file(alone[t]);
+        EXPECT_GT(expected.size(), 50000u);
+        EXPECT_TRUE(vireo_test::read_file(together[t]) == expected);
+        EXPECT_EQ(together_count[t], alone_count[t]);
+    }
+    // Different settings per thread really gave different files.
+    EXPECT_NE(vireo_test::read_file(alone[0]), vireo_test::read_file(alone[1]));
+}
+
+TEST(Threads, EachThreadNumbersItsOwnFiles) {
+    std::int16_t numbers[kThreads] = {};
+    std::latch opened(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            vireo ctl;
+            std::string path = vireo_test::temp_path();
+            ctl.OpenFile(path);
+            numbers[t] = writer_state().file_number;
+            opened.arrive_and_wait();  // every thread holds its file open at once
+            ctl.CloseFile();
+        });
+    }
+    for (auto& th : threads) th.join();
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(numbers[t], 1);
+}
+
+TEST(Threads, FilesLeftOpenAreCompleteWhenTheThreadEnds) {
+    std::string closed[kThreads], left_open[kThreads];
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        closed[t] = vireo_test::temp_path(".closed");
+        left_open[t] = vireo_test::temp_path(".open");
+        threads.emplace_back([&, t] {
+            write_batch(closed[t], t);
+            writer_state() = WriterState{};
+            write_batch(left_open[t], t, /*close_file=*/false);
+        });
+    }
+    for (auto& th : threads) th.join();
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_TRUE(vireo_test::read_file(left_open[t]) == vireo_test::read_file(closed[t])) << t;
+    }
+}
