@@ -23,6 +23,17 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 23;
 constexpr int kButtonGap = 6;
 
+// The tab control around the page. The keyboard passes through it into the
+// page, so that Tab from the last button comes back to the page's first field.
+class PageTabs final : public Fl_Tabs {
+public:
+    using Fl_Tabs::Fl_Tabs;
+    int handle(int event) override {
+        if (event == FL_FOCUS) return Fl_Group::handle(event);
+        return Fl_Tabs::handle(event);
+    }
+};
+
 }  // namespace
 
 PropertyFrame::PropertyFrame(pp1& page, std::function<void()> saved) : page_model_(page), saved_(std::move(saved)) {
@@ -37,8 +48,7 @@ PropertyFrame::PropertyFrame(pp1& page, std::function<void()> saved) : page_mode
     window_ = std::make_unique<Fl_Double_Window>(window_w, window_h, kFrameCaption);
     window_->callback(on_cancel, this);  // closing the frame cancels it
 
-    tabs_ = new Fl_Tabs(kMargin, kMargin, tabs_w, tabs_h);
-    tabs_->clear_visible_focus();
+    tabs_ = new PageTabs(kMargin, kMargin, tabs_w, tabs_h);
     auto* tab = new Fl_Group(kMargin, kMargin + kTabHeight, tabs_w, tabs_h - kTabHeight, kPageCaption);
     page_ = new Fl_Group(kMargin + kPagePadding, kMargin + kTabHeight + kPagePadding, page_w, page_h);
     for (std::size_t i = 0; i < kPageControls.size(); ++i) {

@@ -1,0 +1,473 @@
+// The desktop windows on a private X server: every control's kind, caption,
+// place and size, the keyboard order, what the buttons do, and a screenshot
+// of each window (written to the test directory, path printed).
+// GoogleTest comes before the X11 headers, whose macros (None, Bool) it would trip on.
+#include "test_support.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Check_Button.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Return_Button.H>
+#include <FL/Fl_Tabs.H>
+#include <FL/x.H>
+#include <png.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "control/vireo.h"
+#include "ui/windows.h"
+
+extern char** environ;
+
+using namespace vireo_ui;
+
+namespace {
+
+std::string find_in_path(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        std::size_t end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        const std::string candidate = dirs.substr(start, end - start) + "/" + program;
+        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+        start = end + 1;
+    }
+    return "";
+}
+
+// An X server of this test process only, on the first free display.
+class PrivateXServer {
+public:
+    // Empty on success, else why no server runs.
+    std::string start() {
+        if (find_in_path("xvfb-run").empty()) return "xvfb-run is not installed";
+        const std::string xvfb = find_in_path("Xvfb");
+        if (xvfb.empty()) return "Xvfb is not installed";
+        int fds[2];
+        if (::pipe(fds) != 0) return "no pipe";
+        // Xvfb picks a free display and writes its number to the pipe when ready.
+        const std::string fd = std::to_string(fds[1]);
+        std::vector<std::string> args = {xvfb, "-displayfd", fd, "-screen", "0", "1024x768x24", "-nolisten", "tcp"};
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        const int err = posix_spawn(&pid_, xvfb.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(fds[1]);
+        if (err != 0) {
+            ::close(fds[0]);
+            pid_ = 0;
+            return "cannot start Xvfb";
+        }
+        std::string number;
+        char c;
+        while (::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+        ::close(fds[0]);
+        if (number.empty()) return "Xvfb did not report a display";
+        ::setenv("DISPLAY", (":" + number).c_str(), 1);
+        return "";
+    }
+    ~PrivateXServer() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+
+private:
+    pid_t pid_ = 0;
+};
+
+PrivateXServer* g_server = nullptr;
+std::string g_no_display;
+
+class Windows : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        g_server = new PrivateXServer;
+        g_no_display = g_server->start();
+        if (!g_no_display.empty()) return;
+        std::string why;
+        if (!display_available(why)) {
+            g_no_display = why;
+            return;
+        }
+        fl_open_display();
+        install();
+    }
+    static void TearDownTestSuite() {
+        if (fl_display) fl_close_display();
+        delete g_server;
+        g_server = nullptr;
+    }
+    void SetUp() override {
+        if (g_no_display.rfind("xvfb-run", 0) == 0) GTEST_SKIP() << g_no_display;
+        ASSERT_EQ(g_no_display, "");
+        vireo_test::reset_writer_state();
+    }
+    void TearDown() override { vireo_test::reset_writer_state(); }
+};
+
+// The kind of a widget, in the page's terms.
+std::string kind_of(const Fl_Widget* w) {
+    if (dynamic_cast<const Fl_Check_Button*>(w)) return "check box";
+    if (dynamic_cast<const Fl_Return_Button*>(w)) return "default button";
+    if (dynamic_cast<const Fl_Button*>(w)) return "button";
+    if (dynamic_cast<const Fl_Input*>(w)) return "text box";
+    if (dynamic_cast<const Fl_Box*>(w)) return w->h() == 1 && w->box() == FL_FLAT_BOX ? "line" : "label";
+    return "picture";
+}
+
+std::string label_of(const Fl_Widget* w) { return w->label() ? w->label() : ""; }
+
+struct Expected {
+    const char* name;
+    const char* kind;
+    const char* caption;
+    int x, y, w, h;  // pixels, relative to the page (or the window)
+};
+
+// Presses Tab `count` times from `first` and returns the names of the widgets
+// that had the focus, starting with `first`.
+template <class NameOf>
+std::vector<std::string> tab_walk(Fl_Window& window, Fl_Widget* first, int count, NameOf name_of) {
+    std::vector<std::string> names;
+    EXPECT_TRUE(first->take_focus());
+    for (int i = 0; i <= count; ++i) {
+        names.push_back(name_of(Fl::focus()));
+        Fl::e_keysym = FL_Tab;
+        Fl::e_state = 0;
+        Fl::e_text = const_cast<char*>("\t");
+        Fl::e_length = 1;
+        Fl::handle(FL_KEYBOARD, &window);
+    }
+    return names;
+}
+
+// Saves the screenshot into the test directory and checks it is a real image
+// of the window: its size, and more than a handful of colours.
+void screenshot(Fl_Window& window, const std::string& file) {
+    const std::string path = (vireo_test::temp_dir() / file).string();
+    save_screenshot(window, path);
+    std::cout << "screenshot: " << std::filesystem::absolute(path).string() << std::endl;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str())) << image.message;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<unsigned char> pixels(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) << image.message;
+    EXPECT_EQ(static_cast<int>(image.width), window.w());
+    EXPECT_EQ(static_cast<int>(image.height), window.h());
+    std::set<unsigned> colours;
+    for (std::size_t i = 0; i + 2 < pixels.size(); i += 3) {
+        colours.insert(pixels[i] << 16 | pixels[i + 1] << 8 | pixels[i + 2]);
+    }
+    EXPECT_GT(colours.size(), 8u) << "the screenshot is nearly blank";
+}
+
+TEST_F(Windows, PropertyPageShowsTheSavedControl) {
+    const std::string path = vireo_test::temp_path(".ctl");
+    std::filesystem::copy_file(VIREO_EXAMPLES_DIR "/saved-control.ctl", path);
+    prjVireo::TextPropertyBag bag = prjVireo::TextPropertyBag::load(path);
+    prjVireo::vireo control;
+    control.ReadProperties(bag);
+    pp1 page;
+    page.SelectedControls(pp1::selection_of({&control}));
+    int saves = 0;
+    PropertyFrame frame(page, [&] {
+        control.WriteProperties(bag);
+        bag.save(path);
+        ++saves;
+    });
+    Fl_Double_Window& window = frame.window();
+    window.show();
+
+    EXPECT_STREQ(window.label(), "vireo Properties");
+    EXPECT_EQ(window.w(), 421);
+    EXPECT_EQ(window.h(), 311);
+    EXPECT_EQ(label_of(frame.page_area().parent()), "vireo");  // the page's tab
+    EXPECT_EQ(frame.page_area().w(), 395);
+    EXPECT_EQ(frame.page_area().h(), 233);
+
+    const Expected expected[] = {
+        {"chkErrorTrap", "check box", "ErrorTrap", 6, 8, 180, 19},
+        {"lblFilename", "label", "Filename:", 6, 51, 180, 16},
+        {"txtFilename", "text box", "", 6, 68, 180, 22},
+        {"lblDataElementSeparator", "label", "DataElementSeparator:", 6, 95, 180, 16},
+        {"txtDataElementSeparator", "text box", "", 6, 111, 180, 22},
+        {"lblSubelementSeparator", "label", "SubelementSeparator:", 6, 138, 180, 16},
+        {"txtSubelementSeparator", "text box", "", 6, 155, 180, 22},
+        {"lblSegmentTerminator", "label", "SegmentTerminator:", 6, 181, 180, 16},
+        {"txtSegmentTerminator", "text box", "", 6, 198, 180, 22},
+        {"lblSegmentCount", "label", "SegmentCount:", 200, 8, 180, 16},
+        {"txtSegmentCount", "text box", "", 200, 25, 180, 22},
+        {"chkAnnotation", "check box", "Annotation", 200, 51, 180, 19},
+    };
+    Fl_Group& area = frame.page_area();
+    ASSERT_EQ(area.children(), 12);
+    for (int i = 0; i < 12; ++i) {
+        const Expected& e = expected[i];
+        SCOPED_TRACE(e.name);
+        Fl_Widget* w = frame.control(e.name);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(area.find(w), i) << "tab index";
+        EXPECT_EQ(kind_of(w), e.kind);
+        EXPECT_EQ(label_of(w), e.caption);
+        EXPECT_EQ(w->x() - area.x(), e.x);
+        EXPECT_EQ(w->y() - area.y(), e.y);
+        EXPECT_EQ(w->w(), e.w);
+        EXPECT_EQ(w->h(), e.h);
+    }
+    const Expected buttons[] = {
+        {"OK", "button", "OK", 177, 281, 75, 23},
+        {"Cancel", "button", "Cancel", 258, 281, 75, 23},
+        {"Apply", "button", "&Apply", 339, 281, 75, 23},
+    };
+    Fl_Button* frame_buttons[] = {&frame.ok_button(), &frame.cancel_button(), &frame.apply_button()};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(buttons[i].name);
+        EXPECT_EQ(kind_of(frame_buttons[i]), buttons[i].kind);
+        EXPECT_EQ(label_of(frame_buttons[i]), buttons[i].caption);
+        EXPECT_EQ(frame_buttons[i]->x(), buttons[i].x);
+        EXPECT_EQ(frame_buttons[i]->y(), buttons[i].y);
+        EXPECT_EQ(frame_buttons[i]->w(), buttons[i].w);
+        EXPECT_EQ(frame_buttons[i]->h(), buttons[i].h);
+    }
+
+    // The saved values.
+    EXPECT_EQ(static_cast<Fl_Check_Button*>(frame.control("chkErrorTrap"))->value(), 0);
+    EXPECT_STREQ(static_cast<Fl_Input*>(frame.control("txtFilename"))->value(), "out/claims-837.txt");
+    EXPECT_STREQ(static_cast<Fl_Input*>(frame.control("txtDataElementSeparator"))->value(), "|");
+    EXPECT_STREQ(static_cast<Fl_Input*>(frame.control("txtSubelementSeparator"))->value(), "^");
+    EXPECT_STREQ(static_cast<Fl_Input*>(frame.control("txtSegmentTerminator"))->value(), "!");
+    EXPECT_STREQ(static_cast<Fl_Input*>(frame.control("txtSegmentCount"))->value(), "0");
+    EXPECT_EQ(static_cast<Fl_Check_Button*>(frame.control("chkAnnotation"))->value(), 1);
+    EXPECT_FALSE(frame.apply_button().active());
+
+    screenshot(window, "property-page.png");
+
+    // The keyboard visits the input fields in tab order, then the frame's buttons
+    // (Apply only once there is something to apply).
+    const auto name_of = [&](Fl_Widget* w) -> std::string {
+        for (const auto& c : kPageControls) {
+            if (frame.control(c.name) == w) return c.name;
+        }
+        return w ? label_of(w) : "(none)";
+    };
+    EXPECT_EQ(tab_walk(window, frame.control("chkErrorTrap"), 9, name_of),
+              (std::vector<std::string>{"chkErrorTrap", "txtFilename", "txtDataElementSeparator",
+                                        "txtSubelementSeparator", "txtSegmentTerminator", "txtSegmentCount",
+                                        "chkAnnotation", "OK", "Cancel", "chkErrorTrap"}));
+
+    // Typing marks the page changed; Apply writes the control and saves it.
+    auto* separator = static_cast<Fl_Input*>(frame.control("txtDataElementSeparator"));
+    separator->value("+-");
+    separator->do_callback();
+    auto* error_trap = static_cast<Fl_Check_Button*>(frame.control("chkErrorTrap"));
+    error_trap->value(1);
+    error_trap->do_callback();
+    EXPECT_TRUE(frame.apply_button().active());
+    frame.apply_button().do_callback();
+    EXPECT_FALSE(frame.apply_button().active());
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(control.DataElementSeparator(), "+");
+    EXPECT_EQ(control.ErrorTrap(), -1);
+    EXPECT_EQ(vireo_test::read_file(path),
+              "DataElementSeparator=\"+\"\nSubelementSeparator=\"^\"\nSegmentTerminator=\"!\"\n"
+              "NewLine=2\nAnnotation=True\nFileName=\"out/claims-837.txt\"\n");
+
+    // OK with nothing changed closes without saving again.
+    frame.ok_button().do_callback();
+    EXPECT_FALSE(window.shown());
+    EXPECT_EQ(saves, 1);
+}
+
+TEST_F(Windows, PropertyPageCancelDropsTheEdits) {
+    prjVireo::vireo control;
+    control.Filename("kept.837");
+    pp1 page;
+    page.SelectedControls(pp1::selection_of({&control}));
+    int saves = 0;
+    PropertyFrame frame(page, [&] { ++saves; });
+    frame.window().show();
+    auto* filename = static_cast<Fl_Input*>(frame.control("txtFilename"));
+    filename->value("other.837");
+    filename->do_callback();
+    frame.cancel_button().do_callback();
+    EXPECT_FALSE(frame.window().shown());
+    EXPECT_EQ(control.Filename(), "kept.837");
+    EXPECT_EQ(saves, 0);
+}
+
+class RecordingShell final : public Shell {
+public:
+    bool file_exists(const std::string&) override { return false; }
+    void start(const std::string& path) override { started.push_back(path); }
+    std::vector<std::string> started;
+};
+
+class RecordingMessageBox final : public MessageBox {
+public:
+    void show(const std::string& prompt) override { shown.push_back(prompt); }
+    std::vector<std::string> shown;
+};
+
+TEST_F(Windows, AboutBoxShowsTheVersionInformation) {
+    HostRegistry registry;
+    RecordingShell shell;
+    RecordingMessageBox messages;
+    AboutWindow about(registry, shell, messages);
+    about.Load();
+    Fl_Double_Window& window = *about.window();
+    window.show();
+
+    const std::string version = "Version " + std::to_string(VIREO_VERSION_MAJOR) + "." +
+                                std::to_string(VIREO_VERSION_MINOR) + "." + std::to_string(VIREO_VERSION_PATCH);
+    EXPECT_STREQ(window.label(), "About vireo");
+    EXPECT_EQ(window.w(), 420);
+    EXPECT_EQ(window.h(), 214);
+    const Expected expected[] = {
+        {"picIcon", "picture", "", 16, 16, 40, 40},
+        {"lblTitle", "label", "vireo", 72, 14, 332, 28},
+        {"lblVersion", "label", version.c_str(), 72, 44, 332, 18},
+        {"lblDescription", "label", "Vireo ActiveX Control for HIPAA 837 4010", 72, 64, 332, 36},
+        {"lblDisclaimer", "label", about.form().lblDisclaimer.c_str(), 16, 126, 282, 72},
+        {"Line1", "line", "", 12, 112, 396, 1},
+        {"Line2", "line", "", 12, 113, 396, 1},
+        {"cmdOK", "default button", "OK", 312, 126, 92, 25},
+        {"cmdSysInfo", "button", "&System Info...", 312, 158, 92, 25},
+    };
+    ASSERT_EQ(window.children(), 9);
+    for (int i = 0; i < 9; ++i) {
+        const Expected& e = expected[i];
+        SCOPED_TRACE(e.name);
+        Fl_Widget* w = about.control(e.name);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(window.find(w), i) << "tab index";
+        EXPECT_EQ(kind_of(w), e.kind);
+        EXPECT_EQ(label_of(w), e.caption);
+        EXPECT_EQ(w->x(), e.x);
+        EXPECT_EQ(w->y(), e.y);
+        EXPECT_EQ(w->w(), e.w);
+        EXPECT_EQ(w->h(), e.h);
+    }
+    EXPECT_NE(about.form().lblDisclaimer.find("Copyright"), std::string::npos);
+
+    screenshot(window, "about-box.png");
+
+    const auto name_of = [&](Fl_Widget* w) -> std::string { return w ? label_of(w) : "(none)"; };
+    EXPECT_EQ(tab_walk(window, about.control("cmdOK"), 2, name_of),
+              (std::vector<std::string>{"OK", "&System Info...", "OK"}));
+
+    // This system has no system information program: the message, nothing started.
+    about.control("cmdSysInfo")->do_callback();
+    EXPECT_EQ(messages.shown, std::vector<std::string>{"System Info Is Unavailable At This Time"});
+    EXPECT_TRUE(shell.started.empty());
+    // OK closes the form; unloading destroys the window.
+    about.control("cmdOK")->do_callback();
+    EXPECT_FALSE(window.shown());
+    about.Unload();
+    EXPECT_EQ(about.window(), nullptr);
+}
+
+// What a timer saw of the window on screen while the modal loop ran.
+struct OnScreen {
+    std::vector<std::string> texts;
+    std::vector<std::string> buttons;
+    const void* box = nullptr;
+    bool modal = false;
+};
+
+void collect(Fl_Group& group, OnScreen& seen) {
+    for (int i = 0; i < group.children(); ++i) {
+        Fl_Widget* w = group.child(i);
+        if (!w->visible()) continue;
+        if (dynamic_cast<Fl_Button*>(w)) {
+            seen.buttons.push_back(label_of(w));
+        } else if (w->label() && *w->label()) {
+            seen.texts.push_back(w->label());
+        }
+        if (auto* inner = w->as_group()) collect(*inner, seen);
+    }
+}
+
+TEST_F(Windows, ShowAboutBoxShowsAFreshModalBoxEachTime) {
+    prjVireo::vireo control;
+    control.ErrorTrap(-1);
+    OnScreen seen[2];
+    for (auto& s : seen) {
+        Fl::add_timeout(
+            0.0,
+            [](void* data) {
+                auto& s = *static_cast<OnScreen*>(data);
+                auto* about = dynamic_cast<AboutWindow*>(prjVireo::writer_state().about_box.get());
+                if (!about || !about->window()) return;
+                s.box = about;
+                s.modal = about->window()->modal() && about->window()->shown();
+                s.texts.push_back(about->window()->label());
+                collect(*about->window(), s);
+                about->control("cmdOK")->do_callback();
+            },
+            &s);
+        control.ShowAboutBox();
+        EXPECT_EQ(prjVireo::writer_state().about_box, nullptr);
+    }
+    for (const auto& s : seen) {
+        EXPECT_NE(s.box, nullptr);
+        EXPECT_TRUE(s.modal);
+        ASSERT_GE(s.texts.size(), 3u);
+        EXPECT_EQ(s.texts[0], "About vireo");
+        EXPECT_EQ(s.texts[1], "vireo");
+        EXPECT_EQ(s.buttons, (std::vector<std::string>{"OK", "&System Info..."}));
+    }
+}
+
+TEST_F(Windows, SystemInfoMessageHasAnOkButtonOnly) {
+    OnScreen seen;
+    Fl::add_timeout(
+        0.0,
+        [](void* data) {
+            auto& s = *static_cast<OnScreen*>(data);
+            Fl_Window* message = Fl::first_window();
+            if (!message) return;
+            s.modal = message->modal();
+            collect(*message, s);
+            screenshot(*message, "system-info-message.png");
+            for (int i = 0; i < message->children(); ++i) {
+                auto* button = dynamic_cast<Fl_Button*>(message->child(i));
+                if (button && button->visible()) {
+                    button->do_callback();
+                    break;
+                }
+            }
+        },
+        &seen);
+    HostRegistry registry;
+    RecordingShell shell;
+    FltkMessageBox message_box;
+    frmAbout form(registry, shell, message_box);
+    form.StartSysInfo();
+    EXPECT_TRUE(seen.modal);
+    EXPECT_EQ(seen.buttons, std::vector<std::string>{"OK"});
+    EXPECT_NE(std::find(seen.texts.begin(), seen.texts.end(), "System Info Is Unavailable At This Time"),
+              seen.texts.end());
+}
+
+}  // namespace
