@@ -167,6 +167,25 @@ std::string did_you_mean(std::string_view name, const std::vector<std::string_vi
     return best.empty() ? std::string() : " (did you mean " + json_quoted(best) + "?)";
 }
 
+// A field is named by its position and a description ("m03_..."): a name
+// whose position matches one field suggests that field, whatever the description.
+std::string suggest_field(std::string_view name, const std::vector<std::string_view>& fields) {
+    const auto underscore = name.find('_');
+    if (underscore != std::string_view::npos && underscore > 1) {
+        const std::string_view position = name.substr(0, underscore + 1);
+        std::string_view match;
+        int matches = 0;
+        for (std::string_view f : fields) {
+            if (f.size() > position.size() && same_name(f.substr(0, position.size()), position)) {
+                match = f;
+                ++matches;
+            }
+        }
+        if (matches == 1) return " (did you mean " + json_quoted(match) + "?)";
+    }
+    return did_you_mean(name, fields);
+}
+
 // ---- a scalar value of the script ----
 
 struct Scalar {
@@ -353,7 +372,7 @@ private:
         std::string context;
         if (in_step_) {
             context = "step " + std::to_string(step_) + ": ";
-        } else if (steps_seen_ && step_ > 0 && frames_.size() <= 1) {
+        } else if (step_ > 0) {
             context = "after step " + std::to_string(step_) + ": ";
         }
         err_ << options_.script_name << ":" << where << ": " << context << message << '\n';
@@ -402,6 +421,10 @@ private:
         if (verbs_allowed) {
             candidates.insert(candidates.end(), {kSet, kClear, kAssign, kAdditem});
             message += " nor a step verb (set, clear, assign, additem)";
+        }
+        // A class name stands for the one property that holds its object.
+        if (const catalogue::Slot* slot = catalogue::find_slot(name)) {
+            throw RunError(message + " (did you mean " + json_quoted(slot->property) + "?)");
         }
         throw RunError(message + did_you_mean(name, candidates));
     }
@@ -554,7 +577,7 @@ private:
                 const auto field = ix.find(k);
                 if (!field) {
                     throw RunError(std::string(catalogue::slots()[slot_].segment_class->name) + " has no field " +
-                                   json_quoted(k) + did_you_mean(k, ix.names));
+                                   json_quoted(k) + suggest_field(k, ix.names));
                 }
                 field_ = *field;
                 expect_ = Expect::FieldValue;

@@ -1,0 +1,374 @@
+// The script host: what a script writes, how bad input is reported, and that a
+// failed run leaves the output file exactly as it was.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "control/catalogue.h"
+#include "test_support.h"
+#include "tools/runner/atomic_output.h"
+#include "tools/runner/script_runner.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using vireo_runner::RunOptions;
+using vireo_test::read_file;
+using vireo_test::temp_path;
+
+struct RunOutcome {
+    int status;
+    std::string errors;
+    std::string output;  // the output file's bytes afterwards
+};
+
+// Runs `script` in-process, writing to `path`.
+RunOutcome run(const std::string& script, const std::string& path, bool trace = false) {
+    RunOptions options;
+    options.output = path;
+    options.trace = trace;
+    std::ostringstream err;
+    const auto result = vireo_runner::run_script(script, options, err);
+    return {result.exit_status, err.str(), read_file(path)};
+}
+
+// Wraps steps (JSON text, comma separated) into a script.
+std::string script(const std::string& steps) { return "{\"steps\": [" + steps + "]}"; }
+
+const std::string kSt = R"({"L1_ST_00_TransSetHeader": {"m01_TransSetIdentCode": "837", "m02_TransSetControlNum": "0001"}})";
+
+// Temporary files of runs for `path` still lying in its directory.
+std::vector<std::string> leftovers(const std::string& path) {
+    std::vector<std::string> found;
+    const fs::path p(path);
+    const std::string prefix = vireo_runner::temp_prefix(p.filename().string());
+    for (const auto& e : fs::directory_iterator(p.parent_path())) {
+        if (e.path().filename().string().rfind(prefix, 0) == 0) found.push_back(e.path().string());
+    }
+    return found;
+}
+
+std::string shell_quote(const std::string& s) { return "'" + s + "'"; }
+
+int run_command(const std::string& command) {
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// ---- bad input: a clear message, a non-zero status, and the old file untouched ----
+
+struct BadInput {
+    const char* name;
+    std::string script;
+    std::vector<std::string> message_parts;
+};
+
+class RunnerBadInput : public ::testing::TestWithParam<BadInput> {};
+
+TEST_P(RunnerBadInput, ReportsTheStepAndKeepsTheOldOutput) {
+    const BadInput& c = GetParam();
+    const std::string path = temp_path();
+    const std::string before = "ISA*previous run*~\nIEA*1*000000001~\n";
+    {
+        std::ofstream(path, std::ios::binary) << before;
+    }
+    const RunOutcome r = run(c.script, path);
+    EXPECT_EQ(r.status, 1);
+    for (const auto& part : c.message_parts) EXPECT_NE(r.errors.find(part), std::string::npos) << r.errors;
+    EXPECT_EQ(r.output, before);
+    EXPECT_TRUE(leftovers(path).empty());
+    // One line, starting with where the script went wrong.
+    EXPECT_EQ(r.errors.rfind("<script>:", 0), 0u) << r.errors;
+    EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), '\n'), 1) << r.errors;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RunnerBadInput,
+    ::testing::Values(
+        BadInput{"BrokenJson", "{\"steps\": [\n" + kSt + ",\n{\"set\" {}}]}", {"<script>:3:8: step 2: malformed JSON"}},
+        BadInput{"TruncatedAfterWrites", "{\"steps\": [" + kSt + "," + kSt, {"step 2", "malformed JSON"}},
+        BadInput{"NotAnObject", "[1, 2]", {"a script is a JSON object, not an array"}},
+        BadInput{"UnknownTopLevelMember", R"({"stepz": []})", {R"(unknown script member "stepz" (did you mean "steps"?))"}},
+        BadInput{"NoSteps", R"({"output": "x"})", {R"(the script has no "steps")"}},
+        BadInput{"UnknownSegmentProperty", script(kSt + R"(, {"L2010AA_NM1_00_BilPROVName": {}})"),
+                 {R"(step 2: "L2010AA_NM1_00_BilPROVName" is not a segment object property)",
+                  R"((did you mean "L2010AA_NM1_00_BillPROVName"?))"}},
+        BadInput{"UnknownField", script(R"({"L2010AA_NM1_00_BillPROVName": {"m03_BillPROVLastName": "X"}})"),
+                 {R"(step 1: L2010AA_NM1_00 has no field "m03_BillPROVLastName")",
+                  R"((did you mean "m03_BillPROVLastorOrgalName"?))"}},
+        BadInput{"UnknownControlProperty", script(R"({"set": {"SegmentTerminater": "~"}})"),
+                 {R"("set" has no control property "SegmentTerminater" (did you mean "SegmentTerminator"?))"}},
+        BadInput{"NumberForTextField", script(R"({"L2300_CLM_00_CLMInfo": {"m02_TotalCLMChargeAmount": 125.5}})"),
+                 {"L2300_CLM_00.m02_TotalCLMChargeAmount is a text field: it takes a string, not a number"}},
+        BadInput{"StringForBoolean", script(R"({"set": {"Annotation": "yes"}})"),
+                 {"Annotation takes true or false, not a string"}},
+        BadInput{"NumberForSegCount", script(R"({"set": {"SegCount": 0}})"),
+                 {"SegCount takes a number as a string"}},
+        BadInput{"TextSegCount", script(R"({"set": {"SegCount": "zero"}})"),
+                 {R"(SegCount takes a 32-bit number as a string, not "zero")"}},
+        BadInput{"UnknownNewLineName", script(R"({"set": {"NewLine": "LF"}})"), {R"(NewLine has no member "LF")"}},
+        BadInput{"CodeNotInList", script(R"({"L2010AA_NM1_00_BillPROVName": {"m01_EntityIdentCode": "86"}})"),
+                 {R"("86" is not in the code list L2010AA_NM1_01_98_127_EntityIdentCode)", R"(its codes are "85")"}},
+        BadInput{"MemberNotInList",
+                 script(R"({"L2010AA_NM1_00_BillPROVName": {"m01_EntityIdentCode": "val_85_BillPROV_98_128"}})"),
+                 {R"("val_85_BillPROV_98_128" is not in the code list)"}},
+        BadInput{"CodeOutOfRange", script(R"({"L1_ST_00_TransSetHeader": {"m01_TransSetIdentCode": 4294967296}})"),
+                 {"takes a 32-bit Code value"}},
+        BadInput{"ObjectForField", script(R"({"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": {}}})"),
+                 {"is a text field: it takes a string, not an object"}},
+        BadInput{"StepNotAnObject", script(kSt + ", 7"), {"step 2: a step is an object, not an integer"}},
+        BadInput{"EmptyStep", script("{}"), {"step 1: the step is empty"}},
+        BadInput{"TwoActions", script(R"({"clear": "L1_ST_00_TransSetHeader", "set": {}})"),
+                 {R"(step 1: a step does one thing, but this one has both "clear" and "set")"}},
+        BadInput{"ClearUnknown", script(R"({"clear": "L1_ST_00"})"),
+                 {R"("L1_ST_00" is not a segment object property (did you mean "L1_ST_00_TransSetHeader"?))"}},
+        // With ErrorTrap set, a failing Additem (the count overflows) ends the run.
+        BadInput{"TrappedControlError",
+                 script(R"({"set": {"ErrorTrap": true, "SegCount": "2147483647"}}, )" + kSt),
+                 {"step 2: error 6"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Runner, UnusableOutputIsReportedBeforeAnyStep) {
+    const std::string dir = temp_path(".dir");
+    fs::create_directories(dir);
+    struct Case {
+        std::string output;
+        std::string message;
+    } cases[] = {
+        {dir + "/missing/out.837", "cannot create a file in"},
+        {dir, "is a directory"},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream err;
+        RunOptions options;
+        options.output = c.output;
+        EXPECT_EQ(vireo_runner::run_script(script(kSt), options, err).exit_status, 1);
+        EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
+    }
+}
+
+TEST(Runner, OutputComesFromTheScriptUnlessGiven) {
+    const std::string from_script = temp_path();
+    const std::string from_option = temp_path();
+    const std::string text = "{\"output\": " + nlohmann::json(from_script).dump() + ", \"steps\": [" + kSt + "]}";
+
+    EXPECT_EQ(run(text, "").status, 0);
+    EXPECT_EQ(read_file(from_script), "ST*837*0001~");
+
+    EXPECT_EQ(run(text, from_option).status, 0);
+    EXPECT_EQ(read_file(from_option), "ST*837*0001~");
+
+    // "output" is needed before the steps start.
+    const RunOutcome late = run("{\"steps\": [], \"output\": \"x.837\"}", "");
+    EXPECT_EQ(late.status, 1);
+    EXPECT_NE(late.errors.find("give -o OUTPUT"), std::string::npos) << late.errors;
+}
+
+// ---- what a script writes ----
+
+struct Written {
+    const char* name;
+    std::string steps;
+    std::string bytes;
+};
+
+class RunnerWrites : public ::testing::TestWithParam<Written> {};
+
+TEST_P(RunnerWrites, ExactBytes) {
+    // Whatever the thread's writer state held, a run starts from a new control's.
+    prjVireo::vireo other;
+    other.DataElementSeparator("|");
+    other.NewLine(prjVireo::NewLineValues::LfCr_ToSegEnd);
+    other.Annotation(-1);
+    other.SegCount("40");
+
+    const std::string path = temp_path();
+    const RunOutcome r = run(script(GetParam().steps), path);
+    EXPECT_EQ(r.status, 0) << r.errors;
+    EXPECT_EQ(r.errors, "");
+    EXPECT_EQ(r.output, GetParam().bytes);
+}
+
+const std::string kNm1 = R"({"L2010AA_NM1_00_BillPROVName": {"m01_EntityIdentCode": %s, "m03_BillPROVLastorOrgalName": "ACME"}})";
+
+std::string nm1(const std::string& code) {
+    std::string s = kNm1;
+    s.replace(s.find("%s"), 2, code);
+    return s;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RunnerWrites,
+    ::testing::Values(
+        Written{"DefaultState", kSt, "ST*837*0001~"},
+        Written{"SeCountsFromZero", kSt + R"(, {"L2440_SE_00_TransSetTrailer": {"m02_TransSetControlNum": "0001"}})",
+                "ST*837*0001~SE*2*0001~"},
+        Written{"CodeText", nm1("\"85\""), "NM1*85**ACME~"},
+        Written{"MemberName", nm1("\"val_85_BillPROV_98_127\""), "NM1*85**ACME~"},
+        Written{"MemberNameAnyCase", nm1("\"VAL_85_BILLPROV_98_127\""), "NM1*85**ACME~"},
+        Written{"IntegerCodeValue", nm1("14389"), "NM1*85**ACME~"},
+        Written{"IntegerOutsideTheList", nm1("23130"), "NM1*ZZ**ACME~"},
+        Written{"NullCode", nm1("null"), "NM1***ACME~"},
+        Written{"EmptyCode", nm1("\"\""), "NM1***ACME~"},
+        Written{"Settings",
+                R"({"set": {"DataElementSeparator": "|", "SegmentTerminator": "!", "NewLine": "LfCr_ToSegEnd"}}, )" + kSt +
+                    R"(, {"set": {"NewLine": 1}}, )" + kSt + R"(, {"set": {"NewLine": 0}}, )" + kSt,
+                "ST|837|0001!\r\nST|837|0001!\nST|837|0001!"},
+        Written{"Annotation", R"({"set": {"Annotation": true}}, )" + kSt, "\r\n\tL_1_ST_TransSetHeader\r\n\r\nST*837*0001~"},
+        Written{"CaseInsensitiveNames", R"({"l1_st_00_transsetheader": {"M02_TRANSSETCONTROLNUM": "9"}})", "ST**9~"},
+        // A segment step clears first; "assign" keeps the other fields; "clear" writes nothing.
+        Written{"Verbs",
+                kSt + R"(, {"assign": {"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "0002"}}})" +
+                    R"(, {"additem": "L1_ST_00_TransSetHeader"}, {"clear": "L1_ST_00_TransSetHeader"})" +
+                    R"(, {"additem": "L1_ST_00_TransSetHeader"}, {"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "3"}})",
+                "ST*837*0001~ST*837*0002~ST*~ST**3~"},
+        Written{"Comments",
+                R"({"#": "a note"}, {"#": [1, {"deep": [{}]}], "L1_ST_00_TransSetHeader": {"#": {"x": 1}, "m02_TransSetControlNum": "1"}})",
+                "ST**1~"},
+        Written{"NoSteps", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Runner, TraceWritesOneJsonLinePerBeforeAdd) {
+    const std::string path = temp_path();
+    const RunOutcome r = run(script(R"({"#": "c"}, )" + kSt + R"(, {"L2440_SE_00_TransSetTrailer": {"m02_TransSetControlNum": "\"1\""}})"),
+                      path, true);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.errors,
+              "{\"step\":2,\"SegValue\":\"ST*837*0001~\",\"SegCount\":1}\n"
+              "{\"step\":3,\"SegValue\":\"SE*2*\\\"1\\\"~\",\"SegCount\":3}\n");
+}
+
+// ---- the output file ----
+
+TEST(Runner, RemovesTemporaryFilesOfDeadRunsOnly) {
+    const std::string path = temp_path();
+    const fs::path dir = fs::path(path).parent_path();
+    const std::string prefix = vireo_runner::temp_prefix(fs::path(path).filename().string());
+
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    ASSERT_GT(child, 0);
+    waitpid(child, nullptr, 0);  // a pid that no process has now
+    const std::string dead = (dir / (prefix + std::to_string(child))).string();
+    const std::string dead_second = (dir / (prefix + std::to_string(child) + "-2")).string();
+    const std::string alive = (dir / (prefix + std::to_string(getppid()))).string();
+    const std::string other_output = (dir / (".other.837.vireo-tmp-" + std::to_string(child))).string();
+    const std::string not_a_pid = (dir / (prefix + "12x")).string();
+    for (const auto& p : {dead, dead_second, alive, other_output, not_a_pid}) std::ofstream(p) << "partial";
+
+    ASSERT_EQ(run(script(kSt), path).status, 0);
+    EXPECT_FALSE(fs::exists(dead));
+    EXPECT_FALSE(fs::exists(dead_second));
+    EXPECT_TRUE(fs::exists(alive));
+    EXPECT_TRUE(fs::exists(other_output));
+    EXPECT_TRUE(fs::exists(not_a_pid));
+    for (const auto& p : {alive, other_output, not_a_pid}) fs::remove(p);
+}
+
+TEST(Runner, NewFileIsPrivateAndAReplacedFileKeepsItsMode) {
+    const std::string fresh = temp_path();
+    ASSERT_EQ(run(script(kSt), fresh).status, 0);
+    struct stat st {};
+    ASSERT_EQ(stat(fresh.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    const std::string existing = temp_path();
+    std::ofstream(existing) << "old";
+    ASSERT_EQ(chmod(existing.c_str(), 0644), 0);
+    ASSERT_EQ(run(script(kSt), existing).status, 0);
+    ASSERT_EQ(stat(existing.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+    EXPECT_EQ(read_file(existing), "ST*837*0001~");
+}
+
+TEST(Runner, RunsAreIndependentOnOneThread) {
+    // A failed run leaves no open file and no setting behind for the next one.
+    const std::string path = temp_path();
+    EXPECT_EQ(run(script(R"({"set": {"NewLine": 2, "ErrorTrap": true}}, )" + kSt + ", 5"), path).status, 1);
+    EXPECT_EQ(run(script(kSt), path).status, 0);
+    EXPECT_EQ(read_file(path), "ST*837*0001~");
+}
+
+// ---- the schema ----
+
+TEST(Runner, SchemaDescribesEverySlotAndCodeList) {
+    const auto schema = vireo_runner::script_schema();
+    const auto& step = schema["$defs"]["step"]["properties"];
+    for (const auto& slot : prjVireo::catalogue::slots()) {
+        EXPECT_TRUE(step.contains(std::string(slot.property))) << slot.property;
+    }
+    // Step verbs, settings and a code list's code texts, member names and integers.
+    for (const char* verb : {"set", "clear", "assign", "additem", "#"}) EXPECT_TRUE(step.contains(verb)) << verb;
+    const auto& nm1 = schema["$defs"]["classes"]["L2010AA_NM1_00"]["properties"];
+    EXPECT_EQ(nm1["m01_EntityIdentCode"]["$ref"], "#/$defs/codelists/L2010AA_NM1_01_98_127_EntityIdentCode");
+    EXPECT_EQ(nm1["m03_BillPROVLastorOrgalName"]["type"], nlohmann::ordered_json({"string", "null"}));
+    const auto& choices = schema["$defs"]["codelists"]["L2010AA_NM1_01_98_127_EntityIdentCode"]["anyOf"];
+    std::vector<std::string> consts;
+    for (const auto& c : choices) {
+        if (c.contains("const")) consts.push_back(c["const"]);
+    }
+    EXPECT_EQ(consts, (std::vector<std::string>{"85", "val_85_BillPROV_98_127"}));
+    EXPECT_EQ(choices[2]["type"], "integer");
+    EXPECT_EQ(schema["$defs"]["codelists"].size(), prjVireo::catalogue::codelists().size());
+}
+
+// ---- the command and the examples ----
+
+TEST(RunnerCommand, ExampleScriptAndHostWriteTheSameBytes) {
+    const std::string from_script = temp_path();
+    const std::string from_host = temp_path();
+    const std::string examples = VIREO_EXAMPLES_DIR;
+    ASSERT_EQ(run_command(shell_quote(VIREO_BIN) + " run " + shell_quote(examples + "/professional-claims.json") +
+                          " -o " + shell_quote(from_script) + " > /dev/null"),
+              0);
+    ASSERT_EQ(run_command(shell_quote(VIREO_EXAMPLE_HOST) + " " + shell_quote(from_host) + " > /dev/null"), 0);
+    const std::string bytes = read_file(from_script);
+    EXPECT_EQ(bytes, read_file(from_host));
+
+    // The transaction's own numbers are right: SE01 counts ST to SE, LX restarts per claim.
+    std::vector<std::string> segments;
+    std::istringstream lines(bytes);
+    for (std::string line; std::getline(lines, line);) segments.push_back(line);
+    std::size_t st = 0, se = 0;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        if (segments[i].rfind("ST*", 0) == 0) st = i;
+        if (segments[i].rfind("SE*", 0) == 0) se = i;
+    }
+    EXPECT_EQ(segments[se], "SE*" + std::to_string(se - st + 1) + "*0001~");
+    EXPECT_EQ(segments.back(), "IEA*1*000000101~");
+    EXPECT_EQ(segments.front().size(), 106u);  // the fixed-width ISA and its terminator
+}
+
+TEST(RunnerCommand, MinimalExampleRuns) {
+    const std::string out = temp_path();
+    ASSERT_EQ(run_command(shell_quote(VIREO_BIN) + " run " + shell_quote(std::string(VIREO_EXAMPLES_DIR) + "/minimal.json") +
+                          " -o " + shell_quote(out) + " > /dev/null"),
+              0);
+    EXPECT_NE(read_file(out).find("CLM*JD240108A*110***11::1*Y*A*Y*Y*C~\n"), std::string::npos);
+}
+
+TEST(RunnerCommand, BadScriptOnStandardInputFailsAndKeepsTheFile) {
+    const std::string out = temp_path();
+    const std::string errors = temp_path(".err");
+    std::ofstream(out) << "keep";
+    const std::string bad = script(kSt + R"(, {"L1_ST_00_TransSetHeader": {"m01_TransSetIdentCode": "838"}})");
+    const int status = run_command("printf '%s' " + shell_quote(bad) + " | " + shell_quote(VIREO_BIN) + " run - -o " +
+                                   shell_quote(out) + " 2> " + shell_quote(errors));
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(read_file(out), "keep");
+    EXPECT_EQ(read_file(errors).rfind("-:1:", 0), 0u) << read_file(errors);
+    EXPECT_NE(read_file(errors).find("step 2: \"838\" is not in the code list"), std::string::npos);
+}
+
+}  // namespace
