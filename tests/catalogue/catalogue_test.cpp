@@ -4,8 +4,11 @@
 // Expected bytes are built from the position digits in the field names
 // (m05_ is element 5, m0501_ is component 1 of element 5), so a declaration
 // with a wrong element or component number is caught here.
+#include <map>
 #include <regex>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "test_support.h"
 
