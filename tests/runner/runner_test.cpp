@@ -234,8 +234,10 @@ INSTANTIATE_TEST_SUITE_P(
                     R"(, {"additem": "L1_ST_00_TransSetHeader"}, {"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "3"}})",
                 "ST*837*0001~ST*837*0002~ST*~ST**3~"},
         Written{"Comments",
-                R"({"#": "a note"}, {"#": [1, {"deep": [{}]}], "L1_ST_00_TransSetHeader": {"#": {"x": 1}, "m02_TransSetControlNum": "1"}})",
-                "ST**1~"},
+                R"({"#": "a note"}, {"#": [1, {"deep": [{}]}], "L1_ST_00_TransSetHeader": {"#": {"x": 1}, "m02_TransSetControlNum": "1"}}, )"
+                R"({"set": {"#": "LF", "NewLine": 1}}, {"assign": {"#": 0, "L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "2"}}}, )"
+                R"({"additem": "L1_ST_00_TransSetHeader"})",
+                "ST**1~ST**2~\n"},
         Written{"NoSteps", "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -260,15 +262,23 @@ TEST(Runner, RemovesTemporaryFilesOfDeadRunsOnly) {
     if (child == 0) _exit(0);
     ASSERT_GT(child, 0);
     waitpid(child, nullptr, 0);  // a pid that no process has now
+    // A killed run its parent has not collected yet is as dead as a collected one.
+    const pid_t zombie = fork();
+    if (zombie == 0) _exit(0);
+    ASSERT_GT(zombie, 0);
+    waitid(P_PID, static_cast<id_t>(zombie), nullptr, WEXITED | WNOWAIT);  // exited, not collected
     const std::string dead = (dir / (prefix + std::to_string(child))).string();
+    const std::string dead_zombie = (dir / (prefix + std::to_string(zombie))).string();
     const std::string dead_second = (dir / (prefix + std::to_string(child) + "-2")).string();
     const std::string alive = (dir / (prefix + std::to_string(getppid()))).string();
     const std::string other_output = (dir / (".other.837.vireo-tmp-" + std::to_string(child))).string();
     const std::string not_a_pid = (dir / (prefix + "12x")).string();
-    for (const auto& p : {dead, dead_second, alive, other_output, not_a_pid}) std::ofstream(p) << "partial";
+    for (const auto& p : {dead, dead_second, dead_zombie, alive, other_output, not_a_pid}) std::ofstream(p) << "partial";
 
     ASSERT_EQ(run(script(kSt), path).status, 0);
+    waitpid(zombie, nullptr, 0);
     EXPECT_FALSE(fs::exists(dead));
+    EXPECT_FALSE(fs::exists(dead_zombie));
     EXPECT_FALSE(fs::exists(dead_second));
     EXPECT_TRUE(fs::exists(alive));
     EXPECT_TRUE(fs::exists(other_output));

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstring>
 #include <dirent.h>
+#include <fstream>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,7 +46,18 @@ pid_t pid_in_name(const char* rest) {
     return static_cast<pid_t>(pid);
 }
 
-bool process_alive(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+// A process that exists and has not yet ended; a killed run whose parent has
+// not collected it yet (a zombie) counts as ended.
+bool process_alive(pid_t pid) {
+    if (::kill(pid, 0) != 0 && errno != EPERM) return false;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return true;
+    const auto paren = line.rfind(')');
+    if (paren == std::string::npos || paren + 2 >= line.size()) return true;
+    const char state = line[paren + 2];
+    return state != 'Z' && state != 'X';
+}
 
 // Removes the temporary files of runs for the same output whose process is gone.
 void remove_stale_temps(const std::string& dir, const std::string& base) {

@@ -552,6 +552,10 @@ private:
                 return;
             }
             case Frame::Set: {
+                if (k == kComment) {
+                    expect_ = Expect::Comment;
+                    return;
+                }
                 setting_ = find_setting(k);
                 if (!setting_) {
                     std::vector<std::string_view> names;
@@ -565,6 +569,10 @@ private:
                 return;
             }
             case Frame::Assign:
+                if (k == kComment) {
+                    expect_ = Expect::Comment;
+                    return;
+                }
                 slot_ = resolve_slot(k, false);
                 expect_ = Expect::AssignFields;
                 return;

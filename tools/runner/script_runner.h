@@ -18,6 +18,7 @@ namespace vireo_runner {
 
 struct RunOptions {
     // The output file; when empty the script's "output" member names it.
+    // Tests and fuzz targets set it, so that no script chooses where it writes.
     std::string output;
     // How error messages name the script ("-" for standard input).
     std::string script_name = "<script>";
