@@ -120,26 +120,29 @@ Variant SegmentDispatch::Invoke(DISPID id, InvokeKind kind, std::vector<Variant>
                                              std::to_string(id));
     }
     const FieldDescriptor& f = c.fields[i];
-    const std::string where = std::string(c.name) + "." + f.name;
+    // The member's full name, for error messages only.
+    auto where = [&] { return std::string(c.name) + "." + f.name; };
     switch (kind) {
         case InvokeKind::PropertyGet:
         case InvokeKind::Method:
-            if (!args.empty()) throw VbError(vbErrWrongArguments, where);
+            if (!args.empty()) throw VbError(vbErrWrongArguments, where());
             if (f.kind == FieldKind::Code) return Variant(target_->code(f));
             return Variant(target_->text(f));
         case InvokeKind::PropertyPut:
-            if (args.size() != 1) throw VbError(vbErrWrongArguments, where);
+            if (args.size() != 1) throw VbError(vbErrWrongArguments, where());
             try {
                 if (f.kind == FieldKind::Code) {
                     target_->set_code(f, args[0].to_long());
+                } else if (args[0].type() == VarType::String) {
+                    target_->text(f) = args[0].string_view();
                 } else {
                     target_->text(f) = args[0].to_string();
                 }
             } catch (const VbError& e) {
-                throw VbError(e.number(), where + " cannot take that value");
+                throw VbError(e.number(), where() + " cannot take that value");
             }
             return {};
-        case InvokeKind::PropertyPutRef: throw VbError(vbErrWrongArguments, where + " is not an object");
+        case InvokeKind::PropertyPutRef: throw VbError(vbErrWrongArguments, where() + " is not an object");
     }
     return {};
 }

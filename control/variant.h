@@ -33,6 +33,8 @@ public:
     // Conversions with the host language's rules; a value that cannot be
     // converted is VbError 13 (type mismatch), one out of range VbError 6.
     std::string to_string() const;
+    // The text of a String variant without a copy (empty for other types).
+    std::string_view string_view() const { return string_; }
     std::int32_t to_long() const;
     std::int16_t to_integer() const;
     std::int16_t to_boolean() const;  // -1 or 0
