@@ -109,9 +109,10 @@ TextPropertyBag TextPropertyBag::parse(const std::string& contents) {
         if (first == std::string_view::npos || line[first] == '#' || line[first] == ';') continue;
         std::size_t eq = line.find('=');
         if (eq == std::string_view::npos) malformed(line_no, "expected Key=Value");
-        std::string_view key = line.substr(0, eq);
+        // The key runs from its first non-blank character (never after the "=")
+        // to the "=", without trailing blanks.
+        std::string_view key = line.substr(first, eq - first);
         while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) key.remove_suffix(1);
-        key.remove_prefix(first);
         if (key.empty()) malformed(line_no, "empty key");
         std::string_view value = line.substr(eq + 1);
         while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);

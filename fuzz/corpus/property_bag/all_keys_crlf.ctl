@@ -1,0 +1,7 @@
+# saved control
+DataElementSeparator="|"
+SubelementSeparator="^"
+SegmentTerminator="\n"
+NewLine=2
+Annotation=True
+FileName="/tmp/claims \"today\".837"

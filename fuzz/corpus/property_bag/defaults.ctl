@@ -1,0 +1,6 @@
+DataElementSeparator="*"
+SubelementSeparator=":"
+SegmentTerminator="~"
+NewLine=0
+Annotation=False
+FileName=""

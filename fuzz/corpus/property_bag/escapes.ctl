@@ -1,0 +1,5 @@
+; escapes
+DataElementSeparator="\x1D"
+SubelementSeparator="\0"
+SegmentTerminator="\t"
+FileName="\\server\\share"

@@ -1,0 +1,3 @@
+DataElementSeparator="*
+NewLine
+=x

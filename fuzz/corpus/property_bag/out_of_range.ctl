@@ -1,0 +1,2 @@
+NewLine=99999999999
+FileName=

@@ -1,0 +1,2 @@
+NewLine="2"
+Annotation="yes"

@@ -1,0 +1,5 @@
+NewLine=-1
+Annotation=-1
+DataElementSeparator=plain text
+  SegmentTerminator  =   "~"  
+

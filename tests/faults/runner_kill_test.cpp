@@ -1,0 +1,173 @@
+// `vireo run` replaces its output all at once: killed at any moment, the target
+// is the old file or the complete new one, never a part; the next run removes
+// the temporary file a killed run left behind.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <streambuf>
+#include <thread>
+
+#include "fault_support.h"
+#include "tools/runner/atomic_output.h"
+#include "tools/runner/script_runner.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kClaims = 30000;
+const std::string kOld = "the claims of yesterday\n";
+
+// A run of `claims` transaction sets: a few megabytes of output.
+std::string large_script(int claims) {
+    std::ostringstream s;
+    s << "{\"steps\": [\n{\"set\": {\"NewLine\": \"LF_ToSegEnd\"}}";
+    for (int i = 0; i < claims; ++i) {
+        s << ",\n{\"set\": {\"SegCount\": \"0\"}}"
+          << ",\n{\"L1_ST_00_TransSetHeader\": {\"m01_TransSetIdentCode\": \"837\", \"m02_TransSetControlNum\": \"" << i
+          << "\"}}"
+          << ",\n{\"L2300_CLM_00_CLMInfo\": {\"m01_PatAccountNum\": \"PAT" << i * 7919
+          << "\", \"m02_TotalCLMChargeAmount\": \"" << i % 1000 << ".25\"}}"
+          << ",\n{\"L2440_SE_00_TransSetTrailer\": {\"m02_TransSetControlNum\": \"" << i << "\"}}";
+    }
+    s << "\n]}\n";
+    return s.str();
+}
+
+// Kills its own process when the n-th trace line (one per BeforeAdd) arrives.
+class KillAtLine final : public std::streambuf {
+public:
+    explicit KillAtLine(std::uint64_t n) : left_(n) {}
+
+protected:
+    int_type overflow(int_type c) override {
+        if (c == '\n' && --left_ == 0) ::raise(SIGKILL);
+        return c;
+    }
+
+private:
+    std::uint64_t left_;
+};
+
+class RunnerKill : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = vireo_test::temp_path(".killdir");
+        fs::create_directories(dir);
+        script = dir + "/claims.json";
+        std::ofstream(script) << large_script(kClaims);
+        target = dir + "/claims.837";
+        reference = vireo_test::temp_path(".reference");
+        vireo_runner::RunOptions options;
+        options.output = reference;
+        std::ostringstream err;
+        std::ifstream in(script);
+        auto result = vireo_runner::run_script(in, options, err);
+        ASSERT_EQ(result.exit_status, 0) << err.str();
+        expected = vireo_test::read_file(reference);
+        ASSERT_GT(expected.size(), 1u << 20);  // more than one output buffer
+    }
+    void reset_target() {
+        std::ofstream(target, std::ios::trunc) << kOld;
+    }
+    std::vector<std::string> temporaries() const {
+        std::vector<std::string> found;
+        const std::string prefix = vireo_runner::temp_prefix("claims.837");
+        for (const auto& e : fs::directory_iterator(dir)) {
+            if (e.path().filename().string().rfind(prefix, 0) == 0) found.push_back(e.path().string());
+        }
+        return found;
+    }
+    // One complete run in this process; afterwards no temporary file may remain.
+    void run_to_completion() {
+        vireo_runner::RunOptions options;
+        options.output = target;
+        std::ostringstream err;
+        std::ifstream in(script);
+        ASSERT_EQ(vireo_runner::run_script(in, options, err).exit_status, 0) << err.str();
+        EXPECT_TRUE(vireo_test::read_file(target) == expected);
+        EXPECT_TRUE(temporaries().empty());
+    }
+
+    std::string dir, script, target, reference, expected;
+};
+
+}  // namespace
+
+TEST_F(RunnerKill, KilledWhileWritingLeavesTheOldFile) {
+    const std::uint64_t segments = kClaims * 3;
+    for (unsigned seed = 1; seed <= 8; ++seed) {
+        std::mt19937_64 random(seed);
+        const std::uint64_t kill_at = 1 + random() % segments;
+        SCOPED_TRACE("killed at segment " + std::to_string(kill_at));
+        reset_target();
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            KillAtLine killer(kill_at);
+            std::ostream trace(&killer);
+            vireo_runner::RunOptions options;
+            options.output = target;
+            options.trace = true;
+            std::ifstream in(script);
+            vireo_runner::run_script(in, options, trace);
+            ::_exit(3);  // not reached: every kill point lies inside the run
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        EXPECT_EQ(vireo_test::read_file(target), kOld);
+        EXPECT_EQ(temporaries().size(), 1u);  // what the killed run had written so far
+    }
+    run_to_completion();
+}
+
+TEST_F(RunnerKill, CommandKilledAtAnyMomentLeavesOldOrCompleteFile) {
+    // How long one whole run of the command takes here sets the range of kill
+    // moments; it is not checked.
+    auto spawn = [&] {
+        pid_t pid = ::fork();
+        if (pid == 0) {
+            int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            ::execl(VIREO_COMMAND, "vireo", "run", script.c_str(), "-o", target.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        return pid;
+    };
+    reset_target();
+    const auto start = std::chrono::steady_clock::now();
+    int status = 0;
+    pid_t pid = spawn();
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+    ASSERT_TRUE(vireo_test::read_file(target) == expected);
+
+    int old_kept = 0, replaced = 0;
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        std::mt19937_64 random(seed);
+        const auto delay = std::chrono::microseconds(random() % (whole.count() * 5 / 4 + 1));
+        SCOPED_TRACE("killed after " + std::to_string(delay.count()) + " us");
+        reset_target();
+        pid = spawn();
+        std::this_thread::sleep_for(delay);
+        ::kill(pid, SIGKILL);
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        const std::string now = vireo_test::read_file(target);
+        const bool is_old = now == kOld, is_new = now == expected;
+        EXPECT_TRUE(is_old || is_new) << "a partial file of " << now.size() << " bytes";
+        old_kept += is_old;
+        replaced += is_new;
+    }
+    RecordProperty("old_kept", old_kept);
+    RecordProperty("replaced", replaced);
+    run_to_completion();
+}
