@@ -171,3 +171,24 @@ TEST_F(RunnerKill, CommandKilledAtAnyMomentLeavesOldOrCompleteFile) {
     RecordProperty("replaced", replaced);
     run_to_completion();
 }
+
+// A disk that fills up during the run: the command fails with the disk-full
+// error that CloseFile reports, and the target keeps its old contents.
+TEST_F(RunnerKill, DiskFilledDuringTheRunLeavesTheOldFile) {
+    reset_target();
+    std::string report = vireo_fault::in_child([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{512 * 1024, 512 * 1024};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("setrlimit failed");
+        vireo_runner::RunOptions options;
+        options.output = target;
+        std::ostringstream err;
+        std::ifstream in(script);
+        auto result = vireo_runner::run_script(in, options, err);
+        return std::to_string(result.exit_status) + " " + err.str();
+    });
+    EXPECT_EQ(report.rfind("1 ", 0), 0u) << report;
+    EXPECT_NE(report.find("error 61: Disk full: writing "), std::string::npos) << report;
+    EXPECT_EQ(vireo_test::read_file(target), kOld);
+    EXPECT_TRUE(temporaries().empty());
+}
