@@ -1,0 +1,514 @@
+#include "bench/workload.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+
+#include "control/vireo.h"
+
+namespace vireo_bench {
+
+using namespace prjVireo;
+
+namespace {
+
+// A small deterministic generator, so that every run writes the same bytes.
+class Random {
+public:
+    explicit Random(std::uint64_t seed) : state_(seed) {}
+    std::uint64_t next() {
+        state_ ^= state_ << 13;
+        state_ ^= state_ >> 7;
+        state_ ^= state_ << 17;
+        return state_;
+    }
+    std::size_t below(std::size_t n) { return static_cast<std::size_t>(next() % n); }
+    template <std::size_t N>
+    const char* pick(const char* const (&items)[N]) { return items[below(N)]; }
+
+private:
+    std::uint64_t state_;
+};
+
+const char* const kLastNames[] = {"SMITH", "JOHNSON", "WILLIAMS", "BROWN", "JONES", "GARCIA", "MILLER",
+                                  "DAVIS", "RODRIGUEZ", "MARTINEZ", "HERNANDEZ", "LOPEZ", "GONZALEZ",
+                                  "WILSON", "ANDERSON", "THOMAS", "TAYLOR", "MOORE", "JACKSON", "MARTIN",
+                                  "LEE", "PEREZ", "THOMPSON", "WHITE", "HARRIS", "SANCHEZ", "CLARK",
+                                  "RAMIREZ", "LEWIS", "ROBINSON", "WALKER", "YOUNG", "ALLEN", "KING"};
+const char* const kFirstNames[] = {"JAMES", "MARY", "ROBERT", "PATRICIA", "JOHN", "JENNIFER", "MICHAEL",
+                                   "LINDA", "DAVID", "ELIZABETH", "WILLIAM", "BARBARA", "RICHARD", "SUSAN",
+                                   "JOSEPH", "JESSICA", "THOMAS", "SARAH", "CHRISTOPHER", "KAREN", "DANIEL",
+                                   "LISA", "MATTHEW", "NANCY", "ANTHONY", "BETTY", "MARK", "MARGARET"};
+const char* const kStreets[] = {"MAIN STREET", "OAK AVENUE", "MAPLE DRIVE", "CEDAR LANE", "PINE ROAD",
+                                "ELM STREET", "WASHINGTON BLVD", "LAKE VIEW COURT", "HILLCREST AVE",
+                                "PARK PLACE", "SUNSET BOULEVARD", "RIVER ROAD", "CHURCH STREET"};
+struct City {
+    const char* name;
+    const char* state;
+    const char* zip;
+};
+const City kCities[] = {{"SPRINGFIELD", "IL", "62701"}, {"COLUMBUS", "OH", "43215"},
+                        {"ALBANY", "NY", "12207"},      {"AUSTIN", "TX", "78701"},
+                        {"DENVER", "CO", "80202"},      {"MADISON", "WI", "53703"},
+                        {"RICHMOND", "VA", "23219"},    {"SALEM", "OR", "97301"},
+                        {"TRENTON", "NJ", "08608"},     {"PHOENIX", "AZ", "85004"},
+                        {"NASHVILLE", "TN", "37219"},   {"BOISE", "ID", "83702"}};
+const char* const kFilingCodes[] = {"CI", "BL", "MB", "MC", "HM", "12", "16"};
+const char* const kPayers[] = {"BLUE CROSS BLUE SHIELD", "AETNA", "UNITED HEALTHCARE", "CIGNA",
+                               "HUMANA", "MEDICARE PART B", "STATE MEDICAID", "KAISER PERMANENTE"};
+const char* const kProcedures[] = {"99213", "99214", "99203", "99204", "85025", "80053", "36415",
+                                   "93000", "71046", "90471", "90686", "97110", "99395", "81002"};
+const char* const kDiagnoses[] = {"4019", "25000", "2724", "53081", "7840", "4660", "78650", "V700",
+                                  "2449", "311", "30000", "7242", "4779", "42731", "2859", "7295"};
+
+std::string digits(Random& r, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s.push_back(static_cast<char>('0' + r.below(10)));
+    return s;
+}
+
+std::string date_in_2026(Random& r) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "2026%02zu%02zu", 1 + r.below(12), 1 + r.below(28));
+    return buf;
+}
+
+std::string amount(long cents) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%ld.%02ld", cents / 100, cents % 100);
+    return buf;
+}
+
+// The interchange's constant values.
+constexpr const char* kSender = "SUBMITTER01";
+constexpr const char* kReceiver = "RECEIVER01";
+constexpr const char* kInterchangeDate = "261205";
+constexpr const char* kGroupDate = "20261205";
+constexpr const char* kTime = "2200";
+constexpr const char* kInterchangeNumber = "000000001";
+
+long transactions_for(long claims) { return (claims + kClaimsPerTransaction - 1) / kClaimsPerTransaction; }
+
+// The straightforward writer: a segment is a vector of element strings, the
+// segment ID first, joined with "*" after dropping the empty trailing ones.
+class NaiveSegments {
+public:
+    explicit NaiveSegments(std::FILE* out) : out_(out) {}
+
+    void put(const std::vector<std::string>& elements) {
+        std::size_t last = elements.size() - 1;
+        while (last > 0 && elements[last].empty()) --last;
+        std::string segment = elements[0];
+        for (std::size_t i = 1; i <= last; ++i) {
+            segment += '*';
+            segment += elements[i];
+        }
+        segment += "~\n";
+        if (std::fwrite(segment.data(), 1, segment.size(), out_) != segment.size()) {
+            throw std::runtime_error("fwrite failed");
+        }
+        ++count_;
+    }
+    static std::string composite(const std::vector<std::string>& components) {
+        std::size_t last = components.size();
+        while (last > 0 && components[last - 1].empty()) --last;
+        std::string joined;
+        for (std::size_t i = 0; i < last; ++i) {
+            if (i) joined += ':';
+            joined += components[i];
+        }
+        return joined;
+    }
+    static std::string fixed(const std::string& text, std::size_t width) {
+        std::string s = text.substr(0, width);
+        s.resize(width, ' ');
+        return s;
+    }
+    long count() const { return count_; }
+    void reset_count() { count_ = 0; }
+
+private:
+    std::FILE* out_;
+    long count_ = 0;
+};
+
+void walk_naive(const PreparedData& data, long claims, std::FILE* out) {
+    NaiveSegments w(out);
+    using N = NaiveSegments;
+    w.put({"ISA", "00", N::fixed("", 10), "00", N::fixed("", 10), "ZZ", N::fixed(kSender, 15), "ZZ",
+           N::fixed(kReceiver, 15), kInterchangeDate, kTime, "U", "00401", kInterchangeNumber, "0", "P", ":"});
+    w.put({"GS", "HC", kSender, kReceiver, kGroupDate, kTime, "1", "X", "004010X098A1"});
+    const long transactions = transactions_for(claims);
+    long c = 0;
+    for (long t = 0; t < transactions; ++t) {
+        const std::string& control = data.control_numbers[t];
+        w.reset_count();
+        w.put({"ST", "837", control});
+        w.put({"BHT", "0019", "00", control, kGroupDate, kTime, "CH"});
+        w.put({"NM1", "41", "2", "PREMIER BILLING SERVICE", "", "", "", "", "46", kSender});
+        w.put({"NM1", "40", "2", "CLEARINGHOUSE NATIONAL", "", "", "", "", "46", kReceiver});
+        w.put({"HL", "1", "", "20", "1"});
+        w.put({"NM1", "85", "2", "RIVERSIDE FAMILY MEDICINE", "", "", "", "", "XX", "1234567893"});
+        w.put({"N3", "1500 RIVERSIDE PARKWAY"});
+        w.put({"N4", "SPRINGFIELD", "IL", "62704"});
+        w.put({"REF", "EI", "371234567"});
+        const long end = std::min(claims, c + kClaimsPerTransaction);
+        for (long k = 0; c < end; ++c, ++k) {
+            const Subscriber& s = data.subscriber(c);
+            const Payer& p = data.payer(c);
+            const Claim& cl = data.claim(c);
+            w.put({"HL", data.numbers[k + 2], "1", "22", "0"});
+            w.put({"SBR", "P", "18", s.group_number, "", "", "", "", "", CodeToString(s.filing_code)});
+            w.put({"NM1", "IL", "1", s.last_name, s.first_name, s.middle_name, "", "", "MI", s.member_id});
+            w.put({"N3", s.address});
+            w.put({"N4", s.city, s.state, s.zip});
+            w.put({"DMG", "D8", s.birth_date, CodeToString(s.gender)});
+            w.put({"NM1", "PR", "2", p.name, "", "", "", "", "PI", p.id});
+            w.put({"CLM", cl.account, cl.total_charge, "", "", N::composite({"11", "", "1"}), "Y", "A", "Y", "Y",
+                   "C"});
+            w.put({"HI", N::composite({"BK", cl.diagnosis1}), N::composite({"BF", cl.diagnosis2})});
+            w.put({"DTP", "431", "D8", cl.onset_date});
+            for (int j = 0; j < kLinesPerClaim; ++j) {
+                const ServiceLine& line = cl.lines[j];
+                w.put({"LX", data.numbers[j + 1]});
+                w.put({"SV1", N::composite({"HC", line.procedure}), line.charge, "UN", line.units, "", "",
+                       N::composite({"1", "2"})});
+                w.put({"DTP", "472", "D8", line.date});
+            }
+        }
+        w.put({"SE", std::to_string(w.count() + 1), control});
+    }
+    w.put({"GE", std::to_string(transactions), "1"});
+    w.put({"IEA", "1", kInterchangeNumber});
+}
+
+void sync_and_close(std::FILE* f, const std::string& path) {
+    if (std::fflush(f) != 0 || ::fsync(fileno(f)) != 0 || std::fclose(f) != 0) {
+        throw std::runtime_error("writing " + path + " failed");
+    }
+    sync_folder_of(path);
+}
+
+}  // namespace
+
+void sync_folder_of(const std::string& path) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) throw std::runtime_error("syncing the folder of " + path + " failed");
+    ::close(fd);
+}
+
+PreparedData prepare_data(long claims) {
+    PreparedData d;
+    Random r(0x5eed1234abcdULL);
+    for (int i = 0; i < 4096; ++i) {
+        Subscriber s;
+        s.last_name = r.pick(kLastNames);
+        s.first_name = r.pick(kFirstNames);
+        s.middle_name = std::string(1, static_cast<char>('A' + r.below(26)));
+        s.member_id = digits(r, 9) + static_cast<char>('A' + r.below(26));
+        s.group_number = "GRP" + digits(r, 5);
+        s.address = digits(r, 1 + r.below(4)) + " " + r.pick(kStreets);
+        const City& city = kCities[r.below(std::size(kCities))];
+        s.city = city.name;
+        s.state = city.state;
+        s.zip = city.zip;
+        char birth[40];
+        std::snprintf(birth, sizeof birth, "19%02zu%02zu%02zu", 30 + r.below(70), 1 + r.below(12),
+                      1 + r.below(28));
+        s.birth_date = birth;
+        s.gender = code_value(r.below(2) ? "M" : "F");
+        s.filing_code = code_value(r.pick(kFilingCodes));
+        d.subscribers.push_back(std::move(s));
+    }
+    for (std::size_t i = 0; i < std::size(kPayers); ++i) {
+        d.payers.push_back({kPayers[i], digits(r, 5)});
+    }
+    for (int i = 0; i < 8192; ++i) {
+        Claim c;
+        c.account = "A" + digits(r, 10);
+        long total = 0;
+        for (ServiceLine& line : c.lines) {
+            line.procedure = r.pick(kProcedures);
+            const long cents = 2500 + static_cast<long>(r.below(30000));
+            total += cents;
+            line.charge = amount(cents);
+            line.units = std::to_string(1 + r.below(3));
+            line.date = date_in_2026(r);
+        }
+        c.total_charge = amount(total);
+        c.diagnosis1 = r.pick(kDiagnoses);
+        c.diagnosis2 = r.pick(kDiagnoses);
+        c.onset_date = date_in_2026(r);
+        d.claims.push_back(std::move(c));
+    }
+    for (int i = 0; i <= kClaimsPerTransaction + 1; ++i) d.numbers.push_back(std::to_string(i));
+    for (long t = 0; t < transactions_for(claims); ++t) {
+        char buf[24];
+        std::snprintf(buf, sizeof buf, "%04ld", t + 1);
+        d.control_numbers.push_back(buf);
+    }
+    return d;
+}
+
+long segment_count(long claims) {
+    return 4 + transactions_for(claims) * kSegmentsPerTransaction + claims * kSegmentsPerClaim;
+}
+
+Timed write_with_control(const PreparedData& data, long claims, const std::string& path, bool run_additem,
+                         bool handler, const std::function<void()>& ready) {
+    vireo ctl;
+    TextPropertyBag defaults;  // a control placed new: "*", ":", "~"
+    ctl.ReadProperties(defaults);
+    ctl.NewLine(NewLineValues::LF_ToSegEnd);
+    ctl.ErrorTrap(-1);
+
+    const auto isa = ctl.L0_ISA_00_IntControlHeader();
+    const auto gs = ctl.L0_GS_00_FunctGroupHeader();
+    const auto st = ctl.L1_ST_00_TransSetHeader();
+    const auto bht = ctl.L1_BHT_00_BegHITrans();
+    const auto submitter = ctl.L1000A_NM1_00_SubName();
+    const auto receiver = ctl.L1000B_NM1_00_RecvName();
+    const auto billing_hl = ctl.L2000A_HL_00_BillPaytoPROVHILevel();
+    const auto billing_name = ctl.L2010AA_NM1_00_BillPROVName();
+    const auto billing_address = ctl.L2010AA_N3_00_BillPROVAddress();
+    const auto billing_city = ctl.L2010AA_N4_00_BillPROVCityStateZip();
+    const auto billing_ref = ctl.L2010AA_REF_00_BillPROV2ndID();
+    const auto hl = ctl.L2000B_HL_00_SubscriberHILevel();
+    const auto sbr = ctl.L2000B_SBR_00_SubscriberInfo();
+    const auto name = ctl.L2010BA_NM1_00_SubscriberName();
+    const auto address = ctl.L2010BA_N3_00_SubscriberAddress();
+    const auto city = ctl.L2010BA_N4_00_SubscriberCityStateZip();
+    const auto dmg = ctl.L2010BA_DMG_00_SubscriberDmoInfo();
+    const auto payer = ctl.L2010BB_NM1_00_PayerName();
+    const auto clm = ctl.L2300_CLM_00_CLMInfo();
+    const auto hi = ctl.L2300_HI_00_HealthCareDiagnosisCode();
+    const auto onset = ctl.L2300_DTP_04_DateOnsetofCurSpell();
+    const auto lx = ctl.L2400_LX_00_SvcLine();
+    const auto sv1 = ctl.L2400_SV1_00_ProfessionalSvc();
+    const auto service_date = ctl.L2400_DTP_00_DateSvcDate();
+    const auto se = ctl.L2440_SE_00_TransSetTrailer();
+    const auto ge = ctl.L0_GE_00_FunctGroupTrailer();
+    const auto iea = ctl.L0_IEA_00_IntControlTrailer();
+
+    long reads = 0;
+    if (handler) {
+        ctl.BeforeAdd.connect([&reads](std::string& SegValue, std::int32_t&, std::int16_t&) {
+            // What a host watching the batch does: notice each claim, total the bytes.
+            if (SegValue.compare(0, 4, "CLM*") == 0) ++reads;
+            reads += static_cast<long>(SegValue.size());
+        });
+    }
+    // The host's pattern for every segment: Additem, then Clear for the next one.
+    auto add = [run_additem](SegmentObject& segment) {
+        if (run_additem) segment.Additem();
+        segment.Clear();
+    };
+
+    if (ready) ready();
+    const auto start = Clock::now();
+    if (run_additem) {
+        std::string file = path;
+        ctl.OpenFile(file);
+    }
+
+    isa->m01_AuthInfoQul = L0_ISA_01_001_001_AuthInfoQul::val_00_NoAuthInfoPresentinISA02;
+    isa->m03_SecurityInfoQul = L0_ISA_03_001_001_SecurityInfoQul::val_00_NoSecurityInfoPresentinISA04;
+    isa->m05_IntIDQul = L0_ISA_05_001_001_IntIDQul::val_ZZ_MutuallyDefined;
+    isa->m06_IntSenderID = kSender;
+    isa->m07_IntIDQul = L0_ISA_05_001_001_IntIDQul::val_ZZ_MutuallyDefined;
+    isa->m08_IntRecvID = kReceiver;
+    isa->m09_IntDate = kInterchangeDate;
+    isa->m10_IntTime = kTime;
+    isa->m11_IntStandsIdent = L0_ISA_11_001_001_IntControlStandsIdent::val_U_US_EDICommunityofASCX12TDCCandUCS;
+    isa->m12_IntControlVersionNum = "00401";
+    isa->m13_IntControlNumMustMatchIEA02 = kInterchangeNumber;
+    isa->m14_AcknowledgmentRequested = L0_ISA_14_001_001_AcknowledgmentRequested::val_0_NotAcknowledgmentRequested;
+    isa->m15_ProductionTestUsageIndicator = L0_ISA_15_001_001_UsageIndicator::val_P_ProductionData;
+    add(*isa);
+
+    gs->m01_FunctIdentCode = L0_GS_01_001_001_FunctIdentCode::val_HC_HealthCareCLMs;
+    gs->m02_AppSendersCode = kSender;
+    gs->m03_AppRecvsCode = kReceiver;
+    gs->m04_CreationDate = kGroupDate;
+    gs->m05_CreationTime = kTime;
+    gs->m06_GroupControlNum = "1";
+    gs->m07_RespAgencyCode = L0_GS_07_001_001_RespAgencyCode::val_X_AccreditedStandsCommitteeX12;
+    gs->m08_VersionReleaseIndIdentCode = "004010X098A1";
+    add(*gs);
+
+    const long transactions = transactions_for(claims);
+    long c = 0;
+    for (long t = 0; t < transactions; ++t) {
+        const std::string& control = data.control_numbers[t];
+        ctl.SegCount("0");  // the count runs from ST to SE
+        st->m01_TransSetIdentCode = L1_ST_01_143_3_TransSetIdentCode::val_837_HealthCareCLM_143_3;
+        st->m02_TransSetControlNum = control;
+        add(*st);
+
+        bht->m01_HIStructCode = L1_BHT_01_1005_7_HIStructCode::val_0019_InfoSourceSubDep_1005_7;
+        bht->m02_TransSetPurposeCode = L1_BHT_02_353_9_TransSetPurposeCode::val_00_Orig_353_9;
+        bht->m03_OriginatorAppTransIdent = control;
+        bht->m04_TransSetCreationDate = kGroupDate;
+        bht->m05_TransSetCreationTime = kTime;
+        bht->m06_CLMorEncounterIdent = L1_BHT_06_640_15_CLMorEncounterIdent::val_CH_Chargeable_640_15;
+        add(*bht);
+
+        submitter->m01_EntityIdentCode = L1000A_NM1_01_98_25_EntityIdentCode::val_41_Sub_98_25;
+        submitter->m02_EntityTypeQul = L1000A_NM1_02_1065_27_EntityTypeQul::val_2_NonPersonEntity_1065_27;
+        submitter->m03_SubLastorOrgName = "PREMIER BILLING SERVICE";
+        submitter->m08_IDCodeQul = L1000A_NM1_08_66_35_IDCodeQul::val_46_ETransmitterIDNumETIN_66_35;
+        submitter->m09_SubIdent = kSender;
+        add(*submitter);
+
+        receiver->m01_EntityIdentCode = L1000B_NM1_01_98_69_EntityIdentCode::val_40_Recv_98_69;
+        receiver->m02_EntityTypeQul = L1000B_NM1_02_1065_71_EntityTypeQul::val_2_NonPersonEntity_1065_71;
+        receiver->m03_RecvName = "CLEARINGHOUSE NATIONAL";
+        receiver->m08_IDCodeQul = L1000B_NM1_08_66_78_IDCodeQul::val_46_ETransmitterIDNumETIN_66_78;
+        receiver->m09_RecvPrimaryIdent = kReceiver;
+        add(*receiver);
+
+        billing_hl->m01_HIIDNum = data.numbers[1];
+        billing_hl->m03_HILevelCode = L2000A_HL_03_735_89_HILevelCode::val_20_InfoSource_735_89;
+        billing_hl->m04_HIChildCode = L2000A_HL_04_736_91_HIChildCode::val_1_AddSubHLDataSeginThisHIStr_736_91;
+        add(*billing_hl);
+
+        billing_name->m01_EntityIdentCode = L2010AA_NM1_01_98_127_EntityIdentCode::val_85_BillPROV_98_127;
+        billing_name->m02_EntityTypeQul = L2010AA_NM1_02_1065_129_EntityTypeQul::val_2_NonPersonEntity_1065_129;
+        billing_name->m03_BillPROVLastorOrgalName = "RIVERSIDE FAMILY MEDICINE";
+        billing_name->m08_IDCodeQul = L2010AA_NM1_08_66_137_IDCodeQul::val_XX_CMSNationalPROV_66_137;
+        billing_name->m09_BillPROVIdent = "1234567893";
+        add(*billing_name);
+
+        billing_address->m01_BillPROVAddressLine = "1500 RIVERSIDE PARKWAY";
+        add(*billing_address);
+
+        billing_city->m01_BillPROVCityName = "SPRINGFIELD";
+        billing_city->m02_BillPROVStateorProvinceCode = "IL";
+        billing_city->m03_BillPROVPostalZoneorZip = "62704";
+        add(*billing_city);
+
+        billing_ref->m01_RefIDQul = L2010AA_REF_01_128_158_RefIDQul::val_EI_EmpIDNum_128_158;
+        billing_ref->m02_BillPROVAddIdent = "371234567";
+        add(*billing_ref);
+
+        const long end = std::min(claims, c + kClaimsPerTransaction);
+        for (long k = 0; c < end; ++c, ++k) {
+            const Subscriber& s = data.subscriber(c);
+            const Payer& p = data.payer(c);
+            const Claim& cl = data.claim(c);
+
+            hl->m01_HIIDNum = data.numbers[k + 2];
+            hl->m02_HIParentIDNum = data.numbers[1];
+            hl->m03_HILevelCode = L2000B_HL_03_735_272_HILevelCode::val_22_Subscriber_735_272;
+            hl->m04_HIChildCode = L2000B_HL_04_736_274_HIChildCode::val_0_NoSubHLSeginThisHIStruct_736_274;
+            add(*hl);
+
+            sbr->m01_PayerRespSequenceNumCode = L2000B_SBR_01_1138_278_PayerRespSequenceNumCode::val_P_Primary_1138_278;
+            sbr->m02_IndividualRelationshipCode = L2000B_SBR_02_1069_282_IndividualRelationshipCode::val_18_Self_1069_282;
+            sbr->m03_InsuredGrouporPolicyNum = s.group_number;
+            sbr->m09_CLMFilingIndicatorCode = static_cast<L2000B_SBR_09_1032_299_CLMFilingIndicatorCode>(s.filing_code);
+            add(*sbr);
+
+            name->m01_EntityIdentCode = L2010BA_NM1_01_98_337_EntityIdentCode::val_IL_InsuredorSubscriber_98_337;
+            name->m02_EntityTypeQul = L2010BA_NM1_02_1065_339_EntityTypeQul::val_1_Person_1065_339;
+            name->m03_SubscriberLastName = s.last_name;
+            name->m04_SubscriberFirstName = s.first_name;
+            name->m05_SubscriberMiddleName = s.middle_name;
+            name->m08_IDCodeQul = L2010BA_NM1_08_66_347_IDCodeQul::val_MI_MemberIDNum_66_347;
+            name->m09_SubscriberPrimaryIdent = s.member_id;
+            add(*name);
+
+            address->m01_SubscriberAddressLine = s.address;
+            add(*address);
+
+            city->m01_SubscriberCityName = s.city;
+            city->m02_SubscriberStateCode = s.state;
+            city->m03_SubscriberPostalZoneorZip = s.zip;
+            add(*city);
+
+            dmg->m01_DateTimePeriodFormatQul = L2010BA_DMG_01_1250_367_DateTimePeriodFormatQul::val_D8_DateIn_CCYYMMDD_1250_367;
+            dmg->m02_SubscriberBirthDate = s.birth_date;
+            dmg->m03_SubscriberGenderCode = static_cast<L2010BA_DMG_03_1068_370_SubscriberGenderCode>(s.gender);
+            add(*dmg);
+
+            payer->m01_EntityIdentCode = L2010BB_NM1_01_98_396_EntityIdentCode::val_PR_Payer_98_396;
+            payer->m02_EntityTypeQul = L2010BB_NM1_02_1065_398_EntityTypeQul::val_2_NonPersonEntity_1065_398;
+            payer->m03_PayerName = p.name;
+            payer->m08_IDCodeQul = L2010BB_NM1_08_66_405_IDCodeQul::val_PI_PayorID_66_405;
+            payer->m09_PayerIdent = p.id;
+            add(*payer);
+
+            clm->m01_PatAccountNum = cl.account;
+            clm->m02_TotalCLMChargeAmount = cl.total_charge;
+            clm->m0501_FacTypeCode = "11";
+            clm->m0503_CLMFrequencyCode = "1";
+            clm->m06_PROVorSupplierSigIndicator = L2300_CLM_06_1073_599_PROVorSupplierSigIndicator::val_Y_Yes_1073_599;
+            clm->m07_McareAssignmentCode = L2300_CLM_07_1359_602_McareAssignmentCode::val_A_Assigned_1359_602;
+            clm->m08_BenefitsAssignmentCertIndicator = L2300_CLM_08_1073_607_BenefitsAssignmentCertIndicator::val_Y_Yes_1073_607;
+            clm->m09_ReleaseofInfoCode = L2300_CLM_09_1363_610_ReleaseofInfoCode::val_Y_YesPROVhasaSigned_1363_610;
+            clm->m10_PatSigSourceCode = L2300_CLM_10_1351_617_PatSigSourceCode::val_C_SignedHCFA1500CLM_1351_617;
+            add(*clm);
+
+            hi->m0101_DiagnosisTypeCode = L2300_HI_01_1270_1102_DiagnosisTypeCode::val_BK_PrincipalDiagnosis_1270_1102;
+            hi->m0102_DiagnosisCode = cl.diagnosis1;
+            hi->m0201_DiagnosisTypeCode = L2300_HI_02_1270_1111_DiagnosisTypeCode::val_BF_Diagnosis_1270_1111;
+            hi->m0202_DiagnosisCode = cl.diagnosis2;
+            add(*hi);
+
+            onset->m01_DateTimeQul = L2300_DTP_01_374_697_DateTimeQul::val_431_OnsetofCurSpell_374_697;
+            onset->m02_DateTimePeriodFormatQul = L2300_DTP_02_1250_699_DateTimePeriodFormatQul::val_D8_DateIn_CCYYMMDD_1250_699;
+            onset->m03_OrderDate = cl.onset_date;
+            add(*onset);
+
+            for (int j = 0; j < kLinesPerClaim; ++j) {
+                const ServiceLine& line = cl.lines[j];
+                lx->m01_AssignedNum = data.numbers[j + 1];
+                add(*lx);
+
+                sv1->m0101_ProductorSvcIDQul = L2400_SV1_01_235_1976_ProductorSvcIDQul::val_HC_CMS_HCPCS_235_1976;
+                sv1->m0102_ProcedureCode = line.procedure;
+                sv1->m02_LineChargeAmount = line.charge;
+                sv1->m03_UnitorBasisforMeasurementCode = L2400_SV1_03_355_1991_UnitorBasisforMeasurementCode::val_UN_Unit_355_1991;
+                sv1->m04_SvcUnitCount = line.units;
+                sv1->m0701_DiagnosisCodePointer = data.numbers[1];
+                sv1->m0702_DiagnosisCodePointer = data.numbers[2];
+                add(*sv1);
+
+                service_date->m01_DateTimeQul = L2400_DTP_01_374_2252_DateTimeQul::val_472_Svc_374_2252;
+                service_date->m02_DateTimePeriodFormatQul = L2400_DTP_02_1250_2254_DateTimePeriodFormatQul::val_D8_DateIn_CCYYMMDD_1250_2254;
+                service_date->m03_SvcDate = line.date;
+                add(*service_date);
+            }
+        }
+
+        se->m02_TransSetControlNum = control;
+        add(*se);
+    }
+
+    ge->m01_NumofTransSetsIncluded = std::to_string(transactions);
+    ge->m02_GroupControlNum = "1";
+    add(*ge);
+    iea->m01_NumofIncludedFunctGroupsCount = "1";
+    iea->m02_IntControlNum = kInterchangeNumber;
+    add(*iea);
+
+    if (run_additem) ctl.CloseFile();
+    return {seconds_since(start), reads};
+}
+
+double write_naive(const PreparedData& data, long claims, const std::string& path) {
+    const auto start = Clock::now();
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) throw std::runtime_error("cannot create " + path);
+    walk_naive(data, claims, f);
+    sync_and_close(f, path);
+    return seconds_since(start);
+}
+
+void write_reference(const PreparedData& data, long claims, std::FILE* out) { walk_naive(data, claims, out); }
+
+}  // namespace vireo_bench
