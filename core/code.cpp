@@ -6,38 +6,15 @@
 #include "core/text.h"
 
 namespace prjVireo {
-namespace {
-
-int hex_digit_count(std::uint32_t v) {
-    int n = 0;
-    while (v) {
-        ++n;
-        v >>= 4;
-    }
-    return n;
-}
-
-}  // namespace
 
 void append_code_text(std::string& out, std::int32_t value) {
-    if (value == 0) return;
-    const auto v = static_cast<std::uint32_t>(value);
-    const int digits = hex_digit_count(v);
-    // Groups of two digits from the left; with an odd count the last digit stands alone.
-    int remaining = digits;
-    while (remaining > 0) {
-        unsigned group;
-        if (remaining >= 2) {
-            group = (v >> ((remaining - 2) * 4)) & 0xFF;
-            remaining -= 2;
+    unsigned char bytes[4];
+    const int n = code_text_bytes(value, bytes);
+    for (int i = 0; i < n; ++i) {
+        if (bytes[i] < 0x80) {
+            out.push_back(static_cast<char>(bytes[i]));
         } else {
-            group = v & 0xF;
-            remaining = 0;
-        }
-        if (group < 0x80) {
-            out.push_back(static_cast<char>(group));
-        } else {
-            text::append_utf8(out, text::ansi_char(static_cast<unsigned char>(group)));
+            text::append_utf8(out, text::ansi_char(bytes[i]));
         }
     }
 }
@@ -46,17 +23,6 @@ std::string CodeToString(std::int32_t value) {
     std::string s;
     append_code_text(s, value);
     return s;
-}
-
-bool code_is_present(std::int32_t value) {
-    if (value == 0) return false;
-    const auto v = static_cast<std::uint32_t>(value);
-    const int digits = hex_digit_count(v);
-    // Only the first character decides, unless it is a space: then any further
-    // character makes the text greater than " ".
-    unsigned first = digits >= 2 ? (v >> ((digits - 2) * 4)) & 0xFF : v & 0xF;
-    if (first > 0x20) return true;
-    return first == 0x20 && digits > 2;
 }
 
 std::string StringToHex(std::string_view value) {

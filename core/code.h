@@ -20,6 +20,34 @@ constexpr std::int32_t code_value(std::string_view code) {
     return static_cast<std::int32_t>(v);
 }
 
+// The ANSI bytes of a Code value's code text (see CodeToString), stored in
+// `bytes`; returns how many (0 to 4). The segment writer calls this for every
+// code field, so it stays inline.
+inline int code_text_bytes(std::int32_t value, unsigned char bytes[4]) {
+    const auto v = static_cast<std::uint32_t>(value);
+    if (v == 0) return 0;
+    const int digits = (32 - __builtin_clz(v) + 3) / 4;
+    if ((digits & 1) == 0) {
+        // An even number of digits: the code text is the bytes of the value
+        // from its first non-zero byte on.
+        const int n = digits / 2;
+        for (int i = 0; i < n; ++i) bytes[i] = static_cast<unsigned char>(v >> (8 * (n - 1 - i)));
+        return n;
+    }
+    // Groups of two digits from the left; the odd last digit stands alone.
+    int n = 0;
+    for (int remaining = digits; remaining > 0;) {
+        if (remaining >= 2) {
+            bytes[n++] = static_cast<unsigned char>(v >> ((remaining - 2) * 4));
+            remaining -= 2;
+        } else {
+            bytes[n++] = static_cast<unsigned char>(v & 0xF);
+            remaining = 0;
+        }
+    }
+    return n;
+}
+
 // The code text of a Code value: its upper-case hexadecimal digits taken from
 // the left two at a time (an odd last digit alone), each group read as a
 // character of the ANSI code page. 0 gives "". Returned as UTF-8.
@@ -30,7 +58,13 @@ void append_code_text(std::string& out, std::int32_t value);
 
 // True when CodeToString(value) compares greater than a single space, by
 // character code: the presence test of a code field that is an element by itself.
-bool code_is_present(std::int32_t value);
+// Only the first character decides, unless it is a space: then any further
+// character makes the text greater than " ".
+inline bool code_is_present(std::int32_t value) {
+    unsigned char bytes[4];
+    const int n = code_text_bytes(value, bytes);
+    return n > 0 && (bytes[0] > 0x20 || (bytes[0] == 0x20 && n > 1));
+}
 
 // "&h" followed by the upper-case hexadecimal ANSI code of every character of
 // `value`, each without leading zeros.

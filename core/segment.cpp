@@ -13,31 +13,68 @@
 namespace prjVireo {
 namespace {
 
-// Work buffers for Additem, one per nesting level: a BeforeAdd handler may call
-// Additem on another object while the outer segment's body is still needed.
-struct ScratchPool {
-    std::deque<std::string> buffers;
+// Segment bytes under construction: a raw buffer kept between calls, so that
+// assembling a segment allocates nothing once it has grown to the largest one.
+class ByteBuffer {
+public:
+    char* begin() { return data_.get(); }
+    // Room for `extra` more bytes at `p` (a position inside this buffer); returns
+    // `p`, moved when the buffer had to grow.
+    char* room(char* p, std::size_t extra) {
+        if (static_cast<std::size_t>(data_.get() + capacity_ - p) >= extra) return p;
+        return grow(p, extra);
+    }
+
+private:
+    char* grow(char* p, std::size_t extra) {
+        const std::size_t used = data_ ? static_cast<std::size_t>(p - data_.get()) : 0;
+        const std::size_t capacity = std::max<std::size_t>({capacity_ * 2, used + extra, 1024});
+        std::unique_ptr<char[]> bigger(new char[capacity]);
+        if (used) std::memcpy(bigger.get(), data_.get(), used);
+        data_ = std::move(bigger);
+        capacity_ = capacity;
+        return data_.get() + used;
+    }
+
+    std::unique_ptr<char[]> data_;
+    std::size_t capacity_ = 0;
+};
+
+// Room that a field's separators and a short text or code text may take besides
+// a long field's own text: separators are at most 4 bytes, an element is
+// preceded by fewer than 64 of them, and short texts are copied 16 bytes at a time.
+constexpr std::size_t kSlack = 512;
+
+// One nesting level of the announced path: a BeforeAdd handler may call Additem
+// on another object while the outer segment's body is still needed.
+struct NestedScratch {
+    ByteBuffer body;
+    std::string value;
+};
+
+struct EmissionScratch {
+    ByteBuffer direct;  // the direct path never runs host code, so one buffer serves it
+    std::deque<NestedScratch> nested;
     std::size_t depth = 0;
 };
 
-ScratchPool& scratch_pool() {
-    thread_local ScratchPool pool;
-    return pool;
+EmissionScratch& emission_scratch() {
+    thread_local EmissionScratch scratch;
+    return scratch;
 }
 
-class ScratchLease {
+class NestedLease {
 public:
-    explicit ScratchLease(ScratchPool& pool) : pool_(pool) {
-        if (pool_.depth == pool_.buffers.size()) pool_.buffers.emplace_back();
-        buffer_ = &pool_.buffers[pool_.depth++];
-        buffer_->clear();
+    explicit NestedLease(EmissionScratch& s) : s_(s) {
+        if (s_.depth == s_.nested.size()) s_.nested.emplace_back();
+        slot_ = &s_.nested[s_.depth++];
     }
-    ~ScratchLease() { --pool_.depth; }
-    std::string& get() { return *buffer_; }
+    ~NestedLease() { --s_.depth; }
+    NestedScratch& get() { return *slot_; }
 
 private:
-    ScratchPool& pool_;
-    std::string* buffer_;
+    EmissionScratch& s_;
+    NestedScratch* slot_;
 };
 
 // Runs one step of Additem. With errors trapped a failure ends the call and
@@ -83,16 +120,6 @@ std::int32_t checked_increment(std::int32_t count) {
     return count + 1;
 }
 
-// A field's written text, appended to `out`.
-inline void append_field(std::string& out, const SegmentObject& obj, const FieldDescriptor& f) {
-    switch (f.kind) {
-        case FieldKind::Code: append_code_text(out, obj.code(f)); break;
-        case FieldKind::Fixed: out += PadRight(obj.text(f), f.width); break;
-        case FieldKind::Text: out += obj.text(f); break;
-        case FieldKind::Unwritten: break;
-    }
-}
-
 inline bool field_present(const SegmentObject& obj, const FieldDescriptor& f) {
     switch (f.kind) {
         case FieldKind::Code:
@@ -106,31 +133,253 @@ inline bool field_present(const SegmentObject& obj, const FieldDescriptor& f) {
     return false;
 }
 
-// Appends the joined composite made of fields [first, last); returns whether anything was written.
-bool append_composite(std::string& out, const SegmentObject& obj, const FieldDescriptor* first,
-                      const FieldDescriptor* last, std::string_view component_separator) {
-    const std::size_t start = out.size();
-    std::size_t keep = start;  // end of the last non-empty component
-    bool any = false;
-    for (const FieldDescriptor* f = first; f != last; ++f) {
-        if (f->kind == FieldKind::Unwritten) continue;
-        if (f != first) out.append(component_separator);
-        const std::size_t before = out.size();
-        append_field(out, obj, *f);
-        if (out.size() != before) {
-            keep = out.size();
-            any = true;
-        }
-    }
-    out.resize(keep);  // trailing empty components are dropped
-    return any;
-}
-
 // End of the run of fields that form the element starting at `f`.
 inline const FieldDescriptor* element_end(const FieldDescriptor* f, const FieldDescriptor* end) {
     const FieldDescriptor* g = f + 1;
     while (g != end && g->element == f->element) ++g;
     return g;
+}
+
+inline char* put_bytes(char* p, std::string_view bytes) {
+    if (bytes.size() == 1) {
+        *p = bytes[0];
+        return p + 1;
+    }
+    std::memcpy(p, bytes.data(), bytes.size());
+    return p + bytes.size();
+}
+
+// True when the `n` bytes at `p` are 7-bit ASCII. `p` must have 16 readable bytes.
+[[gnu::always_inline]] inline bool short_is_ascii(const char* p, std::size_t n) {
+    std::uint64_t a, b;
+    std::memcpy(&a, p, 8);
+    std::memcpy(&b, p + 8, 8);
+    // Only the first n bytes count: the rest of the 16 may hold anything.
+    const std::uint64_t mask_a = n >= 8 ? ~0ULL : (1ULL << (8 * n)) - 1;
+    const std::uint64_t mask_b = n >= 16 ? ~0ULL : n <= 8 ? 0 : (1ULL << (8 * (n - 8))) - 1;
+    return (((a & mask_a) | (b & mask_b)) & 0x8080808080808080ULL) == 0;
+}
+
+// Assembles a segment's body from its fields into a ByteBuffer, in one of two
+// encodings: with Ansi the bytes as written to the file (Windows-1252), without
+// it the UTF-8 text that BeforeAdd receives. The rules are the same; only the
+// encoding of text, code text and delimiters differs.
+template <bool Ansi>
+class BodyAssembler {
+public:
+    BodyAssembler(const SegmentObject& obj, ByteBuffer& buffer, std::string_view separator,
+                  std::string_view component_separator)
+        : obj_(obj), buffer_(buffer), sep_(separator), comp_(component_separator) {}
+
+    // Appends the body of `obj` (without the terminator) at `p`; returns its end.
+    char* body(char* p) {
+        const SegmentClassDescriptor& d = obj_.descriptor();
+        const FieldDescriptor* begin = d.fields;
+        const FieldDescriptor* end = begin + d.field_count;
+        // Positions kept across a call that may grow the buffer are offsets.
+        const std::size_t start = offset(p);
+        switch (d.assembly) {
+            case Assembly::Common: {
+                // The last present position: a composite counts when any component
+                // does. Searched from the end, where the absent elements usually are.
+                int last = 0;
+                for (const FieldDescriptor* f = end; f != begin;) {
+                    --f;
+                    if (field_present(obj_, *f)) {
+                        last = f->element;
+                        break;
+                    }
+                }
+                int written = 0;  // separators written so far
+                for (const FieldDescriptor* f = begin; f != end && f->element <= last;) {
+                    const FieldDescriptor* next = element_end(f, end);
+                    p = buffer_.room(p, kSlack);
+                    for (; written < f->element - 1; ++written) p = put_bytes(p, sep_);
+                    if (f->component == 0) {
+                        p = field(p, *f);
+                    } else {
+                        // A composite up to the last present element is written even when empty.
+                        composite(p, f, next);
+                    }
+                    f = next;
+                }
+                break;
+            }
+            case Assembly::AllElements:
+            case Assembly::Interchange:
+            case Assembly::Trailer: {
+                for (const FieldDescriptor* f = begin; f != end; ++f) {
+                    p = buffer_.room(p, kSlack);
+                    if (f != begin) p = put_bytes(p, sep_);
+                    p = field(p, *f);
+                }
+                break;
+            }
+            case Assembly::PackedComposites: {
+                // Non-empty composites one after another, then the plain elements up
+                // to the last present one, following directly.
+                int last = 0;
+                for (const FieldDescriptor* f = begin; f != end; ++f) {
+                    if (f->component == 0 && f->element > last && field_present(obj_, *f)) last = f->element;
+                }
+                bool first = true;
+                for (const FieldDescriptor* f = begin; f != end;) {
+                    const FieldDescriptor* next = element_end(f, end);
+                    p = buffer_.room(p, kSlack);
+                    if (f->component != 0) {
+                        const std::size_t mark = offset(p);
+                        if (!first) p = put_bytes(p, sep_);
+                        if (composite(p, f, next)) {
+                            first = false;
+                        } else {
+                            p = at(mark);
+                        }
+                    } else if (f->element <= last) {
+                        if (!first) p = put_bytes(p, sep_);
+                        first = false;
+                        p = field(p, *f);
+                    }
+                    f = next;
+                }
+                break;
+            }
+        }
+        // The element text loses its trailing data element separators.
+        if (sep_.size() == 1) {
+            const char c = sep_[0];
+            while (offset(p) > start && p[-1] == c) --p;
+        } else {
+            while (!sep_.empty() && offset(p) - start >= sep_.size() &&
+                   std::memcmp(p - sep_.size(), sep_.data(), sep_.size()) == 0) {
+                p -= sep_.size();
+            }
+        }
+        return p;
+    }
+
+private:
+    std::size_t offset(const char* p) { return static_cast<std::size_t>(p - buffer_.begin()); }
+    char* at(std::size_t offset) { return buffer_.begin() + offset; }
+
+    // A field's written text.
+    [[gnu::always_inline]] char* field(char* p, const FieldDescriptor& f) {
+        switch (f.kind) {
+            case FieldKind::Code: return code(p, obj_.code(f));
+            case FieldKind::Text: return text(p, obj_.text(f));
+            case FieldKind::Fixed: return fixed(p, obj_.text(f), f.width);
+            case FieldKind::Unwritten: break;
+        }
+        return p;
+    }
+
+    // The joined composite made of fields [first, last), trailing empty
+    // components dropped; returns whether anything was written.
+    bool composite(char*& p, const FieldDescriptor* first, const FieldDescriptor* last) {
+        // The room taken before the element covers the separators and the short
+        // components; a long text makes room for itself, and a field that writes
+        // nothing leaves `p` where it was.
+        std::size_t keep = offset(p);
+        bool any = false;
+        for (const FieldDescriptor* f = first; f != last; ++f) {
+            if (f->kind == FieldKind::Unwritten) continue;
+            if (f != first) p = put_bytes(p, comp_);
+            const char* const before = p;
+            p = field(p, *f);
+            if (p != before) {
+                keep = offset(p);
+                any = true;
+            }
+        }
+        p = at(keep);
+        return any;
+    }
+
+    // The code text; the room for its at most 12 bytes is part of kSlack.
+    [[gnu::always_inline]] char* code(char* p, std::int32_t value) {
+        const auto v = static_cast<std::uint32_t>(value);
+        if (v == 0) return p;
+        const int bits = 32 - __builtin_clz(v);
+        // An even number of hexadecimal digits (the leading byte's high half is
+        // not zero): the code text is the value's bytes from the first non-zero one.
+        if (((bits & 7) == 0 || (bits & 7) > 4) && (Ansi || (v & 0x80808080u) == 0)) {
+            const int n = (bits + 7) / 8;
+            const std::uint32_t big_endian = __builtin_bswap32(v << (8 * (4 - n)));
+            std::memcpy(p, &big_endian, 4);
+            return p + n;
+        }
+        unsigned char bytes[4];
+        const int n = code_text_bytes(value, bytes);
+        for (int i = 0; i < n; ++i) {
+            if (Ansi || bytes[i] < 0x80) {
+                *p++ = static_cast<char>(bytes[i]);
+            } else {
+                p = put_utf8(p, text::ansi_char(bytes[i]));
+            }
+        }
+        return p;
+    }
+
+    [[gnu::always_inline]] char* text(char* p, const std::string& s) {
+        const std::size_t n = s.size();
+        if (n <= 16) {
+            // Every std::string has at least 16 readable bytes; the buffer has kSlack
+            // spare bytes, so the whole 16 are copied and the end set after.
+            if (!Ansi || short_is_ascii(s.data(), n)) {
+                std::memcpy(p, s.data(), 16);
+                return p + n;
+            }
+            return p + text::copy_ansi(p, s);
+        }
+        p = buffer_.room(p, n + kSlack);
+        if (Ansi && !text::is_ascii(s)) return p + text::copy_ansi(p, s);
+        std::memcpy(p, s.data(), n);
+        return p + n;
+    }
+
+    // Left-justified in exactly `width` characters: filled with spaces or cut.
+    char* fixed(char* p, const std::string& s, std::size_t width) {
+        p = buffer_.room(p, 4 * width + kSlack);
+        std::size_t chars = 0;
+        std::size_t i = 0;
+        while (i < s.size() && chars < width) {
+            std::size_t len;
+            const char32_t cp = text::decode_utf8(std::string_view(s).substr(i), len);
+            if (Ansi) {
+                *p++ = static_cast<char>(text::ansi_byte(cp));
+            } else {
+                std::memcpy(p, s.data() + i, len);
+                p += len;
+            }
+            i += len;
+            ++chars;
+        }
+        std::memset(p, ' ', width - chars);
+        return p + (width - chars);
+    }
+
+    static char* put_utf8(char* p, char32_t cp) {
+        char buf[4];
+        std::size_t n = 0;
+        if (cp < 0x800) {
+            buf[n++] = static_cast<char>(0xC0 | (cp >> 6));
+        } else {
+            buf[n++] = static_cast<char>(0xE0 | (cp >> 12));
+            buf[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        }
+        buf[n++] = static_cast<char>(0x80 | (cp & 0x3F));
+        std::memcpy(p, buf, n);
+        return p + n;
+    }
+
+    const SegmentObject& obj_;
+    ByteBuffer& buffer_;
+    std::string_view sep_;
+    std::string_view comp_;
+};
+
+inline char* put_id(char* p, const char* id) {
+    while (*id) *p++ = *id++;
+    return p;
 }
 
 }  // namespace
@@ -208,23 +457,15 @@ SegmentObject::SegmentObject(const SegmentClassDescriptor* descriptor, void* fie
 
 SegmentObject::~SegmentObject() = default;
 
-std::int32_t SegmentObject::code(const FieldDescriptor& f) const {
-    std::int32_t v;
-    std::memcpy(&v, fields_ + f.offset, sizeof v);
-    return v;
-}
-
-void SegmentObject::set_code(const FieldDescriptor& f, std::int32_t value) {
-    std::memcpy(fields_ + f.offset, &value, sizeof value);
-}
-
 void SegmentObject::Clear() {
-    for (std::size_t i = 0; i < desc_->field_count; ++i) {
-        const FieldDescriptor& f = desc_->fields[i];
-        if (f.kind == FieldKind::Code) {
-            set_code(f, 0);
+    // The descriptor is read once: the stores below could otherwise alias it.
+    const FieldDescriptor* f = desc_->fields;
+    const FieldDescriptor* const end = f + desc_->field_count;
+    for (; f != end; ++f) {
+        if (f->kind == FieldKind::Code) {
+            set_code(*f, 0);
         } else {
-            text(f).clear();
+            text(*f).clear();
         }
     }
 }
@@ -248,95 +489,61 @@ void SegmentObject::raise_before_add(std::string& value, std::int32_t& count,
                                      std::int16_t& cancel) {
     // A handler may release the last reference to this object; keep it alive.
     std::shared_ptr<SegmentObject> keep = weak_from_this().lock();
-    BeforeAdd.raise(value, count, cancel);
-    // The control re-raises with the very same three references.
-    const std::vector<EventForwarder*> forwarders = forwarders_;
-    for (EventForwarder* f : forwarders) {
+    if (!BeforeAdd.empty()) BeforeAdd.raise(value, count, cancel);
+    // The control re-raises with the very same three references. Handlers may
+    // add or remove forwarders meanwhile: the ones present now are called if
+    // they are still present when their turn comes. An object is normally held
+    // by one control, so the snapshot fits on the stack.
+    EventForwarder* inline_snapshot[4];
+    std::vector<EventForwarder*> heap_snapshot;
+    EventForwarder* const* snapshot = inline_snapshot;
+    const std::size_t n = forwarders_.size();
+    if (n <= std::size(inline_snapshot)) {
+        std::copy(forwarders_.begin(), forwarders_.end(), inline_snapshot);
+    } else {
+        heap_snapshot = forwarders_;
+        snapshot = heap_snapshot.data();
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        EventForwarder* f = snapshot[i];
         if (std::find(forwarders_.begin(), forwarders_.end(), f) != forwarders_.end()) {
             f->forward(value, count, cancel);
         }
     }
 }
 
-void SegmentObject::build_body(std::string& out) const {
-    const WriterState& ws = writer_state();
-    const std::string& sep = ws.element_separator.text();
-    const std::string& comp = ws.component_separator.text();
-    const FieldDescriptor* begin = desc_->fields;
-    const FieldDescriptor* end = begin + desc_->field_count;
-    const std::size_t start = out.size();
+namespace {
 
-    switch (desc_->assembly) {
-        case Assembly::Common: {
-            // The last present position: a composite counts when any component does.
-            int last = 0;
-            for (const FieldDescriptor* f = begin; f != end; ++f) {
-                if (f->element > last && field_present(*this, *f)) last = f->element;
-            }
-            int written = 0;  // separators written so far
-            for (const FieldDescriptor* f = begin; f != end;) {
-                const FieldDescriptor* next = element_end(f, end);
-                if (f->component == 0) {
-                    if (f->element <= last) {
-                        for (; written < f->element - 1; ++written) out += sep;
-                        append_field(out, *this, *f);
-                    }
-                } else {
-                    // A composite is written when not empty or when a later element is.
-                    const std::size_t mark = out.size();
-                    for (int w = written; w < f->element - 1; ++w) out += sep;
-                    if (append_composite(out, *this, f, next, comp) || f->element <= last) {
-                        written = f->element - 1;
-                    } else {
-                        out.resize(mark);
-                    }
-                }
-                f = next;
-            }
-            break;
-        }
-        case Assembly::AllElements:
-        case Assembly::Interchange:
-        case Assembly::Trailer: {
-            for (const FieldDescriptor* f = begin; f != end; ++f) {
-                if (f != begin) out += sep;
-                append_field(out, *this, *f);
-            }
-            break;
-        }
-        case Assembly::PackedComposites: {
-            // Non-empty composites one after another, then the plain elements up to
-            // the last present one, following directly.
-            int last = 0;
-            for (const FieldDescriptor* f = begin; f != end; ++f) {
-                if (f->component == 0 && f->element > last && field_present(*this, *f)) {
-                    last = f->element;
-                }
-            }
-            bool first = true;
-            for (const FieldDescriptor* f = begin; f != end;) {
-                const FieldDescriptor* next = element_end(f, end);
-                if (f->component != 0) {
-                    const std::size_t mark = out.size();
-                    if (!first) out += sep;
-                    if (append_composite(out, *this, f, next, comp)) {
-                        first = false;
-                    } else {
-                        out.resize(mark);
-                    }
-                } else if (f->element <= last) {
-                    if (!first) out += sep;
-                    first = false;
-                    append_field(out, *this, *f);
-                }
-                f = next;
-            }
-            break;
-        }
+// Steps 7 to 10 of Additem: the annotation line, the segment bytes (written by
+// `write_bytes`), the count and the newline. `file` is the file when it is
+// known not to change meanwhile; otherwise it is looked up for every write.
+template <class WriteBytes>
+void write_segment(const SegmentClassDescriptor& d, WriterState& ws, bool trap, files::OutputFile* file,
+                   WriteBytes&& write_bytes) {
+    auto output = [&]() -> files::OutputFile& { return file ? *file : open_file(ws); };
+    if (ws.annotation) {
+        run_step(trap, [&] {
+            files::OutputFile& f = output();
+            f.append("\r\n\t");
+            write_text(f, d.label);
+            f.append("\r\n\r\n");
+            check_written(trap, f);
+        });
     }
-    trim_trailing_separators(out, sep, start);
-    out += ws.segment_terminator.text();
+    run_step(trap, write_bytes);
+    if (d.counting == Counting::Counted && d.assembly != Assembly::Trailer) {
+        run_step(trap, [&] { ws.segment_count = checked_increment(ws.segment_count); });
+    }
+    if (ws.new_line == 1 || ws.new_line == 2) {
+        run_step(trap, [&] {
+            files::OutputFile& f = output();
+            f.append(ws.new_line == 2 ? std::string_view("\r\n") : std::string_view("\n"));
+            check_written(trap, f);
+        });
+    }
 }
+
+}  // namespace
 
 void SegmentObject::Additem() {
     WriterState& ws = writer_state();
@@ -359,18 +566,59 @@ void SegmentObject::Additem() {
         }
     }
 
-    ScratchPool& pool = scratch_pool();
-    ScratchLease body_lease(pool);
-    std::string& body = body_lease.get();
-    build_body(body);
+    EmissionScratch& scratch = emission_scratch();
+    const char separator = ws.element_separator.ansi();
+
+    // The direct path: nobody listens, so no host code runs between formatting
+    // and writing and the delimiters cannot change; the segment is assembled
+    // once, in the bytes it is written as. Trimming trailing separators on those
+    // bytes equals trimming the text because no other character is written as
+    // the separator's byte ('?' stands for every character the code page lacks,
+    // so that separator takes the announced path). A count that cannot rise and
+    // a missing file take the announced path too, which reports them.
+    files::OutputFile* direct_file = nullptr;
+    if (separator != '?' && ws.segment_count != std::numeric_limits<std::int32_t>::max() && !listening()) {
+        direct_file = files::find(ws.file_number);
+    }
+    if (direct_file) {
+        const char component = ws.component_separator.ansi();
+        ByteBuffer& buffer = scratch.direct;
+        char* p = buffer.room(buffer.begin(), kSlack);
+        p = put_id(p, desc_->segment_id);
+        *p++ = separator;
+        p = BodyAssembler<true>(*this, buffer, std::string_view(&separator, 1), std::string_view(&component, 1))
+                .body(p);
+        p = buffer.room(p, 1);
+        *p++ = ws.segment_terminator.ansi();
+        const std::string_view segment(buffer.begin(), static_cast<std::size_t>(p - buffer.begin()));
+        write_segment(*desc_, ws, trap, direct_file, [&] {
+            files::OutputFile& f = *direct_file;
+            f.append(segment);
+            check_written(trap, f);
+        });
+        return;
+    }
+
+    NestedLease lease(scratch);
+    NestedScratch& nested = lease.get();
+    std::string_view body;
+    {
+        const std::string& sep = ws.element_separator.text();
+        const std::string& comp = ws.component_separator.text();
+        const std::string& term = ws.segment_terminator.text();
+        char* p = nested.body.room(nested.body.begin(), kSlack);
+        p = BodyAssembler<false>(*this, nested.body, sep, comp).body(p);
+        p = nested.body.room(p, term.size());
+        p = put_bytes(p, term);
+        body = std::string_view(nested.body.begin(), static_cast<std::size_t>(p - nested.body.begin()));
+    }
 
     std::int16_t cancel = 0;
     run_step(trap, [&] {
         std::int32_t count = checked_increment(ws.segment_count);
         if (!listening()) return;
-        ScratchLease value_lease(pool);
-        std::string& value = value_lease.get();
-        value.append(desc_->segment_id);
+        std::string& value = nested.value;
+        value.assign(desc_->segment_id);
         value.append(ws.element_separator.text());
         value.append(body);
         raise_before_add(value, count, cancel);
@@ -378,32 +626,13 @@ void SegmentObject::Additem() {
     if (cancel == -1) return;
 
     // Everything from here on reads the writer state as the handlers left it.
-    if (ws.annotation) {
-        run_step(trap, [&] {
-            files::OutputFile& f = open_file(ws);
-            f.append("\r\n\t");
-            write_text(f, desc_->label);
-            f.append("\r\n\r\n");
-            check_written(trap, f);
-        });
-    }
-    run_step(trap, [&] {
+    write_segment(*desc_, ws, trap, nullptr, [&] {
         files::OutputFile& f = open_file(ws);
         f.append(desc_->segment_id);
         f.append(ws.element_separator.ansi());
         write_text(f, body);
         check_written(trap, f);
     });
-    if (desc_->counting == Counting::Counted && desc_->assembly != Assembly::Trailer) {
-        run_step(trap, [&] { ws.segment_count = checked_increment(ws.segment_count); });
-    }
-    if (ws.new_line == 1 || ws.new_line == 2) {
-        run_step(trap, [&] {
-            files::OutputFile& f = open_file(ws);
-            f.append(ws.new_line == 2 ? std::string_view("\r\n") : std::string_view("\n"));
-            check_written(trap, f);
-        });
-    }
 }
 
 }  // namespace prjVireo

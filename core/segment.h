@@ -7,6 +7,7 @@
 // (BeforeAdd) and writes every class from its descriptor.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -134,8 +135,14 @@ public:
     const std::string& text(const FieldDescriptor& f) const {
         return *reinterpret_cast<const std::string*>(fields_ + f.offset);
     }
-    std::int32_t code(const FieldDescriptor& f) const;
-    void set_code(const FieldDescriptor& f, std::int32_t value);
+    std::int32_t code(const FieldDescriptor& f) const {
+        std::int32_t v;
+        std::memcpy(&v, fields_ + f.offset, sizeof v);
+        return v;
+    }
+    void set_code(const FieldDescriptor& f, std::int32_t value) {
+        std::memcpy(fields_ + f.offset, &value, sizeof value);
+    }
 
     // The control holding this object registers here to re-raise its events.
     void add_forwarder(EventForwarder* forwarder);
@@ -147,7 +154,6 @@ protected:
 private:
     bool listening() const;
     void raise_before_add(std::string& value, std::int32_t& count, std::int16_t& cancel);
-    void build_body(std::string& out) const;
 
     const SegmentClassDescriptor* desc_;
     char* fields_;
