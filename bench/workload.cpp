@@ -185,6 +185,174 @@ void walk_naive(const PreparedData& data, long claims, std::FILE* out) {
     w.put({"IEA", "1", kInterchangeNumber});
 }
 
+// The script form of the interchange: each segment a step naming the control
+// property and its fields; code fields are given by their code text.
+class ScriptSteps {
+public:
+    explicit ScriptSteps(std::FILE* out) : out_(out) {}
+    using Fields = std::initializer_list<std::pair<const char*, std::string_view>>;
+
+    void segment(const char* property, Fields fields) {
+        line_ = "    {\"";
+        line_ += property;
+        line_ += "\": {";
+        bool first = true;
+        for (const auto& [name, value] : fields) {
+            if (!first) line_ += ", ";
+            first = false;
+            line_ += '"';
+            line_ += name;
+            line_ += "\": ";
+            quote(value);
+        }
+        line_ += "}}";
+        put();
+    }
+    void set(const char* setting, std::string_view json_value) {
+        line_ = "    {\"set\": {\"";
+        line_ += setting;
+        line_ += "\": ";
+        line_ += json_value;
+        line_ += "}}";
+        put();
+    }
+    void finish() {
+        if (std::fputs("\n  ]\n}\n", out_) < 0) throw std::runtime_error("writing the script failed");
+    }
+
+private:
+    void quote(std::string_view v) {
+        line_ += '"';
+        for (char c : v) {
+            if (c == '"' || c == '\\') line_ += '\\';
+            line_ += c;
+        }
+        line_ += '"';
+    }
+    void put() {
+        if (std::fputs(first_ ? "{\n  \"steps\": [\n" : ",\n", out_) < 0 ||
+            std::fwrite(line_.data(), 1, line_.size(), out_) != line_.size()) {
+            throw std::runtime_error("writing the script failed");
+        }
+        first_ = false;
+    }
+
+    std::FILE* out_;
+    std::string line_;
+    bool first_ = true;
+};
+
+std::string code_text(std::int32_t value) { return CodeToString(value); }
+
+}  // namespace
+
+void write_script(const PreparedData& data, long claims, std::FILE* out) {
+    ScriptSteps w(out);
+    w.set("NewLine", "1");
+    w.segment("L0_ISA_00_IntControlHeader",
+              {{"m01_AuthInfoQul", "00"}, {"m03_SecurityInfoQul", "00"}, {"m05_IntIDQul", "ZZ"},
+               {"m06_IntSenderID", kSender}, {"m07_IntIDQul", "ZZ"}, {"m08_IntRecvID", kReceiver},
+               {"m09_IntDate", kInterchangeDate}, {"m10_IntTime", kTime}, {"m11_IntStandsIdent", "U"},
+               {"m12_IntControlVersionNum", "00401"}, {"m13_IntControlNumMustMatchIEA02", kInterchangeNumber},
+               {"m14_AcknowledgmentRequested", "0"}, {"m15_ProductionTestUsageIndicator", "P"}});
+    w.segment("L0_GS_00_FunctGroupHeader",
+              {{"m01_FunctIdentCode", "HC"}, {"m02_AppSendersCode", kSender}, {"m03_AppRecvsCode", kReceiver},
+               {"m04_CreationDate", kGroupDate}, {"m05_CreationTime", kTime}, {"m06_GroupControlNum", "1"},
+               {"m07_RespAgencyCode", "X"}, {"m08_VersionReleaseIndIdentCode", "004010X098A1"}});
+    const long transactions = transactions_for(claims);
+    long c = 0;
+    for (long t = 0; t < transactions; ++t) {
+        const std::string& control = data.control_numbers[t];
+        w.set("SegCount", "\"0\"");
+        w.segment("L1_ST_00_TransSetHeader", {{"m01_TransSetIdentCode", "837"}, {"m02_TransSetControlNum", control}});
+        w.segment("L1_BHT_00_BegHITrans",
+                  {{"m01_HIStructCode", "0019"}, {"m02_TransSetPurposeCode", "00"},
+                   {"m03_OriginatorAppTransIdent", control}, {"m04_TransSetCreationDate", kGroupDate},
+                   {"m05_TransSetCreationTime", kTime}, {"m06_CLMorEncounterIdent", "CH"}});
+        w.segment("L1000A_NM1_00_SubName",
+                  {{"m01_EntityIdentCode", "41"}, {"m02_EntityTypeQul", "2"},
+                   {"m03_SubLastorOrgName", "PREMIER BILLING SERVICE"}, {"m08_IDCodeQul", "46"},
+                   {"m09_SubIdent", kSender}});
+        w.segment("L1000B_NM1_00_RecvName",
+                  {{"m01_EntityIdentCode", "40"}, {"m02_EntityTypeQul", "2"},
+                   {"m03_RecvName", "CLEARINGHOUSE NATIONAL"}, {"m08_IDCodeQul", "46"},
+                   {"m09_RecvPrimaryIdent", kReceiver}});
+        w.segment("L2000A_HL_00_BillPaytoPROVHILevel",
+                  {{"m01_HIIDNum", "1"}, {"m03_HILevelCode", "20"}, {"m04_HIChildCode", "1"}});
+        w.segment("L2010AA_NM1_00_BillPROVName",
+                  {{"m01_EntityIdentCode", "85"}, {"m02_EntityTypeQul", "2"},
+                   {"m03_BillPROVLastorOrgalName", "RIVERSIDE FAMILY MEDICINE"}, {"m08_IDCodeQul", "XX"},
+                   {"m09_BillPROVIdent", "1234567893"}});
+        w.segment("L2010AA_N3_00_BillPROVAddress", {{"m01_BillPROVAddressLine", "1500 RIVERSIDE PARKWAY"}});
+        w.segment("L2010AA_N4_00_BillPROVCityStateZip",
+                  {{"m01_BillPROVCityName", "SPRINGFIELD"}, {"m02_BillPROVStateorProvinceCode", "IL"},
+                   {"m03_BillPROVPostalZoneorZip", "62704"}});
+        w.segment("L2010AA_REF_00_BillPROV2ndID", {{"m01_RefIDQul", "EI"}, {"m02_BillPROVAddIdent", "371234567"}});
+        const long end = std::min(claims, c + kClaimsPerTransaction);
+        for (long k = 0; c < end; ++c, ++k) {
+            const Subscriber& s = data.subscriber(c);
+            const Payer& p = data.payer(c);
+            const Claim& cl = data.claim(c);
+            w.segment("L2000B_HL_00_SubscriberHILevel", {{"m01_HIIDNum", data.numbers[k + 2]},
+                                                         {"m02_HIParentIDNum", "1"},
+                                                         {"m03_HILevelCode", "22"},
+                                                         {"m04_HIChildCode", "0"}});
+            const std::string filing = code_text(s.filing_code);
+            w.segment("L2000B_SBR_00_SubscriberInfo",
+                      {{"m01_PayerRespSequenceNumCode", "P"}, {"m02_IndividualRelationshipCode", "18"},
+                       {"m03_InsuredGrouporPolicyNum", s.group_number}, {"m09_CLMFilingIndicatorCode", filing}});
+            w.segment("L2010BA_NM1_00_SubscriberName",
+                      {{"m01_EntityIdentCode", "IL"}, {"m02_EntityTypeQul", "1"},
+                       {"m03_SubscriberLastName", s.last_name}, {"m04_SubscriberFirstName", s.first_name},
+                       {"m05_SubscriberMiddleName", s.middle_name}, {"m08_IDCodeQul", "MI"},
+                       {"m09_SubscriberPrimaryIdent", s.member_id}});
+            w.segment("L2010BA_N3_00_SubscriberAddress", {{"m01_SubscriberAddressLine", s.address}});
+            w.segment("L2010BA_N4_00_SubscriberCityStateZip",
+                      {{"m01_SubscriberCityName", s.city}, {"m02_SubscriberStateCode", s.state},
+                       {"m03_SubscriberPostalZoneorZip", s.zip}});
+            const std::string gender = code_text(s.gender);
+            w.segment("L2010BA_DMG_00_SubscriberDmoInfo",
+                      {{"m01_DateTimePeriodFormatQul", "D8"}, {"m02_SubscriberBirthDate", s.birth_date},
+                       {"m03_SubscriberGenderCode", gender}});
+            w.segment("L2010BB_NM1_00_PayerName",
+                      {{"m01_EntityIdentCode", "PR"}, {"m02_EntityTypeQul", "2"}, {"m03_PayerName", p.name},
+                       {"m08_IDCodeQul", "PI"}, {"m09_PayerIdent", p.id}});
+            w.segment("L2300_CLM_00_CLMInfo",
+                      {{"m01_PatAccountNum", cl.account}, {"m02_TotalCLMChargeAmount", cl.total_charge},
+                       {"m0501_FacTypeCode", "11"}, {"m0503_CLMFrequencyCode", "1"},
+                       {"m06_PROVorSupplierSigIndicator", "Y"}, {"m07_McareAssignmentCode", "A"},
+                       {"m08_BenefitsAssignmentCertIndicator", "Y"}, {"m09_ReleaseofInfoCode", "Y"},
+                       {"m10_PatSigSourceCode", "C"}});
+            w.segment("L2300_HI_00_HealthCareDiagnosisCode",
+                      {{"m0101_DiagnosisTypeCode", "BK"}, {"m0102_DiagnosisCode", cl.diagnosis1},
+                       {"m0201_DiagnosisTypeCode", "BF"}, {"m0202_DiagnosisCode", cl.diagnosis2}});
+            w.segment("L2300_DTP_04_DateOnsetofCurSpell",
+                      {{"m01_DateTimeQul", "431"}, {"m02_DateTimePeriodFormatQul", "D8"},
+                       {"m03_OrderDate", cl.onset_date}});
+            for (int j = 0; j < kLinesPerClaim; ++j) {
+                const ServiceLine& line = cl.lines[j];
+                w.segment("L2400_LX_00_SvcLine", {{"m01_AssignedNum", data.numbers[j + 1]}});
+                w.segment("L2400_SV1_00_ProfessionalSvc",
+                          {{"m0101_ProductorSvcIDQul", "HC"}, {"m0102_ProcedureCode", line.procedure},
+                           {"m02_LineChargeAmount", line.charge}, {"m03_UnitorBasisforMeasurementCode", "UN"},
+                           {"m04_SvcUnitCount", line.units}, {"m0701_DiagnosisCodePointer", "1"},
+                           {"m0702_DiagnosisCodePointer", "2"}});
+                w.segment("L2400_DTP_00_DateSvcDate",
+                          {{"m01_DateTimeQul", "472"}, {"m02_DateTimePeriodFormatQul", "D8"},
+                           {"m03_SvcDate", line.date}});
+            }
+        }
+        w.segment("L2440_SE_00_TransSetTrailer", {{"m02_TransSetControlNum", control}});
+    }
+    const std::string count = std::to_string(transactions);
+    w.segment("L0_GE_00_FunctGroupTrailer", {{"m01_NumofTransSetsIncluded", count}, {"m02_GroupControlNum", "1"}});
+    w.segment("L0_IEA_00_IntControlTrailer",
+              {{"m01_NumofIncludedFunctGroupsCount", "1"}, {"m02_IntControlNum", kInterchangeNumber}});
+    w.finish();
+}
+
+namespace {
+
 void sync_and_close(std::FILE* f, const std::string& path) {
     if (std::fflush(f) != 0 || ::fsync(fileno(f)) != 0 || std::fclose(f) != 0) {
         throw std::runtime_error("writing " + path + " failed");

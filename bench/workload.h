@@ -90,6 +90,10 @@ Timed write_with_control(const PreparedData& data, long claims, const std::strin
 // Returns the seconds from fopen to fclose (fsync included).
 double write_naive(const PreparedData& data, long claims, const std::string& path);
 
+// Writes the interchange as a script for `vireo run` (one step per line):
+// running it writes exactly the reference bytes.
+void write_script(const PreparedData& data, long claims, std::FILE* out);
+
 // Writes the expected bytes of the interchange to `out` (used to build the reference file).
 void write_reference(const PreparedData& data, long claims, std::FILE* out);
 
