@@ -40,10 +40,8 @@ private:
     std::size_t capacity_ = 0;
 };
 
-// Room that a field's separators and a short text or code text may take besides
-// a long field's own text: separators are at most 4 bytes, an element is
-// preceded by fewer than 64 of them, and short texts are copied 16 bytes at a time.
-constexpr std::size_t kSlack = 512;
+// Room taken before the segment ID and its separator.
+constexpr std::size_t kSlack = 64;
 
 // One nesting level of the announced path: a BeforeAdd handler may call Additem
 // on another object while the outer segment's body is still needed.
@@ -169,7 +167,14 @@ class BodyAssembler {
 public:
     BodyAssembler(const SegmentObject& obj, ByteBuffer& buffer, std::string_view separator,
                   std::string_view component_separator)
-        : obj_(obj), buffer_(buffer), sep_(separator), comp_(component_separator) {}
+        : obj_(obj),
+          buffer_(buffer),
+          sep_(separator),
+          comp_(component_separator),
+          // Room for everything but long texts: per field a separator (at most 4
+          // bytes) and a short text or code text (copied 16 bytes at a time), and
+          // the separators of positions without a field.
+          slack_(obj.descriptor().field_count * 24 + obj.descriptor().element_count * 4 + 64) {}
 
     // Appends the body of `obj` (without the terminator) at `p`; returns its end.
     char* body(char* p) {
@@ -177,6 +182,7 @@ public:
         const FieldDescriptor* begin = d.fields;
         const FieldDescriptor* end = begin + d.field_count;
         // Positions kept across a call that may grow the buffer are offsets.
+        p = buffer_.room(p, slack_);
         const std::size_t start = offset(p);
         switch (d.assembly) {
             case Assembly::Common: {
@@ -193,7 +199,6 @@ public:
                 int written = 0;  // separators written so far
                 for (const FieldDescriptor* f = begin; f != end && f->element <= last;) {
                     const FieldDescriptor* next = element_end(f, end);
-                    p = buffer_.room(p, kSlack);
                     for (; written < f->element - 1; ++written) p = put_bytes(p, sep_);
                     if (f->component == 0) {
                         p = field(p, *f);
@@ -209,7 +214,6 @@ public:
             case Assembly::Interchange:
             case Assembly::Trailer: {
                 for (const FieldDescriptor* f = begin; f != end; ++f) {
-                    p = buffer_.room(p, kSlack);
                     if (f != begin) p = put_bytes(p, sep_);
                     p = field(p, *f);
                 }
@@ -225,7 +229,6 @@ public:
                 bool first = true;
                 for (const FieldDescriptor* f = begin; f != end;) {
                     const FieldDescriptor* next = element_end(f, end);
-                    p = buffer_.room(p, kSlack);
                     if (f->component != 0) {
                         const std::size_t mark = offset(p);
                         if (!first) p = put_bytes(p, sep_);
@@ -275,26 +278,30 @@ private:
     // The joined composite made of fields [first, last), trailing empty
     // components dropped; returns whether anything was written.
     bool composite(char*& p, const FieldDescriptor* first, const FieldDescriptor* last) {
-        // The room taken before the element covers the separators and the short
-        // components; a long text makes room for itself, and a field that writes
-        // nothing leaves `p` where it was.
-        std::size_t keep = offset(p);
-        bool any = false;
+        // Trailing empty components are dropped: the composite ends with its last
+        // component that writes anything (a text that is not empty, a code that
+        // is not 0), found from the end.
+        while (last != first && !writes_something(last[-1])) --last;
+        if (last == first) return false;
         for (const FieldDescriptor* f = first; f != last; ++f) {
             if (f->kind == FieldKind::Unwritten) continue;
             if (f != first) p = put_bytes(p, comp_);
-            const char* const before = p;
             p = field(p, *f);
-            if (p != before) {
-                keep = offset(p);
-                any = true;
-            }
         }
-        p = at(keep);
-        return any;
+        return true;
     }
 
-    // The code text; the room for its at most 12 bytes is part of kSlack.
+    bool writes_something(const FieldDescriptor& f) const {
+        switch (f.kind) {
+            case FieldKind::Code: return obj_.code(f) != 0;
+            case FieldKind::Text: return !obj_.text(f).empty();
+            case FieldKind::Fixed: return f.width != 0;
+            case FieldKind::Unwritten: return false;
+        }
+        return false;
+    }
+
+    // The code text; the room for its at most 12 bytes is part of slack_.
     [[gnu::always_inline]] char* code(char* p, std::int32_t value) {
         const auto v = static_cast<std::uint32_t>(value);
         if (v == 0) return p;
@@ -321,16 +328,17 @@ private:
 
     [[gnu::always_inline]] char* text(char* p, const std::string& s) {
         const std::size_t n = s.size();
+        if (n == 0) return p;
         if (n <= 16) {
-            // Every std::string has at least 16 readable bytes; the buffer has kSlack
-            // spare bytes, so the whole 16 are copied and the end set after.
+            // Every std::string has at least 16 readable bytes, and slack_ counts
+            // 16 bytes per field, so the whole 16 are copied and the end set after.
             if (!Ansi || short_is_ascii(s.data(), n)) {
                 std::memcpy(p, s.data(), 16);
                 return p + n;
             }
             return p + text::copy_ansi(p, s);
         }
-        p = buffer_.room(p, n + kSlack);
+        p = buffer_.room(p, n + slack_);
         if (Ansi && !text::is_ascii(s)) return p + text::copy_ansi(p, s);
         std::memcpy(p, s.data(), n);
         return p + n;
@@ -338,7 +346,7 @@ private:
 
     // Left-justified in exactly `width` characters: filled with spaces or cut.
     char* fixed(char* p, const std::string& s, std::size_t width) {
-        p = buffer_.room(p, 4 * width + kSlack);
+        p = buffer_.room(p, 4 * width + slack_);
         std::size_t chars = 0;
         std::size_t i = 0;
         while (i < s.size() && chars < width) {
@@ -375,6 +383,7 @@ private:
     ByteBuffer& buffer_;
     std::string_view sep_;
     std::string_view comp_;
+    std::size_t slack_;
 };
 
 inline char* put_id(char* p, const char* id) {
