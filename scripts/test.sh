@@ -36,7 +36,7 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DVIREO_FUZZ_SECONDS="$FUZZ_SECONDS" -DVIREO_SANITIZE=address,undefined \
   -DVIREO_BUILD_TESTS=OFF -DVIREO_BUILD_UI=OFF -DVIREO_BUILD_BENCH=OFF
 cmake --build build-fuzz --parallel "$JOBS" --target fuzz_targets
-ctest --test-dir build-fuzz --output-on-failure --timeout 600 --parallel "$JOBS" --no-tests=error
+ctest --test-dir build-fuzz/fuzz --output-on-failure --timeout 600 --parallel "$JOBS" --no-tests=error
 
 stage "whole suite under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIREO_SANITIZE=address,undefined \
