@@ -61,8 +61,12 @@ bool display_available(std::string& why) {
 
 void save_screenshot(Fl_Window& window, const std::string& png_path) {
     if (!window.shown()) window.show();
-    // Wait until the server shows the window, then draw it completely.
-    while (!viewable(window)) Fl::wait(0.05);
+    // Wait until the server shows the window (a server that never does is
+    // given up on), then draw it completely.
+    for (int polls = 0; !viewable(window); ++polls) {
+        if (polls == 400) throw prjVireo::VbError(prjVireo::vbErrDeviceIO, "the X server does not show the window");
+        Fl::wait(0.05);
+    }
     // Handle the exposure the mapping caused, then draw once more and let the
     // server finish before reading the pixels back.
     XSync(fl_display, False);
