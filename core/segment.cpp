@@ -496,8 +496,6 @@ bool SegmentObject::listening() const {
 
 void SegmentObject::raise_before_add(std::string& value, std::int32_t& count,
                                      std::int16_t& cancel) {
-    // A handler may release the last reference to this object; keep it alive.
-    std::shared_ptr<SegmentObject> keep = weak_from_this().lock();
     if (!BeforeAdd.empty()) BeforeAdd.raise(value, count, cancel);
     // The control re-raises with the very same three references. Handlers may
     // add or remove forwarders meanwhile: the ones present now are called if
@@ -623,9 +621,13 @@ void SegmentObject::Additem() {
     }
 
     std::int16_t cancel = 0;
+    // A handler may release the last reference to this object, whose descriptor
+    // the rest of the call still reads: it is kept alive until Additem returns.
+    std::shared_ptr<SegmentObject> keep_alive;
     run_step(trap, [&] {
         std::int32_t count = checked_increment(ws.segment_count);
         if (!listening()) return;
+        keep_alive = weak_from_this().lock();
         std::string& value = nested.value;
         value.assign(desc_->segment_id);
         value.append(ws.element_separator.text());
