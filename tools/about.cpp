@@ -66,6 +66,9 @@ int about(const Args& args) {
     return 0;
 }
 
+// Every command's controls show this About box, also those of a script run.
+const bool kAboutBoxInstalled = (prjVireo::set_about_box_factory(vireo_ui::make_about_box), true);
+
 const Registration kAbout({"about", about, "about                 show the control's About box"});
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <FL/fl_draw.H>
 
 #include "control/vireo.h"
+#include "core/errors.h"
 #include "ui/windows.h"
 
 namespace vireo_ui {
@@ -146,6 +147,11 @@ void AboutWindow::Load() {
 }
 
 void AboutWindow::ShowModal() {
+    // Without a display FLTK would end the program; the control reports this
+    // instead (or passes over it when ErrorTrap is off).
+    std::string why;
+    if (!display_available(why)) throw prjVireo::VbError(prjVireo::vbErrInvalidProcedureCall, why);
+    install();
     Load();
     window_->set_modal();
     window_->show();
