@@ -74,17 +74,6 @@ TEST(AboutBox, VersionComesFromTheBuild) {
     EXPECT_FALSE(form.lblDisclaimer.empty());
 }
 
-TEST(AboutBox, OkUnloadsTheForm) {
-    InMemoryRegistry registry;
-    RecordingShell shell;
-    RecordingMessageBox messages;
-    frmAbout form(registry, shell, messages);
-    int unloads = 0;
-    form.on_unload = [&] { ++unloads; };
-    form.cmdOK_Click();
-    EXPECT_EQ(unloads, 1);
-}
-
 std::vector<unsigned char> bytes(std::initializer_list<int> list) {
     std::vector<unsigned char> out;
     for (int b : list) out.push_back(static_cast<unsigned char>(b));
