@@ -430,7 +430,7 @@ void BeforeAddEvent::disconnect(Connection connection) {
         if (it->id == connection && it->handler) {
             --live_;
             if (raising_) {
-                it->handler.reset();  // removed once the running raise is over
+                retired_.push_back(std::move(it->handler));  // removed once the running raise is over
             } else {
                 entries_.erase(it);
             }
@@ -446,13 +446,16 @@ void BeforeAddEvent::raise(std::string& SegValue, std::int32_t& SegCount, std::i
         ~Done() {
             if (--e.raising_ == 0) {
                 std::erase_if(e.entries_, [](const Entry& x) { return !x.handler; });
+                e.retired_.clear();
             }
         }
     } done{*this};
-    // Handlers connected during the raise are called from the next raise on.
+    // Handlers connected during the raise are called from the next raise on. A
+    // handler object stays where it is while entries_ grows, and one that is
+    // disconnected meanwhile waits in retired_, so a plain pointer is enough.
     const std::size_t n = entries_.size();
     for (std::size_t i = 0; i < n; ++i) {
-        std::shared_ptr<Handler> h = entries_[i].handler;
+        Handler* h = entries_[i].handler.get();
         if (h) (*h)(SegValue, SegCount, bCancel);
     }
 }

@@ -97,6 +97,9 @@ private:
         std::shared_ptr<Handler> handler;  // null once disconnected during a raise
     };
     std::vector<Entry> entries_;
+    // Handlers disconnected during a raise: one of them may be running, so they
+    // are destroyed once the outermost raise is over.
+    std::vector<std::shared_ptr<Handler>> retired_;
     std::size_t live_ = 0;
     int raising_ = 0;
     Connection next_id_ = 1;
