@@ -187,7 +187,8 @@ public:
         switch (d.assembly) {
             case Assembly::Common: {
                 // The last present position: a composite counts when any component
-                // does. Searched from the end, where the absent elements usually are.
+                // does. Searched from the end, where the absent elements usually are
+                // (a class lists its fields in element order).
                 int last = 0;
                 for (const FieldDescriptor* f = end; f != begin;) {
                     --f;
