@@ -202,7 +202,7 @@ public:
                     const FieldDescriptor* next = element_end(f, end);
                     for (; written < f->element - 1; ++written) p = put_bytes(p, sep_);
                     if (f->component == 0) {
-                        p = field(p, *f);
+                        p = element(p, *f);
                     } else {
                         // A composite up to the last present element is written even when empty.
                         composite(p, f, next);
@@ -241,7 +241,7 @@ public:
                     } else if (f->element <= last) {
                         if (!first) p = put_bytes(p, sep_);
                         first = false;
-                        p = field(p, *f);
+                        p = element(p, *f);
                     }
                     f = next;
                 }
@@ -264,6 +264,13 @@ public:
 private:
     std::size_t offset(const char* p) { return static_cast<std::size_t>(p - buffer_.begin()); }
     char* at(std::size_t offset) { return buffer_.begin() + offset; }
+
+    // A plain element before the last present one: an absent element is an
+    // empty position, so a code whose text is not above " " writes nothing.
+    [[gnu::always_inline]] char* element(char* p, const FieldDescriptor& f) {
+        if (f.kind == FieldKind::Code && !code_is_present(obj_.code(f))) return p;
+        return field(p, f);
+    }
 
     // A field's written text.
     [[gnu::always_inline]] char* field(char* p, const FieldDescriptor& f) {

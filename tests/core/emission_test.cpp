@@ -44,8 +44,12 @@ TEST_P(StLayout, FollowsTheTrailingPresentRule) {
     auto st = ctl->L1_ST_00_TransSetHeader();
     st->m01_TransSetIdentCode = static_cast<L1_ST_01_143_3_TransSetIdentCode>(GetParam().code);
     st->m02_TransSetControlNum = GetParam().number;
-    st->Additem();
-    EXPECT_EQ(output(), GetParam().written);
+    st->Additem();  // assembled for the file only
+    EventLog log;
+    log.attach(ctl->BeforeAdd);
+    st->Additem();  // assembled as text for the event, then written
+    EXPECT_EQ(log.events.at(0).value, GetParam().written);
+    EXPECT_EQ(output(), std::string(GetParam().written) + GetParam().written);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -54,6 +58,10 @@ INSTANTIATE_TEST_SUITE_P(
                       StCase{"number_only", 0, "0001", "ST**0001~"}, StCase{"nothing", 0, "", "ST*~"},
                       StCase{"own_trailing_separator", 3683127, "0001*", "ST*837*0001~"},
                       StCase{"space_code_is_absent", 0x20, "", "ST*~"},
+                      // an absent code before the last present element is an empty position
+                      StCase{"space_code_before_present", 0x20, "0001", "ST**0001~"},
+                      StCase{"control_code_before_present", 0x1F, "0001", "ST**0001~"},
+                      StCase{"space_then_letter_is_present", 0x2041, "0001", "ST* A*0001~"},
                       StCase{"value_outside_list", code_value("999"), "", "ST*999~"}),
     [](const auto& info) { return std::string(info.param.name); });
 
