@@ -37,6 +37,16 @@ public:
         buffer_[used_++] = c;
     }
 
+    // Room for `n` bytes at the end of the buffer, or nullptr when fewer are free
+    // (nothing is written out here; append then flushes as usual). Bytes stored
+    // there join the file only when `commit` is given their end.
+    char* reserve(std::size_t n) {
+        return n <= capacity_ - used_ ? buffer_.get() + used_ : nullptr;
+    }
+    // How many bytes reserve can give without a flush.
+    std::size_t room() const { return capacity_ - used_; }
+    void commit(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.get()); }
+
     // Writes the buffer out. A failure drops the buffered bytes and becomes the pending error.
     void flush();
     // errno of the first write that failed and has not been reported yet, or 0.

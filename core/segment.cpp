@@ -4,6 +4,8 @@
 #include <cstring>
 #include <deque>
 #include <limits>
+#include <mutex>
+#include <unordered_map>
 
 #include "core/errors.h"
 #include "core/output_files.h"
@@ -18,6 +20,7 @@ namespace {
 class ByteBuffer {
 public:
     char* begin() { return data_.get(); }
+    std::size_t capacity() const { return capacity_; }
     // Room for `extra` more bytes at `p` (a position inside this buffer); returns
     // `p`, moved when the buffer had to grow.
     char* room(char* p, std::size_t extra) {
@@ -38,6 +41,47 @@ private:
 
     std::unique_ptr<char[]> data_;
     std::size_t capacity_ = 0;
+};
+
+// Where a segment is assembled: room reserved in the output file's buffer, or a
+// ByteBuffer. When a long text outruns the file's room, the bytes so far move to
+// the ByteBuffer and assembly goes on there; the segment is then appended.
+class AssemblyTarget {
+public:
+    explicit AssemblyTarget(ByteBuffer& own) : own_(own), base_(own.begin()), limit_(base_ + own.capacity()) {}
+    AssemblyTarget(ByteBuffer& own, char* reserved, std::size_t size)
+        : own_(own), base_(reserved), limit_(reserved + size), in_file_(true) {}
+
+    char* begin() { return base_; }
+    bool in_file() const { return in_file_; }
+    // Room for `extra` more bytes at `p` (inside this target); returns `p`, moved
+    // when the bytes had to move.
+    char* room(char* p, std::size_t extra) {
+        if (static_cast<std::size_t>(limit_ - p) >= extra) return p;
+        return move(p, extra);
+    }
+
+private:
+    char* move(char* p, std::size_t extra) {
+        const std::size_t used = base_ ? static_cast<std::size_t>(p - base_) : 0;
+        char* q;
+        if (in_file_) {
+            q = own_.room(own_.begin(), used + extra);
+            if (used) std::memcpy(q, base_, used);
+            q += used;
+            in_file_ = false;
+        } else {
+            q = own_.room(p, extra);
+        }
+        base_ = own_.begin();
+        limit_ = base_ + own_.capacity();
+        return q;
+    }
+
+    ByteBuffer& own_;
+    char* base_;
+    char* limit_;
+    bool in_file_ = false;
 };
 
 // Room taken before the segment ID and its separator.
@@ -74,6 +118,70 @@ private:
     EmissionScratch& s_;
     NestedScratch* slot_;
 };
+
+}  // namespace
+
+// A class's fields regrouped once for Additem and Clear: the Common assembly as
+// a list of elements (each with the separators that precede it), and the
+// offsets that Clear resets.
+struct AssemblyPlan {
+    struct Field {
+        std::uint32_t offset;
+        FieldKind kind;
+        std::uint8_t component;
+        std::uint8_t width;
+    };
+    struct Element {
+        std::uint16_t first;  // index of its first field
+        std::uint8_t count;   // its fields: 1 for a plain element
+        std::uint8_t gap;     // separators written before it
+        bool composite;
+    };
+    std::vector<Field> fields;      // the descriptor's fields, compact
+    std::vector<Element> elements;  // Common assembly, in element order
+    bool elements_usable = false;   // the fields are listed in element order
+    std::vector<std::uint32_t> text_offsets;
+    std::vector<std::uint32_t> code_offsets;
+    std::size_t slack = 0;          // room for everything but long texts
+};
+
+namespace {
+
+AssemblyPlan build_plan(const SegmentClassDescriptor& d) {
+    AssemblyPlan plan;
+    const FieldDescriptor* begin = d.fields;
+    const FieldDescriptor* end = begin + d.field_count;
+    plan.slack = d.field_count * 24 + d.element_count * 4 + 64;
+    for (const FieldDescriptor* f = begin; f != end; ++f) {
+        plan.fields.push_back({f->offset, f->kind, f->component, f->width});
+        (f->kind == FieldKind::Code ? plan.code_offsets : plan.text_offsets).push_back(f->offset);
+    }
+    plan.elements_usable = d.field_count < 65536;
+    int written = 0;
+    int previous = 0;
+    for (const FieldDescriptor* f = begin; f != end;) {
+        const FieldDescriptor* next = f + 1;
+        while (next != end && next->element == f->element) ++next;
+        if (f->element < previous || next - f > 255) plan.elements_usable = false;
+        previous = f->element;
+        const int gap = std::max(0, f->element - 1 - written);
+        written = std::max(written, f->element - 1);
+        plan.elements.push_back({static_cast<std::uint16_t>(f - begin), static_cast<std::uint8_t>(next - f),
+                                 static_cast<std::uint8_t>(gap), f->component != 0});
+        f = next;
+    }
+    return plan;
+}
+
+// The plan of a class, built the first time an object of it is made.
+const AssemblyPlan* plan_for(const SegmentClassDescriptor* d) {
+    static std::mutex mutex;
+    static std::unordered_map<const SegmentClassDescriptor*, std::unique_ptr<AssemblyPlan>> plans;
+    std::lock_guard<std::mutex> lock(mutex);
+    std::unique_ptr<AssemblyPlan>& plan = plans[d];
+    if (!plan) plan = std::make_unique<AssemblyPlan>(build_plan(*d));
+    return plan.get();
+}
 
 // Runs one step of Additem. With errors trapped a failure ends the call and
 // reaches the host; otherwise the step is skipped and the next one runs.
@@ -165,16 +273,18 @@ inline char* put_bytes(char* p, std::string_view bytes) {
 template <bool Ansi>
 class BodyAssembler {
 public:
-    BodyAssembler(const SegmentObject& obj, ByteBuffer& buffer, std::string_view separator,
-                  std::string_view component_separator)
+    // plan.slack is room for everything but long texts: per field a separator
+    // (at most 4 bytes) and a short text or code text (copied 16 bytes at a
+    // time), and the separators of positions without a field.
+    BodyAssembler(const SegmentObject& obj, const AssemblyPlan& plan, const char* fields, AssemblyTarget& buffer,
+                  std::string_view separator, std::string_view component_separator)
         : obj_(obj),
+          plan_(plan),
+          fields_(fields),
           buffer_(buffer),
           sep_(separator),
           comp_(component_separator),
-          // Room for everything but long texts: per field a separator (at most 4
-          // bytes) and a short text or code text (copied 16 bytes at a time), and
-          // the separators of positions without a field.
-          slack_(obj.descriptor().field_count * 24 + obj.descriptor().element_count * 4 + 64) {}
+          slack_(plan.slack) {}
 
     // Appends the body of `obj` (without the terminator) at `p`; returns its end.
     char* body(char* p) {
@@ -186,6 +296,10 @@ public:
         const std::size_t start = offset(p);
         switch (d.assembly) {
             case Assembly::Common: {
+                if (plan_.elements_usable) {
+                    p = common(p);
+                    break;
+                }
                 // The last present position: a composite counts when any component
                 // does. Searched from the end, where the absent elements usually are
                 // (a class lists its fields in element order).
@@ -262,6 +376,77 @@ public:
     }
 
 private:
+    // Common assembly from the plan: the elements up to the last present one,
+    // each after the separators that precede it.
+    char* common(char* p) {
+        const AssemblyPlan::Element* const first = plan_.elements.data();
+        const AssemblyPlan::Element* last = first + plan_.elements.size();
+        // The last present element, searched from the end where the absent ones usually are.
+        while (last != first && !element_present(last[-1])) --last;
+        const AssemblyPlan::Field* const fields = plan_.fields.data();
+        const FieldDescriptor* const descriptors = obj_.descriptor().fields;
+        for (const AssemblyPlan::Element* e = first; e != last; ++e) {
+            if (e->gap) p = separators(p, e->gap);
+            const AssemblyPlan::Field& f = fields[e->first];
+            if (!e->composite) {
+                switch (f.kind) {
+                    case FieldKind::Code: {
+                        // An absent element is an empty position: a code whose text is not above " ".
+                        const std::int32_t v = code_at(f);
+                        if (code_is_present(v)) p = code(p, v);
+                        break;
+                    }
+                    case FieldKind::Text: p = text(p, text_at(f)); break;
+                    case FieldKind::Fixed: p = fixed(p, text_at(f), f.width); break;
+                    case FieldKind::Unwritten: break;
+                }
+            } else {
+                // A composite up to the last present element is written even when empty.
+                composite(p, descriptors + e->first, descriptors + e->first + e->count);
+            }
+        }
+        return p;
+    }
+
+    // Whether any field of the element is present: a code component when it is
+    // not 0, a code element when its text compares greater than " ", a text when
+    // it is not empty.
+    bool element_present(const AssemblyPlan::Element& e) const {
+        const AssemblyPlan::Field* f = plan_.fields.data() + e.first;
+        const AssemblyPlan::Field* const end = f + e.count;
+        for (; f != end; ++f) {
+            switch (f->kind) {
+                case FieldKind::Code:
+                    if (f->component ? code_at(*f) != 0 : code_is_present(code_at(*f))) return true;
+                    break;
+                case FieldKind::Text:
+                case FieldKind::Fixed:
+                    if (text_at(*f).size() != 0) return true;
+                    break;
+                case FieldKind::Unwritten: break;
+            }
+        }
+        return false;
+    }
+
+    char* separators(char* p, std::size_t n) {
+        if (sep_.size() == 1) {
+            std::memset(p, sep_[0], n);
+            return p + n;
+        }
+        for (std::size_t i = 0; i < n; ++i) p = put_bytes(p, sep_);
+        return p;
+    }
+
+    const std::string& text_at(const AssemblyPlan::Field& f) const {
+        return *reinterpret_cast<const std::string*>(fields_ + f.offset);
+    }
+    std::int32_t code_at(const AssemblyPlan::Field& f) const {
+        std::int32_t v;
+        std::memcpy(&v, fields_ + f.offset, sizeof v);
+        return v;
+    }
+
     std::size_t offset(const char* p) { return static_cast<std::size_t>(p - buffer_.begin()); }
     char* at(std::size_t offset) { return buffer_.begin() + offset; }
 
@@ -388,7 +573,9 @@ private:
     }
 
     const SegmentObject& obj_;
-    ByteBuffer& buffer_;
+    const AssemblyPlan& plan_;
+    const char* fields_;
+    AssemblyTarget& buffer_;
     std::string_view sep_;
     std::string_view comp_;
     std::size_t slack_;
@@ -426,10 +613,15 @@ const FieldDescriptor* SegmentClassDescriptor::find_field(std::string_view field
 
 // ---- BeforeAdd ----
 
+std::atomic<std::size_t> BeforeAddEvent::connected_anywhere_{0};
+
+BeforeAddEvent::~BeforeAddEvent() { connected_anywhere_.fetch_sub(live_, std::memory_order_relaxed); }
+
 BeforeAddEvent::Connection BeforeAddEvent::connect(Handler handler) {
     Connection id = next_id_++;
     entries_.push_back({id, std::make_shared<Handler>(std::move(handler))});
     ++live_;
+    connected_anywhere_.fetch_add(1, std::memory_order_relaxed);
     return id;
 }
 
@@ -437,6 +629,7 @@ void BeforeAddEvent::disconnect(Connection connection) {
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
         if (it->id == connection && it->handler) {
             --live_;
+            connected_anywhere_.fetch_sub(1, std::memory_order_relaxed);
             if (raising_) {
                 retired_.push_back(std::move(it->handler));  // removed once the running raise is over
             } else {
@@ -471,23 +664,17 @@ void BeforeAddEvent::raise(std::string& SegValue, std::int32_t& SegCount, std::i
 // ---- segment objects ----
 
 SegmentObject::SegmentObject(const SegmentClassDescriptor* descriptor, void* fields)
-    : desc_(descriptor), fields_(static_cast<char*>(fields)) {
+    : desc_(descriptor), plan_(plan_for(descriptor)), fields_(static_cast<char*>(fields)) {
     writer_state();  // the thread's writer state exists from the first object on
 }
 
 SegmentObject::~SegmentObject() = default;
 
 void SegmentObject::Clear() {
-    // The descriptor is read once: the stores below could otherwise alias it.
-    const FieldDescriptor* f = desc_->fields;
-    const FieldDescriptor* const end = f + desc_->field_count;
-    for (; f != end; ++f) {
-        if (f->kind == FieldKind::Code) {
-            set_code(*f, 0);
-        } else {
-            text(*f).clear();
-        }
-    }
+    // The plan is read once: the stores below could otherwise alias it.
+    char* const fields = fields_;
+    for (const std::uint32_t offset : plan_->text_offsets) reinterpret_cast<std::string*>(fields + offset)->clear();
+    for (const std::uint32_t offset : plan_->code_offsets) std::memset(fields + offset, 0, sizeof(std::int32_t));
 }
 
 void SegmentObject::add_forwarder(EventForwarder* forwarder) { forwarders_.push_back(forwarder); }
@@ -498,6 +685,7 @@ void SegmentObject::remove_forwarder(EventForwarder* forwarder) {
 }
 
 bool SegmentObject::listening() const {
+    if (!BeforeAddEvent::any_connected()) return false;
     if (!BeforeAdd.empty()) return true;
     for (EventForwarder* f : forwarders_) {
         if (f->listening()) return true;
@@ -599,19 +787,29 @@ void SegmentObject::Additem() {
         direct_file = files::find(ws.file_number);
     }
     if (direct_file) {
-        const char component = ws.component_separator.ansi();
-        ByteBuffer& buffer = scratch.direct;
-        char* p = buffer.room(buffer.begin(), kSlack);
-        p = put_id(p, desc_->segment_id);
-        *p++ = separator;
-        p = BodyAssembler<true>(*this, buffer, std::string_view(&separator, 1), std::string_view(&component, 1))
-                .body(p);
-        p = buffer.room(p, 1);
-        *p++ = ws.segment_terminator.ansi();
-        const std::string_view segment(buffer.begin(), static_cast<std::size_t>(p - buffer.begin()));
         write_segment(*desc_, ws, trap, direct_file, [&] {
+            // Assembled in the file's buffer when the segment is sure to fit
+            // there without a flush; otherwise (or when a long text outruns the
+            // room) in the scratch buffer and appended, which flushes as usual.
             files::OutputFile& f = *direct_file;
-            f.append(segment);
+            const char component = ws.component_separator.ansi();
+            const std::size_t room = f.room();
+            char* reserved = room >= kSlack + plan_->slack ? f.reserve(room) : nullptr;
+            AssemblyTarget target = reserved ? AssemblyTarget(scratch.direct, reserved, room)
+                                             : AssemblyTarget(scratch.direct);
+            char* p = target.room(target.begin(), kSlack);
+            p = put_id(p, desc_->segment_id);
+            *p++ = separator;
+            p = BodyAssembler<true>(*this, *plan_, fields_, target, std::string_view(&separator, 1),
+                                    std::string_view(&component, 1))
+                    .body(p);
+            p = target.room(p, 1);
+            *p++ = ws.segment_terminator.ansi();
+            if (target.in_file()) {
+                f.commit(p);
+            } else {
+                f.append(std::string_view(target.begin(), static_cast<std::size_t>(p - target.begin())));
+            }
             check_written(trap, f);
         });
         return;
@@ -624,11 +822,12 @@ void SegmentObject::Additem() {
         const std::string& sep = ws.element_separator.text();
         const std::string& comp = ws.component_separator.text();
         const std::string& term = ws.segment_terminator.text();
-        char* p = nested.body.room(nested.body.begin(), kSlack);
-        p = BodyAssembler<false>(*this, nested.body, sep, comp).body(p);
-        p = nested.body.room(p, term.size());
+        AssemblyTarget target(nested.body);
+        char* p = target.room(target.begin(), kSlack);
+        p = BodyAssembler<false>(*this, *plan_, fields_, target, sep, comp).body(p);
+        p = target.room(p, term.size());
         p = put_bytes(p, term);
-        body = std::string_view(nested.body.begin(), static_cast<std::size_t>(p - nested.body.begin()));
+        body = std::string_view(target.begin(), static_cast<std::size_t>(p - target.begin()));
     }
 
     std::int16_t cancel = 0;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -84,6 +85,11 @@ public:
                                        std::int16_t& bCancel)>;
     using Connection = std::uint64_t;
 
+    BeforeAddEvent() = default;
+    BeforeAddEvent(const BeforeAddEvent&) = delete;
+    BeforeAddEvent& operator=(const BeforeAddEvent&) = delete;
+    ~BeforeAddEvent();
+
     Connection connect(Handler handler);
     void disconnect(Connection connection);
     bool empty() const { return live_ == 0; }
@@ -91,7 +97,13 @@ public:
     // and raise other events while it runs.
     void raise(std::string& SegValue, std::int32_t& SegCount, std::int16_t& bCancel);
 
+    // False while no event of any object or control in the process has a
+    // handler: then nobody can be listening, whatever forwards to what.
+    static bool any_connected() { return connected_anywhere_.load(std::memory_order_relaxed) != 0; }
+
 private:
+    static std::atomic<std::size_t> connected_anywhere_;
+
     struct Entry {
         Connection id;
         std::shared_ptr<Handler> handler;  // null once disconnected during a raise
@@ -114,6 +126,8 @@ public:
 protected:
     ~EventForwarder() = default;
 };
+
+struct AssemblyPlan;
 
 class SegmentObject : public std::enable_shared_from_this<SegmentObject> {
 public:
@@ -159,6 +173,7 @@ private:
     void raise_before_add(std::string& value, std::int32_t& count, std::int16_t& cancel);
 
     const SegmentClassDescriptor* desc_;
+    const AssemblyPlan* plan_;  // the class's fields regrouped for Additem and Clear
     char* fields_;
     std::vector<EventForwarder*> forwarders_;
 };
