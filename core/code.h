@@ -61,9 +61,13 @@ void append_code_text(std::string& out, std::int32_t value);
 // Only the first character decides, unless it is a space: then any further
 // character makes the text greater than " ".
 inline bool code_is_present(std::int32_t value) {
-    unsigned char bytes[4];
-    const int n = code_text_bytes(value, bytes);
-    return n > 0 && (bytes[0] > 0x20 || (bytes[0] == 0x20 && n > 1));
+    const auto v = static_cast<std::uint32_t>(value);
+    // "" or a single character from one digit, which is below " ".
+    if (v < 0x10) return false;
+    // The first character is the two leading digits; a third digit means more follow.
+    const int digits = (32 - __builtin_clz(v) + 3) / 4;
+    const unsigned first = (v >> ((digits - 2) * 4)) & 0xFFu;
+    return first > 0x20 || (first == 0x20 && digits > 2);
 }
 
 // "&h" followed by the upper-case hexadecimal ANSI code of every character of

@@ -143,6 +143,8 @@ struct AssemblyPlan {
     std::vector<std::uint32_t> text_offsets;
     std::vector<std::uint32_t> code_offsets;
     std::size_t slack = 0;          // room for everything but long texts
+    char id[8] = {};                // the segment ID, padded with zeros
+    std::size_t id_size = 0;        // at most 3 characters
 };
 
 namespace {
@@ -152,6 +154,8 @@ AssemblyPlan build_plan(const SegmentClassDescriptor& d) {
     const FieldDescriptor* begin = d.fields;
     const FieldDescriptor* end = begin + d.field_count;
     plan.slack = d.field_count * 24 + d.element_count * 4 + 64;
+    plan.id_size = std::strlen(d.segment_id);
+    std::memcpy(plan.id, d.segment_id, std::min(plan.id_size, sizeof plan.id));
     for (const FieldDescriptor* f = begin; f != end; ++f) {
         plan.fields.push_back({f->offset, f->kind, f->component, f->width});
         (f->kind == FieldKind::Code ? plan.code_offsets : plan.text_offsets).push_back(f->offset);
@@ -413,6 +417,7 @@ private:
     // it is not empty.
     bool element_present(const AssemblyPlan::Element& e) const {
         const AssemblyPlan::Field* f = plan_.fields.data() + e.first;
+        if (e.count == 1 && f->kind == FieldKind::Text) return text_at(*f).size() != 0;
         const AssemblyPlan::Field* const end = f + e.count;
         for (; f != end; ++f) {
             switch (f->kind) {
@@ -431,6 +436,13 @@ private:
 
     char* separators(char* p, std::size_t n) {
         if (sep_.size() == 1) {
+            if (n <= 8) {
+                // One 8-byte store; the bytes past the n are overwritten next
+                // (the room per element in plan.slack covers them).
+                const std::uint64_t run = 0x0101010101010101ULL * static_cast<unsigned char>(sep_[0]);
+                std::memcpy(p, &run, 8);
+                return p + n;
+            }
             std::memset(p, sep_[0], n);
             return p + n;
         }
@@ -798,7 +810,12 @@ void SegmentObject::Additem() {
             AssemblyTarget target = reserved ? AssemblyTarget(scratch.direct, reserved, room)
                                              : AssemblyTarget(scratch.direct);
             char* p = target.room(target.begin(), kSlack);
-            p = put_id(p, desc_->segment_id);
+            if (plan_->id_size <= 3) {
+                std::memcpy(p, plan_->id, 4);
+                p += plan_->id_size;
+            } else {
+                p = put_id(p, desc_->segment_id);
+            }
             *p++ = separator;
             p = BodyAssembler<true>(*this, *plan_, fields_, target, std::string_view(&separator, 1),
                                     std::string_view(&component, 1))
