@@ -657,7 +657,8 @@ void BeforeAddEvent::raise(std::string& SegValue, std::int32_t& SegCount, std::i
     struct Done {
         BeforeAddEvent& e;
         ~Done() {
-            if (--e.raising_ == 0) {
+            // Only a disconnection during a raise leaves an emptied entry, and it retires the handler.
+            if (--e.raising_ == 0 && !e.retired_.empty()) {
                 std::erase_if(e.entries_, [](const Entry& x) { return !x.handler; });
                 e.retired_.clear();
             }
