@@ -388,7 +388,6 @@ private:
         // The last present element, searched from the end where the absent ones usually are.
         while (last != first && !element_present(last[-1])) --last;
         const AssemblyPlan::Field* const fields = plan_.fields.data();
-        const FieldDescriptor* const descriptors = obj_.descriptor().fields;
         for (const AssemblyPlan::Element* e = first; e != last; ++e) {
             if (e->gap) p = separators(p, e->gap);
             const AssemblyPlan::Field& f = fields[e->first];
@@ -406,10 +405,34 @@ private:
                 }
             } else {
                 // A composite up to the last present element is written even when empty.
-                composite(p, descriptors + e->first, descriptors + e->first + e->count);
+                planned_composite(p, &f, &f + e->count);
             }
         }
         return p;
+    }
+
+    // composite() over the plan's fields.
+    void planned_composite(char*& p, const AssemblyPlan::Field* first, const AssemblyPlan::Field* last) {
+        while (last != first && !planned_writes_something(last[-1])) --last;
+        for (const AssemblyPlan::Field* f = first; f != last; ++f) {
+            if (f != first && f->kind != FieldKind::Unwritten) p = put_bytes(p, comp_);
+            switch (f->kind) {
+                case FieldKind::Code: p = code(p, code_at(*f)); break;
+                case FieldKind::Text: p = text(p, text_at(*f)); break;
+                case FieldKind::Fixed: p = fixed(p, text_at(*f), f->width); break;
+                case FieldKind::Unwritten: break;
+            }
+        }
+    }
+
+    bool planned_writes_something(const AssemblyPlan::Field& f) const {
+        switch (f.kind) {
+            case FieldKind::Code: return code_at(f) != 0;
+            case FieldKind::Text: return text_at(f).size() != 0;
+            case FieldKind::Fixed: return f.width != 0;
+            case FieldKind::Unwritten: return false;
+        }
+        return false;
     }
 
     // Whether any field of the element is present: a code component when it is
