@@ -56,13 +56,13 @@ public:
     bool in_file() const { return in_file_; }
     // Room for `extra` more bytes at `p` (inside this target); returns `p`, moved
     // when the bytes had to move.
-    char* room(char* p, std::size_t extra) {
-        if (static_cast<std::size_t>(limit_ - p) >= extra) return p;
+    [[gnu::always_inline]] char* room(char* p, std::size_t extra) {
+        if (static_cast<std::size_t>(limit_ - p) >= extra) [[likely]] return p;
         return move(p, extra);
     }
 
 private:
-    char* move(char* p, std::size_t extra) {
+    [[gnu::noinline]] char* move(char* p, std::size_t extra) {
         const std::size_t used = base_ ? static_cast<std::size_t>(p - base_) : 0;
         char* q;
         if (in_file_) {
