@@ -1,5 +1,8 @@
 #include "control/property_bag.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -151,12 +154,37 @@ std::string TextPropertyBag::serialize() const {
 }
 
 void TextPropertyBag::save(const std::string& path) const {
+    // Written beside the target and renamed over it once on disk, so a saved
+    // control is never left half written.
     const std::string data = serialize();
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) throw VbError(vb_error_from_errno(errno), path);
-    const bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    const int write_errno = errno;
-    if (std::fclose(f) != 0 || !ok) throw VbError(vb_error_from_errno(ok ? errno : write_errno), path);
+    const std::string temp = path + ".vireo-save-" + std::to_string(::getpid());
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) throw VbError(vb_error_from_errno(errno), path);
+    auto fail = [&](int err) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        throw VbError(vb_error_from_errno(err), path);
+    };
+    std::size_t done = 0;
+    while (done < data.size()) {
+        ssize_t w = ::write(fd, data.data() + done, data.size() - done);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            fail(errno);
+        }
+        done += static_cast<std::size_t>(w);
+    }
+    if (::fsync(fd) != 0) fail(errno);
+    if (::close(fd) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        throw VbError(vb_error_from_errno(err), path);
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        throw VbError(vb_error_from_errno(err), path);
+    }
 }
 
 Variant TextPropertyBag::ReadProperty(const std::string& name, const Variant& default_value) {
