@@ -10,41 +10,16 @@
 #include <iterator>
 #include <type_traits>
 
-#define VIREO_CODELIST(List)
-#define VIREO_MEMBER(List, name, code)
-#define VIREO_CODELIST_END(List)
-#define VIREO_SEGMENT(Class, id, loop, label, assembly, counting)
-#define VIREO_TEXT_FIELD(name, element, component)
-#define VIREO_CODE_FIELD(name, element, component, List)
-#define VIREO_FIXED_FIELD(name, element, width)
-#define VIREO_UNWRITTEN_FIELD(name, element, component)
-#define VIREO_SEGMENT_END(Class)
-
 namespace prjVireo {
 namespace codelists {
-#undef VIREO_CODELIST
-#undef VIREO_MEMBER
-#undef VIREO_CODELIST_END
 #define VIREO_CODELIST(List) static constexpr CodeMember List##_members[] = {
 #define VIREO_MEMBER(List, name, code) {#name, code, ::prjVireo::code_value(code)},
 #define VIREO_CODELIST_END(List) \
     };                           \
     extern const CodeListDescriptor List{#List, List##_members, std::size(List##_members)};
-#include VIREO_FAMILY_FILE
+#include "core/catalogue_pass.h"
 }  // namespace codelists
-#undef VIREO_CODELIST
-#undef VIREO_MEMBER
-#undef VIREO_CODELIST_END
-#define VIREO_CODELIST(List)
-#define VIREO_MEMBER(List, name, code)
-#define VIREO_CODELIST_END(List)
 
-#undef VIREO_SEGMENT
-#undef VIREO_TEXT_FIELD
-#undef VIREO_CODE_FIELD
-#undef VIREO_FIXED_FIELD
-#undef VIREO_UNWRITTEN_FIELD
-#undef VIREO_SEGMENT_END
 #define VIREO_SEGMENT(Class, id, loop, label, assembly, counting)                          \
     static_assert(std::is_standard_layout_v<Class##_fields>,                             \
                   "field blocks must be standard-layout for their offsets");             \
@@ -72,16 +47,7 @@ namespace codelists {
     }                                                                                   \
     const SegmentClassDescriptor& Class::Descriptor() { return layout_##Class::descriptor; } \
     Class::Class() : SegmentObject(&layout_##Class::descriptor, static_cast<Class##_fields*>(this)) {}
-#include VIREO_FAMILY_FILE
+#include "core/catalogue_pass.h"
 }  // namespace prjVireo
 
-#undef VIREO_CODELIST
-#undef VIREO_MEMBER
-#undef VIREO_CODELIST_END
-#undef VIREO_SEGMENT
-#undef VIREO_TEXT_FIELD
-#undef VIREO_CODE_FIELD
-#undef VIREO_FIXED_FIELD
-#undef VIREO_UNWRITTEN_FIELD
-#undef VIREO_SEGMENT_END
 #undef VIREO_FAMILY_FILE
