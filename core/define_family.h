@@ -10,6 +10,8 @@
 #include <iterator>
 #include <type_traits>
 
+#include "core/compiled_assembly.h"
+
 namespace prjVireo {
 namespace codelists {
 #define VIREO_CODELIST(List) static constexpr CodeMember List##_members[] = {
@@ -43,7 +45,9 @@ namespace codelists {
     };                                                                                  \
     constexpr SegmentClassDescriptor descriptor{                                        \
         #Class, kId, kLoop, kLabel, kAssembly, kCounting, fields, std::size(fields),      \
-        last_element(fields, std::size(fields))};                                       \
+        last_element(fields, std::size(fields)),                                        \
+        compiled::body_writer<fields, kAssembly>(), compiled::body_room<fields>(),      \
+        &compiled::clear_fields<fields>};                                               \
     }                                                                                   \
     const SegmentClassDescriptor& Class::Descriptor() { return layout_##Class::descriptor; } \
     Class::Class() : SegmentObject(&layout_##Class::descriptor, static_cast<Class##_fields*>(this)) {}

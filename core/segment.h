@@ -19,6 +19,8 @@
 
 namespace prjVireo {
 
+struct WriterState;
+
 enum class FieldKind : std::uint8_t {
     Text,       // written unchanged
     Code,       // a Code value, written as its code text
@@ -63,6 +65,13 @@ struct FieldDescriptor {
     std::uint32_t offset;    // within the class's field block
 };
 
+// A class's element text written straight in file bytes (see
+// core/compiled_assembly.h); nullptr when a long text does not fit before `limit`.
+using CompiledBody = char* (*)(const char* block, char* p, const char* limit, char separator,
+                               char component_separator);
+// Empties every field of a class's field block.
+using ClearFields = void (*)(char* block);
+
 struct SegmentClassDescriptor {
     const char* name;        // L2300_CLM_00
     const char* segment_id;  // CLM
@@ -73,6 +82,9 @@ struct SegmentClassDescriptor {
     const FieldDescriptor* fields;
     std::size_t field_count;
     std::uint8_t element_count;  // N, the last element position
+    CompiledBody compiled_body;  // nullptr when the class has none
+    std::size_t compiled_room;   // bytes compiled_body needs before its limit, long texts aside
+    ClearFields clear_fields;
 
     const FieldDescriptor* find_field(std::string_view field_name) const;
 };
@@ -170,6 +182,7 @@ protected:
 
 private:
     bool listening() const;
+    bool add_compiled(WriterState& ws);
     void raise_before_add(std::string& value, std::int32_t& count, std::int16_t& cancel);
 
     const SegmentClassDescriptor* desc_;
