@@ -22,4 +22,12 @@ bool put_long_text(char*& p, const char* limit, std::size_t after, const std::st
     return true;
 }
 
+bool put_long_ascii(char*& p, const char* limit, std::size_t after, const std::string& s) {
+    const std::size_t n = s.size();
+    if (static_cast<std::size_t>(limit - p) < n + after || !text::is_ascii(s)) return false;
+    std::memcpy(p, s.data(), n);
+    p += n;
+    return true;
+}
+
 }  // namespace prjVireo::compiled

@@ -9,6 +9,10 @@
 //   (Windows-1252). The writer uses it when nobody listens to BeforeAdd; the
 //   descriptor-driven engine in segment.cpp covers every other case, and the
 //   two agree byte for byte.
+// - `compiled::ascii_body_writer<fields, assembly>()`: the same body for the
+//   announced path, where the text is UTF-8: it gives up (nullptr) on the
+//   first character outside ASCII, where the two encodings differ, and the
+//   engine assembles that segment instead.
 // - `compiled::clear_fields<fields>`: Clear for any class.
 //
 // Both are instantiated by core/define_family.h, once per declared class.
@@ -58,6 +62,9 @@ char* put_odd_code(char* p, std::uint32_t value);
 // than its size plus `after` bytes are left before `limit`.
 bool put_long_text(char*& p, const char* limit, std::size_t after, const std::string& s);
 
+// The same for the ASCII-only body: false also when the text is not ASCII.
+bool put_long_ascii(char*& p, const char* limit, std::size_t after, const std::string& s);
+
 // Bytes a compiled body may touch beyond its start, long texts aside: per field
 // a separator and 16 bytes (short texts are copied 16 bytes at a time, codes 4),
 // and the separators of positions without a field.
@@ -94,7 +101,7 @@ struct BodyCursor {
 };
 
 // A text field's bytes; false when a long one does not fit before `limit`.
-template <const auto& Fields>
+template <const auto& Fields, bool kAsciiOnly>
 [[gnu::always_inline]] inline bool put_text(char*& p, const char* limit, const std::string& s) {
     const std::size_t n = s.size();
     if (n <= 16) [[likely]] {
@@ -108,7 +115,11 @@ template <const auto& Fields>
             return true;
         }
     }
-    return put_long_text(p, limit, body_room<Fields>(), s);
+    if constexpr (kAsciiOnly) {
+        return put_long_ascii(p, limit, body_room<Fields>(), s);
+    } else {
+        return put_long_text(p, limit, body_room<Fields>(), s);
+    }
 }
 
 // One field of the Common or PackedComposites rule.
@@ -119,7 +130,7 @@ template <const auto& Fields>
 // composite that writes nothing leaves no trace, the others follow each other,
 // and the plain elements come straight after them. In both a composite ends
 // after its last component that writes anything.
-template <const auto& Fields, Assembly kAssembly, std::size_t I>
+template <const auto& Fields, Assembly kAssembly, bool kAsciiOnly, std::size_t I>
 [[gnu::always_inline]] inline bool put_field(const char* block, BodyCursor& c, const char* limit, char sep,
                                              char comp) {
     constexpr std::size_t kCount = std::size(Fields);
@@ -149,7 +160,7 @@ template <const auto& Fields, Assembly kAssembly, std::size_t I>
     if constexpr (f.kind == FieldKind::Text) {
         const std::string& s = *reinterpret_cast<const std::string*>(block + f.offset);
         if (!s.empty()) {
-            if (!put_text<Fields>(c.p, limit, s)) return false;
+            if (!put_text<Fields, kAsciiOnly>(c.p, limit, s)) return false;
             if constexpr (in_composite) {
                 c.mark = c.p;
             } else {
@@ -159,6 +170,12 @@ template <const auto& Fields, Assembly kAssembly, std::size_t I>
     } else if constexpr (f.kind == FieldKind::Code) {
         std::uint32_t v;
         std::memcpy(&v, block + f.offset, sizeof v);
+        // Only a code of ASCII characters reads the same in both encodings. The
+        // ones with an odd digit count are rare enough to leave to the engine.
+        if constexpr (kAsciiOnly) {
+            const int bits = v ? 32 - __builtin_clz(v) : 8;
+            if ((v & 0x80808080u) != 0 || ((bits & 7) != 0 && (bits & 7) <= 4)) return false;
+        }
         if constexpr (in_composite) {
             // A code component writes its text whenever it is set.
             if (v != 0) {
@@ -188,11 +205,11 @@ template <const auto& Fields, Assembly kAssembly, std::size_t I>
 // body_room<Fields>() bytes before `limit`): returns its end, or nullptr when
 // a long text does not fit before `limit`. The element text loses its trailing
 // separators, as in every assembly.
-template <const auto& Fields, Assembly kAssembly>
+template <const auto& Fields, Assembly kAssembly, bool kAsciiOnly>
 char* compiled_body(const char* block, char* p, const char* limit, char sep, char comp) {
     BodyCursor c{p, p, p, p, p, false};
     const bool fit = [&]<std::size_t... I>(std::index_sequence<I...>) {
-        return (put_field<Fields, kAssembly, I>(block, c, limit, sep, comp) && ...);
+        return (put_field<Fields, kAssembly, kAsciiOnly, I>(block, c, limit, sep, comp) && ...);
     }(std::make_index_sequence<std::size(Fields)>{});
     if (!fit) return nullptr;
     char* q = c.end;
@@ -204,7 +221,17 @@ char* compiled_body(const char* block, char* p, const char* limit, char sep, cha
 template <const auto& Fields, Assembly kAssembly>
 constexpr CompiledBody body_writer() {
     if constexpr (compilable<Fields, kAssembly>()) {
-        return &compiled_body<Fields, kAssembly>;
+        return &compiled_body<Fields, kAssembly, false>;
+    } else {
+        return nullptr;
+    }
+}
+
+// The ASCII-only body of a class, or nullptr when its assembly has none.
+template <const auto& Fields, Assembly kAssembly>
+constexpr CompiledBody ascii_body_writer() {
+    if constexpr (compilable<Fields, kAssembly>()) {
+        return &compiled_body<Fields, kAssembly, true>;
     } else {
         return nullptr;
     }

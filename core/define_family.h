@@ -46,7 +46,8 @@ namespace codelists {
     constexpr SegmentClassDescriptor descriptor{                                        \
         #Class, kId, kLoop, kLabel, kAssembly, kCounting, fields, std::size(fields),      \
         last_element(fields, std::size(fields)),                                        \
-        compiled::body_writer<fields, kAssembly>(), compiled::body_room<fields>(),      \
+        compiled::body_writer<fields, kAssembly>(),                                     \
+        compiled::ascii_body_writer<fields, kAssembly>(), compiled::body_room<fields>(), \
         &compiled::clear_fields<fields>};                                               \
     }                                                                                   \
     const SegmentClassDescriptor& Class::Descriptor() { return layout_##Class::descriptor; } \

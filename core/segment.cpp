@@ -612,6 +612,11 @@ private:
     std::size_t slack_;
 };
 
+// A delimiter that is one ASCII character: its text and its file byte are the same.
+inline bool is_ascii_char(const std::string& delimiter) {
+    return delimiter.size() == 1 && static_cast<unsigned char>(delimiter[0]) < 0x80;
+}
+
 inline char* put_id(char* p, const char* id) {
     while (*id) *p++ = *id++;
     return p;
@@ -778,15 +783,15 @@ void write_segment(const SegmentClassDescriptor& d, WriterState& ws, bool trap, 
 
 }  // namespace
 
-// The compiled path: the common case of a batch, where nobody listens, no
+// The compiled path: the common case of a batch, where nobody listens (the
+// caller knows), no
 // annotation is asked for, the file is open with room in its buffer and has no
 // error waiting. Nothing in it can fail or run host code, so the steps of
 // Additem reduce to writing the bytes, counting and the newline, in that
 // order. Returns false, having changed nothing, when the general path must run.
 bool SegmentObject::add_compiled(WriterState& ws) {
     const char separator = ws.element_separator.ansi();
-    if (ws.annotation || separator == '?' || ws.segment_count == std::numeric_limits<std::int32_t>::max() ||
-        listening()) {
+    if (ws.annotation || separator == '?' || ws.segment_count == std::numeric_limits<std::int32_t>::max()) {
         return false;
     }
     files::OutputFile* f = files::find(ws.file_number);
@@ -815,7 +820,10 @@ bool SegmentObject::add_compiled(WriterState& ws) {
 
 void SegmentObject::Additem() {
     WriterState& ws = writer_state();
-    if (desc_->compiled_body && add_compiled(ws)) return;
+    // Whether anyone hears this object's BeforeAdd. No host code runs before the
+    // event is raised, so the answer holds until then.
+    const bool heard = listening();
+    if (!heard && desc_->compiled_body && add_compiled(ws)) return;
     const bool trap = ws.trapping();
 
     if (desc_->assembly == Assembly::Trailer) {
@@ -846,7 +854,7 @@ void SegmentObject::Additem() {
     // so that separator takes the announced path). A count that cannot rise and
     // a missing file take the announced path too, which reports them.
     files::OutputFile* direct_file = nullptr;
-    if (separator != '?' && ws.segment_count != std::numeric_limits<std::int32_t>::max() && !listening()) {
+    if (separator != '?' && ws.segment_count != std::numeric_limits<std::int32_t>::max() && !heard) {
         direct_file = files::find(ws.file_number);
     }
     if (direct_file) {
@@ -885,17 +893,36 @@ void SegmentObject::Additem() {
 
     NestedLease lease(scratch);
     NestedScratch& nested = lease.get();
-    std::string_view body;
+    std::string_view body;       // the element text and the terminator, UTF-8
+    bool ascii_segment = false;  // the ID and separator precede `body` in nested.body
     {
         const std::string& sep = ws.element_separator.text();
         const std::string& comp = ws.component_separator.text();
         const std::string& term = ws.segment_terminator.text();
-        AssemblyTarget target(nested.body);
-        char* p = target.room(target.begin(), kSlack);
-        p = BodyAssembler<false>(*this, *plan_, fields_, target, sep, comp).body(p);
-        p = target.room(p, term.size());
-        p = put_bytes(p, term);
-        body = std::string_view(target.begin(), static_cast<std::size_t>(p - target.begin()));
+        // The usual case: ASCII delimiters and text. The class's compiled body
+        // writes the segment behind its ID and separator, so that the announced
+        // text is one copy and the file bytes are the same bytes.
+        if (desc_->ascii_body && plan_->id_size <= 3 && is_ascii_char(sep) && is_ascii_char(comp) &&
+            is_ascii_char(term)) {
+            char* const base = nested.body.room(nested.body.begin(), desc_->compiled_room + kSlack);
+            std::memcpy(base, plan_->id, 4);
+            char* const start = base + plan_->id_size;
+            *start = sep[0];
+            char* end = desc_->ascii_body(fields_, start + 1, base + nested.body.capacity() - 1, sep[0], comp[0]);
+            if (end) {
+                *end++ = term[0];
+                body = std::string_view(start + 1, static_cast<std::size_t>(end - start - 1));
+                ascii_segment = true;
+            }
+        }
+        if (!ascii_segment) {
+            AssemblyTarget target(nested.body);
+            char* p = target.room(target.begin(), kSlack);
+            p = BodyAssembler<false>(*this, *plan_, fields_, target, sep, comp).body(p);
+            p = target.room(p, term.size());
+            p = put_bytes(p, term);
+            body = std::string_view(target.begin(), static_cast<std::size_t>(p - target.begin()));
+        }
     }
 
     std::int16_t cancel = 0;
@@ -904,12 +931,16 @@ void SegmentObject::Additem() {
     std::shared_ptr<SegmentObject> keep_alive;
     run_step(trap, [&] {
         std::int32_t count = checked_increment(ws.segment_count);
-        if (!listening()) return;
+        if (!heard) return;
         keep_alive = weak_from_this().lock();
         std::string& value = nested.value;
-        value.assign(desc_->segment_id);
-        value.append(ws.element_separator.text());
-        value.append(body);
+        if (ascii_segment) {
+            value.assign(nested.body.begin(), static_cast<std::size_t>(body.data() + body.size() - nested.body.begin()));
+        } else {
+            value.assign(desc_->segment_id);
+            value.append(ws.element_separator.text());
+            value.append(body);
+        }
         raise_before_add(value, count, cancel);
     });
     if (cancel == -1) return;
@@ -919,7 +950,11 @@ void SegmentObject::Additem() {
         files::OutputFile& f = open_file(ws);
         f.append(desc_->segment_id);
         f.append(ws.element_separator.ansi());
-        write_text(f, body);
+        if (ascii_segment) {
+            f.append(body);
+        } else {
+            write_text(f, body);
+        }
         check_written(trap, f);
     });
 }

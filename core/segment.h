@@ -66,7 +66,8 @@ struct FieldDescriptor {
 };
 
 // A class's element text written straight in file bytes (see
-// core/compiled_assembly.h); nullptr when a long text does not fit before `limit`.
+// core/compiled_assembly.h); nullptr when a long text does not fit before
+// `limit` (or, for the ASCII-only form, on a character outside ASCII).
 using CompiledBody = char* (*)(const char* block, char* p, const char* limit, char separator,
                                char component_separator);
 // Empties every field of a class's field block.
@@ -83,6 +84,7 @@ struct SegmentClassDescriptor {
     std::size_t field_count;
     std::uint8_t element_count;  // N, the last element position
     CompiledBody compiled_body;  // nullptr when the class has none
+    CompiledBody ascii_body;     // the same, giving up on text outside ASCII
     std::size_t compiled_room;   // bytes compiled_body needs before its limit, long texts aside
     ClearFields clear_fields;
 
