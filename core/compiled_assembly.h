@@ -42,28 +42,38 @@ namespace prjVireo::compiled {
     return (((a & mask_a) | (b & mask_b)) & 0x8080808080808080ULL) == 0;
 }
 
-// The code text of a Code value other than 0 in file bytes (at most 4; 4 are
-// stored). An even number of hexadecimal digits, the usual case, is the
-// value's bytes from the first non-zero one; an odd number goes out of line.
-char* put_odd_code(char* p, std::uint32_t value);
+// The code text of a Code value, the rare cases: a value of 0, a code element
+// whose text is not above " " (an empty position), a leading character at or
+// below " ", or an odd number of hexadecimal digits. `element`: the field is an
+// element by itself (written only when present) rather than a component
+// (written whenever set). `ascii_only`: nullptr for a code text outside ASCII.
+// Returns the end of what was written (`p` when nothing was).
+char* put_rare_code(char* p, std::uint32_t value, bool element, bool ascii_only);
 
+// The code text of a Code value in file bytes (at most 4; 4 are stored). Nearly
+// every code starts with a character above " ": then it is present, has an
+// even number of hexadecimal digits, and its text is the value's bytes from
+// the first non-zero one.
+template <bool kElement, bool kAsciiOnly>
 [[gnu::always_inline]] inline char* put_code(char* p, std::uint32_t v) {
-    const int bits = 32 - __builtin_clz(v);
-    if ((bits & 7) == 0 || (bits & 7) > 4) {
-        const int n = (bits + 7) / 8;
-        const std::uint32_t big_endian = __builtin_bswap32(v << (8 * (4 - n)));
+    if (v == 0) return p;  // not set: the other usual case
+    const unsigned shift = static_cast<unsigned>(__builtin_clz(v)) & ~7u;  // 8 x leading zero bytes
+    const std::uint32_t aligned = v << shift;
+    if ((aligned >> 24) > 0x20 && (!kAsciiOnly || (aligned & 0x80808080u) == 0)) [[likely]] {
+        const std::uint32_t big_endian = __builtin_bswap32(aligned);
         std::memcpy(p, &big_endian, 4);
-        return p + n;
+        return p + 4 - shift / 8;
     }
-    return put_odd_code(p, v);
+    return put_rare_code(p, v, kElement, kAsciiOnly);
 }
 
-// A text longer than 16 bytes or not ASCII, in file bytes; false when fewer
-// than its size plus `after` bytes are left before `limit`.
-bool put_long_text(char*& p, const char* limit, std::size_t after, const std::string& s);
+// A text longer than 16 bytes or not ASCII, in file bytes: returns its end, or
+// nullptr when fewer than its size plus `after` bytes are left before `limit`.
+// (Positions go in and out by value so that the caller's stay in registers.)
+char* put_long_text(char* p, const char* limit, std::size_t after, const std::string& s);
 
-// The same for the ASCII-only body: false also when the text is not ASCII.
-bool put_long_ascii(char*& p, const char* limit, std::size_t after, const std::string& s);
+// The same for the ASCII-only body: nullptr also when the text is not ASCII.
+char* put_long_ascii(char* p, const char* limit, std::size_t after, const std::string& s);
 
 // Bytes a compiled body may touch beyond its start, long texts aside: per field
 // a separator and 16 bytes (short texts are copied 16 bytes at a time, codes 4),
@@ -102,7 +112,7 @@ struct BodyCursor {
 
 // A text field's bytes; false when a long one does not fit before `limit`.
 template <const auto& Fields, bool kAsciiOnly>
-[[gnu::always_inline]] inline bool put_text(char*& p, const char* limit, const std::string& s) {
+[[gnu::always_inline]] inline char* put_text(char* p, const char* limit, const std::string& s) {
     const std::size_t n = s.size();
     if (n <= 16) [[likely]] {
         // All 16 bytes ASCII is the usual case; otherwise only the first n count.
@@ -111,8 +121,7 @@ template <const auto& Fields, bool kAsciiOnly>
         std::memcpy(&b, s.data() + 8, 8);
         if ((((a | b) & 0x8080808080808080ULL) == 0) || short_is_ascii(s.data(), n)) [[likely]] {
             std::memcpy(p, s.data(), 16);
-            p += n;
-            return true;
+            return p + n;
         }
     }
     if constexpr (kAsciiOnly) {
@@ -160,7 +169,8 @@ template <const auto& Fields, Assembly kAssembly, bool kAsciiOnly, std::size_t I
     if constexpr (f.kind == FieldKind::Text) {
         const std::string& s = *reinterpret_cast<const std::string*>(block + f.offset);
         if (!s.empty()) {
-            if (!put_text<Fields, kAsciiOnly>(c.p, limit, s)) return false;
+            c.p = put_text<Fields, kAsciiOnly>(c.p, limit, s);
+            if (!c.p) return false;
             if constexpr (in_composite) {
                 c.mark = c.p;
             } else {
@@ -170,22 +180,19 @@ template <const auto& Fields, Assembly kAssembly, bool kAsciiOnly, std::size_t I
     } else if constexpr (f.kind == FieldKind::Code) {
         std::uint32_t v;
         std::memcpy(&v, block + f.offset, sizeof v);
-        // Only a code of ASCII characters reads the same in both encodings. The
-        // ones with an odd digit count are rare enough to leave to the engine.
+        // A code component writes its text whenever it is set; a code element
+        // whose text is not above " " is an empty position.
+        char* const q = put_code<!in_composite, kAsciiOnly>(c.p, v);
         if constexpr (kAsciiOnly) {
-            const int bits = v ? 32 - __builtin_clz(v) : 8;
-            if ((v & 0x80808080u) != 0 || ((bits & 7) != 0 && (bits & 7) <= 4)) return false;
+            if (!q) return false;
         }
-        if constexpr (in_composite) {
-            // A code component writes its text whenever it is set.
-            if (v != 0) {
-                c.p = put_code(c.p, v);
-                c.mark = c.p;
+        if (q != c.p) {
+            c.p = q;
+            if constexpr (in_composite) {
+                c.mark = q;
+            } else {
+                c.end = q;
             }
-        } else if (code_is_present(static_cast<std::int32_t>(v))) {
-            // A code element whose text is not above " " is an empty position.
-            c.p = put_code(c.p, v);
-            c.end = c.p;
         }
     }
 

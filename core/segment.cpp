@@ -7,6 +7,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "core/compiled_assembly.h"
 #include "core/errors.h"
 #include "core/output_files.h"
 #include "core/text.h"
@@ -253,17 +254,6 @@ inline char* put_bytes(char* p, std::string_view bytes) {
     }
     std::memcpy(p, bytes.data(), bytes.size());
     return p + bytes.size();
-}
-
-// True when the `n` bytes at `p` are 7-bit ASCII. `p` must have 16 readable bytes.
-[[gnu::always_inline]] inline bool short_is_ascii(const char* p, std::size_t n) {
-    std::uint64_t a, b;
-    std::memcpy(&a, p, 8);
-    std::memcpy(&b, p + 8, 8);
-    // Only the first n bytes count: the rest of the 16 may hold anything.
-    const std::uint64_t mask_a = n >= 8 ? ~0ULL : (1ULL << (8 * n)) - 1;
-    const std::uint64_t mask_b = n >= 16 ? ~0ULL : n <= 8 ? 0 : (1ULL << (8 * (n - 8))) - 1;
-    return (((a & mask_a) | (b & mask_b)) & 0x8080808080808080ULL) == 0;
 }
 
 // Assembles a segment's body from its fields into a ByteBuffer, in one of two
@@ -556,7 +546,7 @@ private:
         if (n <= 16) {
             // Every std::string has at least 16 readable bytes, and slack_ counts
             // 16 bytes per field, so the whole 16 are copied and the end set after.
-            if (!Ansi || short_is_ascii(s.data(), n)) {
+            if (!Ansi || compiled::short_is_ascii(s.data(), n)) {
                 std::memcpy(p, s.data(), 16);
                 return p + n;
             }
