@@ -65,8 +65,23 @@ bool OutputFile::write_all(const char* data, std::size_t n) {
         }
         data += w;
         n -= static_cast<std::size_t>(w);
+        start_writeback(static_cast<std::size_t>(w));
     }
     return true;
+}
+
+// Asks the kernel to start writing the last few MiB to disk now, while the
+// host goes on producing claims, so that the sync at close finds little left
+// to do. It only starts the writeback; durability is still the sync's. Files
+// that cannot do this (pipes, devices) refuse it, and they are left alone.
+void OutputFile::start_writeback(std::size_t just_written) {
+    written_ += just_written;
+    if (!writeback_ || written_ - writeback_from_ < kWritebackStep) return;
+    if (::sync_file_range(fd_, static_cast<off_t>(writeback_from_), static_cast<off_t>(written_ - writeback_from_),
+                          SYNC_FILE_RANGE_WRITE) != 0) {
+        writeback_ = false;
+    }
+    writeback_from_ = written_;
 }
 
 void OutputFile::flush() {

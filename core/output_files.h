@@ -65,6 +65,9 @@ public:
 private:
     void append_slow(std::string_view bytes);
     bool write_all(const char* data, std::size_t n);
+    void start_writeback(std::size_t just_written);
+
+    static constexpr std::size_t kWritebackStep = 4u << 20;
 
     int fd_;
     std::string path_;
@@ -73,6 +76,9 @@ private:
     std::size_t used_ = 0;
     int pending_errno_ = 0;
     bool created_ = false;
+    std::size_t written_ = 0;         // bytes handed to the kernel
+    std::size_t writeback_from_ = 0;  // where the writeback not yet started begins
+    bool writeback_ = true;           // the file accepts early writeback
 };
 
 // The lowest number not in use on this thread; VbError 67 when all are taken.
