@@ -22,6 +22,9 @@
 #include <iterator>
 #include <string>
 #include <utility>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/code.h"
 #include "core/segment.h"
@@ -116,6 +119,13 @@ template <const auto& Fields, bool kAsciiOnly>
     const std::size_t n = s.size();
     if (n <= 16) [[likely]] {
         // All 16 bytes ASCII is the usual case; otherwise only the first n count.
+#if defined(__SSE2__)
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data()));
+        if (_mm_movemask_epi8(bytes) == 0 || short_is_ascii(s.data(), n)) [[likely]] {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), bytes);
+            return p + n;
+        }
+#else
         std::uint64_t a, b;
         std::memcpy(&a, s.data(), 8);
         std::memcpy(&b, s.data() + 8, 8);
@@ -123,6 +133,7 @@ template <const auto& Fields, bool kAsciiOnly>
             std::memcpy(p, s.data(), 16);
             return p + n;
         }
+#endif
     }
     if constexpr (kAsciiOnly) {
         return put_long_ascii(p, limit, body_room<Fields>(), s);

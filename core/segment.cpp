@@ -717,6 +717,12 @@ bool SegmentObject::listening() const {
 
 void SegmentObject::raise_before_add(std::string& value, std::int32_t& count,
                                      std::int16_t& cancel) {
+    if (BeforeAdd.empty() && forwarders_.size() == 1) {
+        // The usual case: one control and no handler of the object's own, so no
+        // host code can have removed that control before its turn.
+        forwarders_[0]->forward(value, count, cancel);
+        return;
+    }
     if (!BeforeAdd.empty()) BeforeAdd.raise(value, count, cancel);
     // The control re-raises with the very same three references. Handlers may
     // add or remove forwarders meanwhile: the ones present now are called if
@@ -805,6 +811,37 @@ bool SegmentObject::add_compiled(WriterState& ws) {
         *p++ = '\n';
     }
     f->commit(p);
+    return true;
+}
+
+// Writes an announced ASCII segment (`body`: its element text and terminator)
+// in one piece when the writer state after the event asks for nothing but the
+// bytes, the count and the newline, and the buffer has room: the same steps as
+// the general path, none of which can fail here. Returns false, having written
+// nothing, otherwise.
+bool SegmentObject::write_announced(WriterState& ws, files::OutputFile& file, std::string_view body) {
+    const bool counted = desc_->counting == Counting::Counted;
+    if (ws.annotation || file.pending_error() || plan_->id_size > 3 ||
+        (counted && ws.segment_count == std::numeric_limits<std::int32_t>::max())) {
+        return false;
+    }
+    constexpr std::size_t kAround = 4 + 1 + 2;  // the ID (4 bytes stored), its separator, CR LF
+    const std::size_t room = file.room();
+    if (room < body.size() + kAround) return false;
+    char* p = file.reserve(room);
+    std::memcpy(p, plan_->id, 4);
+    p += plan_->id_size;
+    *p++ = ws.element_separator.ansi();
+    std::memcpy(p, body.data(), body.size());
+    p += body.size();
+    if (counted) ++ws.segment_count;
+    if (ws.new_line == 1) {
+        *p++ = '\n';
+    } else if (ws.new_line == 2) {
+        *p++ = '\r';
+        *p++ = '\n';
+    }
+    file.commit(p);
     return true;
 }
 
@@ -936,8 +973,11 @@ void SegmentObject::Additem() {
     if (cancel == -1) return;
 
     // Everything from here on reads the writer state as the handlers left it.
-    write_segment(*desc_, ws, trap, nullptr, [&] {
-        files::OutputFile& f = open_file(ws);
+    // No host code runs any more, so the file open now is the file written.
+    files::OutputFile* const file = files::find(ws.file_number);
+    if (ascii_segment && file && write_announced(ws, *file, body)) return;
+    write_segment(*desc_, ws, trap, file, [&] {
+        files::OutputFile& f = file ? *file : open_file(ws);
         f.append(desc_->segment_id);
         f.append(ws.element_separator.ansi());
         if (ascii_segment) {

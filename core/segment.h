@@ -20,6 +20,9 @@
 namespace prjVireo {
 
 struct WriterState;
+namespace files {
+class OutputFile;
+}
 
 enum class FieldKind : std::uint8_t {
     Text,       // written unchanged
@@ -185,6 +188,7 @@ protected:
 private:
     bool listening() const;
     bool add_compiled(WriterState& ws);
+    bool write_announced(WriterState& ws, files::OutputFile& file, std::string_view body);
     void raise_before_add(std::string& value, std::int32_t& count, std::int16_t& cancel);
 
     const SegmentClassDescriptor* desc_;
