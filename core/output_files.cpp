@@ -4,13 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <cerrno>
 #include <filesystem>
 
 #include "core/errors.h"
 
 namespace prjVireo::files {
+
+constinit thread_local OutputFile* detail::open_files[kLastNumber + 1] = {};
+
 namespace {
 
 constexpr std::size_t kBufferSize = 1 << 20;
@@ -23,6 +28,7 @@ struct FileTable {
         for (auto& f : slots) {
             if (f) f->close_quietly();
         }
+        std::fill(std::begin(detail::open_files), std::end(detail::open_files), nullptr);
     }
 };
 
@@ -184,11 +190,7 @@ void open_for_output(std::int16_t number, const std::string& path) {
         throw VbError(vbErrPathFileAccess, path);
     }
     slot = std::make_unique<OutputFile>(fd, path, created);
-}
-
-OutputFile* find(std::int16_t number) {
-    if (number < kFirstNumber || number > kLastNumber) return nullptr;
-    return table().slots[number].get();
+    detail::open_files[number] = slot.get();
 }
 
 // File number 0 is what the writer state holds before any OpenFile: closing it
@@ -202,6 +204,7 @@ void close(std::int16_t number) {
     auto& slot = table().slots[number];
     if (!slot) return;
     std::unique_ptr<OutputFile> file = std::move(slot);
+    detail::open_files[number] = nullptr;
     file->close();
 }
 
