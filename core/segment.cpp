@@ -697,8 +697,6 @@ SegmentObject::SegmentObject(const SegmentClassDescriptor* descriptor, void* fie
 
 SegmentObject::~SegmentObject() = default;
 
-void SegmentObject::Clear() { desc_->clear_fields(fields_); }
-
 void SegmentObject::add_forwarder(EventForwarder* forwarder) { forwarders_.push_back(forwarder); }
 
 void SegmentObject::remove_forwarder(EventForwarder* forwarder) {
@@ -706,8 +704,7 @@ void SegmentObject::remove_forwarder(EventForwarder* forwarder) {
     if (it != forwarders_.end()) forwarders_.erase(it);
 }
 
-bool SegmentObject::listening() const {
-    if (!BeforeAddEvent::any_connected()) return false;
+bool SegmentObject::anyone_listening() const {
     if (!BeforeAdd.empty()) return true;
     for (EventForwarder* f : forwarders_) {
         if (f->listening()) return true;
@@ -785,7 +782,7 @@ void write_segment(const SegmentClassDescriptor& d, WriterState& ws, bool trap, 
 // error waiting. Nothing in it can fail or run host code, so the steps of
 // Additem reduce to writing the bytes, counting and the newline, in that
 // order. Returns false, having changed nothing, when the general path must run.
-bool SegmentObject::add_compiled(WriterState& ws) {
+[[gnu::always_inline]] inline bool SegmentObject::add_compiled(WriterState& ws) {
     const char separator = ws.element_separator.ansi();
     if (ws.annotation || separator == '?' || ws.segment_count == std::numeric_limits<std::int32_t>::max()) {
         return false;

@@ -156,7 +156,7 @@ public:
     // writes it (with the annotation line and newline the writer state asks for).
     void Additem();
     // Empties every field: text to "", code to 0. Writes nothing.
-    void Clear();
+    void Clear() { desc_->clear_fields(fields_); }
 
     BeforeAddEvent BeforeAdd;
 
@@ -186,7 +186,10 @@ protected:
     SegmentObject(const SegmentClassDescriptor* descriptor, void* fields);
 
 private:
-    bool listening() const;
+    // Whether anyone hears this object's BeforeAdd: while no handler exists in
+    // the process, nobody; otherwise the object and its controls are asked.
+    bool listening() const { return BeforeAddEvent::any_connected() && anyone_listening(); }
+    bool anyone_listening() const;
     bool add_compiled(WriterState& ws);
     bool write_announced(WriterState& ws, files::OutputFile& file, std::string_view body);
     void raise_before_add(std::string& value, std::int32_t& count, std::int16_t& cancel);

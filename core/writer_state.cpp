@@ -10,9 +10,20 @@ void Delimiter::assign(std::string_view text_in) {
     ansi_ = static_cast<char>(text::ansi_byte(text::decode_utf8(utf8_, len)));
 }
 
-WriterState& writer_state() {
-    thread_local WriterState state;
-    return state;
+constinit thread_local WriterState* detail::current_writer_state = nullptr;
+
+namespace {
+// Owns the thread's writer state and ends it with the thread.
+struct WriterStateOwner {
+    WriterState state;
+    ~WriterStateOwner() { detail::current_writer_state = nullptr; }
+};
+}  // namespace
+
+WriterState& detail::create_writer_state() {
+    thread_local WriterStateOwner owner;
+    current_writer_state = &owner.state;
+    return owner.state;
 }
 
 }  // namespace prjVireo

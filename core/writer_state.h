@@ -54,7 +54,18 @@ struct WriterState {
     bool trapping() const { return error_trap != 0; }
 };
 
+namespace detail {
+// The calling thread's writer state once it exists: a plain pointer with
+// constant initialisation, so that the per-segment lookup is one load.
+extern constinit thread_local WriterState* current_writer_state;
+WriterState& create_writer_state();
+}  // namespace detail
+
 // The writer state of the calling thread, created zeroed at first use.
-WriterState& writer_state();
+inline WriterState& writer_state() {
+    WriterState* state = detail::current_writer_state;
+    if (!state) [[unlikely]] return detail::create_writer_state();
+    return *state;
+}
 
 }  // namespace prjVireo
