@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <deque>
 #include <limits>
 #include <mutex>
 #include <unordered_map>
@@ -97,7 +96,8 @@ struct NestedScratch {
 
 struct EmissionScratch {
     ByteBuffer direct;  // the direct path never runs host code, so one buffer serves it
-    std::deque<NestedScratch> nested;
+    // One per nesting level in use so far; each stays where it is while more are added.
+    std::vector<std::unique_ptr<NestedScratch>> nested;
     std::size_t depth = 0;
 };
 
@@ -109,8 +109,8 @@ EmissionScratch& emission_scratch() {
 class NestedLease {
 public:
     explicit NestedLease(EmissionScratch& s) : s_(s) {
-        if (s_.depth == s_.nested.size()) s_.nested.emplace_back();
-        slot_ = &s_.nested[s_.depth++];
+        if (s_.depth == s_.nested.size()) s_.nested.push_back(std::make_unique<NestedScratch>());
+        slot_ = s_.nested[s_.depth++].get();
     }
     ~NestedLease() { --s_.depth; }
     NestedScratch& get() { return *slot_; }
@@ -602,11 +602,6 @@ private:
     std::size_t slack_;
 };
 
-// A delimiter that is one ASCII character: its text and its file byte are the same.
-inline bool is_ascii_char(const std::string& delimiter) {
-    return delimiter.size() == 1 && static_cast<unsigned char>(delimiter[0]) < 0x80;
-}
-
 inline char* put_id(char* p, const char* id) {
     while (*id) *p++ = *id++;
     return p;
@@ -811,26 +806,24 @@ void write_segment(const SegmentClassDescriptor& d, WriterState& ws, bool trap, 
     return true;
 }
 
-// Writes an announced ASCII segment (`body`: its element text and terminator)
-// in one piece when the writer state after the event asks for nothing but the
-// bytes, the count and the newline, and the buffer has room: the same steps as
-// the general path, none of which can fail here. Returns false, having written
-// nothing, otherwise.
-bool SegmentObject::write_announced(WriterState& ws, files::OutputFile& file, std::string_view body) {
+// Writes an announced ASCII segment (`segment`: its ID, the separator it was
+// assembled with, its element text and terminator) in one piece when the
+// writer state after the event asks for nothing but the bytes, the count and
+// the newline, and the buffer has room: the same steps as the general path,
+// none of which can fail here. The separator is the one set now. Returns
+// false, having written nothing, otherwise.
+bool SegmentObject::write_announced(WriterState& ws, files::OutputFile& file, std::string_view segment) {
     const bool counted = desc_->counting == Counting::Counted;
-    if (ws.annotation || file.pending_error() || plan_->id_size > 3 ||
+    if (ws.annotation || file.pending_error() ||
         (counted && ws.segment_count == std::numeric_limits<std::int32_t>::max())) {
         return false;
     }
-    constexpr std::size_t kAround = 4 + 1 + 2;  // the ID (4 bytes stored), its separator, CR LF
     const std::size_t room = file.room();
-    if (room < body.size() + kAround) return false;
+    if (room < segment.size() + 2) return false;  // CR LF after it
     char* p = file.reserve(room);
-    std::memcpy(p, plan_->id, 4);
-    p += plan_->id_size;
-    *p++ = ws.element_separator.ansi();
-    std::memcpy(p, body.data(), body.size());
-    p += body.size();
+    std::memcpy(p, segment.data(), segment.size());
+    p[plan_->id_size] = ws.element_separator.ansi();
+    p += segment.size();
     if (counted) ++ws.segment_count;
     if (ws.new_line == 1) {
         *p++ = '\n';
@@ -926,8 +919,8 @@ void SegmentObject::Additem() {
         // The usual case: ASCII delimiters and text. The class's compiled body
         // writes the segment behind its ID and separator, so that the announced
         // text is one copy and the file bytes are the same bytes.
-        if (desc_->ascii_body && plan_->id_size <= 3 && is_ascii_char(sep) && is_ascii_char(comp) &&
-            is_ascii_char(term)) {
+        if (desc_->ascii_body && plan_->id_size <= 3 && ws.element_separator.ascii() &&
+            ws.component_separator.ascii() && ws.segment_terminator.ascii()) {
             char* const base = nested.body.room(nested.body.begin(), desc_->compiled_room + kSlack);
             std::memcpy(base, plan_->id, 4);
             char* const start = base + plan_->id_size;
@@ -972,7 +965,12 @@ void SegmentObject::Additem() {
     // Everything from here on reads the writer state as the handlers left it.
     // No host code runs any more, so the file open now is the file written.
     files::OutputFile* const file = files::find(ws.file_number);
-    if (ascii_segment && file && write_announced(ws, *file, body)) return;
+    if (ascii_segment && file &&
+        write_announced(ws, *file,
+                        std::string_view(nested.body.begin(),
+                                         static_cast<std::size_t>(body.data() + body.size() - nested.body.begin())))) {
+        return;
+    }
     write_segment(*desc_, ws, trap, file, [&] {
         files::OutputFile& f = file ? *file : open_file(ws);
         f.append(desc_->segment_id);

@@ -8,6 +8,7 @@ void Delimiter::assign(std::string_view text_in) {
     utf8_ = text::first_character(text_in);
     std::size_t len;
     ansi_ = static_cast<char>(text::ansi_byte(text::decode_utf8(utf8_, len)));
+    ascii_ = utf8_.size() == 1 && static_cast<unsigned char>(utf8_[0]) < 0x80;
 }
 
 constinit thread_local WriterState* detail::current_writer_state = nullptr;

@@ -25,10 +25,13 @@ public:
     const std::string& text() const { return utf8_; }
     // The byte written to the file for it.
     char ansi() const { return ansi_; }
+    // The character is ASCII: its text and its byte are the same.
+    bool ascii() const { return ascii_; }
 
 private:
     std::string utf8_ = std::string(1, '\0');
     char ansi_ = '\0';
+    bool ascii_ = true;
 };
 
 // The About box a control shows; the user interface supplies the real one.
