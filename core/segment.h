@@ -4,7 +4,9 @@
 // A segment class is data: a SegmentClassDescriptor lists its ID, loop,
 // annotation label, assembly rule and fields, and its objects hold nothing but
 // their field values. One engine, SegmentObject::Additem, formats, announces
-// (BeforeAdd) and writes every class from its descriptor.
+// (BeforeAdd) and writes every class from its descriptor. For the common case
+// of a batch the descriptor also carries the class's assembly compiled from
+// the same declaration (core/compiled_assembly.h), which writes the same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
