@@ -711,10 +711,14 @@ void SegmentObject::raise_before_add(std::string& value, std::int32_t& count,
                                      std::int16_t& cancel) {
     if (BeforeAdd.empty() && forwarders_.size() == 1) {
         // The usual case: one control and no handler of the object's own, so no
-        // host code can have removed that control before its turn.
+        // host code can have removed that control before its turn, and nothing
+        // of this object is read once its handlers have run.
         forwarders_[0]->forward(value, count, cancel);
         return;
     }
+    // Handlers run between the reads below, and one of them may release the
+    // last reference to this object: it is kept alive until they are done.
+    const std::shared_ptr<SegmentObject> keep_alive = weak_from_this().lock();
     if (!BeforeAdd.empty()) BeforeAdd.raise(value, count, cancel);
     // The control re-raises with the very same three references. Handlers may
     // add or remove forwarders meanwhile: the ones present now are called if
@@ -806,14 +810,17 @@ void write_segment(const SegmentClassDescriptor& d, WriterState& ws, bool trap, 
     return true;
 }
 
+namespace {
+
 // Writes an announced ASCII segment (`segment`: its ID, the separator it was
 // assembled with, its element text and terminator) in one piece when the
 // writer state after the event asks for nothing but the bytes, the count and
 // the newline, and the buffer has room: the same steps as the general path,
 // none of which can fail here. The separator is the one set now. Returns
 // false, having written nothing, otherwise.
-bool SegmentObject::write_announced(WriterState& ws, files::OutputFile& file, std::string_view segment) {
-    const bool counted = desc_->counting == Counting::Counted;
+bool write_announced(const SegmentClassDescriptor& desc, const AssemblyPlan& plan, WriterState& ws,
+                     files::OutputFile& file, std::string_view segment) {
+    const bool counted = desc.counting == Counting::Counted;
     if (ws.annotation || file.pending_error() ||
         (counted && ws.segment_count == std::numeric_limits<std::int32_t>::max())) {
         return false;
@@ -822,7 +829,7 @@ bool SegmentObject::write_announced(WriterState& ws, files::OutputFile& file, st
     if (room < segment.size() + 2) return false;  // CR LF after it
     char* p = file.reserve(room);
     std::memcpy(p, segment.data(), segment.size());
-    p[plan_->id_size] = ws.element_separator.ansi();
+    p[plan.id_size] = ws.element_separator.ansi();
     p += segment.size();
     if (counted) ++ws.segment_count;
     if (ws.new_line == 1) {
@@ -834,6 +841,8 @@ bool SegmentObject::write_announced(WriterState& ws, files::OutputFile& file, st
     file.commit(p);
     return true;
 }
+
+}  // namespace
 
 void SegmentObject::Additem() {
     WriterState& ws = writer_state();
@@ -943,18 +952,19 @@ void SegmentObject::Additem() {
     }
 
     std::int16_t cancel = 0;
-    // A handler may release the last reference to this object, whose descriptor
-    // the rest of the call still reads: it is kept alive until Additem returns.
-    std::shared_ptr<SegmentObject> keep_alive;
+    // A handler may release the last reference to this object: from the event
+    // on, Additem reads only its class's descriptor and plan (which outlive
+    // every object) and the thread's scratch, never the object.
+    const SegmentClassDescriptor& desc = *desc_;
+    const AssemblyPlan& plan = *plan_;
     run_step(trap, [&] {
         std::int32_t count = checked_increment(ws.segment_count);
         if (!heard) return;
-        keep_alive = weak_from_this().lock();
         std::string& value = nested.value;
         if (ascii_segment) {
             value.assign(nested.body.begin(), static_cast<std::size_t>(body.data() + body.size() - nested.body.begin()));
         } else {
-            value.assign(desc_->segment_id);
+            value.assign(desc.segment_id);
             value.append(ws.element_separator.text());
             value.append(body);
         }
@@ -966,14 +976,14 @@ void SegmentObject::Additem() {
     // No host code runs any more, so the file open now is the file written.
     files::OutputFile* const file = files::find(ws.file_number);
     if (ascii_segment && file &&
-        write_announced(ws, *file,
+        write_announced(desc, plan, ws, *file,
                         std::string_view(nested.body.begin(),
                                          static_cast<std::size_t>(body.data() + body.size() - nested.body.begin())))) {
         return;
     }
-    write_segment(*desc_, ws, trap, file, [&] {
+    write_segment(desc, ws, trap, file, [&] {
         files::OutputFile& f = file ? *file : open_file(ws);
-        f.append(desc_->segment_id);
+        f.append(desc.segment_id);
         f.append(ws.element_separator.ansi());
         if (ascii_segment) {
             f.append(body);

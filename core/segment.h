@@ -22,9 +22,6 @@
 namespace prjVireo {
 
 struct WriterState;
-namespace files {
-class OutputFile;
-}
 
 enum class FieldKind : std::uint8_t {
     Text,       // written unchanged
@@ -193,7 +190,6 @@ private:
     bool listening() const { return BeforeAddEvent::any_connected() && anyone_listening(); }
     bool anyone_listening() const;
     bool add_compiled(WriterState& ws);
-    bool write_announced(WriterState& ws, files::OutputFile& file, std::string_view segment);
     void raise_before_add(std::string& value, std::int32_t& count, std::int16_t& cancel);
 
     const SegmentClassDescriptor* desc_;

@@ -217,16 +217,28 @@ TEST_F(Emission, DelimitersChangedInTheEventAffectOnlyTheSeparatorAfterTheId) {
     EXPECT_EQ(output(), "ST|837*0001~\r\n");
 }
 
+// The handler that drops the control's reference may be the object's own or
+// the control's (then the object has nothing of its own to call afterwards).
+// Either way the segment is written whole and nothing reads the freed object.
 TEST_F(Emission, HandlerMayReleaseTheObjectBeingWritten) {
-    fill_st(*ctl);
-    auto st = ctl->L1_ST_00_TransSetHeader();
-    st->BeforeAdd.connect([&](std::string&, std::int32_t&, std::int16_t&) {
-        ctl->L1_ST_00_TransSetHeader(nullptr);
-    });
-    SegmentObject* raw = st.get();
-    st.reset();  // only the control holds it now
-    raw->Additem();
-    EXPECT_EQ(output(), "ST*837*0001~");
+    for (const bool own_handler : {true, false}) {
+        SCOPED_TRACE(own_handler ? "the object's handler" : "the control's handler");
+        if (!ctl->L1_ST_00_TransSetHeader()) ctl->L1_ST_00_TransSetHeader(std::make_shared<L1_ST_00>());
+        fill_st(*ctl);
+        auto st = ctl->L1_ST_00_TransSetHeader();
+        auto release = [&](std::string&, std::int32_t&, std::int16_t&) { ctl->L1_ST_00_TransSetHeader(nullptr); };
+        BeforeAddEvent::Connection c = 0;
+        if (own_handler) {
+            st->BeforeAdd.connect(release);
+        } else {
+            c = ctl->BeforeAdd.connect(release);
+        }
+        SegmentObject* raw = st.get();
+        st.reset();  // only the control holds it now
+        raw->Additem();
+        if (!own_handler) ctl->BeforeAdd.disconnect(c);
+    }
+    EXPECT_EQ(output(), "ST*837*0001~ST*837*0001~");
 }
 
 TEST_F(Emission, TextIsWrittenInTheAnsiCodePage) {
