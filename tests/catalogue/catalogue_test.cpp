@@ -4,8 +4,8 @@
 // Expected bytes are built from the position digits in the field names
 // (m05_ is element 5, m0501_ is component 1 of element 5), so a declaration
 // with a wrong element or component number is caught here.
+#include <algorithm>
 #include <map>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,16 +22,37 @@ struct NamedPosition {
     int component;  // 0 for a plain element
 };
 
+bool all_of_class(std::string_view text, bool (*in_class)(char)) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), in_class);
+}
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_upper_or_digit(char c) { return is_digit(c) || (c >= 'A' && c <= 'Z'); }
+
 // The position spelled by a field name: "m" + two digits (element) and
-// optionally two more (component), then "_".
+// optionally two more (component), then "_" and a description.
 NamedPosition position_from_name(std::string_view name) {
-    static const std::regex pattern("^m([0-9]{2})([0-9]{2})?_.+$");
-    std::match_results<std::string_view::const_iterator> m;
-    if (!std::regex_match(name.begin(), name.end(), m, pattern)) {
+    const std::size_t underscore = name.find('_');
+    const std::string_view digits =
+        underscore == std::string_view::npos ? std::string_view() : name.substr(1, underscore - 1);
+    if (name.empty() || name[0] != 'm' || underscore + 1 >= name.size() ||
+        (digits.size() != 2 && digits.size() != 4) || !all_of_class(digits, is_digit)) {
         ADD_FAILURE() << name << " does not start with its position";
         return {0, 0};
     }
-    return {std::stoi(m[1].str()), m[2].matched ? std::stoi(m[2].str()) : 0};
+    const int element = std::stoi(std::string(digits.substr(0, 2)));
+    return {element, digits.size() == 4 ? std::stoi(std::string(digits.substr(2))) : 0};
+}
+
+// A class name "L<loop>_<ID>_<two digits>", split into loop and ID; false when it is not one.
+bool split_class_name(std::string_view name, std::string_view& loop, std::string_view& id) {
+    const std::size_t first = name.find('_');
+    const std::size_t second = first == std::string_view::npos ? first : name.find('_', first + 1);
+    if (name.empty() || name[0] != 'L' || second == std::string_view::npos) return false;
+    loop = name.substr(1, first - 1);
+    id = name.substr(first + 1, second - first - 1);
+    const std::string_view number = name.substr(second + 1);
+    return all_of_class(loop, is_upper_or_digit) && all_of_class(id, is_upper_or_digit) && number.size() == 2 &&
+           all_of_class(number, is_digit);
 }
 
 // The one field the catalogue holds but never writes.
@@ -217,7 +238,6 @@ TEST(CatalogueShape, SlotsFollowTheNamingRulesAndCountDownTheirDispatchIds) {
         {"L2300_REF_09", "L_2300_REF_CLMIDNumberforCLHouse"},
         {"L2300_DTP_18", "L_2300_DTP_DateAssumedandRelinquishedCareDates"},
     };
-    const std::regex class_name("^L([0-9A-Z]+)_([A-Z0-9]+)_([0-9]{2})$");
     std::set<std::string> names;
     const auto& slots = catalogue::slots();
     for (std::size_t i = 0; i < slots.size(); ++i) {
@@ -229,11 +249,11 @@ TEST(CatalogueShape, SlotsFollowTheNamingRulesAndCountDownTheirDispatchIds) {
         EXPECT_EQ(d.GetIDOfName(s.property), s.dispid);
         EXPECT_EQ(control.member(i)->descriptor().name, std::string(c.name)) << "created in slot order";
 
-        std::smatch m;
         const std::string name = c.name;
-        ASSERT_TRUE(std::regex_match(name, m, class_name));
-        EXPECT_EQ(m[1].str(), c.loop);
-        EXPECT_EQ(m[2].str(), c.segment_id);
+        std::string_view loop, id;
+        ASSERT_TRUE(split_class_name(name, loop, id));
+        EXPECT_EQ(loop, c.loop);
+        EXPECT_EQ(id, c.segment_id);
         const std::string prefix = name + "_";
         ASSERT_EQ(s.property.substr(0, prefix.size()), prefix);
         const std::string description(s.property.substr(prefix.size()));
