@@ -5,17 +5,17 @@
 // reading them from the descriptor.
 //
 // - `compiled::body_writer<fields, assembly>()`: for a class assembled by the
-//   Common or PackedComposites rule, writes the element text in the bytes of the file
-//   (Windows-1252). The writer uses it when nobody listens to BeforeAdd; the
-//   descriptor-driven engine in segment.cpp covers every other case, and the
-//   two agree byte for byte.
+//   Common or PackedComposites rule, writes the element text in the bytes of
+//   the file (Windows-1252). The writer uses it when nobody listens to
+//   BeforeAdd; the descriptor-driven engine in segment.cpp covers every other
+//   case, and the two agree byte for byte.
 // - `compiled::ascii_body_writer<fields, assembly>()`: the same body for the
 //   announced path, where the text is UTF-8: it gives up (nullptr) on the
 //   first character outside ASCII, where the two encodings differ, and the
 //   engine assembles that segment instead.
 // - `compiled::clear_fields<fields>`: Clear for any class.
 //
-// Both are instantiated by core/define_family.h, once per declared class.
+// All three are instantiated by core/define_family.h, once per declared class.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
