@@ -4,18 +4,18 @@
 // separator run, composite boundary and field kind as a constant instead of
 // reading them from the descriptor.
 //
-// - `compiled::body_writer<fields, assembly>()`: for a class assembled by the
+// - `compiled::body_writer<fields, assembly, false>()`: for a class assembled by the
 //   Common or PackedComposites rule, writes the element text in the bytes of
 //   the file (Windows-1252). The writer uses it when nobody listens to
 //   BeforeAdd; the descriptor-driven engine in segment.cpp covers every other
 //   case, and the two agree byte for byte.
-// - `compiled::ascii_body_writer<fields, assembly>()`: the same body for the
+// - `compiled::body_writer<fields, assembly, true>()`: the same body for the
 //   announced path, where the text is UTF-8: it gives up (nullptr) on the
 //   first character outside ASCII, where the two encodings differ, and the
 //   engine assembles that segment instead.
 // - `compiled::clear_fields<fields>`: Clear for any class.
 //
-// All three are instantiated by core/define_family.h, once per declared class.
+// They are instantiated by core/define_family.h, once per declared class.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -235,21 +235,12 @@ char* compiled_body(const char* block, char* p, const char* limit, char sep, cha
     return q;
 }
 
-// The compiled body of a class, or nullptr when its assembly has none.
-template <const auto& Fields, Assembly kAssembly>
+// The compiled body of a class (in file bytes, or ASCII-only), or nullptr when
+// its assembly has none.
+template <const auto& Fields, Assembly kAssembly, bool kAsciiOnly>
 constexpr CompiledBody body_writer() {
     if constexpr (compilable<Fields, kAssembly>()) {
-        return &compiled_body<Fields, kAssembly, false>;
-    } else {
-        return nullptr;
-    }
-}
-
-// The ASCII-only body of a class, or nullptr when its assembly has none.
-template <const auto& Fields, Assembly kAssembly>
-constexpr CompiledBody ascii_body_writer() {
-    if constexpr (compilable<Fields, kAssembly>()) {
-        return &compiled_body<Fields, kAssembly, true>;
+        return &compiled_body<Fields, kAssembly, kAsciiOnly>;
     } else {
         return nullptr;
     }

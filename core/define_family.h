@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <iterator>
+#include <string>
 #include <type_traits>
 
 #include "core/compiled_assembly.h"
@@ -28,6 +29,8 @@ namespace codelists {
     namespace layout_##Class {                                                          \
     using F = Class##_fields;                                                           \
     inline constexpr const char* kId = id;                                              \
+    static_assert(std::char_traits<char>::length(id) >= 2 && std::char_traits<char>::length(id) <= 3, \
+                  "a segment ID has 2 or 3 characters");                                \
     inline constexpr const char* kLoop = loop;                                          \
     inline constexpr const char* kLabel = label;                                        \
     inline constexpr Assembly kAssembly = Assembly::assembly;                           \
@@ -46,8 +49,8 @@ namespace codelists {
     constexpr SegmentClassDescriptor descriptor{                                        \
         #Class, kId, kLoop, kLabel, kAssembly, kCounting, fields, std::size(fields),      \
         last_element(fields, std::size(fields)),                                        \
-        compiled::body_writer<fields, kAssembly>(),                                     \
-        compiled::ascii_body_writer<fields, kAssembly>(), compiled::body_room<fields>(), \
+        compiled::body_writer<fields, kAssembly, false>(),                              \
+        compiled::body_writer<fields, kAssembly, true>(), compiled::body_room<fields>(), \
         &compiled::clear_fields<fields>};                                               \
     }                                                                                   \
     const SegmentClassDescriptor& Class::Descriptor() { return layout_##Class::descriptor; } \

@@ -141,8 +141,8 @@ struct AssemblyPlan {
     std::vector<Element> elements;  // Common assembly, in element order
     bool elements_usable = false;   // the fields are listed in element order
     std::size_t slack = 0;          // room for everything but long texts
-    char id[8] = {};                // the segment ID, padded with zeros
-    std::size_t id_size = 0;        // at most 3 characters
+    char id[4] = {};                // the segment ID (2 or 3 characters), padded with zeros
+    std::size_t id_size = 0;
 };
 
 namespace {
@@ -152,8 +152,8 @@ AssemblyPlan build_plan(const SegmentClassDescriptor& d) {
     const FieldDescriptor* begin = d.fields;
     const FieldDescriptor* end = begin + d.field_count;
     plan.slack = d.field_count * 24 + d.element_count * 4 + 64;
-    plan.id_size = std::strlen(d.segment_id);
-    std::memcpy(plan.id, d.segment_id, std::min(plan.id_size, sizeof plan.id));
+    plan.id_size = std::strlen(d.segment_id);  // checked to be 2 or 3 where the class is declared
+    std::memcpy(plan.id, d.segment_id, plan.id_size);
     for (const FieldDescriptor* f = begin; f != end; ++f) {
         plan.fields.push_back({f->offset, f->kind, f->component, f->width});
     }
@@ -515,29 +515,25 @@ private:
         return false;
     }
 
-    // The code text; the room for its at most 12 bytes is part of slack_.
+    // The code text of a set code; the room for its at most 12 bytes is part of slack_.
     [[gnu::always_inline]] char* code(char* p, std::int32_t value) {
         const auto v = static_cast<std::uint32_t>(value);
-        if (v == 0) return p;
-        const int bits = 32 - __builtin_clz(v);
-        // An even number of hexadecimal digits (the leading byte's high half is
-        // not zero): the code text is the value's bytes from the first non-zero one.
-        if (((bits & 7) == 0 || (bits & 7) > 4) && (Ansi || (v & 0x80808080u) == 0)) {
-            const int n = (bits + 7) / 8;
-            const std::uint32_t big_endian = __builtin_bswap32(v << (8 * (4 - n)));
-            std::memcpy(p, &big_endian, 4);
-            return p + n;
-        }
-        unsigned char bytes[4];
-        const int n = code_text_bytes(value, bytes);
-        for (int i = 0; i < n; ++i) {
-            if (Ansi || bytes[i] < 0x80) {
-                *p++ = static_cast<char>(bytes[i]);
-            } else {
-                p = put_utf8(p, text::ansi_char(bytes[i]));
+        if constexpr (Ansi) {
+            return compiled::put_code<false, false>(p, v);
+        } else {
+            if (char* ascii = compiled::put_code<false, true>(p, v)) return ascii;
+            // A code text with characters above ASCII, each written in UTF-8.
+            unsigned char bytes[4];
+            const int n = code_text_bytes(value, bytes);
+            for (int i = 0; i < n; ++i) {
+                if (bytes[i] < 0x80) {
+                    *p++ = static_cast<char>(bytes[i]);
+                } else {
+                    p = put_utf8(p, text::ansi_char(bytes[i]));
+                }
             }
+            return p;
         }
-        return p;
     }
 
     [[gnu::always_inline]] char* text(char* p, const std::string& s) {
@@ -601,11 +597,6 @@ private:
     std::string_view comp_;
     std::size_t slack_;
 };
-
-inline char* put_id(char* p, const char* id) {
-    while (*id) *p++ = *id++;
-    return p;
-}
 
 }  // namespace
 
@@ -775,6 +766,24 @@ void write_segment(const SegmentClassDescriptor& d, WriterState& ws, bool trap, 
 
 }  // namespace
 
+namespace {
+
+// The steps after the bytes of a segment stored straight into the file's
+// buffer: the count and the newline; then the bytes up to `p` join the file.
+[[gnu::always_inline]] inline void finish_in_buffer(const SegmentClassDescriptor& d, WriterState& ws,
+                                                   files::OutputFile& file, char* p) {
+    if (d.counting == Counting::Counted) ++ws.segment_count;
+    if (ws.new_line == 1) {
+        *p++ = '\n';
+    } else if (ws.new_line == 2) {
+        *p++ = '\r';
+        *p++ = '\n';
+    }
+    file.commit(p);
+}
+
+}  // namespace
+
 // The compiled path: the common case of a batch, where nobody listens (the
 // caller knows), no
 // annotation is asked for, the file is open with room in its buffer and has no
@@ -789,7 +798,7 @@ void write_segment(const SegmentClassDescriptor& d, WriterState& ws, bool trap, 
     files::OutputFile* f = files::find(ws.file_number);
     // The ID and its separator, the terminator and CR LF around the body.
     constexpr std::size_t kAround = 8 + 1 + 1 + 2;
-    if (!f || f->pending_error() || plan_->id_size > 3) return false;
+    if (!f || f->pending_error()) return false;
     const std::size_t room = f->room();
     if (room < desc_->compiled_room + kAround) return false;
     char* const begin = f->reserve(room);
@@ -799,14 +808,7 @@ void write_segment(const SegmentClassDescriptor& d, WriterState& ws, bool trap, 
     p = desc_->compiled_body(fields_, p, begin + room - 3, separator, ws.component_separator.ansi());
     if (!p) return false;  // a long text outruns the buffer: nothing was committed
     *p++ = ws.segment_terminator.ansi();
-    if (desc_->counting == Counting::Counted) ++ws.segment_count;
-    if (ws.new_line == 1) {
-        *p++ = '\n';
-    } else if (ws.new_line == 2) {
-        *p++ = '\r';
-        *p++ = '\n';
-    }
-    f->commit(p);
+    finish_in_buffer(*desc_, ws, *f, p);
     return true;
 }
 
@@ -830,15 +832,7 @@ bool write_announced(const SegmentClassDescriptor& desc, const AssemblyPlan& pla
     char* p = file.reserve(room);
     std::memcpy(p, segment.data(), segment.size());
     p[plan.id_size] = ws.element_separator.ansi();
-    p += segment.size();
-    if (counted) ++ws.segment_count;
-    if (ws.new_line == 1) {
-        *p++ = '\n';
-    } else if (ws.new_line == 2) {
-        *p++ = '\r';
-        *p++ = '\n';
-    }
-    file.commit(p);
+    finish_in_buffer(desc, ws, file, p + segment.size());
     return true;
 }
 
@@ -895,12 +889,8 @@ void SegmentObject::Additem() {
             AssemblyTarget target = reserved ? AssemblyTarget(scratch.direct, reserved, room)
                                              : AssemblyTarget(scratch.direct);
             char* p = target.room(target.begin(), kSlack);
-            if (plan_->id_size <= 3) {
-                std::memcpy(p, plan_->id, 4);
-                p += plan_->id_size;
-            } else {
-                p = put_id(p, desc_->segment_id);
-            }
+            std::memcpy(p, plan_->id, 4);
+            p += plan_->id_size;
             *p++ = separator;
             p = BodyAssembler<true>(*this, *plan_, fields_, target, std::string_view(&separator, 1),
                                     std::string_view(&component, 1))
@@ -928,7 +918,7 @@ void SegmentObject::Additem() {
         // The usual case: ASCII delimiters and text. The class's compiled body
         // writes the segment behind its ID and separator, so that the announced
         // text is one copy and the file bytes are the same bytes.
-        if (desc_->ascii_body && plan_->id_size <= 3 && ws.element_separator.ascii() &&
+        if (desc_->ascii_body && ws.element_separator.ascii() &&
             ws.component_separator.ascii() && ws.segment_terminator.ascii()) {
             char* const base = nested.body.room(nested.body.begin(), desc_->compiled_room + kSlack);
             std::memcpy(base, plan_->id, 4);
