@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "bench/workload.h"
+#include "vireo/bench/workload.h"
 
 namespace vireo_bench {
 namespace {

@@ -1,4 +1,4 @@
-#include "bench/workload.h"
+#include "vireo/bench/workload.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "control/vireo.h"
+#include "vireo/control/vireo.h"
 
 namespace vireo_bench {
 

@@ -1,4 +1,4 @@
-#include "control/catalogue.h"
+#include "vireo/control/catalogue.h"
 
 #include <unordered_set>
 
@@ -10,7 +10,7 @@ const std::vector<Slot>& slots() {
         DISPID id = kFirstSlotDispid;
 #define VIREO_SLOT(Class, Description, ErrorMode) \
     t.push_back({&Class::Descriptor(), #Class "_" #Description, id--, std::string_view(#ErrorMode) == "AlwaysReported"});
-#include "control/slots.def"
+#include "vireo/control/slots.def"
 #undef VIREO_SLOT
         return t;
     }();

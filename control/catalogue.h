@@ -4,19 +4,19 @@
 #include <string_view>
 #include <vector>
 
-#include "control/dispatch.h"
-#include "core/segment.h"
-#include "core/transaction.h"
-#include "segments/address/address.h"
-#include "segments/adjustment/adjustment.h"
-#include "segments/certification/certification.h"
-#include "segments/claim/claim.h"
-#include "segments/dates/dates.h"
-#include "segments/envelope/envelope.h"
-#include "segments/hierarchy/hierarchy.h"
-#include "segments/names/names.h"
-#include "segments/reference/reference.h"
-#include "segments/service_line/service_line.h"
+#include "vireo/control/dispatch.h"
+#include "vireo/core/segment.h"
+#include "vireo/core/transaction.h"
+#include "vireo/segments/address/address.h"
+#include "vireo/segments/adjustment/adjustment.h"
+#include "vireo/segments/certification/certification.h"
+#include "vireo/segments/claim/claim.h"
+#include "vireo/segments/dates/dates.h"
+#include "vireo/segments/envelope/envelope.h"
+#include "vireo/segments/hierarchy/hierarchy.h"
+#include "vireo/segments/names/names.h"
+#include "vireo/segments/reference/reference.h"
+#include "vireo/segments/service_line/service_line.h"
 
 namespace prjVireo::catalogue {
 

@@ -1,8 +1,8 @@
 // The control's late-bound members: the segment object properties, the eight
 // properties and the five methods, by name and by dispatch id.
-#include "control/typelib.h"
-#include "control/vireo.h"
-#include "core/code.h"
+#include "vireo/control/typelib.h"
+#include "vireo/control/vireo.h"
+#include "vireo/core/code.h"
 
 namespace prjVireo {
 namespace {

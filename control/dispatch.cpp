@@ -1,10 +1,10 @@
-#include "control/dispatch.h"
+#include "vireo/control/dispatch.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "core/errors.h"
-#include "core/segment.h"
+#include "vireo/core/errors.h"
+#include "vireo/core/segment.h"
 
 namespace prjVireo {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "control/variant.h"
+#include "vireo/control/variant.h"
 
 namespace prjVireo {
 

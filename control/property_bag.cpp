@@ -1,4 +1,4 @@
-#include "control/property_bag.h"
+#include "vireo/control/property_bag.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/errors.h"
+#include "vireo/core/errors.h"
 
 namespace prjVireo {
 namespace {

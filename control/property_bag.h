@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "control/variant.h"
+#include "vireo/control/variant.h"
 
 namespace prjVireo {
 

@@ -1,9 +1,9 @@
-#include "control/typelib.h"
+#include "vireo/control/typelib.h"
 
 #include <cstdio>
 
-#include "control/catalogue.h"
-#include "core/writer_state.h"
+#include "vireo/control/catalogue.h"
+#include "vireo/core/writer_state.h"
 
 namespace prjVireo::typelib {
 

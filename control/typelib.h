@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "control/dispatch.h"
+#include "vireo/control/dispatch.h"
 
 namespace prjVireo::typelib {
 

@@ -1,4 +1,4 @@
-#include "control/variant.h"
+#include "vireo/control/variant.h"
 
 #include <cctype>
 #include <cerrno>
@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <limits>
 
-#include "control/dispatch.h"
-#include "core/errors.h"
+#include "vireo/control/dispatch.h"
+#include "vireo/core/errors.h"
 
 namespace prjVireo {
 namespace {

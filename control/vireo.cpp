@@ -1,6 +1,6 @@
-#include "control/vireo.h"
+#include "vireo/control/vireo.h"
 
-#include "core/output_files.h"
+#include "vireo/core/output_files.h"
 
 namespace prjVireo {
 namespace {
@@ -31,7 +31,7 @@ struct SlotAccess {
     static const Member* members() {
         static const Member table[] = {
 #define VIREO_SLOT(Class, Description, ErrorMode) &vireo::m##Class,
-#include "control/slots.def"
+#include "vireo/control/slots.def"
 #undef VIREO_SLOT
         };
         return table;
@@ -40,7 +40,7 @@ struct SlotAccess {
         static std::shared_ptr<SegmentObject> (*const table[])() = {
 #define VIREO_SLOT(Class, Description, ErrorMode) \
     []() -> std::shared_ptr<SegmentObject> { return std::make_shared<Class>(); },
-#include "control/slots.def"
+#include "vireo/control/slots.def"
 #undef VIREO_SLOT
         };
         return table;
@@ -91,7 +91,7 @@ void vireo::set_member(std::size_t slot, std::shared_ptr<SegmentObject> object) 
     void vireo::Class##_##Description(std::shared_ptr<Class> value) {              \
         hold(m##Class, std::move(value));                                         \
     }
-#include "control/slots.def"
+#include "vireo/control/slots.def"
 #undef VIREO_SLOT
 
 // ---- properties ----
@@ -144,6 +144,11 @@ void vireo::OpenFile(std::string& FilePath) {
     });
     guarded([&] { ws.file_number = files::next_free_number(); });
     guarded([&] { files::open_for_output(ws.file_number, FilePath); });
+}
+
+void vireo::OpenFile(const std::string& FilePath) {
+    std::string path = FilePath;
+    OpenFile(path);
 }
 
 void vireo::CloseFile() { files::close(writer_state().file_number); }

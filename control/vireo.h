@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "control/catalogue.h"
-#include "control/property_bag.h"
-#include "core/errors.h"
-#include "core/writer_state.h"
+#include "vireo/control/catalogue.h"
+#include "vireo/control/property_bag.h"
+#include "vireo/core/errors.h"
+#include "vireo/core/writer_state.h"
 
 namespace prjVireo {
 
@@ -30,7 +30,7 @@ public:
 #define VIREO_SLOT(Class, Description, ErrorMode)                 \
     std::shared_ptr<Class> Class##_##Description() const;         \
     void Class##_##Description(std::shared_ptr<Class> value);
-#include "control/slots.def"
+#include "vireo/control/slots.def"
 #undef VIREO_SLOT
 
     // Properties. Each reads or writes the thread's writer state.
@@ -54,6 +54,9 @@ public:
     // Methods.
     void OpenFile();
     void OpenFile(std::string& FilePath);
+    // For a path the host does not need back (a literal, a constant): the
+    // same call on a copy.
+    void OpenFile(const std::string& FilePath);
     void CloseFile();
     std::string Date_to_CCYYMMDD(std::chrono::year_month_day inDate) const;
     void ShowAboutBox();
@@ -86,7 +89,7 @@ private:
     friend struct SlotAccess;
 
 #define VIREO_SLOT(Class, Description, ErrorMode) std::shared_ptr<SegmentObject> m##Class;
-#include "control/slots.def"
+#include "vireo/control/slots.def"
 #undef VIREO_SLOT
 
     std::int32_t width_ = 500;

@@ -1,9 +1,9 @@
-#include "core/code.h"
+#include "vireo/core/code.h"
 
 #include <cmath>
 
-#include "core/errors.h"
-#include "core/text.h"
+#include "vireo/core/errors.h"
+#include "vireo/core/text.h"
 
 namespace prjVireo {
 

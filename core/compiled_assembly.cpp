@@ -1,4 +1,4 @@
-#include "core/compiled_assembly.h"
+#include "vireo/core/compiled_assembly.h"
 
 namespace prjVireo::compiled {
 

@@ -26,9 +26,9 @@
 #include <emmintrin.h>
 #endif
 
-#include "core/code.h"
-#include "core/segment.h"
-#include "core/text.h"
+#include "vireo/core/code.h"
+#include "vireo/core/segment.h"
+#include "vireo/core/text.h"
 
 namespace prjVireo::compiled {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <type_traits>
 
-#include "core/compiled_assembly.h"
+#include "vireo/core/compiled_assembly.h"
 
 namespace prjVireo {
 namespace codelists {
@@ -20,7 +20,7 @@ namespace codelists {
 #define VIREO_CODELIST_END(List) \
     };                           \
     extern const CodeListDescriptor List{#List, List##_members, std::size(List##_members)};
-#include "core/catalogue_pass.h"
+#include "vireo/core/catalogue_pass.h"
 }  // namespace codelists
 
 #define VIREO_SEGMENT(Class, id, loop, label, assembly, counting)                          \
@@ -55,7 +55,7 @@ namespace codelists {
     }                                                                                   \
     const SegmentClassDescriptor& Class::Descriptor() { return layout_##Class::descriptor; } \
     Class::Class() : SegmentObject(&layout_##Class::descriptor, static_cast<Class##_fields*>(this)) {}
-#include "core/catalogue_pass.h"
+#include "vireo/core/catalogue_pass.h"
 }  // namespace prjVireo
 
 #undef VIREO_FAMILY_FILE

@@ -1,4 +1,4 @@
-#include "core/errors.h"
+#include "vireo/core/errors.h"
 
 #include <cerrno>
 

@@ -6,7 +6,7 @@
 #error "define VIREO_FAMILY_FILE before including core/expand_family.h"
 #endif
 
-#include "core/segment.h"
+#include "vireo/core/segment.h"
 
 namespace prjVireo {
 
@@ -14,12 +14,12 @@ namespace prjVireo {
 #define VIREO_CODELIST(List) enum class List : std::int32_t {
 #define VIREO_MEMBER(List, name, code) name = ::prjVireo::code_value(code),
 #define VIREO_CODELIST_END(List) };
-#include "core/catalogue_pass.h"
+#include "vireo/core/catalogue_pass.h"
 
 // Their descriptors, for name lookup and the type library.
 namespace codelists {
 #define VIREO_CODELIST(List) extern const CodeListDescriptor List;
-#include "core/catalogue_pass.h"
+#include "vireo/core/catalogue_pass.h"
 }  // namespace codelists
 
 // Field blocks and segment classes. The host reads and writes the public
@@ -36,7 +36,7 @@ namespace codelists {
         Class();                                                      \
         static const SegmentClassDescriptor& Descriptor();            \
     };
-#include "core/catalogue_pass.h"
+#include "vireo/core/catalogue_pass.h"
 
 }  // namespace prjVireo
 

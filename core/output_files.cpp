@@ -1,4 +1,4 @@
-#include "core/output_files.h"
+#include "vireo/core/output_files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "core/errors.h"
+#include "vireo/core/errors.h"
 
 namespace prjVireo::files {
 

@@ -1,4 +1,4 @@
-#include "core/segment.h"
+#include "vireo/core/segment.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,11 +6,11 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "core/compiled_assembly.h"
-#include "core/errors.h"
-#include "core/output_files.h"
-#include "core/text.h"
-#include "core/writer_state.h"
+#include "vireo/core/compiled_assembly.h"
+#include "vireo/core/errors.h"
+#include "vireo/core/output_files.h"
+#include "vireo/core/text.h"
+#include "vireo/core/writer_state.h"
 
 namespace prjVireo {
 namespace {

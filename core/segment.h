@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/code.h"
+#include "vireo/core/code.h"
 
 namespace prjVireo {
 

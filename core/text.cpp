@@ -1,4 +1,4 @@
-#include "core/text.h"
+#include "vireo/core/text.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // Descriptors and constructors of the transaction segment classes.
-#include "core/transaction.h"
+#include "vireo/core/transaction.h"
 
-#define VIREO_FAMILY_FILE "core/transaction.def"
-#include "core/define_family.h"
+#define VIREO_FAMILY_FILE "vireo/core/transaction.def"
+#include "vireo/core/define_family.h"

@@ -1,4 +1,4 @@
 #pragma once
 // The transaction set header and trailer classes (ST, SE) and their code lists, expanded from transaction.def.
-#define VIREO_FAMILY_FILE "core/transaction.def"
-#include "core/expand_family.h"
+#define VIREO_FAMILY_FILE "vireo/core/transaction.def"
+#include "vireo/core/expand_family.h"

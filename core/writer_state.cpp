@@ -1,6 +1,6 @@
-#include "core/writer_state.h"
+#include "vireo/core/writer_state.h"
 
-#include "core/text.h"
+#include "vireo/core/text.h"
 
 namespace prjVireo {
 

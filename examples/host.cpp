@@ -7,7 +7,7 @@
 #include <exception>
 #include <string>
 
-#include "control/vireo.h"
+#include "vireo/control/vireo.h"
 
 using namespace prjVireo;
 

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "control/property_bag.h"
-#include "control/vireo.h"
-#include "core/errors.h"
+#include "vireo/control/property_bag.h"
+#include "vireo/control/vireo.h"
+#include "vireo/core/errors.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/runner/script_runner.h"
+#include "vireo/tools/runner/script_runner.h"
 
 namespace {
 

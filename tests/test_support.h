@@ -12,8 +12,8 @@
 #include <thread>
 #include <unistd.h>
 
-#include "control/vireo.h"
-#include "core/output_files.h"
+#include "vireo/control/vireo.h"
+#include "vireo/core/output_files.h"
 
 namespace vireo_test {
 

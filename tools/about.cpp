@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <string>
 
-#include "control/vireo.h"
-#include "tools/commands.h"
-#include "ui/about_box.h"
-#include "ui/windows.h"
+#include "vireo/control/vireo.h"
+#include "vireo/tools/commands.h"
+#include "vireo/ui/about_box.h"
+#include "vireo/ui/windows.h"
 
 namespace vireo_cli {
 namespace {

@@ -5,8 +5,8 @@
 #include <exception>
 #include <string>
 
-#include "core/errors.h"
-#include "tools/commands.h"
+#include "vireo/core/errors.h"
+#include "vireo/tools/commands.h"
 
 namespace vireo_cli {
 

@@ -7,11 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include "control/property_bag.h"
-#include "control/vireo.h"
-#include "tools/commands.h"
-#include "ui/property_page.h"
-#include "ui/windows.h"
+#include "vireo/control/property_bag.h"
+#include "vireo/control/vireo.h"
+#include "vireo/tools/commands.h"
+#include "vireo/ui/property_page.h"
+#include "vireo/ui/windows.h"
 
 namespace vireo_cli {
 namespace {

@@ -3,8 +3,8 @@
 #include <fstream>
 #include <iostream>
 
-#include "tools/commands.h"
-#include "tools/runner/script_runner.h"
+#include "vireo/tools/commands.h"
+#include "vireo/tools/runner/script_runner.h"
 
 namespace vireo_cli {
 namespace {

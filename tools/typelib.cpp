@@ -1,7 +1,7 @@
 #include <cstdio>
 
-#include "control/typelib.h"
-#include "tools/commands.h"
+#include "vireo/control/typelib.h"
+#include "vireo/tools/commands.h"
 
 namespace vireo_cli {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/about_box.h"
+#include "vireo/ui/about_box.h"
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <thread>
 
-#include "control/variant.h"
-#include "core/errors.h"
-#include "core/text.h"
+#include "vireo/control/variant.h"
+#include "vireo/core/errors.h"
+#include "vireo/core/text.h"
 
 extern char** environ;
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "ui/registry.h"
+#include "vireo/ui/registry.h"
 
 namespace vireo_ui {
 

@@ -7,9 +7,9 @@
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 
-#include "control/vireo.h"
-#include "core/errors.h"
-#include "ui/windows.h"
+#include "vireo/control/vireo.h"
+#include "vireo/core/errors.h"
+#include "vireo/ui/windows.h"
 
 namespace vireo_ui {
 namespace {

@@ -9,8 +9,8 @@
 #include <FL/Fl_Tabs.H>
 #include <FL/fl_ask.H>
 
-#include "core/errors.h"
-#include "ui/windows.h"
+#include "vireo/core/errors.h"
+#include "vireo/ui/windows.h"
 
 namespace vireo_ui {
 namespace {

@@ -1,7 +1,7 @@
-#include "ui/property_page.h"
+#include "vireo/ui/property_page.h"
 
-#include "control/vireo.h"
-#include "core/errors.h"
+#include "vireo/control/vireo.h"
+#include "vireo/core/errors.h"
 
 namespace vireo_ui {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "control/dispatch.h"
+#include "vireo/control/dispatch.h"
 
 namespace prjVireo {
 class vireo;

@@ -1,4 +1,4 @@
-#include "ui/registry.h"
+#include "vireo/ui/registry.h"
 
 #include <algorithm>
 #include <cctype>

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "core/errors.h"
-#include "ui/windows.h"
+#include "vireo/core/errors.h"
+#include "vireo/ui/windows.h"
 
 namespace vireo_ui {
 namespace {

@@ -8,9 +8,9 @@
 
 #include <FL/Fl_Double_Window.H>
 
-#include "core/writer_state.h"
-#include "ui/about_box.h"
-#include "ui/property_page.h"
+#include "vireo/core/writer_state.h"
+#include "vireo/ui/about_box.h"
+#include "vireo/ui/property_page.h"
 
 class Fl_Button;
 class Fl_Group;

@@ -1,5 +1,5 @@
 // Descriptors and constructors of the address segment classes.
-#include "segments/address/address.h"
+#include "vireo/segments/address/address.h"
 
-#define VIREO_FAMILY_FILE "segments/address/address.def"
-#include "core/define_family.h"
+#define VIREO_FAMILY_FILE "vireo/segments/address/address.def"
+#include "vireo/core/define_family.h"

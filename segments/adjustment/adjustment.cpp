@@ -1,5 +1,5 @@
 // Descriptors and constructors of the adjustment segment classes.
-#include "segments/adjustment/adjustment.h"
+#include "vireo/segments/adjustment/adjustment.h"
 
-#define VIREO_FAMILY_FILE "segments/adjustment/adjustment.def"
-#include "core/define_family.h"
+#define VIREO_FAMILY_FILE "vireo/segments/adjustment/adjustment.def"
+#include "vireo/core/define_family.h"

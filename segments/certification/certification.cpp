@@ -1,5 +1,5 @@
 // Descriptors and constructors of the certification segment classes.
-#include "segments/certification/certification.h"
+#include "vireo/segments/certification/certification.h"
 
-#define VIREO_FAMILY_FILE "segments/certification/certification.def"
-#include "core/define_family.h"
+#define VIREO_FAMILY_FILE "vireo/segments/certification/certification.def"
+#include "vireo/core/define_family.h"

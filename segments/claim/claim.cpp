@@ -1,5 +1,5 @@
 // Descriptors and constructors of the claim segment classes.
-#include "segments/claim/claim.h"
+#include "vireo/segments/claim/claim.h"
 
-#define VIREO_FAMILY_FILE "segments/claim/claim.def"
-#include "core/define_family.h"
+#define VIREO_FAMILY_FILE "vireo/segments/claim/claim.def"
+#include "vireo/core/define_family.h"

@@ -1,5 +1,5 @@
 // Descriptors and constructors of the dates segment classes.
-#include "segments/dates/dates.h"
+#include "vireo/segments/dates/dates.h"
 
-#define VIREO_FAMILY_FILE "segments/dates/dates.def"
-#include "core/define_family.h"
+#define VIREO_FAMILY_FILE "vireo/segments/dates/dates.def"
+#include "vireo/core/define_family.h"

@@ -1,4 +1,4 @@
 #pragma once
 // The dates segment classes and their code lists, expanded from dates.def.
-#define VIREO_FAMILY_FILE "segments/dates/dates.def"
-#include "core/expand_family.h"
+#define VIREO_FAMILY_FILE "vireo/segments/dates/dates.def"
+#include "vireo/core/expand_family.h"

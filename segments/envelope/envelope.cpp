@@ -1,5 +1,5 @@
 // Descriptors and constructors of the envelope segment classes.
-#include "segments/envelope/envelope.h"
+#include "vireo/segments/envelope/envelope.h"
 
-#define VIREO_FAMILY_FILE "segments/envelope/envelope.def"
-#include "core/define_family.h"
+#define VIREO_FAMILY_FILE "vireo/segments/envelope/envelope.def"
+#include "vireo/core/define_family.h"

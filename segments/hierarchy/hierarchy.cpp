@@ -1,5 +1,5 @@
 // Descriptors and constructors of the hierarchy segment classes.
-#include "segments/hierarchy/hierarchy.h"
+#include "vireo/segments/hierarchy/hierarchy.h"
 
-#define VIREO_FAMILY_FILE "segments/hierarchy/hierarchy.def"
-#include "core/define_family.h"
+#define VIREO_FAMILY_FILE "vireo/segments/hierarchy/hierarchy.def"
+#include "vireo/core/define_family.h"

@@ -1,5 +1,5 @@
 // Descriptors and constructors of the names segment classes.
-#include "segments/names/names.h"
+#include "vireo/segments/names/names.h"
 
-#define VIREO_FAMILY_FILE "segments/names/names.def"
-#include "core/define_family.h"
+#define VIREO_FAMILY_FILE "vireo/segments/names/names.def"
+#include "vireo/core/define_family.h"

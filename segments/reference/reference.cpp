@@ -1,5 +1,5 @@
 // Descriptors and constructors of the reference segment classes.
-#include "segments/reference/reference.h"
+#include "vireo/segments/reference/reference.h"
 
-#define VIREO_FAMILY_FILE "segments/reference/reference.def"
-#include "core/define_family.h"
+#define VIREO_FAMILY_FILE "vireo/segments/reference/reference.def"
+#include "vireo/core/define_family.h"

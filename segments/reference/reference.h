@@ -1,4 +1,4 @@
 #pragma once
 // The reference segment classes and their code lists, expanded from reference.def.
-#define VIREO_FAMILY_FILE "segments/reference/reference.def"
-#include "core/expand_family.h"
+#define VIREO_FAMILY_FILE "vireo/segments/reference/reference.def"
+#include "vireo/core/expand_family.h"

@@ -1,5 +1,5 @@
 // Descriptors and constructors of the service line segment classes.
-#include "segments/service_line/service_line.h"
+#include "vireo/segments/service_line/service_line.h"
 
-#define VIREO_FAMILY_FILE "segments/service_line/service_line.def"
-#include "core/define_family.h"
+#define VIREO_FAMILY_FILE "vireo/segments/service_line/service_line.def"
+#include "vireo/core/define_family.h"

@@ -1,6 +1,6 @@
 // Late binding: names and dispatch ids of the control and of segment objects,
 // Variant conversions, and clear errors for unknown names.
-#include "control/typelib.h"
+#include "vireo/control/typelib.h"
 #include "test_support.h"
 
 using namespace prjVireo;

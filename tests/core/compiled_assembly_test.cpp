@@ -9,7 +9,7 @@
 // three files must be equal byte for byte once the annotation lines are gone.
 #include <random>
 
-#include "control/catalogue.h"
+#include "vireo/control/catalogue.h"
 #include "test_support.h"
 
 using namespace prjVireo;

@@ -2,9 +2,9 @@
 // conversions, and the Windows-1252 text encoding.
 #include <gtest/gtest.h>
 
-#include "core/code.h"
-#include "core/errors.h"
-#include "core/text.h"
+#include "vireo/core/code.h"
+#include "vireo/core/errors.h"
+#include "vireo/core/text.h"
 
 using namespace prjVireo;
 

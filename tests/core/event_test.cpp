@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/segment.h"
+#include "vireo/core/segment.h"
 
 using namespace prjVireo;
 

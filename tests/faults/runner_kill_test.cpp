@@ -15,8 +15,8 @@
 #include <thread>
 
 #include "fault_support.h"
-#include "tools/runner/atomic_output.h"
-#include "tools/runner/script_runner.h"
+#include "vireo/tools/runner/atomic_output.h"
+#include "vireo/tools/runner/script_runner.h"
 
 namespace fs = std::filesystem;
 

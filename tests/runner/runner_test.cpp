@@ -15,10 +15,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "control/catalogue.h"
+#include "vireo/control/catalogue.h"
 #include "test_support.h"
-#include "tools/runner/atomic_output.h"
-#include "tools/runner/script_runner.h"
+#include "vireo/tools/runner/atomic_output.h"
+#include "vireo/tools/runner/script_runner.h"
 
 namespace {
 

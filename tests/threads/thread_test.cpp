@@ -4,8 +4,8 @@
 #include <latch>
 #include <thread>
 
-#include "control/catalogue.h"
-#include "control/property_bag.h"
+#include "vireo/control/catalogue.h"
+#include "vireo/control/property_bag.h"
 #include "test_support.h"
 
 using namespace prjVireo;

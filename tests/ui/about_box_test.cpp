@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "core/errors.h"
+#include "vireo/core/errors.h"
 #include "test_support.h"
-#include "ui/about_box.h"
+#include "vireo/ui/about_box.h"
 
 using namespace vireo_ui;
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "control/vireo.h"
+#include "vireo/control/vireo.h"
 #include "test_support.h"
-#include "ui/property_page.h"
+#include "vireo/ui/property_page.h"
 
 using namespace prjVireo;
 using vireo_ui::pp1;

@@ -27,8 +27,8 @@
 #include <string>
 #include <vector>
 
-#include "control/vireo.h"
-#include "ui/windows.h"
+#include "vireo/control/vireo.h"
+#include "vireo/ui/windows.h"
 
 extern char** environ;
 

@@ -1,4 +1,4 @@
-#include "tools/runner/atomic_output.h"
+#include "vireo/tools/runner/atomic_output.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,7 +1,7 @@
 // Runs a script while it is being read: a SAX handler keeps only the current
 // step's position (which object, which field) and acts on every value as it
 // arrives, so a script of millions of steps needs no more memory than a short one.
-#include "tools/runner/script_runner.h"
+#include "vireo/tools/runner/script_runner.h"
 
 #include <array>
 #include <istream>
@@ -14,8 +14,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "control/vireo.h"
-#include "tools/runner/atomic_output.h"
+#include "vireo/control/vireo.h"
+#include "vireo/tools/runner/atomic_output.h"
 
 namespace vireo_runner {
 

@@ -4,8 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "control/catalogue.h"
-#include "tools/runner/script_runner.h"
+#include "vireo/control/catalogue.h"
+#include "vireo/tools/runner/script_runner.h"
 
 namespace vireo_runner {
 

@@ -1,7 +1,5 @@
 // A host program built against the installed package, as a user's project would be.
-#include <string>
-
-#include "control/vireo.h"
+#include <vireo/control/vireo.h>
 
 using namespace prjVireo;
 
@@ -11,8 +9,7 @@ int main(int argc, char** argv) {
     TextPropertyBag saved;  // a newly placed control: "*", ":" and "~"
     ctl.ReadProperties(saved);
     ctl.ErrorTrap(-1);
-    std::string path = argv[1];
-    ctl.OpenFile(path);
+    ctl.OpenFile(argv[1]);  // a path the host does not need back
     auto st = ctl.L1_ST_00_TransSetHeader();
     st->m01_TransSetIdentCode = L1_ST_01_143_3_TransSetIdentCode::val_837_HealthCareCLM_143_3;
     st->m02_TransSetControlNum = "0001";
