@@ -2,6 +2,7 @@
 #if VIREO_HAVE_UI
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "vireo/control/vireo.h"
@@ -12,28 +13,7 @@
 namespace vireo_cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: vireo about [--print] [--screenshot PNG]\n"
-    "  Shows the control's About box.\n"
-    "  --print           print the About box's caption and labels, without a window\n"
-    "  --screenshot PNG  show the About box, save it as a PNG image and close it\n";
-
-int about(const Args& args) {
-    bool print = false;
-    std::string screenshot;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--print") {
-            print = true;
-        } else if (args[i] == "--screenshot" && i + 1 < args.size()) {
-            screenshot = args[++i];
-        } else if (args[i] == "-h" || args[i] == "--help") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else {
-            std::fputs(kUsage, stderr);
-            return 2;
-        }
-    }
+int about(bool print, const std::string& screenshot) {
     if (print) {
         vireo_ui::HostRegistry registry;
         vireo_ui::PosixShell shell;
@@ -69,7 +49,24 @@ int about(const Args& args) {
 // Every command's controls show this About box, also those of a script run.
 const bool kAboutBoxInstalled = (prjVireo::set_about_box_factory(vireo_ui::make_about_box), true);
 
-const Registration kAbout({"about", about, "about                 show the control's About box"});
+Action define(CLI::App& command) {
+    struct AboutArgs {
+        bool print = false;
+        std::string screenshot;
+    };
+    auto args = std::make_shared<AboutArgs>();
+    command.description(
+        "Show the control's About box.\n\n"
+        "The box ShowAboutBox shows. The window needs an X display\n"
+        "(xvfb-run works); on Linux System Info reports \"System Info Is Unavailable At This Time\".");
+    command.footer("\nExamples:\n  vireo about\n  vireo about --print\n  xvfb-run vireo about --screenshot about.png");
+    command.add_flag("--print", args->print, "print the About box's caption and labels, without a window");
+    command.add_option("--screenshot", args->screenshot, "show the About box, save it as a PNG image and close it")
+        ->type_name("PNG");
+    return [args] { return about(args->print, args->screenshot); };
+}
+
+const Registration kAbout("about", define);
 
 }  // namespace
 }  // namespace vireo_cli

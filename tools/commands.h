@@ -1,25 +1,34 @@
 #pragma once
-// Subcommands of the vireo command. Each source file in tools/ registers its
-// own commands with a static Registration; main() dispatches on the name.
-#include <string>
-#include <vector>
+// Commands of the vireo command. Each source file in tools/ registers its own
+// commands with a static Registration; main() builds one CLI11 application
+// from them, parses the arguments and runs the chosen command.
+//
+// Exit statuses: 0 success, 1 the command failed (message on standard error),
+// 2 a usage error (message on standard error); help and --version print to
+// standard output and exit 0.
+#include <functional>
+
+#include <CLI/CLI.hpp>
 
 namespace vireo_cli {
 
-using Args = std::vector<std::string>;
-using CommandFn = int (*)(const Args& args);
+// What a command does once its arguments are parsed; returns the exit status.
+using Action = std::function<int()>;
 
-struct Command {
-    const char* name;
-    CommandFn run;
-    const char* usage;  // one line: "name ARGS   what it does"
-};
+// Declares one command: `define` adds its description, positionals, options
+// and examples to the command's CLI11 subcommand and returns the action that
+// reads them. The description's first line is the command's summary in the
+// list of commands; the whole text heads the command's own help.
+using Define = Action (*)(CLI::App& command);
 
-// Adds a command to the table main() reads.
 struct Registration {
-    explicit Registration(Command command);
+    Registration(const char* name, Define define);
 };
 
-const std::vector<Command>& registered_commands();
+// A usage error found after parsing (a combination CLI11 cannot express):
+// reported like CLI11's own, with exit status 2.
+struct UsageError : CLI::ParseError {
+    explicit UsageError(const std::string& message) : CLI::ParseError("UsageError", message, 2) {}
+};
 
 }  // namespace vireo_cli

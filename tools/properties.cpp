@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,16 +16,6 @@
 
 namespace vireo_cli {
 namespace {
-
-constexpr const char* kUsage =
-    "usage: vireo properties FILE [--set CONTROL=VALUE]... [--apply] [--print] [--screenshot PNG]\n"
-    "  Opens the property page on the control saved in FILE. Apply and OK save it back.\n"
-    "  --set CONTROL=VALUE  edit a field as the user would (txtFilename, txtDataElementSeparator,\n"
-    "                       txtSubelementSeparator, txtSegmentTerminator, txtSegmentCount;\n"
-    "                       chkErrorTrap and chkAnnotation take 0, 1 or 2)\n"
-    "  --apply              apply the page to the control and save FILE, without a window\n"
-    "  --print              print the page's fields as the page shows them, without a window\n"
-    "  --screenshot PNG     show the page, save it as a PNG image and close it\n";
 
 // A field value for printing: control characters as \xHH so that every byte is visible.
 std::string printable(const std::string& value) {
@@ -41,43 +32,24 @@ std::string printable(const std::string& value) {
     return out;
 }
 
-int properties(const Args& args) {
+struct PropertiesArgs {
     std::string file;
-    std::vector<std::pair<std::string, std::string>> edits;
+    std::vector<std::string> edits;  // CONTROL=VALUE
     bool apply = false;
     bool print = false;
     std::string screenshot;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if ((a == "--set" || a == "--screenshot") && i + 1 < args.size()) {
-            const std::string& value = args[++i];
-            if (a == "--screenshot") {
-                screenshot = value;
-                continue;
-            }
-            const auto eq = value.find('=');
-            if (eq == std::string::npos) {
-                std::fprintf(stderr, "vireo properties: --set takes CONTROL=VALUE, not \"%s\"\n", value.c_str());
-                return 2;
-            }
-            edits.emplace_back(value.substr(0, eq), value.substr(eq + 1));
-        } else if (a == "--apply") {
-            apply = true;
-        } else if (a == "--print") {
-            print = true;
-        } else if (a == "-h" || a == "--help") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (file.empty() && !a.starts_with("--")) {
-            file = a;
-        } else {
-            std::fputs(kUsage, stderr);
-            return 2;
-        }
-    }
-    if (file.empty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
+};
+
+int properties(const PropertiesArgs& args) {
+    const std::string& file = args.file;
+    const bool apply = args.apply;
+    const bool print = args.print;
+    const std::string& screenshot = args.screenshot;
+    std::vector<std::pair<std::string, std::string>> edits;
+    for (const std::string& edit : args.edits) {
+        const auto eq = edit.find('=');
+        if (eq == std::string::npos) throw UsageError("--set takes CONTROL=VALUE, not \"" + edit + "\"");
+        edits.emplace_back(edit.substr(0, eq), edit.substr(eq + 1));
     }
 
     // The container loads the control from its saved state.
@@ -125,8 +97,32 @@ int properties(const Args& args) {
     return 0;
 }
 
-const Registration kProperties({"properties", properties,
-                                "properties FILE       edit a saved control on its property page (--help for more)"});
+Action define(CLI::App& command) {
+    auto args = std::make_shared<PropertiesArgs>();
+    command.description(
+        "Edit a saved control on its property page.\n\n"
+        "FILE is a saved control (a text property bag, as examples/saved-control.ctl). Apply and OK save the six persisted settings back to FILE;\n"
+        "ErrorTrap and SegmentCount only affect the loaded control. The window needs an X display\n"
+        "(xvfb-run works); --apply and --print work without one.");
+    command.footer(
+        "\nExamples:\n"
+        "  vireo properties examples/saved-control.ctl\n"
+        "  vireo properties my.ctl --set txtSegmentTerminator='~' --set chkAnnotation=1 --apply\n"
+        "  vireo properties my.ctl --print");
+    command.add_option("FILE", args->file, "the saved control")->required();
+    command.add_option("--set", args->edits,
+                       "edit a field as the user would: txtFilename, txtDataElementSeparator,\n"
+                       "txtSubelementSeparator, txtSegmentTerminator, txtSegmentCount (text);\n"
+                       "chkErrorTrap, chkAnnotation (0, 1 or 2)")
+        ->type_name("CONTROL=VALUE");
+    command.add_flag("--apply", args->apply, "apply the page to the control and save FILE, without a window");
+    command.add_flag("--print", args->print, "print the page's fields as the page shows them, without a window");
+    command.add_option("--screenshot", args->screenshot, "show the page, save it as a PNG image and close it")
+        ->type_name("PNG");
+    return [args] { return properties(*args); };
+}
+
+const Registration kProperties("properties", define);
 
 }  // namespace
 }  // namespace vireo_cli

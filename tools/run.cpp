@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <memory>
 
 #include "vireo/tools/commands.h"
 #include "vireo/tools/runner/script_runner.h"
@@ -9,36 +10,39 @@
 namespace vireo_cli {
 namespace {
 
-int usage() {
-    std::fprintf(stderr, "usage: vireo run SCRIPT [-o OUTPUT] [--trace]   (SCRIPT may be - for standard input)\n");
-    return 2;
-}
+constexpr const char* kDescription =
+    "Write an 837 file from a JSON script.\n\n"
+    "The script's control calls (settings, segments, Additem, Clear) run on a newly placed\n"
+    "control, and the 837 file it writes goes to OUTPUT. OUTPUT is replaced only when every step\n"
+    "succeeded and the file is on disk; on any error it is left as it was and the status is 1.\n"
+    "'vireo schema' prints the script format; README.md describes it.";
 
-int run(const Args& args) {
-    vireo_runner::RunOptions options;
+constexpr const char* kExamples =
+    "\nExamples:\n"
+    "  vireo run examples/professional-claims.json -o claims.837\n"
+    "  vireo run examples/minimal.json                 (writes the script's \"output\")\n"
+    "  generate-claims | vireo run - -o claims.837     (script on standard input)\n"
+    "  vireo run claims.json -o claims.837 --trace 2> segments.jsonl";
+
+struct RunArgs {
     std::string script;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if ((args[i] == "-o" || args[i] == "--output") && i + 1 < args.size()) {
-            options.output = args[++i];
-            if (options.output.empty()) return usage();
-        } else if (args[i] == "--trace") {
-            options.trace = true;
-        } else if (script.empty() && (args[i] == "-" || args[i].rfind('-', 0) != 0)) {
-            script = args[i];
-        } else {
-            return usage();
-        }
-    }
-    if (script.empty()) return usage();
-    options.script_name = script;
+    std::string output;
+    bool trace = false;
+};
+
+int run(const RunArgs& args) {
+    vireo_runner::RunOptions options;
+    options.output = args.output;
+    options.trace = args.trace;
+    options.script_name = args.script;
 
     vireo_runner::RunResult result;
-    if (script == "-") {
+    if (args.script == "-") {
         result = vireo_runner::run_script(std::cin, options, std::cerr);
     } else {
-        std::ifstream in(script, std::ios::binary);
+        std::ifstream in(args.script, std::ios::binary);
         if (!in) {
-            std::perror(("vireo run: " + script).c_str());
+            std::perror(("vireo run: " + args.script).c_str());
             return 1;
         }
         result = vireo_runner::run_script(in, options, std::cerr);
@@ -49,7 +53,19 @@ int run(const Args& args) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-const Registration kRun({"run", run, "run SCRIPT [-o OUTPUT] [--trace]   write an 837 file from a JSON script"});
+Action define(CLI::App& command) {
+    auto args = std::make_shared<RunArgs>();
+    command.description(kDescription);
+    command.footer(kExamples);
+    command.add_option("SCRIPT", args->script, "the script, or - for standard input")->required();
+    command.add_option("-o,--output", args->output, "the 837 file to write (instead of the script's \"output\")")
+        ->check([](const std::string& value) { return value.empty() ? "OUTPUT is empty" : std::string(); });
+    command.add_flag("--trace", args->trace,
+                     "write one JSON line per BeforeAdd ({\"step\", \"SegValue\", \"SegCount\"}) to standard error");
+    return [args] { return run(*args); };
+}
+
+const Registration kRun("run", define);
 
 }  // namespace
 }  // namespace vireo_cli

@@ -9,17 +9,21 @@
 namespace vireo_cli {
 namespace {
 
-int schema(const Args& args) {
-    if (!args.empty()) {
-        std::fprintf(stderr, "usage: vireo schema\n");
-        return 2;
-    }
-    const std::string text = vireo_runner::script_schema().dump(2) + "\n";
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+Action define(CLI::App& command) {
+    command.description(
+        "Print the JSON Schema of run scripts.\n\n"
+        "The schema (draft 2020-12) is generated from the catalogue:\n"
+        "every segment object property and field, and every code list's codes and member names.\n"
+        "Point your editor at it for completion and checking.");
+    command.footer("\nExample:\n  vireo schema > vireo-script.schema.json");
+    return [] {
+        const std::string text = vireo_runner::script_schema().dump(2) + "\n";
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    };
 }
 
-const Registration kSchema({"schema", schema, "schema                print the JSON Schema of run scripts"});
+const Registration kSchema("schema", define);
 
 }  // namespace
 }  // namespace vireo_cli

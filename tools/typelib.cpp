@@ -1,3 +1,4 @@
+// vireo typelib: the control's type library as JSON.
 #include <cstdio>
 
 #include "vireo/control/typelib.h"
@@ -6,18 +7,21 @@
 namespace vireo_cli {
 namespace {
 
-int typelib(const Args& args) {
-    if (!args.empty()) {
-        std::fprintf(stderr, "usage: vireo typelib\n");
-        return 2;
-    }
-    const std::string json = prjVireo::typelib::to_json();
-    std::fwrite(json.data(), 1, json.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+Action define(CLI::App& command) {
+    command.description(
+        "Print the type library as JSON.\n\n"
+        "The control's properties, methods and event, the\n"
+        "218 segment classes in slot order with their fields and dispatch ids, every code list with its\n"
+        "members, and NewLineValues.");
+    command.footer("\nExample:\n  vireo typelib > vireo-typelib.json");
+    return [] {
+        const std::string json = prjVireo::typelib::to_json();
+        std::fwrite(json.data(), 1, json.size(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    };
 }
 
-const Registration kTypelib({"typelib", typelib, "typelib               print the type library as JSON"});
+const Registration kTypelib("typelib", define);
 
 }  // namespace
-
 }  // namespace vireo_cli
