@@ -10,6 +10,9 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "vireo/control/vireo.h"
@@ -95,6 +98,43 @@ void on_new_thread(Fn&& fn) {
     });
     t.join();
     if (error) std::rethrow_exception(error);
+}
+
+// What a program printed and how it ended.
+struct ProgramResult {
+    int status = -1;  // exit status, or -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs a program (no shell) with standard input from `input_file` (or
+// /dev/null) and returns its exit status and both output streams.
+inline ProgramResult run_program(const std::vector<std::string>& argv, const std::string& input_file = "/dev/null") {
+    const std::string out_path = temp_path(".stdout");
+    const std::string err_path = temp_path(".stderr");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int in = ::open(input_file.c_str(), O_RDONLY);
+        const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in < 0 || out < 0 || err < 0) ::_exit(127);
+        ::dup2(in, 0);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    ProgramResult result;
+    int status = 0;
+    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) result.status = WEXITSTATUS(status);
+    result.out = read_file(out_path);
+    result.err = read_file(err_path);
+    std::filesystem::remove(out_path);
+    std::filesystem::remove(err_path);
+    return result;
 }
 
 // Records every BeforeAdd a control raises.
