@@ -722,6 +722,7 @@ void write_claims(vireo& ctl) {
         seg->m01_PayerRespSequenceNumCode = L2320_SBR_01_1138_1506_PayerRespSequenceNumCode::val_P_Primary_1138_1506;
         seg->m02_IndividualRelationshipCode = L2320_SBR_02_1069_1510_IndividualRelationshipCode::val_19_Child_1069_1510;
         seg->m03_InsuredGrouporPolicyNum = "GRP99887";
+        seg->m05_InsuranceTypeCode = L2320_SBR_05_1336_1537_InsuranceTypeCode::val_C1_Commercial_1336_1537;
         seg->m09_CLMFilingIndicatorCode = L2320_SBR_09_1032_1556_CLMFilingIndicatorCode::val_CI_CommercialInsuranceCo_1032_1556;
         seg->Additem();
     }
@@ -1012,6 +1013,7 @@ int main(int argc, char** argv) {
         vireo ctl;
         TextPropertyBag saved;  // a control placed new: "*", ":" and "~", NewLine 0
         ctl.ReadProperties(saved);
+        ctl.ErrorTrap(-1);  // every error reaches this host instead of being passed over
         ctl.OpenFile(path);
         write_claims(ctl);
         ctl.CloseFile();
