@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Installs the Debian packages of the named groups that are not installed yet.
+# Usage: scripts/packages.sh GROUP...   (groups: build tests windows fuzz)
+#
+# Each package is there for a reason:
+#   build    cmake, ninja-build, g++    the build
+#            nlohmann-json3-dev         reading scripts and writing JSON in the vireo command
+#            libcli11-dev               the vireo command's options, help and usage errors
+#   tests    libgtest-dev               the test suite (GoogleTest)
+#            pkg-config                 the installed-package test builds a host with its flags
+#            python3                    runs the external 837 validator beside the project, when present
+#   windows  libfltk1.3-dev, fluid      the property page and About box windows (FLTK's CMake
+#                                       package refers to fluid, so configuring needs it)
+#            libpng-dev                 saving window screenshots
+#            xvfb, xauth                running the windows in the tests without a display
+#   fuzz     clang, libclang-rt-14-dev  the fuzz targets (libFuzzer)
+set -euo pipefail
+
+declare -A GROUPS_OF=(
+  [build]="cmake ninja-build g++ nlohmann-json3-dev libcli11-dev"
+  [tests]="libgtest-dev pkg-config python3"
+  [windows]="libfltk1.3-dev fluid libpng-dev xvfb xauth"
+  [fuzz]="clang libclang-rt-14-dev"
+)
+
+wanted=()
+for group in "$@"; do
+  [ -n "${GROUPS_OF[$group]:-}" ] || { echo "packages.sh: no package group \"$group\" (groups: ${!GROUPS_OF[*]})" >&2; exit 2; }
+  read -r -a list <<< "${GROUPS_OF[$group]}"
+  wanted+=("${list[@]}")
+done
+
+missing=()
+for p in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "setup: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "packages.sh: run as root or install sudo to install: ${missing[*]}" >&2; exit 1; }
+  SUDO="sudo"
+fi
+$SUDO apt-get update -q
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
