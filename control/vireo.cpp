@@ -71,10 +71,12 @@ void vireo::hold(std::shared_ptr<SegmentObject>& member, std::shared_ptr<Segment
 }
 
 std::shared_ptr<SegmentObject> vireo::member(std::size_t slot) const {
+    state("member");
     return this->*SlotAccess::members()[slot];
 }
 
 void vireo::set_member(std::size_t slot, std::shared_ptr<SegmentObject> object) {
+    state("set_member");
     const auto& s = catalogue::slots().at(slot);
     if (object && &object->descriptor() != s.segment_class) {
         throw VbError(vbErrTypeMismatch, std::string(s.property) + " takes an object of class " +
@@ -86,9 +88,11 @@ void vireo::set_member(std::size_t slot, std::shared_ptr<SegmentObject> object) 
 
 #define VIREO_SLOT(Class, Description, ErrorMode)                                  \
     std::shared_ptr<Class> vireo::Class##_##Description() const {                 \
+        state(#Class "_" #Description);                                           \
         return std::static_pointer_cast<Class>(m##Class);                         \
     }                                                                            \
     void vireo::Class##_##Description(std::shared_ptr<Class> value) {              \
+        state(#Class "_" #Description);                                           \
         hold(m##Class, std::move(value));                                         \
     }
 #include "vireo/control/slots.def"
@@ -96,39 +100,47 @@ void vireo::set_member(std::size_t slot, std::shared_ptr<SegmentObject> object) 
 
 // ---- properties ----
 
-std::int16_t vireo::ErrorTrap() const { return writer_state().error_trap; }
-void vireo::ErrorTrap(std::int16_t value) { writer_state().error_trap = value; }
+std::int16_t vireo::ErrorTrap() const { return state("ErrorTrap").error_trap; }
+void vireo::ErrorTrap(std::int16_t value) { state("ErrorTrap").error_trap = value; }
 
-std::string vireo::Filename() const { return writer_state().file_name; }
+std::string vireo::Filename() const { return state("Filename").file_name; }
 void vireo::Filename(const std::string& value) {
-    guarded([&] { writer_state().file_name = value; });
+    WriterState& ws = state("Filename");
+    guarded([&] { ws.file_name = value; });
 }
 
-std::string vireo::DataElementSeparator() const { return writer_state().element_separator.text(); }
+std::string vireo::DataElementSeparator() const { return state("DataElementSeparator").element_separator.text(); }
 void vireo::DataElementSeparator(const std::string& value) {
-    guarded([&] { writer_state().element_separator.assign(value); });
+    WriterState& ws = state("DataElementSeparator");
+    guarded([&] { ws.element_separator.assign(value); });
 }
 
-std::string vireo::SubelementSeparator() const { return writer_state().component_separator.text(); }
+std::string vireo::SubelementSeparator() const { return state("SubelementSeparator").component_separator.text(); }
 void vireo::SubelementSeparator(const std::string& value) {
-    guarded([&] { writer_state().component_separator.assign(value); });
+    WriterState& ws = state("SubelementSeparator");
+    guarded([&] { ws.component_separator.assign(value); });
 }
 
-std::string vireo::SegmentTerminator() const { return writer_state().segment_terminator.text(); }
+std::string vireo::SegmentTerminator() const { return state("SegmentTerminator").segment_terminator.text(); }
 void vireo::SegmentTerminator(const std::string& value) {
-    guarded([&] { writer_state().segment_terminator.assign(value); });
+    WriterState& ws = state("SegmentTerminator");
+    guarded([&] { ws.segment_terminator.assign(value); });
 }
 
-std::string vireo::SegCount() const { return std::to_string(writer_state().segment_count); }
+std::string vireo::SegCount() const { return std::to_string(state("SegCount").segment_count); }
 void vireo::SegCount(const std::string& value) {
-    guarded([&] { writer_state().segment_count = text_to_long(value); });
+    WriterState& ws = state("SegCount");
+    guarded([&] { ws.segment_count = text_to_long(value); });
 }
 
-NewLineValues vireo::NewLine() const { return static_cast<NewLineValues>(writer_state().new_line); }
-void vireo::NewLine(NewLineValues value) { writer_state().new_line = static_cast<std::int32_t>(value); }
+NewLineValues vireo::NewLine() const { return static_cast<NewLineValues>(state("NewLine").new_line); }
+void vireo::NewLine(NewLineValues value) { state("NewLine").new_line = static_cast<std::int32_t>(value); }
 
-std::int16_t vireo::Annotation() const { return writer_state().annotation; }
-void vireo::Annotation(std::int16_t value) { writer_state().annotation = value; }
+std::int16_t vireo::Annotation() const { return state("Annotation").annotation; }
+void vireo::Annotation(std::int16_t value) { state("Annotation").annotation = value; }
+
+bool vireo::StrictValues() const { return state("StrictValues").strict_values; }
+void vireo::StrictValues(bool on) { state("StrictValues").strict_values = on; }
 
 // ---- methods ----
 
@@ -138,7 +150,7 @@ void vireo::OpenFile() {
 }
 
 void vireo::OpenFile(std::string& FilePath) {
-    WriterState& ws = writer_state();
+    WriterState& ws = state("OpenFile");
     guarded([&] {
         if (FilePath.empty()) FilePath = ws.file_name;
     });
@@ -151,9 +163,10 @@ void vireo::OpenFile(const std::string& FilePath) {
     OpenFile(path);
 }
 
-void vireo::CloseFile() { files::close(writer_state().file_number); }
+void vireo::CloseFile() { files::close(state("CloseFile").file_number); }
 
 std::string vireo::Date_to_CCYYMMDD(std::chrono::year_month_day inDate) const {
+    state("Date_to_CCYYMMDD");
     std::string result;
     guarded([&] {
         if (!inDate.ok()) throw VbError(vbErrInvalidProcedureCall, "not a valid date");
@@ -163,7 +176,7 @@ std::string vireo::Date_to_CCYYMMDD(std::chrono::year_month_day inDate) const {
 }
 
 void vireo::ShowAboutBox() {
-    WriterState& ws = writer_state();
+    WriterState& ws = state("ShowAboutBox");
     guarded([&] {
         if (!ws.about_box) {
             if (!g_about_box_factory) {
@@ -181,12 +194,15 @@ void vireo::ShowAboutBox() {
     ws.about_box.reset();
 }
 
-std::string vireo::StringToHex(const std::string& value) const { return prjVireo::StringToHex(value); }
+std::string vireo::StringToHex(const std::string& value) const {
+    state("StringToHex");
+    return prjVireo::StringToHex(value);
+}
 
 // ---- persistence ----
 
 void vireo::ReadProperties(PropertyBag& bag) {
-    WriterState& ws = writer_state();
+    WriterState& ws = state("ReadProperties");
     ws.element_separator.assign(bag.ReadProperty("DataElementSeparator", "*").to_string());
     ws.component_separator.assign(bag.ReadProperty("SubelementSeparator", ":").to_string());
     ws.segment_terminator.assign(bag.ReadProperty("SegmentTerminator", "~").to_string());
@@ -196,7 +212,7 @@ void vireo::ReadProperties(PropertyBag& bag) {
 }
 
 void vireo::WriteProperties(PropertyBag& bag) const {
-    const WriterState& ws = writer_state();
+    const WriterState& ws = state("WriteProperties");
     bag.WriteProperty("DataElementSeparator", ws.element_separator.text(), "*");
     bag.WriteProperty("SubelementSeparator", ws.component_separator.text(), ":");
     bag.WriteProperty("SegmentTerminator", ws.segment_terminator.text(), "~");

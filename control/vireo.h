@@ -65,6 +65,15 @@ public:
     // The control's BeforeAdd, raised for every segment of every member.
     BeforeAddEvent BeforeAdd;
 
+    // Strict values, a C++ switch beyond the control's documented interface
+    // (off by default; per thread, like every writer setting; not persisted):
+    // when on, Additem refuses a value that holds the data element separator,
+    // the component separator or the segment terminator, with VbError 5 naming
+    // the segment, the field and the character, whatever ErrorTrap says, and
+    // writes nothing. Off, such a value is written unchanged, as documented.
+    bool StrictValues() const;
+    void StrictValues(bool on);
+
     // Persistence through the container's property bag.
     void ReadProperties(PropertyBag& bag);
     void WriteProperties(PropertyBag& bag) const;
@@ -85,8 +94,16 @@ private:
         BeforeAdd.raise(SegValue, SegCount, bCancel);
     }
     void hold(std::shared_ptr<SegmentObject>& member, std::shared_ptr<SegmentObject> object);
+    // The writer state, once the call is known to come from the control's own
+    // thread (vbErrWrongThread otherwise, whatever ErrorTrap says).
+    WriterState& state(std::string_view member) const {
+        check_thread(home_thread_, "vireo", member);
+        return writer_state();
+    }
 
     friend struct SlotAccess;
+
+    std::uint64_t home_thread_ = this_thread_serial();  // the thread that created the control
 
 #define VIREO_SLOT(Class, Description, ErrorMode) std::shared_ptr<SegmentObject> m##Class;
 #include "vireo/control/slots.def"

@@ -24,6 +24,7 @@ const char* vb_error_text(int number) {
         case 438: return "Object doesn't support this property or method";
         case 449: return "Argument not optional";
         case 450: return "Wrong number of arguments or invalid property assignment";
+        case vbErrWrongThread: return "The application called an interface that was marshalled for a different thread";
         default: return "Application-defined or object-defined error";
     }
 }

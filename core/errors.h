@@ -25,6 +25,9 @@ enum VbErrorNumber : int {
     vbErrNotSupported = 438,
     vbErrArgumentNotOptional = 449,
     vbErrWrongArguments = 450,
+    // RPC_E_WRONG_THREAD (0x8001010E): an apartment's object called from
+    // another thread, as Err.Number shows it.
+    vbErrWrongThread = -2147417842,
 };
 
 // The standard text of a Visual Basic error number ("Overflow", "Disk full", ...).

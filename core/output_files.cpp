@@ -57,7 +57,13 @@ OutputFile::OutputFile(int fd, std::string path, bool created)
       path_(std::move(path)),
       buffer_(new char[kBufferSize]),
       capacity_(kBufferSize),
-      created_(created) {}
+      created_(created) {
+    struct stat st;
+    if (::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) {
+        device_ = st.st_dev;
+        inode_ = st.st_ino;
+    }
+}
 
 OutputFile::~OutputFile() { close_quietly(); }
 
@@ -158,38 +164,87 @@ std::int16_t next_free_number() {
     throw VbError(vbErrTooManyFiles, "no free file number");
 }
 
-void open_for_output(std::int16_t number, const std::string& path) {
+namespace {
+
+void check_range(std::int16_t number) {
     if (number < kFirstNumber || number > kLastNumber) {
         throw VbError(vbErrBadFileNameOrNumber, "file number " + std::to_string(number));
     }
+}
+
+void check_free(std::int16_t number) {
+    if (table().slots[number]) throw VbError(vbErrFileAlreadyOpen, "file number " + std::to_string(number));
+}
+
+// The number under which this thread has that regular file open, or 0. Two
+// buffers on one file would overwrite each other's bytes, the later flush
+// winning, even after the host closed one of them successfully.
+int number_holding(const struct stat& st) {
+    if (!S_ISREG(st.st_mode)) return 0;
+    const auto& slots = table().slots;
+    for (int n = kFirstNumber; n <= kLastNumber; ++n) {
+        if (slots[n] && slots[n]->inode() == st.st_ino && slots[n]->device() == st.st_dev) return n;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void open_for_output(std::int16_t number, const std::string& path) {
+    check_range(number);
     if (path.empty()) throw VbError(vbErrBadFileNameOrNumber, "no file name given");
     if (std::size_t nul = path.find('\0'); nul != std::string::npos) {
         // The message is a C string: show where the name breaks off.
         throw VbError(vbErrBadFileNameOrNumber, path.substr(0, nul) + "\\0...: a file name cannot hold NUL");
     }
-    auto& slot = table().slots[number];
-    if (slot) throw VbError(vbErrFileAlreadyOpen, "file number " + std::to_string(number));
+    check_free(number);
     // Claim files are private: a new file is created for its owner only. An
-    // existing file is emptied and keeps its owner and mode. O_NONBLOCK makes a
-    // named pipe without a reader fail at once (ENXIO) instead of hanging the
-    // host; it is cleared again so that writes wait as usual.
+    // existing file keeps its owner and mode; it is emptied only once it is
+    // known not to be open here already. O_NONBLOCK makes a named pipe without
+    // a reader fail at once (ENXIO) instead of hanging the host; it is cleared
+    // again so that writes wait as usual.
     bool created = true;
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NONBLOCK, 0600);
     if (fd >= 0) {
         ::fchmod(fd, 0600);  // the umask may have removed owner bits
     } else if (errno == EEXIST) {
         created = false;
-        fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
+        fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     }
     if (fd < 0) throw VbError(vb_error_from_errno(errno), path);
     int flags = ::fcntl(fd, F_GETFL);
     if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        throw VbError(vbErrPathFileAccess, path);
+    if (::fstat(fd, &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            ::close(fd);
+            throw VbError(vbErrPathFileAccess, path);
+        }
+        if (const int holder = number_holding(st)) {
+            ::close(fd);
+            throw VbError(vbErrFileAlreadyOpen, path + " is open already as file number " + std::to_string(holder));
+        }
+        if (!created && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
+            const int err = errno;
+            ::close(fd);
+            throw VbError(vb_error_from_errno(err), path);
+        }
     }
+    auto& slot = table().slots[number];
     slot = std::make_unique<OutputFile>(fd, path, created);
+    detail::open_files[number] = slot.get();
+}
+
+void adopt_for_output(std::int16_t number, int fd, const std::string& path) {
+    try {
+        check_range(number);
+        check_free(number);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    auto& slot = table().slots[number];
+    slot = std::make_unique<OutputFile>(fd, path);
     detail::open_files[number] = slot.get();
 }
 

@@ -3,6 +3,8 @@
 // per-thread table of open files with 16-bit numbers 1 to 255. Output is
 // buffered; a buffer that cannot be written is kept as a pending error that the
 // writer reports (at once when errors are trapped, at the latest by close).
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -61,6 +63,9 @@ public:
     // Flushes and closes without reporting (thread exit).
     void close_quietly() noexcept;
     const std::string& path() const { return path_; }
+    // A regular file, by device and inode (0 and 0 for pipes and devices).
+    dev_t device() const { return device_; }
+    ino_t inode() const { return inode_; }
 
 private:
     void append_slow(std::string_view bytes);
@@ -71,6 +76,8 @@ private:
 
     int fd_;
     std::string path_;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
     std::unique_ptr<char[]> buffer_;
     std::size_t capacity_;
     std::size_t used_ = 0;
@@ -86,8 +93,15 @@ std::int16_t next_free_number();
 
 // Opens `path` for sequential output under `number`: a new file is created
 // readable and writable by its owner only, an existing one is emptied and keeps
-// its mode. Throws VbError (bad name, path not found, access, too many files).
+// its mode. A regular file that this thread has open already, under any
+// number and any spelling of its path, is VbError 55 and is left as it is.
+// Throws VbError (bad name, path not found, access, too many files).
 void open_for_output(std::int16_t number, const std::string& path);
+
+// Takes an open descriptor (which it closes in the end) as the file `number`,
+// named `path` in messages: the way to write a file created safely elsewhere
+// (core/output_target.h) without opening any path again.
+void adopt_for_output(std::int16_t number, int fd, const std::string& path);
 
 namespace detail {
 // The calling thread's open files by number, read for every segment: plain

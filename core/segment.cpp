@@ -677,9 +677,10 @@ void BeforeAddEvent::raise(std::string& SegValue, std::int32_t& SegCount, std::i
 // ---- segment objects ----
 
 SegmentObject::SegmentObject(const SegmentClassDescriptor* descriptor, void* fields)
-    : desc_(descriptor), plan_(plan_for(descriptor)), fields_(static_cast<char*>(fields)) {
-    writer_state();  // the thread's writer state exists from the first object on
-}
+    : desc_(descriptor),
+      plan_(plan_for(descriptor)),
+      fields_(static_cast<char*>(fields)),
+      home_thread_(this_thread_serial()) {}  // the thread's writer state exists from the first object on
 
 SegmentObject::~SegmentObject() = default;
 
@@ -792,7 +793,8 @@ namespace {
 // order. Returns false, having changed nothing, when the general path must run.
 [[gnu::always_inline]] inline bool SegmentObject::add_compiled(WriterState& ws) {
     const char separator = ws.element_separator.ansi();
-    if (ws.annotation || separator == '?' || ws.segment_count == std::numeric_limits<std::int32_t>::max()) {
+    if (ws.annotation || ws.strict_values || separator == '?' ||
+        ws.segment_count == std::numeric_limits<std::int32_t>::max()) {
         return false;
     }
     files::OutputFile* f = files::find(ws.file_number);
@@ -836,15 +838,65 @@ bool write_announced(const SegmentClassDescriptor& desc, const AssemblyPlan& pla
     return true;
 }
 
+// How a delimiter character is shown in a message: printable characters in
+// quotes, control characters by their code.
+std::string shown_character(const std::string& utf8) {
+    const unsigned char c = static_cast<unsigned char>(utf8[0]);
+    if (utf8.size() == 1 && (c < 0x20 || c == 0x7F)) {
+        static const char digits[] = "0123456789ABCDEF";
+        return std::string("\\x") + digits[c >> 4] + digits[c & 15];
+    }
+    return "\"" + utf8 + "\"";
+}
+
+// Strict values: a value that holds a delimiter would end an element, a
+// component or the whole segment where the host did not mean it to (O*BRIEN
+// becomes two elements; a "~" starts a segment of the value's choosing).
+void refuse_delimiters(const SegmentObject& obj, const WriterState& ws) {
+    const SegmentClassDescriptor& d = obj.descriptor();
+    const struct {
+        const Delimiter& delimiter;
+        const char* role;
+    } delimiters[] = {{ws.element_separator, "the data element separator"},
+                      {ws.component_separator, "the component separator"},
+                      {ws.segment_terminator, "the segment terminator"}};
+    std::string code_text;
+    for (std::size_t i = 0; i < d.field_count; ++i) {
+        const FieldDescriptor& f = d.fields[i];
+        std::string_view value;
+        if (f.kind == FieldKind::Code) {
+            code_text = CodeToString(obj.code(f));
+            value = code_text;
+        } else if (f.kind != FieldKind::Unwritten) {
+            value = obj.text(f);
+        }
+        if (value.empty()) continue;
+        // The interchange header's last element declares the component separator itself.
+        const bool declares_component = d.assembly == Assembly::Interchange && i + 1 == d.field_count;
+        for (const auto& [delimiter, role] : delimiters) {
+            if (declares_component && &delimiter == &ws.component_separator) continue;
+            if (value.find(delimiter.text()) == std::string_view::npos) continue;
+            throw VbError(vbErrInvalidProcedureCall, std::string(d.segment_id) + " (" + d.name + "." + f.name +
+                                                         ") holds " + shown_character(delimiter.text()) + ", " +
+                                                         role + "; strict values refuse it");
+        }
+    }
+}
+
 }  // namespace
 
 void SegmentObject::Additem() {
+    check_thread(home_thread_, desc_->name, "Additem");
     WriterState& ws = writer_state();
     // Whether anyone hears this object's BeforeAdd. No host code runs before the
     // event is raised, so the answer holds until then.
     const bool heard = listening();
     if (!heard && desc_->compiled_body && add_compiled(ws)) return;
     const bool trap = ws.trapping();
+    // Strict values are checked before anything happens, and the refusal
+    // reaches the host whatever ErrorTrap says: passing it over would write
+    // the very segment that strict mode exists to stop.
+    if (ws.strict_values) refuse_delimiters(*this, ws);
 
     if (desc_->assembly == Assembly::Trailer) {
         // The trailer counts itself before it is formatted, and fills an empty

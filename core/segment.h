@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "vireo/core/code.h"
+#include "vireo/core/writer_state.h"
 
 namespace prjVireo {
 
@@ -155,7 +156,10 @@ public:
     // writes it (with the annotation line and newline the writer state asks for).
     void Additem();
     // Empties every field: text to "", code to 0. Writes nothing.
-    void Clear() { desc_->clear_fields(fields_); }
+    void Clear() {
+        check_thread(home_thread_, desc_->name, "Clear");
+        desc_->clear_fields(fields_);
+    }
 
     BeforeAddEvent BeforeAdd;
 
@@ -195,6 +199,7 @@ private:
     const SegmentClassDescriptor* desc_;
     const AssemblyPlan* plan_;  // the class's fields regrouped for Additem and Clear
     char* fields_;
+    std::uint64_t home_thread_;  // the thread that created the object (this_thread_serial)
     std::vector<EventForwarder*> forwarders_;
 };
 

@@ -53,6 +53,10 @@ struct WriterState {
     std::int32_t new_line = 0;  // NewLineValues, any 32-bit value
     std::int16_t annotation = 0;
     std::unique_ptr<AboutBox> about_box;
+    // Strict values (a C++ switch, off by default, not part of the control's
+    // persisted settings): Additem refuses a value that holds one of the three
+    // delimiters instead of writing it unchanged.
+    bool strict_values = false;
 
     bool trapping() const { return error_trap != 0; }
 };
@@ -61,7 +65,12 @@ namespace detail {
 // The calling thread's writer state once it exists: a plain pointer with
 // constant initialisation, so that the per-segment lookup is one load.
 extern constinit thread_local WriterState* current_writer_state;
+// A number of the calling thread, unique in the process for its whole life;
+// 0 until its writer state exists.
+extern constinit thread_local std::uint64_t current_thread_serial;
 WriterState& create_writer_state();
+// VbError vbErrWrongThread for `member` of `owner` called on another thread.
+[[noreturn]] void wrong_thread(std::string_view owner, std::string_view member);
 }  // namespace detail
 
 // The writer state of the calling thread, created zeroed at first use.
@@ -69,6 +78,20 @@ inline WriterState& writer_state() {
     WriterState* state = detail::current_writer_state;
     if (!state) [[unlikely]] return detail::create_writer_state();
     return *state;
+}
+
+// The calling thread's number. A control and its segment objects belong to the
+// thread that created them, as an object of a single-threaded apartment does:
+// they keep this number and refuse calls from any other thread, whose writer
+// state (delimiters, file, count) is not theirs.
+inline std::uint64_t this_thread_serial() {
+    writer_state();
+    return detail::current_thread_serial;
+}
+
+// Throws vbErrWrongThread unless called on the thread numbered `home`.
+inline void check_thread(std::uint64_t home, std::string_view owner, std::string_view member) {
+    if (detail::current_thread_serial != home) [[unlikely]] detail::wrong_thread(owner, member);
 }
 
 }  // namespace prjVireo

@@ -128,3 +128,96 @@ INSTANTIATE_TEST_SUITE_P(
         // Only a separator at the very end of the segment's text is removed.
         TextCase{"trailing_separators", "0001**", "0001"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Strict values (off by default: the table above writes delimiters unchanged).
+// On, a value holding a delimiter is refused before anything is announced or
+// written, whatever ErrorTrap says, on the compiled path (nobody listening) as
+// on the announced one, and the count does not move.
+struct StrictCase {
+    const char* name;
+    void (*fill)(vireo& ctl);
+    bool listened;
+    bool trapped;
+    std::string message;  // "" when the segment is written
+    std::string bytes;    // what the file holds afterwards
+};
+
+void st_with(vireo& ctl, const std::string& number) {
+    auto st = ctl.L1_ST_00_TransSetHeader();
+    st->m01_TransSetIdentCode = L1_ST_01_143_3_TransSetIdentCode::val_837_HealthCareCLM_143_3;
+    st->m02_TransSetControlNum = number;
+    st->Additem();
+}
+
+const StrictCase kStrictCases[] = {
+    {"separator_in_text_nobody_listening", [](vireo& c) { st_with(c, "O*BRIEN"); }, false, false,
+     "Invalid procedure call or argument: ST (L1_ST_00.m02_TransSetControlNum) holds \"*\", the data element "
+     "separator; strict values refuse it",
+     ""},
+    {"terminator_in_text_announced", [](vireo& c) { st_with(c, "1~NM1"); }, true, true,
+     "Invalid procedure call or argument: ST (L1_ST_00.m02_TransSetControlNum) holds \"~\", the segment "
+     "terminator; strict values refuse it",
+     ""},
+    {"component_separator_in_a_composite",
+     [](vireo& c) {
+         auto clm = c.L2300_CLM_00_CLMInfo();
+         clm->m01_PatAccountNum = "PAT1";
+         clm->m0501_FacTypeCode = "11:1";
+         clm->Additem();
+     },
+     false, false,
+     "Invalid procedure call or argument: CLM (L2300_CLM_00.m0501_FacTypeCode) holds \":\", the component "
+     "separator; strict values refuse it",
+     ""},
+    {"code_value_that_spells_the_terminator",
+     [](vireo& c) {
+         auto nm1 = c.L2010AA_NM1_00_BillPROVName();
+         nm1->m01_EntityIdentCode = static_cast<L2010AA_NM1_01_98_127_EntityIdentCode>(126);
+         nm1->Additem();
+     },
+     false, true,
+     "Invalid procedure call or argument: NM1 (L2010AA_NM1_00.m01_EntityIdentCode) holds \"~\", the segment "
+     "terminator; strict values refuse it",
+     ""},
+    {"control_character_terminator",
+     [](vireo& c) {
+         c.SegmentTerminator("\x1D");
+         st_with(c, "A\x1D");
+     },
+     false, false,
+     "Invalid procedure call or argument: ST (L1_ST_00.m02_TransSetControlNum) holds \\x1D, the segment "
+     "terminator; strict values refuse it",
+     ""},
+    {"clean_values_are_written", [](vireo& c) { st_with(c, "0001"); }, false, false, "", "ST*837*0001~"},
+    // The interchange header's last element declares the component separator itself.
+    {"isa16_declares_the_component_separator",
+     [](vireo& c) {
+         auto isa = c.L0_ISA_00_IntControlHeader();
+         isa->m16_ComponentElementSeparator = ":";
+         isa->Additem();
+     },
+     false, false, "",
+     "ISA**          **          **               **               *****         ***:~"},
+};
+
+class StrictValues : public InputFault, public ::testing::WithParamInterface<StrictCase> {};
+
+TEST_P(StrictValues, RefuseDelimitersInsideValues) {
+    const StrictCase& c = GetParam();
+    EXPECT_FALSE(ctl->StrictValues());  // off unless asked for
+    ctl->StrictValues(true);
+    trap(c.trapped);
+    int events = 0;
+    if (c.listened) ctl->BeforeAdd.connect([&](std::string&, std::int32_t&, std::int16_t&) { ++events; });
+    const Outcome added = attempt([&] { c.fill(*ctl); });
+    EXPECT_EQ(added.message, c.message);
+    EXPECT_EQ(count(), c.message.empty() ? 1 : 0);
+    if (!c.message.empty()) {
+        EXPECT_EQ(events, 0);
+    }
+    ctl->StrictValues(false);
+    EXPECT_EQ(written(), c.bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StrictValues, ::testing::ValuesIn(kStrictCases),
+                         [](const auto& info) { return std::string(info.param.name); });

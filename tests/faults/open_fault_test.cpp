@@ -2,6 +2,7 @@
 // closing twice or without ever opening, and running out of file numbers.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -236,3 +237,78 @@ INSTANTIATE_TEST_SUITE_P(
                       DescriptorLimitCase{"with_error_trap", true,
                                           "67 Too many files: /dev/null | file=0 add=52 count=0"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A file this thread has open already, under any name: a second handle would
+// have its own buffer, and whichever flushed last would overwrite the other's
+// bytes, even after the host had closed one of them successfully. The second
+// OpenFile is error 55 under OpenFile's ErrorTrap rule, and the file keeps
+// exactly what the first handle wrote.
+struct SecondOpenCase {
+    const char* name;
+    std::string (*spell)(const std::string& path);
+};
+
+const SecondOpenCase kSecondOpens[] = {
+    {"same_name", [](const std::string& path) { return path; }},
+    {"another_spelling",
+     [](const std::string& path) {
+         const std::filesystem::path p(path);
+         return (p.parent_path() / "." / p.filename()).string();
+     }},
+    {"hard_link",
+     [](const std::string& path) {
+         ::link(path.c_str(), (path + ".hard").c_str());
+         return path + ".hard";
+     }},
+    {"symbolic_link",
+     [](const std::string& path) {
+         ::symlink(path.c_str(), (path + ".soft").c_str());
+         return path + ".soft";
+     }},
+};
+
+class SecondOpen : public ::testing::TestWithParam<SecondOpenCase> {};
+
+TEST_P(SecondOpen, IsFileAlreadyOpenAndTheFileKeepsItsBytes) {
+    for (bool trapped : {false, true}) {
+        SCOPED_TRACE(trapped ? "ErrorTrap true" : "ErrorTrap false");
+        const std::string path = vireo_test::temp_path();
+        std::string spelled, second;
+        vireo_test::on_new_thread([&] {
+            vireo ctl;
+            ctl.DataElementSeparator("*");
+            ctl.SegmentTerminator("~");
+            ctl.ErrorTrap(trapped ? -1 : 0);
+            auto st = ctl.L1_ST_00_TransSetHeader();
+            st->m01_TransSetIdentCode = L1_ST_01_143_3_TransSetIdentCode::val_837_HealthCareCLM_143_3;
+            ctl.OpenFile(path);  // file number 1, which the host forgets to close
+            st->m02_TransSetControlNum = "AAAA";
+            st->Additem();
+            spelled = GetParam().spell(path);
+            second = vireo_fault::describe(attempt([&] { ctl.OpenFile(spelled); }));
+            if (!trapped) {
+                for (const char* n : {"1", "2", "3"}) {  // lost: the number in the writer state has no file
+                    st->m02_TransSetControlNum = n;
+                    st->Additem();
+                }
+            }
+            ctl.CloseFile();
+        });  // the thread's end flushes and closes file number 1
+        EXPECT_EQ(second, trapped ? "55 File already open: " + spelled + " is open already as file number 1" : "none");
+        EXPECT_EQ(vireo_test::read_file(path), "ST*837*AAAA~");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, SecondOpen, ::testing::ValuesIn(kSecondOpens),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(OpenFault, AClosedFileOpensAgain) {
+    trap(true);
+    const std::string path = vireo_test::temp_path();
+    for (const char* number : {"0001", "0002"}) {
+        EXPECT_FALSE(open(path).raised);
+        add_st(number);
+        ctl->CloseFile();
+    }
+    EXPECT_EQ(vireo_test::read_file(path), "ST*837*0002~");
+}

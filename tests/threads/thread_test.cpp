@@ -124,3 +124,57 @@ TEST(Threads, FilesLeftOpenAreCompleteWhenTheThreadEnds) {
         EXPECT_TRUE(vireo_test::read_file(left_open[t]) == vireo_test::read_file(closed[t])) << t;
     }
 }
+
+// A control and its segment objects belong to the thread that created them,
+// as objects of a single-threaded apartment do: called from another thread,
+// whose writer state (delimiters, file, count) is not theirs, every call fails
+// with the wrong-thread error whatever ErrorTrap says, and nothing happens.
+TEST(Threads, AControlAndItsObjectsBelongToTheThreadThatCreatedThem) {
+    writer_state() = WriterState{};
+    vireo ctl;
+    ctl.DataElementSeparator("*");
+    ctl.SegmentTerminator("~");
+    auto st = ctl.L1_ST_00_TransSetHeader();
+    st->m01_TransSetIdentCode = L1_ST_01_143_3_TransSetIdentCode::val_837_HealthCareCLM_143_3;
+    st->m02_TransSetControlNum = "0001";
+    const std::string path = vireo_test::temp_path();
+    for (bool trapped : {false, true}) {
+        SCOPED_TRACE(trapped ? "ErrorTrap true" : "ErrorTrap false");
+        ctl.ErrorTrap(trapped ? -1 : 0);
+        std::vector<std::string> seen;
+        std::string message;
+        vireo_test::on_new_thread([&] {
+            const auto call = [&](const char* what, auto&& fn) {
+                try {
+                    fn();
+                    seen.push_back(std::string(what) + ": no error");
+                } catch (const VbError& e) {
+                    seen.push_back(std::string(what) + ": " + std::to_string(e.number()));
+                    message = e.what();
+                }
+            };
+            call("OpenFile", [&] { ctl.OpenFile(path); });
+            call("DataElementSeparator", [&] { ctl.DataElementSeparator("|"); });
+            call("SegCount", [&] { ctl.SegCount(); });
+            call("L1_ST_00_TransSetHeader", [&] { ctl.L1_ST_00_TransSetHeader(); });
+            call("Clear", [&] { st->Clear(); });
+            call("Additem", [&] { st->Additem(); });
+        });
+        EXPECT_EQ(seen, (std::vector<std::string>{"OpenFile: -2147417842", "DataElementSeparator: -2147417842",
+                                                  "SegCount: -2147417842", "L1_ST_00_TransSetHeader: -2147417842",
+                                                  "Clear: -2147417842", "Additem: -2147417842"}));
+        EXPECT_EQ(message,
+                  "The application called an interface that was marshalled for a different thread: "
+                  "L1_ST_00.Additem was called on a thread that did not create it; a control and its segment "
+                  "objects belong to the thread that created them, whose writer state they use");
+    }
+    // Nothing happened; on its own thread the control works as before.
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(ctl.DataElementSeparator(), "*");
+    EXPECT_EQ(st->m02_TransSetControlNum, "0001");
+    EXPECT_EQ(ctl.SegCount(), "0");
+    ctl.OpenFile(path);
+    st->Additem();
+    ctl.CloseFile();
+    EXPECT_EQ(vireo_test::read_file(path), "ST*837*0001~");
+}
