@@ -24,7 +24,14 @@ std::string closest_name(std::string_view name, const std::vector<std::string_vi
     std::size_t best = std::string::npos;
     std::string_view best_name;
     std::vector<std::size_t> prev, cur;
+    // Close means: at most a third of the name is different.
+    const std::size_t limit = std::max<std::size_t>(2, name.size() / 3);
     for (std::string_view c : candidates) {
+        // The distance is at least the difference in length: a candidate that
+        // cannot be close, or closer than the best so far, is not measured. A
+        // name far longer than every candidate is answered at once.
+        const std::size_t gap = c.size() > name.size() ? c.size() - name.size() : name.size() - c.size();
+        if (gap > limit || gap >= best) continue;
         // Levenshtein distance, case-insensitive.
         prev.resize(c.size() + 1);
         cur.resize(c.size() + 1);
@@ -43,14 +50,16 @@ std::string closest_name(std::string_view name, const std::vector<std::string_vi
             best_name = c;
         }
     }
-    // Close means: at most a third of the name is different.
-    if (best_name.empty() || best > std::max<std::size_t>(2, name.size() / 3)) return "";
+    if (best_name.empty() || best > limit) return "";
     return std::string(best_name);
 }
 
 void throw_unknown_member(std::string_view owner, std::string_view name,
                           const std::vector<std::string_view>& candidates) {
-    std::string detail = std::string(owner) + " has no member \"" + std::string(name) + "\"";
+    // A name from outside is quoted in part only: a message never repeats a huge one.
+    constexpr std::size_t kShown = 80;
+    std::string detail = std::string(owner) + " has no member \"" + std::string(name.substr(0, kShown)) + "\"";
+    if (name.size() > kShown) detail += "... (" + std::to_string(name.size()) + " bytes)";
     std::string suggestion = closest_name(name, candidates);
     if (!suggestion.empty()) detail += " (did you mean \"" + suggestion + "\"?)";
     throw VbError(vbErrNotSupported, detail);

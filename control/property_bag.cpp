@@ -3,12 +3,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "vireo/core/errors.h"
+#include "vireo/core/output_target.h"
 
 namespace prjVireo {
 namespace {
@@ -99,17 +100,22 @@ Variant parse_value(std::string_view v, std::size_t line) {
 
 TextPropertyBag TextPropertyBag::parse(const std::string& contents) {
     TextPropertyBag bag;
+    std::string_view rest(contents);
+    // A byte order mark that an editor put at the start is not part of the first
+    // key (nor are several: what is saved again starts with none).
+    while (rest.starts_with("\xEF\xBB\xBF")) rest.remove_prefix(3);
     std::size_t line_no = 0;
-    std::size_t pos = 0;
-    while (pos <= contents.size()) {
-        std::size_t end = contents.find('\n', pos);
-        if (end == std::string::npos) end = contents.size();
-        std::string_view line(contents.data() + pos, end - pos);
-        pos = end + 1;
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find('\n'), rest.size());
+        std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(std::min(end + 1, rest.size()));
         ++line_no;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         std::size_t first = line.find_first_not_of(" \t");
-        if (first == std::string_view::npos || line[first] == '#' || line[first] == ';') continue;
+        if (first == std::string_view::npos || line[first] == '#' || line[first] == ';') {
+            bag.lines_.push_back({{}, {}, std::string(line)});
+            continue;
+        }
         std::size_t eq = line.find('=');
         if (eq == std::string_view::npos) malformed(line_no, "expected Key=Value");
         // The key runs from its first non-blank character (never after the "=")
@@ -119,20 +125,35 @@ TextPropertyBag TextPropertyBag::parse(const std::string& contents) {
         if (key.empty()) malformed(line_no, "empty key");
         std::string_view value = line.substr(eq + 1);
         while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
-        bag.entries_.emplace_back(std::string(key), parse_value(value, line_no));
-        if (end == contents.size()) break;
+        bag.lines_.push_back({std::string(key), parse_value(value, line_no), {}});
     }
     return bag;
 }
 
 TextPropertyBag TextPropertyBag::load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw VbError(errno == ENOENT ? vbErrFileNotFound : vbErrPathFileAccess, path);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    if (in.bad()) throw VbError(vbErrDeviceIO, path);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) throw VbError(errno == ENOENT ? vbErrFileNotFound : vbErrPathFileAccess, path);
+    // Read up to one byte more than a saved control may hold, so that a huge
+    // file or an endless device (/dev/zero) is refused without reading it all.
+    std::string contents(kMaxFileSize + 1, '\0');
+    std::size_t got = 0;
+    int err = 0;
+    while (got < contents.size()) {
+        const ssize_t n = ::read(fd, contents.data() + got, contents.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) err = errno;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    if (err) throw VbError(err == EISDIR ? vbErrPathFileAccess : vbErrDeviceIO, path);
+    if (got > kMaxFileSize) {
+        throw VbError(vbErrInvalidPropertyValue, path + " is larger than " + std::to_string(kMaxFileSize >> 20) +
+                                                     " MiB: it is not a saved control");
+    }
+    contents.resize(got);
     try {
-        return parse(ss.str());
+        return parse(contents);
     } catch (const VbError& e) {
         throw VbError(e.number(), path + ": " + e.what());
     }
@@ -140,65 +161,65 @@ TextPropertyBag TextPropertyBag::load(const std::string& path) {
 
 std::string TextPropertyBag::serialize() const {
     std::string out;
-    for (const auto& [key, value] : entries_) {
-        out += key;
+    for (const Line& line : lines_) {
+        if (line.key.empty()) {
+            out += line.comment;
+            out += '\n';
+            continue;
+        }
+        out += line.key;
         out += '=';
-        switch (value.type()) {
-            case VarType::String: out += quote(value.to_string()); break;
-            case VarType::Boolean: out += value.to_boolean() ? "True" : "False"; break;
-            default: out += value.to_string(); break;
+        switch (line.value.type()) {
+            case VarType::String: out += quote(line.value.to_string()); break;
+            case VarType::Boolean: out += line.value.to_boolean() ? "True" : "False"; break;
+            default: out += line.value.to_string(); break;
         }
         out += '\n';
     }
     return out;
 }
 
-void TextPropertyBag::save(const std::string& path) const {
-    // Written beside the target and renamed over it once on disk, so a saved
-    // control is never left half written.
-    const std::string data = serialize();
-    const std::string temp = path + ".vireo-save-" + std::to_string(::getpid());
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) throw VbError(vb_error_from_errno(errno), path);
-    auto fail = [&](int err) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        throw VbError(vb_error_from_errno(err), path);
-    };
-    std::size_t done = 0;
-    while (done < data.size()) {
-        ssize_t w = ::write(fd, data.data() + done, data.size() - done);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            fail(errno);
-        }
-        done += static_cast<std::size_t>(w);
+void TextPropertyBag::save(const std::string& path) const { files::write_file_safely(path, serialize()); }
+
+std::vector<std::pair<std::string, Variant>> TextPropertyBag::entries() const {
+    std::vector<std::pair<std::string, Variant>> stored;
+    for (const Line& line : lines_) {
+        if (!line.key.empty()) stored.emplace_back(line.key, line.value);
     }
-    if (::fsync(fd) != 0) fail(errno);
-    if (::close(fd) != 0) {
-        int err = errno;
-        ::unlink(temp.c_str());
-        throw VbError(vb_error_from_errno(err), path);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        int err = errno;
-        ::unlink(temp.c_str());
-        throw VbError(vb_error_from_errno(err), path);
-    }
+    return stored;
 }
 
 Variant TextPropertyBag::ReadProperty(const std::string& name, const Variant& default_value) {
-    for (const auto& [key, value] : entries_) {
-        if (key == name) return value;
+    for (const Line& line : lines_) {
+        if (line.key == name) return line.value;
     }
     return default_value;
 }
 
 void TextPropertyBag::WriteProperty(const std::string& name, const Variant& value,
                                     const Variant& default_value) {
-    std::erase_if(entries_, [&](const auto& e) { return e.first == name; });
-    if (value == default_value) return;
-    entries_.emplace_back(name, value);
+    const auto rank_of = [&](const std::string& key) {
+        return static_cast<std::size_t>(std::find(written_.begin(), written_.end(), key) - written_.begin());
+    };
+    if (rank_of(name) == written_.size()) written_.push_back(name);
+    const std::size_t rank = rank_of(name);
+    auto held = std::find_if(lines_.begin(), lines_.end(), [&](const Line& l) { return l.key == name; });
+    if (value == default_value) {
+        std::erase_if(lines_, [&](const Line& l) { return l.key == name; });
+        return;
+    }
+    if (held != lines_.end()) {
+        held->value = value;
+        // A key stored twice by hand: the first one is the one read, the rest go.
+        lines_.erase(std::remove_if(std::next(held), lines_.end(), [&](const Line& l) { return l.key == name; }),
+                     lines_.end());
+        return;
+    }
+    // Before the first stored property that is written later than this one (or
+    // never), so that a new key takes its place in the writing order.
+    auto later = std::find_if(lines_.begin(), lines_.end(),
+                              [&](const Line& l) { return !l.key.empty() && rank_of(l.key) > rank; });
+    lines_.insert(later, Line{name, value, {}});
 }
 
 }  // namespace prjVireo

@@ -1,9 +1,15 @@
 // vireo run: writes an 837 file from a script of control calls.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 
+#include "vireo/core/output_target.h"
 #include "vireo/tools/commands.h"
 #include "vireo/tools/runner/script_runner.h"
 
@@ -15,6 +21,9 @@ constexpr const char* kDescription =
     "The script's control calls (settings, segments, Additem, Clear) run on a newly placed\n"
     "control, and the 837 file it writes goes to OUTPUT. OUTPUT is replaced only when every step\n"
     "succeeded and the file is on disk; on any error it is left as it was and the status is 1.\n"
+    "A pipe or a device (a FIFO, /dev/null, /dev/stdout) is written directly, and -o - writes to\n"
+    "standard output. Interrupted (SIGINT, SIGTERM, SIGHUP), the run removes its temporary file\n"
+    "and ends with status 128 + the signal's number.\n"
     "'vireo schema' prints the script format; README.md describes it.";
 
 constexpr const char* kExamples =
@@ -22,22 +31,50 @@ constexpr const char* kExamples =
     "  vireo run examples/professional-claims.json -o claims.837\n"
     "  vireo run examples/minimal.json                 (writes the script's \"output\")\n"
     "  generate-claims | vireo run - -o claims.837     (script on standard input)\n"
+    "  vireo run claims.json -o - | sftp-upload          (837 on standard output)\n"
+    "  vireo run claims.json -o claims.837 --strict       (refuse values holding a delimiter)\n"
     "  vireo run claims.json -o claims.837 --trace 2> segments.jsonl";
 
 struct RunArgs {
     std::string script;
     std::string output;
     bool trace = false;
+    bool strict = false;
 };
+
+// An interrupted run leaves no temporary file of claims behind. Only
+// async-signal-safe calls: unlinkat of names prepared in advance, then _exit.
+extern "C" void end_run_on_signal(int signal_number) {
+    prjVireo::files::remove_temporaries_for_signal();
+    ::_exit(128 + signal_number);
+}
+
+void remove_temporaries_on_signals() {
+    struct sigaction action {};
+    action.sa_handler = end_run_on_signal;
+    sigfillset(&action.sa_mask);  // one signal handled at a time
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal_number, &action, nullptr);
+}
+
+// The script's own file, when it is a regular one, so that an OUTPUT naming it
+// (by any path) is refused.
+std::optional<prjVireo::files::FileIdentity> regular_file_identity(int fd) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return prjVireo::files::FileIdentity{st.st_dev, st.st_ino};
+}
 
 int run(const RunArgs& args) {
     vireo_runner::RunOptions options;
     options.output = args.output;
     options.trace = args.trace;
+    options.strict = args.strict;
     options.script_name = args.script;
+    remove_temporaries_on_signals();
 
     vireo_runner::RunResult result;
     if (args.script == "-") {
+        options.script_file = regular_file_identity(STDIN_FILENO);
         result = vireo_runner::run_script(std::cin, options, std::cerr);
     } else {
         std::ifstream in(args.script, std::ios::binary);
@@ -45,10 +82,16 @@ int run(const RunArgs& args) {
             std::perror(("vireo run: " + args.script).c_str());
             return 1;
         }
+        struct stat st;
+        if (::stat(args.script.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            options.script_file = prjVireo::files::FileIdentity{st.st_dev, st.st_ino};
+        }
         result = vireo_runner::run_script(in, options, std::cerr);
     }
     std::cerr.flush();
     if (result.exit_status != 0) return result.exit_status;
+    // Written to standard output, the 837 is all that goes there.
+    if (result.to_standard_output) return 0;
     std::printf("wrote %s (%llu steps)\n", result.output.c_str(), static_cast<unsigned long long>(result.steps));
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
@@ -58,8 +101,13 @@ Action define(CLI::App& command) {
     command.description(kDescription);
     command.footer(kExamples);
     command.add_option("SCRIPT", args->script, "the script, or - for standard input")->required();
-    command.add_option("-o,--output", args->output, "the 837 file to write (instead of the script's \"output\")")
+    command.add_option("-o,--output", args->output,
+                       "the 837 file to write (instead of the script's \"output\"); - for standard output")
         ->check([](const std::string& value) { return value.empty() ? "OUTPUT is empty" : std::string(); });
+    command.add_flag("--strict", args->strict,
+                     "refuse a value that holds the data element separator, the component separator or the\n"
+                     "segment terminator, naming the segment, field and character (by default such a value\n"
+                     "is written unchanged, as the control always did)");
     command.add_flag("--trace", args->trace,
                      "write one JSON line per BeforeAdd ({\"step\", \"SegValue\", \"SegCount\"}) to standard error");
     return [args] { return run(*args); };

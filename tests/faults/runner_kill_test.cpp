@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "fault_support.h"
-#include "vireo/tools/runner/atomic_output.h"
+#include "vireo/core/output_target.h"
 #include "vireo/tools/runner/script_runner.h"
 
 namespace fs = std::filesystem;
@@ -79,7 +79,7 @@ protected:
     }
     std::vector<std::string> temporaries() const {
         std::vector<std::string> found;
-        const std::string prefix = vireo_runner::temp_prefix("claims.837");
+        const std::string prefix = prjVireo::files::temporary_prefix("claims.837");
         for (const auto& e : fs::directory_iterator(dir)) {
             if (e.path().filename().string().rfind(prefix, 0) == 0) found.push_back(e.path().string());
         }

@@ -1,5 +1,8 @@
 // The vireo command explains itself: help and --version on standard output with
 // status 0, usage errors on standard error with status 2 and a pointer to help.
+#include <sys/stat.h>
+
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -22,7 +25,7 @@ TEST(Command, HelpVersionAndUsageErrors) {
         {{"--version"}, 0, {version}, {}},
         {{"--help"}, 0, {"Usage: vireo", "Commands:", "run", "schema", "typelib", "help", "Examples:"}, {}},
         {{"help"}, 0, {"Usage: vireo", "Commands:"}, {}},
-        {{"help", "run"}, 0, {"Usage: vireo run [OPTIONS] SCRIPT", "-o,--output", "--trace", "Examples:"}, {}},
+        {{"help", "run"}, 0, {"Usage: vireo run [OPTIONS] SCRIPT", "-o,--output", "--strict", "--trace", "Examples:"}, {}},
         {{"run", "--help"}, 0, {"Usage: vireo run [OPTIONS] SCRIPT", "Examples:"}, {}},
         {{"help", "schema"}, 0, {"Usage: vireo schema", "Example:"}, {}},
         {{"typelib", "--help"}, 0, {"Usage: vireo typelib", "Example:"}, {}},
@@ -80,6 +83,21 @@ TEST(Command, EveryCommandHasHelpWithAnExample) {
         ++commands;
     }
     EXPECT_GE(commands, 4);
+}
+
+// `vireo properties FILE --apply` saves as the library does: the comments stay
+// where they were, and the file keeps its mode.
+TEST(Command, PropertiesApplyKeepsCommentsAndMode) {
+    if (!VIREO_HAVE_WINDOWS) GTEST_SKIP() << "built without the property page";
+    const std::string path = vireo_test::temp_path(".ctl");
+    std::ofstream(path) << "# for payer X\nSegmentTerminator=\"!\"\n";
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    const auto result = run_program({VIREO_BIN, "properties", path, "--set", "txtDataElementSeparator=|", "--apply"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(vireo_test::read_file(path), "# for payer X\nDataElementSeparator=\"|\"\nSegmentTerminator=\"!\"\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
 }  // namespace

@@ -261,7 +261,9 @@ TEST_F(PropertyPage, SavedControlKeepsOnlyThePersistedSettings) {
     bag.save(path);
     EXPECT_EQ(loaded.ErrorTrap(), -1);
     EXPECT_EQ(loaded.SegCount(), "99");
+    // The comment stays where it was; a new key takes its place in the writing order.
     EXPECT_EQ(vireo_test::read_file(path),
+              "# saved\n"
               "DataElementSeparator=\" \"\n"
               "SegmentTerminator=\"!\"\n"
               "NewLine=1\n"

@@ -306,6 +306,8 @@ TEST_F(Windows, PropertyPageShowsTheSavedControl) {
     EXPECT_EQ(control.DataElementSeparator(), "+");
     EXPECT_EQ(control.ErrorTrap(), -1);
     EXPECT_EQ(vireo_test::read_file(path),
+              "# A vireo control saved by its container: the six persisted settings.\n"
+              "# Open it on the property page with:  vireo properties examples/saved-control.ctl\n"
               "DataElementSeparator=\"+\"\nSubelementSeparator=\"^\"\nSegmentTerminator=\"!\"\n"
               "NewLine=2\nAnnotation=True\nFileName=\"out/claims-837.txt\"\n");
 

@@ -4,6 +4,8 @@
 #include "vireo/tools/runner/script_runner.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <istream>
 #include <memory>
 #include <optional>
@@ -14,8 +16,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "vireo/control/vireo.h"
-#include "vireo/tools/runner/atomic_output.h"
+#include "vireo/core/output_files.h"
 
 namespace vireo_runner {
 
@@ -162,6 +167,20 @@ constexpr std::string_view kAdditem = "additem";
 
 std::string json_quoted(std::string_view s) { return json(std::string(s)).dump(-1, ' ', false, json::error_handler_t::replace); }
 
+// The detail of a control error, without its standard text ("Path/File access error: ").
+std::string detail_of(const VbError& e) {
+    const std::string what = e.what();
+    const std::string prefix = std::string(e.description()) + ": ";
+    return what.rfind(prefix, 0) == 0 ? what.substr(prefix.size()) : what;
+}
+
+// A string the parser holds that is larger than this is given back to the
+// system once it has been used, instead of staying as the parser's buffer.
+constexpr std::size_t kKeptStringCapacity = 1 << 20;
+// A text value longer than this is moved into its field; a shorter one is
+// copied, so that the parser keeps its buffer for the next value.
+constexpr std::size_t kMovedStringSize = 4096;
+
 std::string did_you_mean(std::string_view name, const std::vector<std::string_view>& candidates) {
     const std::string best = closest_name(name, candidates);
     return best.empty() ? std::string() : " (did you mean " + json_quoted(best) + "?)";
@@ -197,6 +216,7 @@ struct Scalar {
     std::uint64_t unsigned_integer = 0;
     double number = 0;
     std::string_view text;
+    std::string* owned = nullptr;  // the parser's string, which a text field may take over
 
     const char* type_name() const {
         switch (type) {
@@ -229,6 +249,8 @@ public:
         control_.ReadProperties(empty);
         control_.ErrorTrap(0);
         control_.SegCount("0");
+        strict_before_ = control_.StrictValues();
+        control_.StrictValues(options_.strict);
         if (options_.trace) {
             control_.BeforeAdd.connect([this](std::string& value, std::int32_t& count, std::int16_t&) {
                 nlohmann::ordered_json line = {{"step", step_}, {"SegValue", value}, {"SegCount", count}};
@@ -237,7 +259,10 @@ public:
         }
     }
 
-    ~ScriptHandler() override { close_quietly(); }
+    ~ScriptHandler() override {
+        close_quietly();
+        control_.StrictValues(strict_before_);
+    }
 
     // Closes the file and moves it into place; false (with the message written) on failure.
     bool finish() {
@@ -246,12 +271,21 @@ public:
             if (!steps_seen_) throw RunError("the script has no \"steps\"");
             opened_ = false;
             call_control("CloseFile");  // flushes and syncs; reports any write error
-            output_->commit();
+            try {
+                output_->commit();
+            } catch (const VbError& e) {
+                throw RunError("output: " + detail_of(e));
+            }
         });
     }
 
     bool failed() const { return failed_; }
     const std::string& output_path() const { return output_path_; }
+    bool streamed() const { return output_ && output_->mode() == files::OutputTarget::Mode::Direct; }
+    bool to_standard_output() const {
+        files::FileIdentity out;
+        return streamed() && files::identity_of(STDOUT_FILENO, out) && out == output_->identity();
+    }
     std::uint64_t steps() const { return step_; }
 
     // Reports a parse error at the parser's position.
@@ -304,7 +338,10 @@ public:
     bool string(string_t& v) override {
         Scalar s(Scalar::String);
         s.text = v;
-        return scalar(s);
+        s.owned = &v;
+        const bool ok = scalar(s);
+        if (v.capacity() > kKeptStringCapacity) string_t().swap(v);
+        return ok;
     }
     bool binary(binary_t&) override { return fail("binary values are not part of a script"); }
 
@@ -321,7 +358,9 @@ public:
         return attempt([&] { close_container(); });
     }
     bool key(string_t& k) override {
-        return attempt([&] { on_key(k); });
+        const bool ok = attempt([&] { on_key(k); });
+        if (k.capacity() > kKeptStringCapacity) string_t().swap(k);
+        return ok;
     }
 
 private:
@@ -380,7 +419,7 @@ private:
     }
 
     // The file is closed on every path; a failed run leaves only its temporary
-    // file, which AtomicOutput removes.
+    // file, which the output target removes.
     void close_quietly() {
         if (!opened_) return;
         opened_ = false;
@@ -417,7 +456,7 @@ private:
     std::size_t resolve_slot(std::string_view name, bool verbs_allowed) {
         if (auto slot = slot_index().find(name)) return *slot;
         std::vector<std::string_view> candidates = slot_index().names;
-        std::string message = json_quoted(name) + " is not a segment object property";
+        std::string message = quoted_excerpt(name) + " is not a segment object property";
         if (verbs_allowed) {
             candidates.insert(candidates.end(), {kSet, kClear, kAssign, kAdditem});
             message += " nor a step verb (set, clear, assign, additem)";
@@ -433,12 +472,26 @@ private:
         if (output_path_.empty()) {
             throw RunError("no output file: give -o OUTPUT, or put \"output\" before \"steps\" in the script");
         }
-        output_ = std::make_unique<AtomicOutput>(output_path_);
-        std::vector<Variant> args{Variant(output_->temp_path())};
-        // The runner must know that the file opened, whatever ErrorTrap says.
-        control_.ErrorTrap(-1);
-        dispatch_.Invoke(dispatch_.GetIDOfName("OpenFile"), InvokeKind::Method, args);
-        control_.ErrorTrap(0);
+        // A script that names itself as OUTPUT would be replaced by the claims.
+        files::FileIdentity target;
+        const bool exists = output_path_ == "-" ? files::identity_of(STDOUT_FILENO, target)
+                                                : files::identity_of(output_path_, target);
+        if (options_.script_file && exists && target == *options_.script_file) {
+            throw RunError("output " + quoted_excerpt(output_path_) + " is the script itself; nothing was written");
+        }
+        try {
+            output_ = std::make_unique<files::OutputTarget>(output_path_);
+        } catch (const VbError& e) {
+            throw RunError("output: " + detail_of(e));
+        }
+        // The control writes through a duplicate of the target's descriptor: no
+        // path is opened again, and the target keeps its lock until commit.
+        const int fd = ::fcntl(output_->descriptor(), F_DUPFD_CLOEXEC, 3);
+        if (fd < 0) throw RunError("output: " + std::string(std::strerror(errno)));
+        WriterState& ws = writer_state();
+        ws.file_number = files::next_free_number();
+        // Messages name the file actually written: the temporary, until commit.
+        files::adopt_for_output(ws.file_number, fd, output_path_ == "-" ? "standard output" : output_->writing_path());
         opened_ = true;
     }
 
@@ -521,7 +574,7 @@ private:
                 } else if (k == kComment) {
                     expect_ = Expect::Comment;
                 } else {
-                    throw RunError("unknown script member " + json_quoted(k) +
+                    throw RunError("unknown script member " + quoted_excerpt(k) +
                                    did_you_mean(k, {"output", "steps", "$schema"}) +
                                    "; a script has \"output\" and \"steps\"");
                 }
@@ -533,10 +586,10 @@ private:
                     return;
                 }
                 if (!step_action_.empty()) {
-                    throw RunError("a step does one thing, but this one has both " + json_quoted(step_action_) +
-                                   " and " + json_quoted(k));
+                    throw RunError("a step does one thing, but this one has both " + step_action_ + " and " +
+                                   quoted_excerpt(k));
                 }
-                step_action_.assign(k);
+                step_action_ = quoted_excerpt(k);
                 if (same_name(k, kSet)) {
                     expect_ = Expect::SetObject;
                 } else if (same_name(k, kAssign)) {
@@ -562,7 +615,7 @@ private:
                     for (const auto& s : kSettings) names.push_back(s.name);
                     std::string list;
                     for (const auto& s : kSettings) list += std::string(list.empty() ? "" : ", ") + s.name;
-                    throw RunError("\"set\" has no control property " + json_quoted(k) + did_you_mean(k, names) +
+                    throw RunError("\"set\" has no control property " + quoted_excerpt(k) + did_you_mean(k, names) +
                                    "; it sets " + list);
                 }
                 expect_ = Expect::SetValue;
@@ -585,7 +638,7 @@ private:
                 const auto field = ix.find(k);
                 if (!field) {
                     throw RunError(std::string(catalogue::slots()[slot_].segment_class->name) + " has no field " +
-                                   json_quoted(k) + suggest_field(k, ix.names));
+                                   quoted_excerpt(k) + suggest_field(k, ix.names));
                 }
                 field_ = *field;
                 expect_ = Expect::FieldValue;
@@ -688,7 +741,7 @@ private:
                 try {
                     text_to_long(v.text);
                 } catch (const VbError&) {
-                    throw RunError("SegCount takes a 32-bit number as a string, not " + json_quoted(v.text));
+                    throw RunError("SegCount takes a 32-bit number as a string, not " + quoted_excerpt(v.text));
                 }
                 value = Variant(v.text);
                 break;
@@ -701,7 +754,7 @@ private:
                         if (same_name(m.name, v.text)) found = &m;
                     }
                     if (!found) {
-                        throw RunError("NewLine has no member " + json_quoted(v.text) +
+                        throw RunError("NewLine has no member " + quoted_excerpt(v.text) +
                                        "; it takes an integer or one of \"no_LForCR_ToSegEnd\", \"LF_ToSegEnd\", "
                                        "\"LfCr_ToSegEnd\"");
                     }
@@ -724,29 +777,46 @@ private:
     template <class Wrong>
     void apply_field(const Scalar& v, const Wrong& wrong) {
         const FieldDescriptor& f = field();
+        if (f.kind != FieldKind::Code) {
+            if (v.type != Scalar::Null && v.type != Scalar::String) throw wrong();
+            // Set on the object itself, as the late-bound put does: a large
+            // value is moved from the parser instead of copied.
+            std::string& text = control_.member(slot_)->text(f);
+            if (v.type == Scalar::Null) {
+                text.clear();
+            } else if (v.owned && v.owned->size() > kMovedStringSize) {
+                text = std::move(*v.owned);
+            } else {
+                text.assign(v.text);
+            }
+            return;
+        }
         std::vector<Variant> args(1);
-        if (f.kind == FieldKind::Code) {
-            if (v.type == Scalar::Null) {
-                args[0] = Variant(std::int32_t{0});
-            } else if (auto n = v.to_int32()) {
-                args[0] = Variant(*n);
-            } else if (v.type == Scalar::String) {
-                args[0] = Variant(code_of(f, v.text));
-            } else if (v.type == Scalar::Integer || v.type == Scalar::Unsigned) {
-                throw RunError(field_where() + " takes a 32-bit Code value; this integer is out of range");
-            } else {
-                throw wrong();
+        if (v.type == Scalar::Null) {
+            args[0] = Variant(std::int32_t{0});
+        } else if (auto n = v.to_int32()) {
+            // An integer is a Code value; it must be one of the list's, as a code text
+            // must: any other would write whatever bytes it spells (126 is "~").
+            if (*n != 0 && !in_list(f, *n)) {
+                not_in_list(f, std::to_string(*n) + " (code text " + json_quoted(CodeToString(*n)) + ")", {});
             }
+            args[0] = Variant(*n);
+        } else if (v.type == Scalar::String) {
+            args[0] = Variant(code_of(f, v.text));
+        } else if (v.type == Scalar::Integer || v.type == Scalar::Unsigned) {
+            throw RunError(field_where() + " takes a 32-bit Code value; this integer is out of range");
         } else {
-            if (v.type == Scalar::Null) {
-                args[0] = Variant(std::string());
-            } else if (v.type == Scalar::String) {
-                args[0] = Variant(v.text);
-            } else {
-                throw wrong();
-            }
+            throw wrong();
         }
         object(slot_).Invoke(kFirstFieldDispid + static_cast<DISPID>(field_), InvokeKind::PropertyPut, args);
+    }
+
+    static bool in_list(const FieldDescriptor& f, std::int32_t value) {
+        const CodeListDescriptor& list = *f.codelist;
+        for (std::size_t i = 0; i < list.member_count; ++i) {
+            if (list.members[i].value == value) return true;
+        }
+        return false;
     }
 
     // The Code value for a code text or member name of the field's code list.
@@ -758,13 +828,20 @@ private:
         for (std::size_t i = 0; i < list.member_count; ++i) {
             if (same_name(list.members[i].name, text)) return list.members[i].value;
         }
-        std::string message = json_quoted(text) + " is not in the code list " + list.name + " of " + field_where();
+        not_in_list(f, quoted_excerpt(text), text);
+    }
+
+    // A value that is not in the field's code list: the list is named, with its
+    // codes when they are few, or the closest code when `text` is close to one.
+    [[noreturn]] void not_in_list(const FieldDescriptor& f, const std::string& shown, std::string_view text) const {
+        const CodeListDescriptor& list = *f.codelist;
+        std::string message = shown + " is not in the code list " + list.name + " of " + field_where();
         if (list.member_count <= 16) {
             message += "; its codes are";
             for (std::size_t i = 0; i < list.member_count; ++i) {
                 message += std::string(i ? ", " : " ") + json_quoted(list.members[i].code);
             }
-        } else {
+        } else if (!text.empty()) {
             std::vector<std::string_view> names;
             for (std::size_t i = 0; i < list.member_count; ++i) {
                 names.push_back(list.members[i].code);
@@ -781,7 +858,7 @@ private:
     vireo control_;
     ControlDispatch dispatch_;
     std::vector<std::shared_ptr<Dispatch>> objects_;
-    std::unique_ptr<AtomicOutput> output_;
+    std::unique_ptr<files::OutputTarget> output_;
     std::string output_path_;
 
     std::vector<Frame> frames_;
@@ -797,6 +874,7 @@ private:
     bool steps_seen_ = false;
     bool opened_ = false;
     bool failed_ = false;
+    bool strict_before_ = false;
     std::uint64_t step_ = 0;
 };
 
@@ -822,9 +900,19 @@ RunResult run_script(std::istream& in, const RunOptions& options, std::ostream& 
         ok = parsed && !handler->failed() && handler->finish();
         result.output = handler->output_path();
         result.steps = handler->steps();
+        result.streamed = handler->streamed();
+        result.to_standard_output = handler->to_standard_output();
     }
     result.exit_status = ok ? 0 : 1;
     return result;
+}
+
+std::string quoted_excerpt(std::string_view text) {
+    constexpr std::size_t kShown = 80;
+    if (text.size() <= kShown) return json_quoted(text);
+    std::size_t cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // whole UTF-8 characters
+    return json_quoted(text.substr(0, cut)) + "... (" + std::to_string(text.size()) + " bytes)";
 }
 
 RunResult run_script(std::string_view script, const RunOptions& options, std::ostream& err) {

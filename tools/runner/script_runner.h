@@ -2,19 +2,32 @@
 // The script host: runs a JSON script of control calls (property settings,
 // Clear, field assignments, Additem) against a control, through the dispatch
 // layer, and writes the output file atomically: the file named as OUTPUT is
-// replaced only when the whole script succeeded, and is left untouched otherwise.
+// replaced only when the whole script succeeded, and is left untouched otherwise
+// (core/output_target.h says how; a pipe or a device is written directly).
 //
 // A script is {"output": "path", "steps": [ ... ]}, read as a stream: each
 // step runs as soon as it has been read, so memory does not grow with the
-// number of steps. `vireo schema` prints the format as a JSON Schema.
+// number of steps. A string value is moved, not copied, from the parser to the
+// field it sets, so that memory stays within a small multiple of the largest
+// value. `vireo schema` prints the format as a JSON Schema.
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "vireo/core/output_target.h"
+
 namespace vireo_runner {
+
+// A failure of the runner itself (bad script, unusable output), with its message.
+class RunError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 struct RunOptions {
     // The output file; when empty the script's "output" member names it.
@@ -25,13 +38,26 @@ struct RunOptions {
     // Writes one JSON line per BeforeAdd ({"step", "SegValue", "SegCount"}) to
     // the error stream.
     bool trace = false;
+    // Strict values: a value holding one of the delimiters fails the run
+    // instead of being written unchanged.
+    bool strict = false;
+    // The script's own file, when it is one: an OUTPUT that is the same file,
+    // by any name, is refused before anything is written.
+    std::optional<prjVireo::files::FileIdentity> script_file;
 };
 
 struct RunResult {
     int exit_status = 0;       // 0 success, 1 the script failed (nothing written)
     std::string output;        // the file written (or that would have been)
     std::uint64_t steps = 0;   // steps read
+    bool streamed = false;     // written directly (standard output, a pipe, a device), not replaced
+    bool to_standard_output = false;  // written to this process's standard output
 };
+
+// Quotes a name or value of the script for a message: as a JSON string, cut
+// after about 80 characters with the full length given, so that a huge value
+// never fills a message.
+std::string quoted_excerpt(std::string_view text);
 
 // Runs a script read from `in`. Error messages (and trace lines) go to `err`.
 // Every run starts from the writer state of a new control that read an empty
