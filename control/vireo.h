@@ -96,14 +96,11 @@ private:
     void hold(std::shared_ptr<SegmentObject>& member, std::shared_ptr<SegmentObject> object);
     // The writer state, once the call is known to come from the control's own
     // thread (vbErrWrongThread otherwise, whatever ErrorTrap says).
-    WriterState& state(std::string_view member) const {
-        check_thread(home_thread_, "vireo", member);
-        return writer_state();
-    }
+    WriterState& state(const char* member) const { return home_.check("vireo", member); }
 
     friend struct SlotAccess;
 
-    std::uint64_t home_thread_ = this_thread_serial();  // the thread that created the control
+    HomeThread home_;  // the thread that created the control
 
 #define VIREO_SLOT(Class, Description, ErrorMode) std::shared_ptr<SegmentObject> m##Class;
 #include "vireo/control/slots.def"

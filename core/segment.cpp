@@ -679,8 +679,7 @@ void BeforeAddEvent::raise(std::string& SegValue, std::int32_t& SegCount, std::i
 SegmentObject::SegmentObject(const SegmentClassDescriptor* descriptor, void* fields)
     : desc_(descriptor),
       plan_(plan_for(descriptor)),
-      fields_(static_cast<char*>(fields)),
-      home_thread_(this_thread_serial()) {}  // the thread's writer state exists from the first object on
+      fields_(static_cast<char*>(fields)) {}  // home_: the thread's writer state exists from the first object on
 
 SegmentObject::~SegmentObject() = default;
 
@@ -886,8 +885,7 @@ void refuse_delimiters(const SegmentObject& obj, const WriterState& ws) {
 }  // namespace
 
 void SegmentObject::Additem() {
-    check_thread(home_thread_, desc_->name, "Additem");
-    WriterState& ws = writer_state();
+    WriterState& ws = home_.check(desc_->name, "Additem");
     // Whether anyone hears this object's BeforeAdd. No host code runs before the
     // event is raised, so the answer holds until then.
     const bool heard = listening();

@@ -156,10 +156,8 @@ public:
     // writes it (with the annotation line and newline the writer state asks for).
     void Additem();
     // Empties every field: text to "", code to 0. Writes nothing.
-    void Clear() {
-        check_thread(home_thread_, desc_->name, "Clear");
-        desc_->clear_fields(fields_);
-    }
+    // Like the public fields, it touches nothing but the object's own fields.
+    void Clear() { desc_->clear_fields(fields_); }
 
     BeforeAddEvent BeforeAdd;
 
@@ -199,7 +197,7 @@ private:
     const SegmentClassDescriptor* desc_;
     const AssemblyPlan* plan_;  // the class's fields regrouped for Additem and Clear
     char* fields_;
-    std::uint64_t home_thread_;  // the thread that created the object (this_thread_serial)
+    HomeThread home_;  // the thread that created the object
     std::vector<EventForwarder*> forwarders_;
 };
 

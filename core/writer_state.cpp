@@ -15,26 +15,48 @@ void Delimiter::assign(std::string_view text_in) {
 }
 
 constinit thread_local WriterState* detail::current_writer_state = nullptr;
-constinit thread_local std::uint64_t detail::current_thread_serial = 0;
 
 namespace {
-// Owns the thread's writer state and ends it with the thread.
-struct WriterStateOwner {
-    WriterState state;
-    ~WriterStateOwner() { detail::current_writer_state = nullptr; }
+
+// A thread's writer state with the count of what holds its memory: the thread
+// itself and every control and segment object created on it.
+struct WriterStateBlock : WriterState {
+    std::atomic<std::size_t> holders{1};
 };
+
+void release(WriterStateBlock* block) noexcept {
+    if (block->holders.fetch_sub(1, std::memory_order_acq_rel) == 1) delete block;
+}
+
+// Ends the thread's writer state with the thread: its contents now (an About
+// box belongs to its thread), its memory once no object of the thread is left.
+struct WriterStateOwner {
+    WriterStateBlock* block = nullptr;
+    ~WriterStateOwner() {
+        detail::current_writer_state = nullptr;
+        if (!block) return;
+        static_cast<WriterState&>(*block) = WriterState{};
+        release(block);
+    }
+};
+
 }  // namespace
 
 WriterState& detail::create_writer_state() {
-    static std::atomic<std::uint64_t> last_serial{0};
     thread_local WriterStateOwner owner;
-    current_writer_state = &owner.state;
-    if (current_thread_serial == 0) current_thread_serial = last_serial.fetch_add(1) + 1;
-    return owner.state;
+    if (!owner.block) owner.block = new WriterStateBlock;
+    current_writer_state = owner.block;
+    return *owner.block;
 }
 
-void detail::wrong_thread(std::string_view owner, std::string_view member) {
-    throw VbError(vbErrWrongThread, std::string(owner) + "." + std::string(member) +
+void detail::hold_writer_state(WriterState& state) noexcept {
+    static_cast<WriterStateBlock&>(state).holders.fetch_add(1, std::memory_order_relaxed);
+}
+
+void detail::release_writer_state(WriterState& state) noexcept { release(&static_cast<WriterStateBlock&>(state)); }
+
+void detail::wrong_thread(const char* owner, const char* member) {
+    throw VbError(vbErrWrongThread, std::string(owner) + "." + member +
                                         " was called on a thread that did not create it; a control and its segment "
                                         "objects belong to the thread that created them, whose writer state they use");
 }

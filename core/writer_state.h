@@ -52,11 +52,12 @@ struct WriterState {
     std::int32_t segment_count = 0;
     std::int32_t new_line = 0;  // NewLineValues, any 32-bit value
     std::int16_t annotation = 0;
-    std::unique_ptr<AboutBox> about_box;
     // Strict values (a C++ switch, off by default, not part of the control's
     // persisted settings): Additem refuses a value that holds one of the three
-    // delimiters instead of writing it unchanged.
+    // delimiters instead of writing it unchanged. Beside the annotation flag,
+    // which every Additem reads with it.
     bool strict_values = false;
+    std::unique_ptr<AboutBox> about_box;
 
     bool trapping() const { return error_trap != 0; }
 };
@@ -65,12 +66,15 @@ namespace detail {
 // The calling thread's writer state once it exists: a plain pointer with
 // constant initialisation, so that the per-segment lookup is one load.
 extern constinit thread_local WriterState* current_writer_state;
-// A number of the calling thread, unique in the process for its whole life;
-// 0 until its writer state exists.
-extern constinit thread_local std::uint64_t current_thread_serial;
 WriterState& create_writer_state();
+// A writer state's memory (not its contents, which end with their thread)
+// stays while an object created on its thread exists, so that no later
+// thread's writer state has its address: the address names the thread.
+void hold_writer_state(WriterState& state) noexcept;
+void release_writer_state(WriterState& state) noexcept;
 // VbError vbErrWrongThread for `member` of `owner` called on another thread.
-[[noreturn]] void wrong_thread(std::string_view owner, std::string_view member);
+// Plain C strings: nothing is measured or copied unless the error happens.
+[[noreturn, gnu::cold]] void wrong_thread(const char* owner, const char* member);
 }  // namespace detail
 
 // The writer state of the calling thread, created zeroed at first use.
@@ -80,18 +84,27 @@ inline WriterState& writer_state() {
     return *state;
 }
 
-// The calling thread's number. A control and its segment objects belong to the
-// thread that created them, as an object of a single-threaded apartment does:
-// they keep this number and refuse calls from any other thread, whose writer
-// state (delimiters, file, count) is not theirs.
-inline std::uint64_t this_thread_serial() {
-    writer_state();
-    return detail::current_thread_serial;
-}
+// The thread an object belongs to. A control and its segment objects belong to
+// the thread that created them, as objects of a single-threaded apartment do:
+// called from another thread, whose writer state (delimiters, file, count) is
+// not theirs, they refuse the call.
+class HomeThread {
+public:
+    HomeThread() : state_(&writer_state()) { detail::hold_writer_state(*state_); }
+    ~HomeThread() { detail::release_writer_state(*state_); }
+    HomeThread(const HomeThread&) = delete;
+    HomeThread& operator=(const HomeThread&) = delete;
 
-// Throws vbErrWrongThread unless called on the thread numbered `home`.
-inline void check_thread(std::uint64_t home, std::string_view owner, std::string_view member) {
-    if (detail::current_thread_serial != home) [[unlikely]] detail::wrong_thread(owner, member);
-}
+    // The writer state, once the call is known to come from the home thread;
+    // vbErrWrongThread otherwise. The same one load and test as writer_state().
+    WriterState& check(const char* owner, const char* member) const {
+        WriterState* current = detail::current_writer_state;
+        if (current != state_) [[unlikely]] detail::wrong_thread(owner, member);
+        return *current;
+    }
+
+private:
+    WriterState* state_;
+};
 
 }  // namespace prjVireo

@@ -112,7 +112,7 @@ TEST(HostileInputMemory, AHugeValueCostsABoundedMultipleOfItsSize) {
     GTEST_SKIP() << "a sanitizer's own memory hides the program's";
 #else
     constexpr std::size_t kValue = 64u << 20;
-    constexpr std::size_t kMultiple = 4;  // as the README states it
+    constexpr double kMultiple = 3.5;  // as the README states it (3.0 measured; 4.1 before values were moved)
     const std::string path = vireo_test::temp_path();
     const std::string text = script(R"({"set": {"NewLine": 1}}, {"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": ")" +
                                     std::string(kValue, '7') + R"("}}, {"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "2"}})");
@@ -133,7 +133,7 @@ TEST(HostileInputMemory, AHugeValueCostsABoundedMultipleOfItsSize) {
     fields >> status >> growth;
     ASSERT_EQ(status, 0) << report;
     RecordProperty("peak_growth_bytes", std::to_string(growth));
-    EXPECT_LE(growth, kMultiple * kValue) << growth / double(kValue) << " times the value";
+    EXPECT_LE(static_cast<double>(growth), kMultiple * kValue) << growth / double(kValue) << " times the value";
     EXPECT_EQ(std::filesystem::file_size(path), kValue + 13);  // ST**<value>~ LF, ST**2~ LF
 #endif
 }

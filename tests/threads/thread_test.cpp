@@ -127,8 +127,10 @@ TEST(Threads, FilesLeftOpenAreCompleteWhenTheThreadEnds) {
 
 // A control and its segment objects belong to the thread that created them,
 // as objects of a single-threaded apartment do: called from another thread,
-// whose writer state (delimiters, file, count) is not theirs, every call fails
-// with the wrong-thread error whatever ErrorTrap says, and nothing happens.
+// whose writer state (delimiters, file, count) is not theirs, every property
+// and method of the control and Additem fail with the wrong-thread error
+// whatever ErrorTrap says, and nothing happens. (The public fields, and Clear
+// which only empties them, touch nothing but the object.)
 TEST(Threads, AControlAndItsObjectsBelongToTheThreadThatCreatedThem) {
     writer_state() = WriterState{};
     vireo ctl;
@@ -157,12 +159,11 @@ TEST(Threads, AControlAndItsObjectsBelongToTheThreadThatCreatedThem) {
             call("DataElementSeparator", [&] { ctl.DataElementSeparator("|"); });
             call("SegCount", [&] { ctl.SegCount(); });
             call("L1_ST_00_TransSetHeader", [&] { ctl.L1_ST_00_TransSetHeader(); });
-            call("Clear", [&] { st->Clear(); });
             call("Additem", [&] { st->Additem(); });
         });
         EXPECT_EQ(seen, (std::vector<std::string>{"OpenFile: -2147417842", "DataElementSeparator: -2147417842",
                                                   "SegCount: -2147417842", "L1_ST_00_TransSetHeader: -2147417842",
-                                                  "Clear: -2147417842", "Additem: -2147417842"}));
+                                                  "Additem: -2147417842"}));
         EXPECT_EQ(message,
                   "The application called an interface that was marshalled for a different thread: "
                   "L1_ST_00.Additem was called on a thread that did not create it; a control and its segment "
@@ -177,4 +178,24 @@ TEST(Threads, AControlAndItsObjectsBelongToTheThreadThatCreatedThem) {
     st->Additem();
     ctl.CloseFile();
     EXPECT_EQ(vireo_test::read_file(path), "ST*837*0001~");
+}
+
+// A control whose thread has ended belongs to no other thread, not even one
+// that took over the ended thread's memory; it may still be destroyed anywhere.
+TEST(Threads, AControlOutlivingItsThreadStillRefusesOthers) {
+    std::unique_ptr<vireo> orphan;
+    vireo_test::on_new_thread([&] { orphan = std::make_unique<vireo>(); });
+    for (int round = 0; round < 4; ++round) {
+        int number = 0;
+        vireo_test::on_new_thread([&] {
+            vireo own;  // this thread's writer state exists too
+            try {
+                orphan->L1_ST_00_TransSetHeader()->Additem();
+            } catch (const VbError& e) {
+                number = e.number();
+            }
+        });
+        EXPECT_EQ(number, vbErrWrongThread) << round;
+    }
+    orphan.reset();
 }
