@@ -174,6 +174,18 @@ std::string detail_of(const VbError& e) {
     return what.rfind(prefix, 0) == 0 ? what.substr(prefix.size()) : what;
 }
 
+// How much of a name or value from the script a message quotes.
+constexpr std::size_t kExcerptSize = 80;
+
+// `start` (the beginning of a text of `size` bytes) quoted, cut after
+// kExcerptSize bytes at a character boundary, with the full size when cut.
+std::string excerpt_of(std::string_view start, std::size_t size) {
+    if (size <= kExcerptSize) return json_quoted(start.substr(0, size));
+    std::size_t cut = kExcerptSize;
+    while (cut > 0 && (static_cast<unsigned char>(start[cut]) & 0xC0) == 0x80) --cut;  // whole UTF-8 characters
+    return json_quoted(start.substr(0, cut)) + "... (" + std::to_string(size) + " bytes)";
+}
+
 // A string the parser holds that is larger than this is given back to the
 // system once it has been used, instead of staying as the parser's buffer.
 constexpr std::size_t kKeptStringCapacity = 1 << 20;
@@ -242,7 +254,8 @@ struct Scalar {
 class ScriptHandler final : public nlohmann::json_sax<json> {
 public:
     ScriptHandler(const RunOptions& options, std::ostream& err, CountingBuffer& input)
-        : options_(options), err_(err), input_(input), dispatch_(control_), objects_(catalogue::slots().size()) {
+        : options_(options), err_(err), input_(input), dispatch_(control_), objects_(catalogue::slots().size()),
+          segments_(catalogue::slots().size()) {
         output_path_ = options.output;
         // A control just placed on a form, loaded from an empty property bag.
         TextPropertyBag empty;
@@ -443,6 +456,15 @@ private:
         return *cached;
     }
 
+    // The segment object itself, for setting text fields without a copy. The
+    // control's members do not change during a run (no step replaces one).
+    SegmentObject& segment(std::size_t slot) {
+        SegmentObject*& cached = segments_[slot];
+        if (!cached) cached = control_.member(slot).get();
+        if (!cached) throw RunError(std::string(catalogue::slots()[slot].property) + " holds no object");
+        return *cached;
+    }
+
     void call_segment(std::size_t slot, DISPID method) {
         std::vector<Variant> none;
         object(slot).Invoke(method, InvokeKind::Method, none);
@@ -586,10 +608,12 @@ private:
                     return;
                 }
                 if (!step_action_.empty()) {
-                    throw RunError("a step does one thing, but this one has both " + step_action_ + " and " +
-                                   quoted_excerpt(k));
+                    throw RunError("a step does one thing, but this one has both " +
+                                   excerpt_of(step_action_, step_action_size_) + " and " + quoted_excerpt(k));
                 }
-                step_action_ = quoted_excerpt(k);
+                // Kept for that message only: its start and its length, never a huge name.
+                step_action_.assign(k.substr(0, kExcerptSize + 1));
+                step_action_size_ = k.size();
                 if (same_name(k, kSet)) {
                     expect_ = Expect::SetObject;
                 } else if (same_name(k, kAssign)) {
@@ -781,7 +805,7 @@ private:
             if (v.type != Scalar::Null && v.type != Scalar::String) throw wrong();
             // Set on the object itself, as the late-bound put does: a large
             // value is moved from the parser instead of copied.
-            std::string& text = control_.member(slot_)->text(f);
+            std::string& text = segment(slot_).text(f);
             if (v.type == Scalar::Null) {
                 text.clear();
             } else if (v.owned && v.owned->size() > kMovedStringSize) {
@@ -858,6 +882,7 @@ private:
     vireo control_;
     ControlDispatch dispatch_;
     std::vector<std::shared_ptr<Dispatch>> objects_;
+    std::vector<SegmentObject*> segments_;
     std::unique_ptr<files::OutputTarget> output_;
     std::string output_path_;
 
@@ -869,6 +894,7 @@ private:
     const Setting* setting_ = nullptr;
     bool additem_on_close_ = false;
     std::string step_action_;
+    std::size_t step_action_size_ = 0;
     bool step_commented_ = false;
     bool in_step_ = false;
     bool steps_seen_ = false;
@@ -907,13 +933,7 @@ RunResult run_script(std::istream& in, const RunOptions& options, std::ostream& 
     return result;
 }
 
-std::string quoted_excerpt(std::string_view text) {
-    constexpr std::size_t kShown = 80;
-    if (text.size() <= kShown) return json_quoted(text);
-    std::size_t cut = kShown;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // whole UTF-8 characters
-    return json_quoted(text.substr(0, cut)) + "... (" + std::to_string(text.size()) + " bytes)";
-}
+std::string quoted_excerpt(std::string_view text) { return excerpt_of(text, text.size()); }
 
 RunResult run_script(std::string_view script, const RunOptions& options, std::ostream& err) {
     MemoryBuffer buffer(script);
