@@ -1,0 +1,332 @@
+#include "vireo/guide/guide.h"
+
+#include <algorithm>
+#include <cctype>
+#include <deque>
+#include <map>
+#include <stdexcept>
+#include <string>
+
+#include "vireo/control/catalogue.h"
+
+namespace prjVireo::guide {
+namespace {
+
+// ---- the declaration, expanded into flat tables ----
+
+enum DataElementIndex : int {
+#define VIREO_GUIDE_DATA_ELEMENT(Number, Type, Min, Max, Name) de_##Number,
+#include "vireo/guide/guide_pass.h"
+    kDataElementCount
+};
+
+constexpr DataElement kDictionary[] = {
+#define VIREO_GUIDE_DATA_ELEMENT(Number, Type, Min, Max, Name) {#Number, DataType::Type, Min, Max, Name},
+#include "vireo/guide/guide_pass.h"
+};
+
+struct CodeSetRecord {
+    const char* name;
+    const char* title;
+    const char* codes;
+};
+
+constexpr CodeSetRecord kCodeSets[] = {
+#define VIREO_GUIDE_CODE_SET(Set, Name, Codes) {#Set, Name, Codes},
+#include "vireo/guide/guide_pass.h"
+};
+
+// A position with no class: the control has no object for it.
+struct none;
+using ClassLink = const SegmentClassDescriptor& (*)();
+template <class C>
+constexpr ClassLink link_of() {
+    return &C::Descriptor;
+}
+template <>
+constexpr ClassLink link_of<none>() {
+    return nullptr;
+}
+
+enum class Kind : std::uint8_t {
+    Loop, LoopAgain, LoopEnd, Segment, SegmentEnd, Element, Composite, Component, CompositeEnd, Syntax
+};
+
+struct Record {
+    Kind kind;
+    const char* ident;  // loop ident, segment ID, composite number, syntax kind
+    const char* shown;  // loop: shown as; syntax: positions
+    const char* name;
+    const char* codes;
+    Usage usage;
+    int a;  // loop: repeat; segment and element: position
+    int b;  // loop: position; segment: maximum use
+    int c;  // segment: qualifier
+    int data;  // element: data element index
+    ClassLink link;
+};
+
+constexpr Record kRecords[] = {
+#define VIREO_GUIDE_LOOP(Ident, Shown, Usage_, Repeat, Position, Name) \
+    {Kind::Loop, #Ident, Shown, Name, "", Usage::Usage_, Repeat, Position, 0, 0, nullptr},
+#define VIREO_GUIDE_LOOP_AGAIN(Ident) {Kind::LoopAgain, #Ident, "", "", "", Usage::N, 0, 0, 0, 0, nullptr},
+#define VIREO_GUIDE_LOOP_END(Ident) {Kind::LoopEnd, #Ident, "", "", "", Usage::N, 0, 0, 0, 0, nullptr},
+#define VIREO_GUIDE_SEGMENT(Id, Position, Usage_, MaxUse, Qualifier, Class, Name) \
+    {Kind::Segment, #Id, "", Name, "", Usage::Usage_, Position, MaxUse, Qualifier, 0, link_of<Class>()},
+#define VIREO_GUIDE_SEGMENT_END() {Kind::SegmentEnd, "", "", "", "", Usage::N, 0, 0, 0, 0, nullptr},
+#define VIREO_GUIDE_ELEMENT(Position, Number, Usage_, Name, Codes) \
+    {Kind::Element, "", "", Name, Codes, Usage::Usage_, Position, 0, 0, de_##Number, nullptr},
+#define VIREO_GUIDE_COMPOSITE(Position, Number, Usage_, Name) \
+    {Kind::Composite, #Number, "", Name, "", Usage::Usage_, Position, 0, 0, 0, nullptr},
+#define VIREO_GUIDE_COMPONENT(Position, Number, Usage_, Name, Codes) \
+    {Kind::Component, "", "", Name, Codes, Usage::Usage_, Position, 0, 0, de_##Number, nullptr},
+#define VIREO_GUIDE_COMPOSITE_END() {Kind::CompositeEnd, "", "", "", "", Usage::N, 0, 0, 0, 0, nullptr},
+#define VIREO_GUIDE_SYNTAX(Kind_, Positions) \
+    {Kind::Syntax, #Kind_, Positions, "", "", Usage::N, 0, 0, 0, 0, nullptr},
+#include "vireo/guide/guide_pass.h"
+};
+
+// ---- the tables built from it ----
+
+struct Tables {
+    std::deque<Loop> loop_store;
+    std::deque<Segment> segment_store;
+    std::deque<CodeList> code_lists;
+    std::map<std::string_view, const CodeList*> sets;
+    std::vector<const Loop*> loops;
+    std::vector<const Segment*> segments;
+    std::multimap<const SegmentClassDescriptor*, const Segment*> by_class;
+    const Loop* root = nullptr;
+};
+
+std::vector<std::string_view> split_codes(std::string_view text) {
+    std::vector<std::string_view> out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && text[i] == ' ') ++i;
+        std::size_t j = i;
+        while (j < text.size() && text[j] != ' ') ++j;
+        if (j > i) out.push_back(text.substr(i, j - i));
+        i = j;
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+[[noreturn]] void malformed(const std::string& what) {
+    throw std::logic_error("guide/837p_4010.def: " + what);
+}
+
+Tables build() {
+    Tables t;
+    for (const CodeSetRecord& s : kCodeSets) {
+        CodeList& list = t.code_lists.emplace_back();
+        list.set = s.name;
+        list.title = s.title;
+        list.codes = split_codes(s.codes);
+        t.sets[s.name] = &list;
+    }
+    auto codes_for = [&](std::string_view text) -> const CodeList* {
+        if (text.empty()) return nullptr;
+        if (text[0] == '@') {
+            auto it = t.sets.find(text.substr(1));
+            if (it == t.sets.end()) malformed("no code set " + std::string(text));
+            return it->second;
+        }
+        CodeList& list = t.code_lists.emplace_back();
+        list.codes = split_codes(text);
+        return &list;
+    };
+
+    std::vector<Loop*> open;
+    std::map<std::string_view, Loop*> by_ident;
+    Segment* segment = nullptr;
+    Element* composite = nullptr;
+    for (const Record& r : kRecords) {
+        switch (r.kind) {
+            case Kind::Loop: {
+                Loop& loop = t.loop_store.emplace_back();
+                loop.ident = r.ident;
+                loop.shown = r.shown;
+                loop.name = r.name;
+                loop.usage = r.usage;
+                loop.repeat = static_cast<std::uint16_t>(r.a);
+                loop.position = static_cast<std::uint16_t>(r.b);
+                if (open.empty()) {
+                    if (t.root) malformed("a second outermost loop " + std::string(r.ident));
+                    t.root = &loop;
+                } else {
+                    open.back()->children.push_back({nullptr, &loop});
+                }
+                open.push_back(&loop);
+                by_ident[loop.ident] = &loop;
+                t.loops.push_back(&loop);
+                break;
+            }
+            case Kind::LoopAgain: {
+                auto it = by_ident.find(r.ident);
+                if (it == by_ident.end() || open.empty()) malformed("loop again before its declaration: " + std::string(r.ident));
+                open.back()->children.push_back({nullptr, it->second});
+                break;
+            }
+            case Kind::LoopEnd:
+                if (open.empty() || open.back()->ident != std::string_view(r.ident)) {
+                    malformed("loop end out of place: " + std::string(r.ident));
+                }
+                open.pop_back();
+                break;
+            case Kind::Segment: {
+                if (open.empty() || segment) malformed("segment out of place: " + std::string(r.ident));
+                segment = &t.segment_store.emplace_back();
+                segment->id = r.ident;
+                segment->position = static_cast<std::uint16_t>(r.a);
+                segment->usage = r.usage;
+                segment->max_use = static_cast<std::uint16_t>(r.b);
+                segment->qualifier = static_cast<std::uint8_t>(r.c);
+                segment->segment_class = r.link ? &r.link() : nullptr;
+                segment->name = r.name;
+                segment->loop = open.back();
+                open.back()->children.push_back({segment, nullptr});
+                t.segments.push_back(segment);
+                if (segment->segment_class) t.by_class.emplace(segment->segment_class, segment);
+                break;
+            }
+            case Kind::SegmentEnd:
+                if (!segment || composite) malformed("segment end out of place");
+                segment = nullptr;
+                break;
+            case Kind::Element:
+            case Kind::Composite: {
+                if (!segment || composite) malformed("element outside a segment");
+                Element& e = segment->elements.emplace_back();
+                e.position = static_cast<std::uint8_t>(r.a);
+                e.usage = r.usage;
+                e.name = r.name;
+                if (e.position != segment->elements.size()) {
+                    malformed(std::string(segment->id) + ": element " + std::to_string(r.a) + " out of order");
+                }
+                if (r.kind == Kind::Element) {
+                    e.data = &kDictionary[r.data];
+                    e.codes = codes_for(r.codes);
+                } else {
+                    e.data = nullptr;
+                    e.codes = nullptr;
+                    e.composite = r.ident;
+                    composite = &e;
+                }
+                break;
+            }
+            case Kind::Component: {
+                if (!composite) malformed("component outside a composite");
+                Element& c = composite->components.emplace_back();
+                c.position = static_cast<std::uint8_t>(r.a);
+                c.usage = r.usage;
+                c.name = r.name;
+                c.data = &kDictionary[r.data];
+                c.codes = codes_for(r.codes);
+                break;
+            }
+            case Kind::CompositeEnd:
+                if (!composite) malformed("composite end out of place");
+                composite = nullptr;
+                break;
+            case Kind::Syntax: {
+                if (!segment) malformed("syntax note outside a segment");
+                SyntaxNote note;
+                note.kind = r.ident[0];
+                note.text = r.shown;
+                for (std::size_t i = 0; i + 1 < note.text.size(); i += 2) {
+                    note.positions.push_back(static_cast<std::uint8_t>((note.text[i] - '0') * 10 + (note.text[i + 1] - '0')));
+                }
+                segment->syntax.push_back(std::move(note));
+                break;
+            }
+        }
+    }
+    if (!open.empty() || segment || !t.root) malformed("unbalanced loops");
+    return t;
+}
+
+const Tables& tables() {
+    static const Tables t = build();
+    return t;
+}
+
+bool same_text(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+}  // namespace
+
+std::string_view usage_name(Usage usage) {
+    switch (usage) {
+        case Usage::R: return "required";
+        case Usage::S: return "situational";
+        case Usage::N: return "not used";
+    }
+    return "";
+}
+
+std::string_view type_name(DataType type) {
+    switch (type) {
+        case DataType::AN: return "AN";
+        case DataType::ID: return "ID";
+        case DataType::N0: return "N0";
+        case DataType::N2: return "N2";
+        case DataType::R: return "R";
+        case DataType::DT: return "DT";
+        case DataType::TM: return "TM";
+    }
+    return "";
+}
+
+bool CodeList::contains(std::string_view code) const { return std::binary_search(codes.begin(), codes.end(), code); }
+
+const Element* Segment::element(int position) const {
+    if (position < 1 || position > static_cast<int>(elements.size())) return nullptr;
+    return &elements[static_cast<std::size_t>(position - 1)];
+}
+
+const Segment& Loop::first() const {
+    const Child& c = children.front();
+    return c.segment ? *c.segment : c.loop->first();
+}
+
+const Loop& interchange() { return *tables().root; }
+const std::vector<const Loop*>& loops() { return tables().loops; }
+const std::vector<const Segment*>& segments() { return tables().segments; }
+
+const Loop* find_loop(std::string_view shown) {
+    for (const Loop* l : tables().loops) {
+        if (same_text(l->shown, shown) || same_text(l->ident, shown)) return l;
+    }
+    return nullptr;
+}
+
+std::vector<const Segment*> positions_of(const SegmentClassDescriptor& segment_class) {
+    std::vector<const Segment*> out;
+    auto range = tables().by_class.equal_range(&segment_class);
+    for (auto it = range.first; it != range.second; ++it) out.push_back(it->second);
+    return out;
+}
+
+const Element* element_of(const SegmentClassDescriptor& segment_class, const FieldDescriptor& field) {
+    auto it = tables().by_class.find(&segment_class);
+    if (it == tables().by_class.end()) return nullptr;
+    const Element* e = it->second->element(field.element);
+    if (!e || field.component == 0) return e;
+    if (field.component > e->components.size()) return nullptr;
+    return &e->components[field.component - 1u];
+}
+
+std::string reference(std::string_view segment_id, int element, int component) {
+    std::string out(segment_id);
+    if (element < 10) out += '0';
+    out += std::to_string(element);
+    if (component) out += "-" + std::to_string(component);
+    return out;
+}
+
+}  // namespace prjVireo::guide

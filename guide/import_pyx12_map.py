@@ -1,0 +1,259 @@
+#!/usr/bin/env python3
+"""Writes guide/837p_4010.def, the 004010X098A1 implementation guide as data, from
+the facts of pyx12's map of that guide (BSD licence, github.com/azoner/pyx12):
+
+  837.4010.X098.A1.xml  loops, segment positions, usage, repeats, element usage,
+                        names, code values and syntax notes
+  dataele.xml           every data element's type and minimum / maximum length
+  codes.xml             the external code lists the map refers to (states, ...)
+
+Only facts are taken; the declaration's form is this project's own. The script
+also links every guide position to the catalogue class that writes it, by loop,
+segment ID and the codes of the class's first element, reading segments/*/*.def
+and core/transaction.def.
+
+    guide/import_pyx12_map.py MAP_DIR > guide/837p_4010.def
+
+Kept as the record of where the declaration came from; run it again only to
+regenerate the declaration from a newer map, and review the difference.
+"""
+import glob
+import os
+import re
+import sys
+import xml.etree.ElementTree as ET
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+
+# Loops that only group tables in the map (Table 1, 2, 3) are no loops of the
+# guide: their children move up to the enclosing loop.
+WRAPPERS = {"HEADER", "DETAIL", "FOOTER"}
+
+# How the envelope loops are named in the declaration and in findings.
+LOOP_NAMES = {"ISA_LOOP": ("Interchange", "ISA"), "GS_LOOP": ("FunctionalGroup", "GS"),
+              "ST_LOOP": ("TransactionSet", "ST")}
+
+# The catalogue's loop for each guide loop (the envelope's classes use 0 and 1, SE 2440).
+CLASS_LOOPS = {"ISA_LOOP": "0", "GS_LOOP": "0", "ST_LOOP": "1"}
+
+
+def c_string(text):
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def read_catalogue():
+    """Classes by (loop, segment ID): [(class, codes of its first element)]."""
+    classes = {}
+    lists = {}
+    files = sorted(glob.glob(os.path.join(ROOT, "segments", "*", "*.def"))) + [
+        os.path.join(ROOT, "core", "transaction.def")]
+    current = None
+    for path in files:
+        for line in open(path, encoding="utf-8"):
+            m = re.match(r'VIREO_MEMBER\((\w+), \w+, "([^"]*)"\)', line)
+            if m:
+                lists.setdefault(m.group(1), []).append(m.group(2))
+                continue
+            m = re.match(r'VIREO_SEGMENT\((\w+), "(\w+)", "(\w+)"', line)
+            if m:
+                current = [m.group(1), None]
+                classes.setdefault((m.group(3), m.group(2)), []).append(current)
+                continue
+            m = re.match(r'VIREO_CODE_FIELD\(\w+, 1, 0, (\w+)\)', line)
+            if m and current is not None and current[1] is None:
+                current[1] = m.group(1)
+    out = {}
+    for key, members in classes.items():
+        out[key] = [(name, set(lists.get(lst, [])) if lst else set()) for name, lst in members]
+    return out
+
+
+def main():
+    map_dir = sys.argv[1]
+    guide = ET.parse(os.path.join(map_dir, "837.4010.X098.A1.xml")).getroot()
+    dictionary = {d.get("ele_num"): d for d in ET.parse(os.path.join(map_dir, "dataele.xml")).getroot()}
+    code_sets = {c.findtext("id"): c for c in ET.parse(os.path.join(map_dir, "codes.xml")).getroot()}
+    catalogue = read_catalogue()
+
+    used_elements = set()
+    used_sets = []
+    body = []
+    linked = set()
+    declared_loops = {}
+
+    def codes_of(node):
+        vc = node.find("valid_codes")
+        if vc is None:
+            return ""
+        if vc.get("external"):
+            name = vc.get("external")
+            if name not in used_sets:
+                used_sets.append(name)
+            return "@" + name
+        return " ".join(c.text for c in vc.findall("code"))
+
+    def explicit_codes(node):
+        vc = node.find("valid_codes")
+        if vc is None or vc.get("external"):
+            return set()
+        return {c.text for c in vc.findall("code")}
+
+    def class_for(loop_xid, seg):
+        sid = seg.get("xid")
+        loop = CLASS_LOOPS.get(loop_xid, loop_xid)
+        if sid == "SE":
+            loop = "2440"
+        candidates = catalogue.get((loop, sid), [])
+        first = seg.find("element")
+        codes = explicit_codes(first) if first is not None and first.findtext("seq") == "01" else set()
+        best, best_score = None, 0
+        for name, class_codes in candidates:
+            if len(candidates) == 1 and not codes:
+                score = 1
+            elif class_codes and codes:
+                score = len(class_codes & codes) / len(class_codes | codes)
+            else:
+                score = 0.5 if len(candidates) == 1 else 0
+            if score > best_score:
+                best, best_score = name, score
+        return best or "none"
+
+    def qualifier_of(seg):
+        # HL levels are told apart by HL03; every other segment by a first
+        # element with a code list, when it is required.
+        if seg.get("xid") == "HL":
+            return 3
+        first = seg.find("element")
+        if first is not None and first.findtext("seq") == "01" and first.findtext("usage") == "R" \
+                and explicit_codes(first):
+            return 1
+        return 0
+
+    def element_line(macro, el, indent):
+        num = el.findtext("data_ele")
+        used_elements.add(num)
+        return "%s%s(%d, %s, %s, %s, %s)" % (
+            indent, macro, int(el.findtext("seq")), num, el.findtext("usage"),
+            c_string(el.findtext("name").strip()), c_string(codes_of(el)))
+
+    def segment(seg, loop_xid, indent):
+        cls = class_for(loop_xid, seg)
+        if cls != "none":
+            linked.add(cls)
+        body.append("%sVIREO_GUIDE_SEGMENT(%s, %d, %s, %s, %d, %s, %s)" % (
+            indent, seg.get("xid"), int(seg.findtext("pos")), seg.findtext("usage"),
+            seg.findtext("max_use"), qualifier_of(seg), cls, c_string(seg.findtext("name").strip())))
+        for ch in seg:
+            if ch.tag == "element":
+                body.append(element_line("VIREO_GUIDE_ELEMENT", ch, indent + "  "))
+            elif ch.tag == "composite":
+                body.append("%s  VIREO_GUIDE_COMPOSITE(%d, %s, %s, %s)" % (
+                    indent, int(ch.findtext("seq")), ch.findtext("data_ele"), ch.findtext("usage"),
+                    c_string(ch.findtext("name").strip())))
+                for comp in ch.findall("element"):
+                    body.append(element_line("VIREO_GUIDE_COMPONENT", comp, indent + "    "))
+                body.append("%s  VIREO_GUIDE_COMPOSITE_END()" % indent)
+        for syn in seg.findall("syntax"):
+            body.append("%s  VIREO_GUIDE_SYNTAX(%s, %s)" % (indent, syn.text[0], c_string(syn.text[1:])))
+        body.append("%sVIREO_GUIDE_SEGMENT_END()" % indent)
+
+    def loop(node, indent, enclosing=None):
+        xid = node.get("xid")
+        if xid in WRAPPERS:
+            for ch in node:
+                if ch.tag == "loop":
+                    loop(ch, indent, enclosing)
+                elif ch.tag == "segment":
+                    segment(ch, enclosing, indent)
+            return
+        ident, shown = LOOP_NAMES.get(xid, ("L" + xid, xid))
+        repeat = node.findtext("repeat")
+        repeat = 0 if repeat == ">1" else int(repeat)
+        text = ET.tostring(node)
+        if xid in declared_loops:
+            # The same loop again (the claim loop under the patient level): the
+            # declaration above is used; the map's copy differs at most in facts
+            # the guide states once (kept from the first).
+            body.append("%sVIREO_GUIDE_LOOP_AGAIN(%s)" % (indent, ident))
+            return
+        declared_loops[xid] = text
+        body.append("%sVIREO_GUIDE_LOOP(%s, %s, %s, %d, %d, %s)" % (
+            indent, ident, c_string(shown), node.findtext("usage"), repeat, int(node.findtext("pos")),
+            c_string(node.findtext("name").strip())))
+        for ch in node:
+            if ch.tag == "loop":
+                loop(ch, indent + "  ", xid)
+            elif ch.tag == "segment":
+                segment(ch, xid, indent + "  ")
+        body.append("%sVIREO_GUIDE_LOOP_END(%s)" % (indent, ident))
+
+    for ch in guide:
+        if ch.tag == "loop":
+            loop(ch, "")
+
+    out = []
+    out.append(HEADER)
+    out.append("// Data elements: number, type, minimum and maximum length, name.")
+    def element_key(n):
+        return (0, int(n)) if n.isdigit() else (1, n)
+    for num in sorted(used_elements, key=element_key):
+        d = dictionary[num]
+        name = d.get("name")
+        if name == num:
+            name = ""
+        out.append("VIREO_GUIDE_DATA_ELEMENT(%s, %s, %s, %s, %s)" % (
+            num, d.get("data_type"), d.get("min_len"), d.get("max_len"), c_string(name)))
+    out.append("")
+    out.append("// Code lists kept outside the guide, referred to as \"@name\".")
+    for name in used_sets:
+        cs = code_sets[name]
+        codes = [c.text for c in cs.find("version").findall("code")]
+        lines = []
+        for i in range(0, len(codes), 24):
+            lines.append(c_string(" ".join(codes[i:i + 24]) + (" " if i + 24 < len(codes) else "")))
+        out.append("VIREO_GUIDE_CODE_SET(%s, %s,\n    %s)" % (name, c_string(cs.findtext("name").strip()),
+                                                          "\n    ".join(lines)))
+    out.append("")
+    out.append("// The transaction: loops in document order, each with its segment positions.")
+    out.extend(body)
+    sys.stdout.write("\n".join(out) + "\n")
+    unlinked = sorted(name for classes in catalogue.values() for name, _ in classes if name not in linked)
+    if unlinked:
+        sys.stderr.write("classes linked to no position: %s\n" % ", ".join(unlinked))
+
+
+HEADER = """\
+// The 837 Professional implementation guide 004010X098A1 as data.
+//
+// Generated by guide/import_pyx12_map.py from the facts of pyx12's map of the
+// guide (BSD licence). A fact that the map gets wrong is corrected here by
+// hand, with the reason in a comment beside it. Included several times by
+// guide/guide.cpp through guide/guide_pass.h, each time with the VIREO_GUIDE_*
+// macros defined to produce one table. Never include it directly.
+//
+//   VIREO_GUIDE_DATA_ELEMENT(Number, Type, Min, Max, "Name")
+//       the data element dictionary: Type is AN, ID, N0, N2, R, DT or TM
+//   VIREO_GUIDE_CODE_SET(Set, "Name", "codes separated by spaces")
+//   VIREO_GUIDE_LOOP(Loop, "shown as", Usage, Repeat, Position, "Name")
+//       Usage R required, S situational, N not used; Repeat 0 = no limit
+//   VIREO_GUIDE_LOOP_AGAIN(Loop)   the loop declared earlier, nested here too
+//   VIREO_GUIDE_LOOP_END(Loop)
+//   VIREO_GUIDE_SEGMENT(ID, Position, Usage, MaxUse, Qualifier, Class, "Name")
+//       Qualifier: the element whose codes tell this position from others of
+//       the same segment ID (0: the ID alone); Class: the segment class that
+//       writes the position, or none
+//   VIREO_GUIDE_ELEMENT(Position, Number, Usage, "Name", "codes")
+//       codes separated by spaces, "@Set" for a code set, "" for any value
+//   VIREO_GUIDE_COMPOSITE(Position, Number, Usage, "Name")
+//   VIREO_GUIDE_COMPONENT(Position, Number, Usage, "Name", "codes")
+//   VIREO_GUIDE_COMPOSITE_END()
+//   VIREO_GUIDE_SYNTAX(Kind, "positions")
+//       X12 syntax note: P paired, R at least one, C conditional (if the first
+//       then all the others), L list conditional (if the first then at least
+//       one other), E exclusion (at most one); positions two digits each
+//   VIREO_GUIDE_SEGMENT_END()
+"""
+
+if __name__ == "__main__":
+    main()
