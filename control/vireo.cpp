@@ -1,6 +1,7 @@
 #include "vireo/control/vireo.h"
 
 #include "vireo/core/output_files.h"
+#include "vireo/core/segment.h"
 
 namespace prjVireo {
 namespace {
@@ -156,6 +157,7 @@ void vireo::OpenFile(std::string& FilePath) {
     });
     guarded([&] { ws.file_number = files::next_free_number(); });
     guarded([&] { files::open_for_output(ws.file_number, FilePath); });
+    if (ws.watcher && files::find(ws.file_number)) ws.watcher->file_opened(FilePath);
 }
 
 void vireo::OpenFile(const std::string& FilePath) {
@@ -163,7 +165,11 @@ void vireo::OpenFile(const std::string& FilePath) {
     OpenFile(path);
 }
 
-void vireo::CloseFile() { files::close(state("CloseFile").file_number); }
+void vireo::CloseFile() {
+    WriterState& ws = state("CloseFile");
+    if (ws.watcher && files::find(ws.file_number)) ws.watcher->file_closing();
+    files::close(ws.file_number);
+}
 
 std::string vireo::Date_to_CCYYMMDD(std::chrono::year_month_day inDate) const {
     state("Date_to_CCYYMMDD");

@@ -884,12 +884,43 @@ void refuse_delimiters(const SegmentObject& obj, const WriterState& ws) {
 
 }  // namespace
 
+namespace {
+
+// Tells a segment watcher that a segment begins, and at the end of Additem,
+// however it ends, what was written of it.
+class WatchScope {
+public:
+    WatchScope(SegmentWatcher* watcher, const SegmentObject& object) : watcher_(watcher) {
+        if (watcher_) watcher_->segment_begun(object);
+    }
+    ~WatchScope() {
+        if (watcher_) watcher_->segment_ended(written_);
+    }
+    WatchScope(const WatchScope&) = delete;
+    WatchScope& operator=(const WatchScope&) = delete;
+    bool active() const { return watcher_ != nullptr; }
+    void written(std::string_view bytes) { written_ = bytes; }
+
+private:
+    SegmentWatcher* watcher_;
+    std::string_view written_;
+};
+
+}  // namespace
+
 void SegmentObject::Additem() {
     WriterState& ws = home_.check(desc_->name, "Additem");
-    // Whether anyone hears this object's BeforeAdd. No host code runs before the
-    // event is raised, so the answer holds until then.
-    const bool heard = listening();
-    if (!heard && desc_->compiled_body && add_compiled(ws)) return;
+    // Whether anyone hears this object's BeforeAdd, and whether a watcher
+    // reads what is written. No host code runs before the event is raised, so
+    // the answers hold until then. While nobody in the process listens or
+    // watches, one test decides.
+    bool heard = false;
+    SegmentWatcher* watcher = nullptr;
+    if (BeforeAddEvent::any_connected()) [[unlikely]] {
+        heard = anyone_listening();
+        watcher = ws.watcher;
+    }
+    if (!heard && !watcher && desc_->compiled_body && add_compiled(ws)) return;
     const bool trap = ws.trapping();
     // Strict values are checked before anything happens, and the refusal
     // reaches the host whatever ErrorTrap says: passing it over would write
@@ -913,6 +944,9 @@ void SegmentObject::Additem() {
         }
     }
 
+    // From here on the fields are the ones the segment is assembled from.
+    WatchScope watch(watcher, *this);
+
     EmissionScratch& scratch = emission_scratch();
     const char separator = ws.element_separator.ansi();
 
@@ -924,7 +958,7 @@ void SegmentObject::Additem() {
     // so that separator takes the announced path). A count that cannot rise and
     // a missing file take the announced path too, which reports them.
     files::OutputFile* direct_file = nullptr;
-    if (separator != '?' && ws.segment_count != std::numeric_limits<std::int32_t>::max() && !heard) {
+    if (separator != '?' && ws.segment_count != std::numeric_limits<std::int32_t>::max() && !heard && !watcher) {
         direct_file = files::find(ws.file_number);
     }
     if (direct_file) {
@@ -1015,11 +1049,16 @@ void SegmentObject::Additem() {
     // Everything from here on reads the writer state as the handlers left it.
     // No host code runs any more, so the file open now is the file written.
     files::OutputFile* const file = files::find(ws.file_number);
-    if (ascii_segment && file &&
-        write_announced(desc, plan, ws, *file,
-                        std::string_view(nested.body.begin(),
-                                         static_cast<std::size_t>(body.data() + body.size() - nested.body.begin())))) {
-        return;
+    if (ascii_segment && file) {
+        const std::string_view segment(nested.body.begin(),
+                                       static_cast<std::size_t>(body.data() + body.size() - nested.body.begin()));
+        if (write_announced(desc, plan, ws, *file, segment)) {
+            if (watch.active()) {
+                nested.body.begin()[plan.id_size] = ws.element_separator.ansi();  // as written
+                watch.written(segment);
+            }
+            return;
+        }
     }
     write_segment(desc, ws, trap, file, [&] {
         files::OutputFile& f = file ? *file : open_file(ws);
@@ -1029,6 +1068,18 @@ void SegmentObject::Additem() {
             f.append(body);
         } else {
             write_text(f, body);
+        }
+        if (watch.active()) {
+            // The same bytes again, for the watcher.
+            std::string& bytes = nested.value;
+            bytes.assign(desc.segment_id);
+            bytes += ws.element_separator.ansi();
+            if (ascii_segment) {
+                bytes.append(body);
+            } else {
+                text::append_ansi(bytes, body);
+            }
+            watch.written(bytes);
         }
         check_written(trap, f);
     });

@@ -115,8 +115,13 @@ public:
     void raise(std::string& SegValue, std::int32_t& SegCount, std::int16_t& bCancel);
 
     // False while no event of any object or control in the process has a
-    // handler: then nobody can be listening, whatever forwards to what.
+    // handler and no segment watcher is installed on any thread: then nobody
+    // can be listening or watching, whatever forwards to what.
     static bool any_connected() { return connected_anywhere_.load(std::memory_order_relaxed) != 0; }
+    // A segment watcher counts as a connection: segments must then take the
+    // path that shows their bytes.
+    static void watcher_installed() { connected_anywhere_.fetch_add(1, std::memory_order_relaxed); }
+    static void watcher_removed() { connected_anywhere_.fetch_sub(1, std::memory_order_relaxed); }
 
 private:
     static std::atomic<std::size_t> connected_anywhere_;
@@ -142,6 +147,29 @@ public:
 
 protected:
     ~EventForwarder() = default;
+};
+
+class SegmentObject;
+
+// Sees every segment the thread writes, exactly as it reaches the file (a
+// guide checker). Installed in the writer state; it never changes anything.
+class SegmentWatcher {
+public:
+    // OpenFile opened `path`; the segments written from now on go there.
+    virtual void file_opened(const std::string& path) = 0;
+    // Additem of `object` is about to announce its segment, assembled from the
+    // fields as they are now.
+    virtual void segment_begun(const SegmentObject& object) = 0;
+    // The matching end: the segment as written to the file (ID to terminator,
+    // in the file's bytes), or empty when it was not written (cancelled, no
+    // open file, a failed step). Begun and ended pair like brackets: a
+    // BeforeAdd handler may write other segments in between.
+    virtual void segment_ended(std::string_view written) = 0;
+    // CloseFile is about to close the file.
+    virtual void file_closing() = 0;
+
+protected:
+    ~SegmentWatcher() = default;
 };
 
 struct AssemblyPlan;

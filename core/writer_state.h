@@ -8,6 +8,8 @@
 
 namespace prjVireo {
 
+class SegmentWatcher;
+
 // What follows each segment: nothing, LF or CR LF. Any other value writes nothing.
 enum class NewLineValues : std::int32_t {
     no_LForCR_ToSegEnd = 0,
@@ -58,6 +60,8 @@ struct WriterState {
     // which every Additem reads with it.
     bool strict_values = false;
     std::unique_ptr<AboutBox> about_box;
+    // Sees every segment written on this thread (a guide checker), or nullptr.
+    SegmentWatcher* watcher = nullptr;
 
     bool trapping() const { return error_trap != 0; }
 };
