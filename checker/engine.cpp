@@ -1,0 +1,943 @@
+#include "vireo/checker/engine.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "vireo/checker/values.h"
+
+namespace prjVireo::checking {
+namespace {
+
+constexpr Finding::Severity kError = Finding::Severity::Error;
+constexpr Finding::Severity kWarning = Finding::Severity::Warning;
+
+std::string quoted(std::string_view v) {
+    std::string out = "\"";
+    for (char c : v) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u >= 0x7F) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string describe(const guide::Element& e) {
+    return std::string(e.name);
+}
+
+std::string length_text(const ElementCheck& e) {
+    if (e.min_length == e.max_length) return "exactly " + std::to_string(e.min_length);
+    return std::to_string(e.min_length) + " to " + std::to_string(e.max_length);
+}
+
+std::string codes_text(const CodeTable& t) {
+    const guide::CodeList& l = *t.list;
+    if (!l.set.empty()) return std::string("a code of the list \"") + std::string(l.title) + "\"";
+    std::string out = "one of ";
+    const std::size_t shown = std::min<std::size_t>(l.codes.size(), 12);
+    for (std::size_t i = 0; i < shown; ++i) {
+        if (i) out += i + 1 == l.codes.size() ? " or " : ", ";
+        out += std::string(l.codes[i]);
+    }
+    if (shown < l.codes.size()) out += ", ... (" + std::to_string(l.codes.size()) + " codes)";
+    return out;
+}
+
+std::string place(const SegmentCheck& c) {
+    return std::string(c.segment->loop->shown) + " " + std::string(c.segment->id);
+}
+
+std::uint64_t to_number(std::string_view v, bool& ok) {
+    ok = all_digits(v) && v.size() <= 18;
+    std::uint64_t n = 0;
+    if (ok) {
+        for (char c : v) n = n * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return n;
+}
+
+}  // namespace
+
+Engine::Engine(FindingSink& sink) : t_(tables()), sink_(sink) {
+    frames_.resize(static_cast<std::size_t>(t_.max_depth) + 1);
+    isa_id_ = t_.id_of("ISA");
+}
+
+void Engine::begin(std::string name) {
+    if (in_file_) end();
+    file_ = std::move(name);
+    in_file_ = true;
+    not_x12_ = false;
+    annotation_reported_ = false;
+    mode_ = Mode::Start;
+    carry_.clear();
+    segment_ = 0;
+    depth_ = 0;
+    last_ = nullptr;
+    notes_.clear();
+    st02_seen_.clear();
+    gs06_seen_.clear();
+}
+
+void Engine::note_next(Finding&& finding) { notes_.push_back(std::move(finding)); }
+
+void Engine::annotation_seen() {
+    if (annotation_reported_) return;
+    annotation_reported_ = true;
+    report_at(segment_ + 1, kError, "annotation", "", "", "",
+              "annotation lines are written between the segments (Annotation is on): they are no part of X12, "
+              "and a payer rejects the file; turn Annotation off for a file that is sent");
+}
+
+// ---- reading bytes ----
+
+void Engine::feed(const char* data, std::size_t size) {
+    const char* p = data;
+    const char* const end = data + size;
+    while (p < end && mode_ != Mode::Dead) {
+        if (carry_.empty()) {
+            const char* rest = scan(p, end);
+            if (rest < end) carry_.assign(rest, end);
+            break;
+        }
+        // Complete the segment that an earlier piece began.
+        if (mode_ == Mode::Interchange) {
+            const void* t = std::memchr(p, terminator_, static_cast<std::size_t>(end - p));
+            const char* upto = t ? static_cast<const char*>(t) + 1 : end;
+            carry_.append(p, upto);
+            p = upto;
+        } else {
+            const std::size_t take = std::min<std::size_t>(static_cast<std::size_t>(end - p), 512);
+            carry_.append(p, take);
+            p += take;
+        }
+        const char* rest = scan(carry_.data(), carry_.data() + carry_.size());
+        carry_.erase(0, static_cast<std::size_t>(rest - carry_.data()));
+        if (carry_.size() > kMaxSegment) {
+            report_at(segment_ + 1, kError, "terminator", "", "", "",
+                      "no segment terminator " + quoted(std::string_view(&terminator_, 1)) + " in the next " +
+                          std::to_string(kMaxSegment) + " bytes: the rest of the file is not checked");
+            mode_ = Mode::Dead;
+        }
+    }
+}
+
+const char* Engine::scan(const char* p, const char* end) {
+    while (p < end) {
+        // Line ends may follow a terminator; an annotation line is a TAB and a
+        // label, on a line of its own.
+        while (p < end && (*p == '\n' || *p == '\r')) ++p;
+        if (p == end) return p;
+        if (*p == '\t') {
+            const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+            if (!nl) return p;
+            annotation_seen();
+            p = static_cast<const char*>(nl) + 1;
+            continue;
+        }
+        if (end - p < 4) return p;
+        if ((p[0] == 'I' && p[1] == 'S' && p[2] == 'A') || mode_ == Mode::Start) {
+            const char* next = header(p, end);
+            if (next == p) return p;
+            if (!next) {
+                mode_ = Mode::Dead;
+                return end;
+            }
+            p = next;
+            continue;
+        }
+        const void* t = std::memchr(p, terminator_, static_cast<std::size_t>(end - p));
+        if (!t) return p;
+        segment(p, static_cast<const char*>(t));
+        p = static_cast<const char*>(t) + 1;
+    }
+    return p;
+}
+
+const char* Engine::header(const char* p, const char* end) {
+    const bool first = mode_ == Mode::Start;
+    auto not_x12 = [&](const std::string& why) -> const char* {
+        if (first) {
+            not_x12_ = true;
+            report_at(0, kError, "not-x12", "", "", "", "not an X12 interchange: " + why);
+        } else {
+            report_at(segment_ + 1, kError, "envelope", "ISA", "ISA", "",
+                      why + "; the rest of the file is not checked");
+        }
+        return nullptr;
+    };
+    if (!(p[0] == 'I' && p[1] == 'S' && p[2] == 'A')) {
+        return not_x12("the file does not begin with an ISA interchange header");
+    }
+    const char sep = p[3];
+    // The header has 16 elements; ISA16 is one character, the terminator the next.
+    int seps = 0;
+    const char* q = p + 3;
+    const char* limit = std::min(end, p + 400);
+    for (; q < limit; ++q) {
+        if (*q == sep && ++seps == 16) break;
+    }
+    if (seps < 16) {
+        if (limit == end && end - p < 400) return p;  // more bytes may come
+        return not_x12("the ISA header does not have 16 elements separated by " + quoted(std::string_view(&sep, 1)));
+    }
+    if (end - q < 3) return p;
+    const char component = q[1];
+    const char terminator = q[2];
+    auto unusable = [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ';
+    };
+    if (unusable(sep) || unusable(component) || unusable(terminator) || sep == component || sep == terminator ||
+        component == terminator) {
+        return not_x12("the ISA header's delimiters " + quoted(std::string_view(&sep, 1)) + ", " +
+                       quoted(std::string_view(&component, 1)) + " and " + quoted(std::string_view(&terminator, 1)) +
+                       " are not three distinct punctuation characters");
+    }
+    separator_ = sep;
+    component_ = component;
+    terminator_ = terminator;
+    mode_ = Mode::Interchange;
+    const char* seg_end = q + 2;
+    segment(p, seg_end);
+    if (seg_end - p != 105) {
+        // Name the first element whose width is off.
+        std::string which;
+        const SegmentCheck* isa = current_;
+        for (int k = 1; isa && k < elements_ && k <= 16; ++k) {
+            const ElementCheck& e = isa->elements[static_cast<std::size_t>(k - 1)];
+            if (e.min_length == e.max_length && element(k).size() != e.min_length) {
+                which = ": " + guide::reference("ISA", k) + " has " + std::to_string(element(k).size()) +
+                        " characters, not " + std::to_string(e.min_length);
+                break;
+            }
+        }
+        report_at(segment_, kError, "envelope", "ISA", "ISA", "",
+                  "the ISA header is " + std::to_string(seg_end - p + 1) +
+                      " characters long, not 106: its elements have fixed widths" + which);
+    }
+    return seg_end + 1;
+}
+
+// ---- one segment ----
+
+void Engine::segment(const char* begin, const char* end) {
+    ++segment_;
+    // Split into elements; past the last one the guide can have, the rest
+    // stays in the last.
+    int n = 0;
+    bool too_many = false;
+    begin_[0] = begin;
+    const char sep = separator_;
+    for (const char* q = begin; q < end; ++q) {
+        if (*q == sep) {
+            if (n == kMaxElements) {
+                too_many = true;
+                break;
+            }
+            end_[n] = q;
+            begin_[++n] = q + 1;
+        }
+    }
+    end_[n] = end;
+    elements_ = n + 1;
+
+    if (!notes_.empty()) {
+        for (Finding& f : notes_) {
+            f.segment = segment_;
+            f.file = file_;
+            sink_.found(std::move(f));
+        }
+        notes_.clear();
+    }
+
+    const std::string_view id = element(0);
+    const std::uint16_t sid = t_.id_of(id);
+    current_ = nullptr;
+    if (sid == kUnknownId) {
+        bool shaped = id.size() >= 2 && id.size() <= 3;
+        for (char c : id) shaped = shaped && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'));
+        report_at(segment_, kError, "unknown-segment", current_loop(),
+                  shaped ? id : std::string_view(), "",
+                  shaped ? "segment " + std::string(id) + " is not part of an 837 Professional"
+                         : "not a segment: " + quoted(std::string_view(begin, std::min<std::size_t>(
+                                                                          static_cast<std::size_t>(end - begin), 40))) +
+                               " (is the segment terminator " + quoted(std::string_view(&terminator_, 1)) +
+                               " inside a value?)");
+        return;
+    }
+    if (too_many) report(kError, "elements", nullptr, "", "more than " + std::to_string(kMaxElements) + " elements");
+
+    Target target;
+    if (sid == isa_id_ || depth_ == 0) {
+        if (sid != isa_id_) {
+            report_unplaced(sid);
+            return;
+        }
+        start_interchange();
+        current_ = &t_.checks[static_cast<std::size_t>(t_.nodes[0].children[0].check)];
+    } else if (locate(sid, target)) {
+        current_ = &enter(target);
+        if (!target.exact) {
+            const ElementCheck& q = current_->elements[current_->qualifier - 1u];
+            report(kError, "code", current_, guide::reference(current_->segment->id, current_->qualifier),
+                   quoted(element(current_->qualifier)) + " is not a code of " + describe(*q.element) + ": " +
+                       codes_text(*q.codes));
+        }
+    } else {
+        report_unplaced(sid);
+        return;
+    }
+    check_elements(*current_);
+    if (current_->rules) apply_rules(*current_);
+    last_ = current_;
+}
+
+bool Engine::qualifies(const SegmentCheck& c) const {
+    if (!c.qualifier) return true;
+    const std::string_view v = element(c.qualifier);
+    return c.qualifier_codes->contains(v);
+}
+
+bool Engine::locate(std::uint16_t id, Target& target) const {
+    int loose_level = -1;
+    int loose_child = -1;
+    for (int level = depth_ - 1; level >= 0; --level) {
+        const Frame& f = frames_[static_cast<std::size_t>(level)];
+        const Node& n = t_.nodes[static_cast<std::size_t>(f.node)];
+        const std::uint32_t at = n.candidates_at[id];
+        const std::uint32_t count = at >> 24;
+        if (!count) continue;
+        const std::uint8_t* c = n.candidates.data() + (at & 0xFFFFFF);
+        const int start = n.group_start[static_cast<std::size_t>(f.child)];
+        for (std::uint32_t k = 0; k < count; ++k) {
+            const int j = c[k];
+            // A loop's first segment begins its next occurrence: it is found
+            // one level up, never as a repeat inside the loop.
+            if (j < start || j == 0) continue;
+            const Node::Child& child = n.children[static_cast<std::size_t>(j)];
+            if (qualifies(t_.checks[static_cast<std::size_t>(child.first_check)])) {
+                target = {level, j, true};
+                return true;
+            }
+            if (loose_level < 0) {
+                loose_level = level;
+                loose_child = j;
+            }
+        }
+    }
+    if (loose_level < 0) return false;
+    // A qualifier that no position of this segment ID takes anywhere is a bad
+    // code in the nearest position; one that another position takes means the
+    // segment is out of place.
+    const SegmentCheck& nearest = t_.checks[static_cast<std::size_t>(
+        t_.nodes[static_cast<std::size_t>(frames_[static_cast<std::size_t>(loose_level)].node)]
+            .children[static_cast<std::size_t>(loose_child)]
+            .first_check)];
+    const std::string_view v = element(nearest.qualifier);
+    for (const SegmentCheck& c : t_.checks) {
+        if (c.id == id && c.qualifier && c.qualifier_codes->contains(v)) return false;
+    }
+    target = {loose_level, loose_child, false};
+    return true;
+}
+
+void Engine::start_interchange() {
+    if (depth_ > 0) close_all();
+    Frame& f = frames_[0];
+    f.node = 0;
+    f.child = 0;
+    f.seen = 1;
+    f.reported = 0;
+    std::memset(f.count, 0, sizeof f.count);
+    f.count[0] = 1;
+    depth_ = 1;
+    groups_ = 0;
+}
+
+const SegmentCheck& Engine::enter(const Target& target) {
+    while (depth_ - 1 > target.level) close_frame();
+    Frame& f = frames_[static_cast<std::size_t>(target.level)];
+    const Node& n = t_.nodes[static_cast<std::size_t>(f.node)];
+    const std::size_t j = static_cast<std::size_t>(target.child);
+    const std::uint64_t missing = n.required & n.before[j] & ~f.seen & ~f.reported;
+    if (missing) {
+        report_missing(f, missing);
+        f.reported |= missing;
+    }
+    f.seen |= std::uint64_t{1} << j;
+    if (f.count[j] != 0xFFFF) ++f.count[j];
+    f.child = target.child;
+    const Node::Child& c = n.children[j];
+    const SegmentCheck& check = t_.checks[static_cast<std::size_t>(c.first_check)];
+    if (c.max && f.count[j] > c.max && f.count[j] != 0xFFFF) {
+        if (c.node >= 0) {
+            const guide::Loop& loop = *t_.nodes[static_cast<std::size_t>(c.node)].loop;
+            report(kError, "repeat", &check, "",
+                   "loop " + std::string(loop.shown) + " (" + std::string(loop.name) + ") occurs " +
+                       std::to_string(f.count[j]) + " times in this " + std::string(n.loop->shown) +
+                       "; the guide allows " + std::to_string(c.max));
+        } else {
+            report(kError, "repeat", &check, "",
+                   std::string(check.segment->id) + " (" + std::string(check.segment->name) + ") occurs " +
+                       std::to_string(f.count[j]) + " times in this " + std::string(n.loop->shown) +
+                       "; the guide allows " + std::to_string(c.max));
+        }
+    }
+    if (c.node >= 0) {
+        Frame& inner = frames_[static_cast<std::size_t>(target.level + 1)];
+        inner.node = c.node;
+        inner.child = 0;
+        inner.seen = 1;
+        inner.reported = 0;
+        std::memset(inner.count, 0, sizeof inner.count);
+        inner.count[0] = 1;
+        inner.hl_segment = 0;
+        inner.hl_id[0] = 0;
+        inner.hl04 = 0;
+        inner.has_child_level = false;
+        inner.self_subscriber = false;
+        depth_ = target.level + 2;
+        const Node& node = t_.nodes[static_cast<std::size_t>(c.node)];
+        if (node.hl_level || node.claim) loop_begun(inner, node);
+    }
+    return check;
+}
+
+void Engine::close_frame() {
+    Frame& f = frames_[static_cast<std::size_t>(depth_ - 1)];
+    const Node& n = t_.nodes[static_cast<std::size_t>(f.node)];
+    const std::uint64_t missing = n.required & ~f.seen & ~f.reported;
+    if (missing) report_missing(f, missing);
+    if (n.hl_level || n.claim) loop_ended(f, n);
+    --depth_;
+}
+
+void Engine::close_all() {
+    while (depth_ > 0) close_frame();
+}
+
+void Engine::end() {
+    if (!in_file_) return;
+    if (mode_ == Mode::Start && !not_x12_) {
+        not_x12_ = true;
+        report_at(0, kError, "not-x12", "", "", "",
+                  segment_ == 0 && carry_.empty() ? "not an X12 interchange: the file is empty"
+                                                  : "not an X12 interchange: the file ends inside its ISA header");
+    } else if (mode_ == Mode::Interchange) {
+        bool only_space = true;
+        for (char c : carry_) only_space = only_space && (c == '\n' || c == '\r' || c == ' ');
+        if (!only_space) {
+            report_at(segment_ + 1, kError, "terminator", "", "", "",
+                      "the file ends inside a segment: " +
+                          quoted(std::string_view(carry_).substr(0, std::min<std::size_t>(carry_.size(), 40))) +
+                          " has no terminator " + quoted(std::string_view(&terminator_, 1)));
+        }
+        close_all();
+    }
+    carry_.clear();
+    in_file_ = false;
+}
+
+// ---- loops with rules of their own ----
+
+void Engine::loop_begun(Frame& frame, const Node& node) {
+    if (node.claim) {
+        clm_segment_ = segment_;
+        totals_known_ = false;
+        clm_total_ = lines_total_ = 0;
+        diagnoses_ = 0;
+        hi_seen_ = false;
+        lx_next_ = 1;
+        return;
+    }
+    frame.hl_segment = segment_;
+    if (node.hl_parent >= 0) {
+        Frame& parent = frames_[static_cast<std::size_t>(t_.nodes[static_cast<std::size_t>(node.hl_parent)].depth)];
+        parent.has_child_level = true;
+        if (node.patient && parent.self_subscriber) {
+            report(kWarning, "patient", nullptr, "",
+                   "a patient level follows a subscriber whose SBR02 is 18 (the subscriber is the patient): "
+                   "either leave SBR02 empty or write the claim under the subscriber, without this 2000C");
+        }
+    }
+}
+
+void Engine::loop_ended(Frame& frame, const Node& node) {
+    if (node.claim) {
+        if (totals_known_ && clm_total_ != lines_total_) {
+            report_at(clm_segment_, kWarning, "claim-total", "2300", "CLM", "CLM02",
+                      "the claim total is " + format_millionths(clm_total_) + " but its service lines (SV102) add up to " +
+                          format_millionths(lines_total_));
+        }
+        return;
+    }
+    const char* level = node.subscriber ? "subscriber" : node.patient ? "patient" : "billing provider";
+    if (frame.hl04 == '1' && !frame.has_child_level) {
+        report_at(frame.hl_segment, kError, "hierarchy", node.loop->shown, "HL", "HL04",
+                  std::string("HL04 is 1 but no level follows under this ") + level + " level (HL " + frame.hl_id +
+                      "): write 0");
+    } else if (frame.hl04 == '0' && frame.has_child_level) {
+        report_at(frame.hl_segment, kError, "hierarchy", node.loop->shown, "HL", "HL04",
+                  std::string("HL04 is 0 but a level follows under this ") + level + " level (HL " + frame.hl_id +
+                      "): write 1");
+    }
+    if (node.subscriber && !frame.has_child_level && !frame.self_subscriber) {
+        report_at(frame.hl_segment, kWarning, "patient", node.loop->shown, "HL", "",
+                  "no patient level (2000C) follows this subscriber, so the subscriber is the patient: SBR02 "
+                  "should be 18");
+    }
+}
+
+// ---- elements ----
+
+void Engine::check_elements(const SegmentCheck& c) {
+    const int count = static_cast<int>(c.elements.size());
+    std::uint64_t present = 0;
+    const int last = elements_ - 1;
+    if (last > count) {
+        report(kError, "elements", &c, guide::reference(c.segment->id, count + 1),
+               std::string(c.segment->id) + " has " + std::to_string(last) + " elements; the guide defines " +
+                   std::to_string(count));
+    }
+    if (last > 0 && end_[last] == begin_[last]) {
+        report(kError, "elements", &c, "",
+               "the segment ends with an empty element: trailing separators " +
+                   quoted(std::string_view(&separator_, 1)) + " are not allowed");
+    }
+    const int upto = std::min(last, count);
+    for (int k = 1; k <= upto; ++k) {
+        const std::string_view v = element(k);
+        if (v.empty()) continue;
+        present |= std::uint64_t{1} << k;
+        const ElementCheck& e = c.elements[static_cast<std::size_t>(k - 1)];
+        if (e.usage == guide::Usage::N) {
+            report(kError, "not-used", &c, guide::reference(c.segment->id, k),
+                   std::string(c.segment->id) + (k < 10 ? "0" : "") + std::to_string(k) + " (" + describe(*e.element) +
+                       ") is not used in " + std::string(c.segment->loop->shown) + ", but holds " + quoted(v));
+            continue;
+        }
+        if (e.composite) {
+            // Split into components.
+            const char* p = v.data();
+            const char* const stop = p + v.size();
+            int m = 0;
+            bool any = false;
+            std::uint64_t components_present = 0;
+            while (true) {
+                const void* found = std::memchr(p, component_, static_cast<std::size_t>(stop - p));
+                const char* q = found ? static_cast<const char*>(found) : stop;
+                ++m;
+                const std::string_view part(p, static_cast<std::size_t>(q - p));
+                if (m > e.component_count) {
+                    report(kError, "elements", &c, guide::reference(c.segment->id, k),
+                           guide::reference(c.segment->id, k) + " has more than " +
+                               std::to_string(e.component_count) + " components");
+                    break;
+                }
+                if (!part.empty()) {
+                    any = true;
+                    components_present |= std::uint64_t{1} << m;
+                    const ElementCheck& ce = c.components[e.first_component + static_cast<std::size_t>(m - 1)];
+                    if (ce.usage == guide::Usage::N) {
+                        report(kError, "not-used", &c, guide::reference(c.segment->id, k, m),
+                               guide::reference(c.segment->id, k, m) + " (" + describe(*ce.element) +
+                                   ") is not used, but holds " + quoted(part));
+                    } else {
+                        check_value(c, ce, part, k, m);
+                    }
+                }
+                if (!found) break;
+                p = q + 1;
+            }
+            if (any) {
+                for (int m2 = 1; m2 <= e.component_count; ++m2) {
+                    const ElementCheck& ce = c.components[e.first_component + static_cast<std::size_t>(m2 - 1)];
+                    if (ce.usage == guide::Usage::R && !(components_present & (std::uint64_t{1} << m2))) {
+                        report(kError, "required-element", &c, guide::reference(c.segment->id, k, m2),
+                               "required " + guide::reference(c.segment->id, k, m2) + " (" + describe(*ce.element) +
+                                   ") is missing");
+                    }
+                }
+            }
+            continue;
+        }
+        if (!(c.rules & kRuleIsa) && std::memchr(v.data(), component_, v.size())) {
+            report(kError, "delimiter", &c, guide::reference(c.segment->id, k),
+                   quoted(v) + " holds the component separator " + quoted(std::string_view(&component_, 1)) +
+                       ", but " + guide::reference(c.segment->id, k) + " is no composite");
+            continue;
+        }
+        check_value(c, e, v, k, 0);
+    }
+    // Required elements.
+    for (int k = 1; k <= count; ++k) {
+        const ElementCheck& e = c.elements[static_cast<std::size_t>(k - 1)];
+        if (e.usage == guide::Usage::R && !(present & (std::uint64_t{1} << k))) {
+            report(kError, "required-element", &c, guide::reference(c.segment->id, k),
+                   "required " + guide::reference(c.segment->id, k) + " (" + describe(*e.element) + ") is missing");
+        }
+    }
+    for (const SyntaxCheck& s : c.syntax) {
+        const std::uint64_t have = present & s.all;
+        bool ok = true;
+        const char* rule = "";
+        switch (s.note->kind) {
+            case 'P': ok = have == 0 || have == s.all; rule = "either all or none of"; break;
+            case 'R': ok = have != 0; rule = "at least one of"; break;
+            case 'C': ok = !(have & s.first) || have == s.all; rule = "when the first is present, all of"; break;
+            case 'L': ok = !(have & s.first) || (have & ~s.first) != 0; rule = "when the first is present, at least one more of"; break;
+            case 'E': ok = (have & (have - 1)) == 0; rule = "at most one of"; break;
+        }
+        if (!ok) {
+            std::string names;
+            for (std::size_t i = 0; i < s.note->positions.size(); ++i) {
+                names += (i == 0 ? "" : i + 1 == s.note->positions.size() ? " and " : ", ") +
+                         guide::reference(c.segment->id, s.note->positions[i]);
+            }
+            report(kError, "syntax", &c, "",
+                   std::string("syntax note ") + s.note->kind + std::string(s.note->text) + ": " + rule + " " + names +
+                       " must be present");
+        }
+    }
+}
+
+void Engine::check_value(const SegmentCheck& c, const ElementCheck& e, std::string_view v, int k, int m) {
+    auto ref = [&] { return guide::reference(c.segment->id, k, m); };
+    std::size_t length = v.size();
+    switch (e.type) {
+        case guide::DataType::AN:
+        case guide::DataType::ID: {
+            for (char ch : v) {
+                if (!allowed_character(static_cast<unsigned char>(ch))) {
+                    report(kError, "characters", &c, ref(),
+                           quoted(v) + " holds a character outside the X12 character set (" +
+                               quoted(std::string_view(&ch, 1)) + ")");
+                    return;
+                }
+            }
+            if (v.back() == ' ' && !(c.rules & kRuleIsa)) {
+                report(kError, "characters", &c, ref(), quoted(v) + " ends with spaces: remove them");
+            }
+            break;
+        }
+        case guide::DataType::N0:
+        case guide::DataType::N2:
+            if (!is_integer(v, length)) {
+                report(kError, "type", &c, ref(), quoted(v) + " is not a whole number (" + describe(*e.element) + ")");
+                return;
+            }
+            break;
+        case guide::DataType::R:
+            if (!is_decimal(v, length)) {
+                report(kError, "type", &c, ref(),
+                       quoted(v) + " is not a decimal number such as 110 or 110.50 (" + describe(*e.element) + ")");
+                return;
+            }
+            break;
+        case guide::DataType::DT:
+            if (!is_date(v) || v.size() < e.min_length || v.size() > e.max_length) {
+                report(kError, "date", &c, ref(),
+                       quoted(v) + " is not a date " + (e.min_length == 6 ? "YYMMDD" : "CCYYMMDD") + " (" +
+                           describe(*e.element) + ")");
+                return;
+            }
+            break;
+        case guide::DataType::TM:
+            if (!is_time(v) || v.size() < e.min_length || v.size() > e.max_length) {
+                report(kError, "time", &c, ref(),
+                       quoted(v) + " is not a time HHMM" + (e.max_length > 4 ? "[SS[DD]]" : "") + " (" +
+                           describe(*e.element) + ")");
+                return;
+            }
+            break;
+    }
+    if (length < e.min_length || length > e.max_length) {
+        const bool digits = e.type != guide::DataType::AN && e.type != guide::DataType::ID;
+        report(kError, "length", &c, ref(),
+               quoted(v) + " has " + std::to_string(length) + (digits ? " digits" : " characters") + "; " +
+                   describe(*e.element) + " takes " + length_text(e));
+    }
+    if (e.codes && !e.codes->contains(v)) {
+        report(kError, "code", &c, ref(),
+               quoted(v) + " is not a code of " + describe(*e.element) + ": " + codes_text(*e.codes));
+    }
+    if (e.rule == ValueRule::DatePeriod) check_date_period(c, e, v, k);
+}
+
+void Engine::check_date_period(const SegmentCheck& c, const ElementCheck& e, std::string_view v, int k) {
+    const std::string_view format = element(e.format_element);
+    const std::string ref = guide::reference(c.segment->id, k);
+    if (format == "D8") {
+        if (!is_date(v) || v.size() != 8) {
+            report(kError, "date", &c, ref, quoted(v) + " is not a date CCYYMMDD, as " +
+                                                guide::reference(c.segment->id, e.format_element) + " D8 says");
+        }
+    } else if (format == "RD8") {
+        const std::size_t dash = v.find('-');
+        const std::string_view from = v.substr(0, dash);
+        const std::string_view to = dash == std::string_view::npos ? std::string_view() : v.substr(dash + 1);
+        if (dash == std::string_view::npos || !is_date(from) || !is_date(to) || from.size() != 8 || to.size() != 8) {
+            report(kError, "date", &c, ref,
+                   quoted(v) + " is not a date range CCYYMMDD-CCYYMMDD, as " +
+                       guide::reference(c.segment->id, e.format_element) + " RD8 says");
+        } else if (from > to) {
+            report(kWarning, "date", &c, ref, "the range " + quoted(v) + " ends before it begins");
+        }
+    }
+}
+
+// ---- rules of particular segments ----
+
+void Engine::apply_rules(const SegmentCheck& c) {
+    const std::uint32_t r = c.rules;
+    if (r & kRuleIsa) {
+        isa13_.assign(element(13));
+        isa06_.assign(element(6));
+        isa08_.assign(element(8));
+        return;
+    }
+    if (r & kRuleGs) {
+        ++groups_;
+        transactions_ = 0;
+        gs06_.assign(element(6));
+        // A sender or receiver ID longer than ISA06 / ISA08 are wide is cut
+        // to their width; the group header often holds it whole.
+        const std::pair<const std::string*, int> ids[] = {{&isa06_, 2}, {&isa08_, 3}};
+        for (const auto& [isa, k] : ids) {
+            const std::string_view whole = element(k);
+            if (isa->size() == 15 && isa->back() != ' ' && whole.size() > 15 && whole.substr(0, 15) == *isa) {
+                report(kWarning, "cut", &c, k == 2 ? "GS02" : "GS03",
+                       std::string(k == 2 ? "ISA06 " : "ISA08 ") + quoted(*isa) + " looks cut from " + quoted(whole) +
+                           ": an interchange ID has at most 15 characters");
+            }
+        }
+        if (!gs06_.empty() && gs06_seen_.size() < kControlNumbersKept && !gs06_seen_.insert(gs06_).second) {
+            report(kError, "envelope", &c, "GS06", "group control number " + quoted(gs06_) + " is used twice in the file");
+        }
+        return;
+    }
+    if (r & kRuleSt) {
+        ++transactions_;
+        st_segment_ = segment_;
+        hl_next_ = 1;
+        st02_.assign(element(2));
+        if (!st02_.empty() && st02_seen_.size() < kControlNumbersKept && !st02_seen_.insert(st02_).second) {
+            report(kError, "envelope", &c, "ST02",
+                   "transaction set control number " + quoted(st02_) + " is used twice in the file");
+        }
+        return;
+    }
+    if (r & kRuleSe) {
+        bool ok;
+        const std::uint64_t counted = segment_ - st_segment_ + 1;
+        const std::uint64_t said = to_number(element(1), ok);
+        if (ok && said != counted) {
+            report(kError, "envelope", &c, "SE01",
+                   "SE01 is " + std::string(element(1)) + " but the transaction has " + std::to_string(counted) +
+                       " segments, ST and SE included (set SegCount to 0 before ST, and leave SE01 empty)");
+        }
+        if (element(2) != st02_) {
+            report(kError, "envelope", &c, "SE02",
+                   "SE02 " + quoted(element(2)) + " differs from ST02 " + quoted(st02_));
+        }
+        return;
+    }
+    if (r & kRuleGe) {
+        bool ok;
+        const std::uint64_t said = to_number(element(1), ok);
+        if (ok && said != transactions_) {
+            report(kError, "envelope", &c, "GE01",
+                   "GE01 is " + std::string(element(1)) + " but the group has " + std::to_string(transactions_) +
+                       " transaction sets");
+        }
+        if (element(2) != gs06_) {
+            report(kError, "envelope", &c, "GE02", "GE02 " + quoted(element(2)) + " differs from GS06 " + quoted(gs06_));
+        }
+        return;
+    }
+    if (r & kRuleIea) {
+        bool ok;
+        const std::uint64_t said = to_number(element(1), ok);
+        if (ok && said != groups_) {
+            report(kError, "envelope", &c, "IEA01",
+                   "IEA01 is " + std::string(element(1)) + " but the interchange has " + std::to_string(groups_) +
+                       " functional groups");
+        }
+        if (element(2) != isa13_) {
+            report(kError, "envelope", &c, "IEA02",
+                   "IEA02 " + quoted(element(2)) + " differs from ISA13 " + quoted(isa13_));
+        }
+        return;
+    }
+    if (r & kRuleHl) {
+        Frame& frame = frames_[static_cast<std::size_t>(depth_ - 1)];
+        const Node& node = t_.nodes[static_cast<std::size_t>(frame.node)];
+        const std::string_view id = element(1);
+        const std::size_t kept = std::min<std::size_t>(id.size(), sizeof frame.hl_id - 1);
+        std::memcpy(frame.hl_id, id.data(), kept);
+        frame.hl_id[kept] = 0;
+        const std::string_view hl04 = element(4);
+        frame.hl04 = hl04.size() == 1 && (hl04[0] == '0' || hl04[0] == '1') ? hl04[0] : 0;
+        bool ok;
+        const std::uint64_t number = to_number(id, ok);
+        if (!ok || number != hl_next_) {
+            report(kError, "hierarchy", &c, "HL01",
+                   "HL01 is " + std::string(id) + ", expected " + std::to_string(hl_next_) +
+                       ": the levels are numbered 1, 2, 3... in each transaction");
+        }
+        hl_next_ = ok ? number + 1 : hl_next_ + 1;
+        if (node.hl_parent >= 0) {
+            const Frame& parent =
+                frames_[static_cast<std::size_t>(t_.nodes[static_cast<std::size_t>(node.hl_parent)].depth)];
+            if (element(2) != std::string_view(parent.hl_id)) {
+                report(kError, "hierarchy", &c, "HL02",
+                       "HL02 is " + quoted(element(2)) + " but this level belongs to HL " + parent.hl_id + " (" +
+                           std::string(t_.nodes[static_cast<std::size_t>(node.hl_parent)].loop->name) + ") above it");
+            }
+        }
+        return;
+    }
+    if (r & kRuleSubscriber) {
+        frames_[static_cast<std::size_t>(depth_ - 1)].self_subscriber = element(2) == "18";
+        return;
+    }
+    if (r & kRuleClm) {
+        if (auto total = millionths(element(2))) {
+            clm_total_ = *total;
+            totals_known_ = true;
+        }
+        return;
+    }
+    if (r & kRuleHi) {
+        hi_seen_ = true;
+        diagnoses_ = 0;
+        for (int k = 1; k < elements_ && k <= 12; ++k) {
+            if (!element(k).empty()) ++diagnoses_;
+        }
+        return;
+    }
+    if (r & kRuleLx) {
+        bool ok;
+        const std::uint64_t number = to_number(element(1), ok);
+        if (ok && number != lx_next_) {
+            report(kError, "line-number", &c, "LX01",
+                   "LX01 is " + std::string(element(1)) + ", expected " + std::to_string(lx_next_) +
+                       ": the service lines of a claim are numbered 1, 2, 3...");
+        }
+        lx_next_ = ok ? number + 1 : lx_next_ + 1;
+        return;
+    }
+    if (r & kRuleSv1) {
+        if (auto amount = millionths(element(2))) {
+            lines_total_ += *amount;
+        } else {
+            totals_known_ = false;
+        }
+        // SV107: up to four pointers into the claim's HI, as components.
+        const std::string_view pointers = element(7);
+        std::size_t from = 0;
+        for (int m = 1; !pointers.empty() && from <= pointers.size(); ++m) {
+            std::size_t to = pointers.find(component_, from);
+            if (to == std::string_view::npos) to = pointers.size();
+            const std::string_view p = pointers.substr(from, to - from);
+            bool ok;
+            const std::uint64_t n = to_number(p, ok);
+            if (ok && (n < 1 || n > static_cast<std::uint64_t>(diagnoses_))) {
+                report(kWarning, "diagnosis-pointer", &c, guide::reference("SV1", 7, m),
+                       "diagnosis pointer " + std::string(p) + " names no diagnosis: the claim's HI lists " +
+                           std::to_string(diagnoses_) + (hi_seen_ ? "" : " (it has no HI segment)"));
+            }
+            from = to + 1;
+        }
+        return;
+    }
+    if (r & kRuleNpi) {
+        if (element(8) == "XX" && !element(9).empty() && !is_npi(element(9))) {
+            report(kWarning, "npi", &c, "NM109",
+                   quoted(element(9)) + " is not a National Provider Identifier: NM108 XX takes 10 digits whose "
+                                        "last is the check digit");
+        }
+        return;
+    }
+    if (r & kRuleZip) {
+        const std::string_view zip = element(3);
+        if (all_digits(zip) && zip.size() != 5 && zip.size() != 9) {
+            report(kWarning, "zip", &c, "N403", quoted(zip) + " is no ZIP code: a ZIP code has 5 or 9 digits");
+        }
+        return;
+    }
+}
+
+// ---- findings ----
+
+std::string Engine::where() const {
+    if (!last_) return "the start of the interchange";
+    return place(*last_);
+}
+
+void Engine::report(Finding::Severity severity, const char* rule, const SegmentCheck* position, std::string element,
+                    std::string message) {
+    std::string_view loop, id;
+    if (position) {
+        loop = position->segment->loop->shown;
+        id = position->segment->id;
+    } else if (current_) {
+        loop = current_->segment->loop->shown;
+        id = current_->segment->id;
+    }
+    report_at(segment_, severity, rule, loop, id, std::move(element), std::move(message));
+}
+
+void Engine::report_at(std::uint64_t segment, Finding::Severity severity, const char* rule, std::string_view loop,
+                       std::string_view id, std::string element, std::string message) {
+    Finding f;
+    f.file = file_;
+    f.segment = segment;
+    f.loop = std::string(loop);
+    f.segment_id = std::string(id);
+    f.element = std::move(element);
+    f.severity = severity;
+    f.rule = rule;
+    f.message = std::move(message);
+    sink_.found(std::move(f));
+}
+
+void Engine::report_missing(const Frame& frame, std::uint64_t missing) {
+    const Node& n = t_.nodes[static_cast<std::size_t>(frame.node)];
+    for (std::size_t j = 0; j < n.children.size(); ++j) {
+        if (!(missing & (std::uint64_t{1} << j))) continue;
+        const Node::Child& c = n.children[j];
+        const SegmentCheck& first = t_.checks[static_cast<std::size_t>(c.first_check)];
+        if (c.node >= 0) {
+            const guide::Loop& loop = *t_.nodes[static_cast<std::size_t>(c.node)].loop;
+            report_at(segment_, kError, "required-loop", n.loop->shown, first.segment->id, "",
+                      "required loop " + std::string(loop.shown) + " (" + std::string(loop.name) + ") is missing in " +
+                          std::string(n.loop->shown) + (segment_ ? " before this segment" : ""));
+        } else {
+            report_at(segment_, kError, "required-segment", n.loop->shown, first.segment->id, "",
+                      "required segment " + std::string(first.segment->id) + " (" + std::string(first.segment->name) +
+                          ") is missing in " + std::string(n.loop->shown));
+        }
+    }
+}
+
+std::string_view Engine::current_loop() const {
+    if (depth_ == 0) return {};
+    return t_.nodes[static_cast<std::size_t>(frames_[static_cast<std::size_t>(depth_ - 1)].node)].loop->shown;
+}
+
+void Engine::report_unplaced(std::uint16_t id) {
+    const std::string_view name = t_.ids[id];
+    report_at(segment_, kError, "placement", current_loop(), name, "",
+              "segment " + std::string(name) + " is not expected after " + where() +
+                  " (out of order, repeated, or in the wrong loop)");
+}
+
+}  // namespace prjVireo::checking

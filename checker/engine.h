@@ -1,0 +1,150 @@
+#pragma once
+// The streaming engine behind GuideChecker: bytes in, segments found by their
+// terminator, each segment placed in the guide's loop tree and its elements
+// checked, findings out. Its memory is the loop stack and a few counters,
+// whatever the size of the file.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "vireo/checker/guide_checker.h"
+#include "vireo/checker/tables.h"
+
+namespace prjVireo::checking {
+
+class FindingSink {
+public:
+    virtual void found(Finding&& finding) = 0;
+
+protected:
+    ~FindingSink() = default;
+};
+
+class Engine {
+public:
+    explicit Engine(FindingSink& sink);
+
+    void begin(std::string name);
+    void feed(const char* data, std::size_t size);
+    void end();
+    bool in_file() const { return in_file_; }
+    const std::string& file() const { return file_; }
+
+    // Segments read in the file so far; the next one gets this number + 1.
+    std::uint64_t segments() const { return segment_; }
+    bool not_x12() const { return not_x12_; }
+
+    // A finding about the next segment, from what the writer knows of it (the
+    // fields a segment was written from).
+    void note_next(Finding&& finding);
+    // The file holds annotation lines (reported once per file).
+    void annotation_seen();
+
+private:
+    static constexpr int kMaxElements = 64;
+    static constexpr std::size_t kMaxSegment = 1 << 20;
+
+    enum class Mode : std::uint8_t { Start, Interchange, Dead };
+
+    struct Frame {
+        int node = 0;
+        int child = 0;                 // the child last matched in this loop occurrence
+        std::uint64_t seen = 0;        // children that occurred
+        std::uint64_t reported = 0;    // required children already reported missing
+        std::uint16_t count[64];       // occurrences of each child
+        // An HL level
+        std::uint64_t hl_segment = 0;
+        char hl_id[16] = {};           // its HL01, NUL-terminated (cut at 15)
+        char hl04 = 0;                 // '0', '1', or 0 when absent or other
+        bool has_child_level = false;
+        bool self_subscriber = false;  // 2000B with SBR02 = 18
+    };
+
+    // Scans complete segments from p; returns where an incomplete one starts.
+    const char* scan(const char* p, const char* end);
+    // Reads an ISA header at p; returns its end (after the terminator), p when
+    // more bytes are needed, or nullptr when it is not one.
+    const char* header(const char* p, const char* end);
+    void segment(const char* begin, const char* end);
+
+    struct Target {
+        int level;
+        int child;
+        bool exact;
+    };
+    bool locate(std::uint16_t id, Target& target) const;
+    bool qualifies(const SegmentCheck& check) const;
+    const SegmentCheck& enter(const Target& target);
+    void start_interchange();
+    void close_frame();
+    void close_all();
+    void loop_begun(Frame& frame, const Node& node);
+    void loop_ended(Frame& frame, const Node& node);
+
+    void check_elements(const SegmentCheck& check);
+    void check_value(const SegmentCheck& check, const ElementCheck& e, std::string_view value, int element,
+                     int component);
+    void check_date_period(const SegmentCheck& check, const ElementCheck& e, std::string_view value, int element);
+    void apply_rules(const SegmentCheck& check);
+
+    std::string_view element(int k) const {
+        return k < elements_ ? std::string_view(begin_[k], static_cast<std::size_t>(end_[k] - begin_[k]))
+                             : std::string_view();
+    }
+
+    // Findings about the current segment (or `position`, when given).
+    [[gnu::cold]] void report(Finding::Severity severity, const char* rule, const SegmentCheck* position,
+                              std::string element, std::string message);
+    [[gnu::cold]] void report_at(std::uint64_t segment, Finding::Severity severity, const char* rule,
+                                 std::string_view loop, std::string_view id, std::string element,
+                                 std::string message);
+    [[gnu::cold]] void report_missing(const Frame& frame, std::uint64_t missing);
+    [[gnu::cold]] void report_unplaced(std::uint16_t id);
+    std::string where() const;
+    std::string_view current_loop() const;
+
+    const Tables& t_;
+    FindingSink& sink_;
+    std::string file_;
+    bool in_file_ = false;
+    bool not_x12_ = false;
+    bool annotation_reported_ = false;
+    Mode mode_ = Mode::Start;
+    char separator_ = '*';
+    char component_ = ':';
+    char terminator_ = '~';
+    std::string carry_;
+    std::uint64_t segment_ = 0;
+    std::vector<Finding> notes_;
+
+    // The current segment, split into elements (0 is the ID).
+    const char* begin_[kMaxElements + 1];
+    const char* end_[kMaxElements + 1];
+    int elements_ = 0;
+    const SegmentCheck* current_ = nullptr;
+
+    // The loop stack: frames_[d] is the loop occurrence at depth d.
+    std::vector<Frame> frames_;
+    int depth_ = 0;
+    std::uint16_t isa_id_;
+    std::uint16_t last_id_ = kUnknownId;  // the previous segment's position, for messages
+    const SegmentCheck* last_ = nullptr;
+
+    // Envelope
+    std::string isa06_, isa08_, isa13_, gs06_, st02_;
+    std::uint64_t groups_ = 0, transactions_ = 0, st_segment_ = 0;
+    std::unordered_set<std::string> st02_seen_, gs06_seen_;
+    static constexpr std::size_t kControlNumbersKept = 100000;
+    // Hierarchy and claim
+    std::uint64_t hl_next_ = 1;
+    std::uint64_t lx_next_ = 1;
+    std::uint64_t clm_segment_ = 0;
+    __int128 clm_total_ = 0, lines_total_ = 0;
+    bool totals_known_ = false;
+    int diagnoses_ = 0;
+    bool hi_seen_ = false;
+};
+
+}  // namespace prjVireo::checking

@@ -1,0 +1,272 @@
+#include "vireo/checker/guide_checker.h"
+
+#include <cstdio>
+
+#include "vireo/checker/engine.h"
+#include "vireo/control/vireo.h"
+#include "vireo/core/errors.h"
+#include "vireo/core/output_files.h"
+#include "vireo/core/writer_state.h"
+#include "vireo/guide/guide.h"
+
+namespace prjVireo {
+
+namespace {
+
+void put_json_string(std::string& out, std::string_view s) {
+    out += '"';
+    for (unsigned char c : s) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20 || c >= 0x7F) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    out += '"';
+}
+
+const char* severity_name(Finding::Severity s) { return s == Finding::Severity::Error ? "error" : "warning"; }
+
+// The number of characters of a UTF-8 text.
+std::size_t characters(std::string_view utf8) {
+    std::size_t n = 0;
+    for (unsigned char c : utf8) n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+}  // namespace
+
+std::string format_finding(const Finding& f) {
+    std::string out = f.file + ":" + std::to_string(f.segment) + ": ";
+    if (!f.loop.empty() || !f.segment_id.empty()) {
+        out += f.loop;
+        if (!f.segment_id.empty()) {
+            if (!f.loop.empty()) out += ' ';
+            out += f.segment_id;
+            if (!f.element.empty()) out += "[" + f.element + "]";
+        }
+        out += ": ";
+    }
+    out += severity_name(f.severity);
+    out += ": ";
+    out += f.message;
+    return out;
+}
+
+std::string finding_json(const Finding& f) {
+    std::string out = "{\"file\": ";
+    put_json_string(out, f.file);
+    out += ", \"segment\": " + std::to_string(f.segment) + ", \"loop\": ";
+    put_json_string(out, f.loop);
+    out += ", \"segment_id\": ";
+    put_json_string(out, f.segment_id);
+    out += ", \"element\": ";
+    put_json_string(out, f.element);
+    out += ", \"severity\": ";
+    put_json_string(out, severity_name(f.severity));
+    out += ", \"rule\": ";
+    put_json_string(out, f.rule);
+    out += ", \"message\": ";
+    put_json_string(out, f.message);
+    out += "}";
+    return out;
+}
+
+class GuideChecker::Impl final : public checking::FindingSink, public SegmentWatcher {
+public:
+    explicit Impl(CheckOptions options) : options_(std::move(options)), engine_(*this) {}
+    ~Impl() { detach(); }
+
+    void found(Finding&& f) override {
+        if (f.severity == Finding::Severity::Error) {
+            ++errors_;
+        } else {
+            ++warnings_;
+        }
+        if (options_.on_finding) options_.on_finding(f);
+        if (findings_.size() < options_.keep) findings_.push_back(std::move(f));
+    }
+
+    // ---- the writer's side ----
+
+    void attach() {
+        WriterState& ws = writer_state();
+        if (ws.watcher == this) return;
+        if (ws.watcher) {
+            throw VbError(vbErrInvalidProcedureCall,
+                          "another GuideChecker is attached on this thread; detach it first");
+        }
+        ws.watcher = this;
+        state_ = &ws;
+        BeforeAddEvent::watcher_installed();
+        // A file already open is checked from its next segment on.
+        if (files::OutputFile* f = files::find(ws.file_number)) file_opened(f->path());
+    }
+
+    void detach() {
+        if (!state_) return;
+        if (engine_.in_file()) finish_file();
+        if (state_->watcher == this) state_->watcher = nullptr;
+        state_ = nullptr;
+        BeforeAddEvent::watcher_removed();
+        marks_.clear();
+        pending_.clear();
+    }
+
+    void file_opened(const std::string& path) override {
+        if (engine_.in_file()) finish_file();
+        engine_.begin(path);
+    }
+
+    void segment_begun(const SegmentObject& object) override {
+        marks_.push_back(pending_.size());
+        try {
+            note_fields(object);
+        } catch (...) {
+            // A note that cannot be made is no reason to disturb the writer.
+        }
+    }
+
+    void segment_ended(std::string_view written) override {
+        const std::size_t mark = marks_.empty() ? pending_.size() : marks_.back();
+        if (!marks_.empty()) marks_.pop_back();
+        try {
+            if (!written.empty() && state_) {
+                if (!engine_.in_file()) {
+                    files::OutputFile* f = files::find(state_->file_number);
+                    engine_.begin(f ? f->path() : std::string("<file>"));
+                }
+                if (state_->annotation) engine_.annotation_seen();
+                for (std::size_t i = mark; i < pending_.size(); ++i) engine_.note_next(std::move(pending_[i]));
+                engine_.feed(written.data(), written.size());
+            }
+        } catch (...) {
+        }
+        pending_.resize(std::min(mark, pending_.size()));
+    }
+
+    void file_closing() override {
+        if (engine_.in_file()) finish_file();
+    }
+
+    // ---- reading ----
+
+    void begin_file(std::string name) {
+        if (engine_.in_file()) finish_file();
+        engine_.begin(std::move(name));
+    }
+    void feed(std::string_view bytes) {
+        if (!engine_.in_file()) engine_.begin("<input>");
+        engine_.feed(bytes.data(), bytes.size());
+    }
+    void end_file() {
+        if (engine_.in_file()) finish_file();
+    }
+
+    const std::vector<Finding>& findings() const { return findings_; }
+    std::uint64_t errors() const { return errors_; }
+    std::uint64_t warnings() const { return warnings_; }
+    std::uint64_t segments() const { return segments_done_ + (engine_.in_file() ? engine_.segments() : 0); }
+    bool not_x12() const { return not_x12_ || (engine_.in_file() && engine_.not_x12()); }
+    void clear() {
+        findings_.clear();
+        errors_ = warnings_ = segments_done_ = 0;
+        not_x12_ = false;
+    }
+
+private:
+    void finish_file() {
+        engine_.end();
+        segments_done_ += engine_.segments();
+        not_x12_ = not_x12_ || engine_.not_x12();
+    }
+
+    // What the fields tell and the bytes cannot: a value that holds a
+    // delimiter (the file splits it), a fixed-width value that was cut.
+    void note_fields(const SegmentObject& object) {
+        const SegmentClassDescriptor& d = object.descriptor();
+        const WriterState& ws = *state_;
+        const std::string* delimiters[] = {&ws.element_separator.text(), &ws.component_separator.text(),
+                                           &ws.segment_terminator.text()};
+        static const char* const kDelimiterNames[] = {"data element separator", "component separator",
+                                                      "segment terminator"};
+        std::string_view loop;
+        for (std::size_t i = 0; i < d.field_count; ++i) {
+            const FieldDescriptor& f = d.fields[i];
+            if (f.kind != FieldKind::Text && f.kind != FieldKind::Fixed) continue;
+            // ISA16 is the component separator itself.
+            if (d.assembly == Assembly::Interchange && i + 1 == d.field_count) continue;
+            const std::string& value = object.text(f);
+            if (value.empty()) continue;
+            if (loop.empty()) {
+                const auto positions = guide::positions_of(d);
+                loop = positions.empty() ? std::string_view(d.loop) : positions.front()->loop->shown;
+            }
+            const std::string element = guide::reference(d.segment_id, f.element, f.component);
+            if (f.kind == FieldKind::Fixed && characters(value) > f.width) {
+                note(loop, d, element, "cut",
+                     std::string(f.name) + " \"" + value + "\" has " + std::to_string(characters(value)) +
+                         " characters; " + element + " is " + std::to_string(f.width) +
+                         " wide, so the file holds only the first " + std::to_string(f.width));
+                continue;
+            }
+            for (int k = 0; k < 3; ++k) {
+                if (value.find(*delimiters[k]) != std::string::npos) {
+                    note(loop, d, element, "delimiter",
+                         std::string(f.name) + " \"" + value + "\" holds the " + kDelimiterNames[k] + " \"" +
+                             *delimiters[k] + "\": the file splits the value there");
+                    break;
+                }
+            }
+        }
+    }
+
+    void note(std::string_view loop, const SegmentClassDescriptor& d, const std::string& element, const char* rule,
+              std::string message) {
+        Finding f;
+        f.loop = std::string(loop);
+        f.segment_id = d.segment_id;
+        f.element = element;
+        f.severity = Finding::Severity::Warning;
+        f.rule = rule;
+        f.message = std::move(message);
+        pending_.push_back(std::move(f));
+    }
+
+    CheckOptions options_;
+    checking::Engine engine_;
+    std::vector<Finding> findings_;
+    std::uint64_t errors_ = 0, warnings_ = 0, segments_done_ = 0;
+    bool not_x12_ = false;
+    WriterState* state_ = nullptr;
+    // Notes of segments begun and not yet ended, innermost last.
+    std::vector<Finding> pending_;
+    std::vector<std::size_t> marks_;
+};
+
+GuideChecker::GuideChecker(CheckOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+GuideChecker::~GuideChecker() = default;
+
+void GuideChecker::attach(vireo&) { impl_->attach(); }
+void GuideChecker::detach() { impl_->detach(); }
+void GuideChecker::begin_file(std::string name) { impl_->begin_file(std::move(name)); }
+void GuideChecker::feed(std::string_view bytes) { impl_->feed(bytes); }
+void GuideChecker::end_file() { impl_->end_file(); }
+const std::vector<Finding>& GuideChecker::findings() const { return impl_->findings(); }
+std::uint64_t GuideChecker::errors() const { return impl_->errors(); }
+std::uint64_t GuideChecker::warnings() const { return impl_->warnings(); }
+std::uint64_t GuideChecker::segments() const { return impl_->segments(); }
+bool GuideChecker::not_x12() const { return impl_->not_x12(); }
+void GuideChecker::clear() { impl_->clear(); }
+
+}  // namespace prjVireo

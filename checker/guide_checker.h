@@ -1,0 +1,95 @@
+#pragma once
+// The guide checker: checks 837 Professional files against the implementation
+// guide 004010X098A1, segment by segment, in one streaming pass whose memory
+// does not grow with the file.
+//
+// Two ways in:
+// - reading: begin_file, feed the bytes in pieces of any size, end_file;
+// - writing: attach to a control, and every segment the control's thread
+//   writes to a file is checked as it is written, after BeforeAdd had its
+//   say, exactly as it reaches the file. Checking never changes a byte.
+//
+//     vireo ctl;
+//     GuideChecker checker;
+//     checker.attach(ctl);
+//     ctl.OpenFile(path);
+//     ...                      // Additem as usual; checker.findings() at any point
+//     ctl.CloseFile();         // the checks that need the whole file run here
+//     if (checker.errors()) ...
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace prjVireo {
+
+class vireo;
+struct WriterState;
+
+struct Finding {
+    enum class Severity : std::uint8_t { Error, Warning };
+    std::string file;            // as given to begin_file, or the path the control opened
+    std::uint64_t segment = 0;   // segment number in the file, ISA = 1; 0 for the file as a whole
+    std::string loop;            // "2300", "ISA" (interchange), "GS" (group), "ST" (transaction); "" when unknown
+    std::string segment_id;      // "CLM"; "" when unknown
+    std::string element;         // "CLM02", "CLM05-1"; "" for the whole segment
+    Severity severity = Severity::Error;
+    std::string rule;            // a short stable name of the check: "required-segment", "code", ...
+    std::string message;
+};
+
+// "FILE:SEGMENT: LOOP SEGMENT[ELEMENT]: error: message"
+std::string format_finding(const Finding& finding);
+// One JSON object (no line end).
+std::string finding_json(const Finding& finding);
+
+struct CheckOptions {
+    // Called for every finding as it is found (after it is counted); the
+    // findings list keeps at most `keep` of them, the counts go on.
+    std::function<void(const Finding&)> on_finding;
+    std::size_t keep = 10000;
+};
+
+class GuideChecker {
+public:
+    explicit GuideChecker(CheckOptions options = {});
+    ~GuideChecker();  // detaches
+    GuideChecker(const GuideChecker&) = delete;
+    GuideChecker& operator=(const GuideChecker&) = delete;
+
+    // ---- writing ----
+    // Checks every segment that the control's thread writes to a file from now
+    // on: each OpenFile starts a file, each CloseFile ends it. Call it on the
+    // control's thread, before the file's first segment. One checker per
+    // thread: VbError 5 when another one is attached.
+    void attach(vireo& control);
+    // Stops checking (a file being written is ended first). Also done by the destructor.
+    void detach();
+
+    // ---- reading ----
+    void begin_file(std::string name);
+    void feed(std::string_view bytes);
+    // The checks that need the whole file: trailers that never came.
+    void end_file();
+
+    // ---- results, at any point ----
+    const std::vector<Finding>& findings() const;
+    std::uint64_t errors() const;
+    std::uint64_t warnings() const;
+    // Segments read so far, in every file.
+    std::uint64_t segments() const;
+    // A file that did not begin with an ISA header: it is no X12 interchange,
+    // and nothing in it was checked.
+    bool not_x12() const;
+    // Forgets every finding and count (the file being read, if any, goes on).
+    void clear();
+
+    class Impl;
+
+private:
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace prjVireo

@@ -1,0 +1,131 @@
+#pragma once
+// The guide compiled for checking: the loop tree with the claim loop copied
+// under each level that holds it, each loop's children with their order, usage
+// and repeats, the candidates for every segment ID in every loop, and per
+// segment position the checks of its elements. Built once from guide/ and
+// shared by every checker.
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "vireo/guide/guide.h"
+
+namespace prjVireo::checking {
+
+// Segment IDs the guide knows, as small numbers; kUnknownId for any other.
+constexpr std::uint16_t kUnknownId = 0xFFFF;
+
+// A code list ready for lookup: codes of up to 8 characters packed in an integer.
+struct CodeTable {
+    std::vector<std::uint64_t> packed;      // sorted
+    std::vector<std::string_view> longer;   // codes of more than 8 characters, sorted
+    const guide::CodeList* list = nullptr;
+    bool contains(std::string_view code) const;
+};
+
+// Packs up to 8 characters, first character in the low byte; 0 for more.
+std::uint64_t pack_code(std::string_view code);
+
+// What a value must look like beyond its type: dates whose format another
+// element names (DTP03 after DTP02 = D8 or RD8).
+enum class ValueRule : std::uint8_t { None, DatePeriod };
+
+struct ElementCheck {
+    const guide::Element* element;
+    guide::Usage usage;
+    guide::DataType type;
+    std::uint16_t min_length;
+    std::uint16_t max_length;
+    const CodeTable* codes;        // nullptr: any value of the type
+    ValueRule rule = ValueRule::None;
+    std::uint8_t format_element = 0;  // DatePeriod: the element holding the format qualifier
+    std::uint16_t first_component = 0;  // composite: its components in SegmentCheck::components
+    std::uint8_t component_count = 0;
+    bool composite = false;
+};
+
+struct SyntaxCheck {
+    const guide::SyntaxNote* note;
+    std::uint64_t first;   // bit of the first position
+    std::uint64_t all;     // bits of every position
+};
+
+// Segment-specific rules, beyond the elements.
+enum Rule : std::uint32_t {
+    kRuleIsa = 1u << 0,
+    kRuleIea = 1u << 1,
+    kRuleGs = 1u << 2,
+    kRuleGe = 1u << 3,
+    kRuleSt = 1u << 4,
+    kRuleSe = 1u << 5,
+    kRuleHl = 1u << 6,
+    kRuleLx = 1u << 7,
+    kRuleClm = 1u << 8,
+    kRuleSv1 = 1u << 9,
+    kRuleHi = 1u << 10,
+    kRuleNpi = 1u << 11,       // NM108 = XX names an NPI in NM109
+    kRuleZip = 1u << 12,       // N403
+    kRuleSubscriber = 1u << 13,  // the 2000B SBR: SBR02 = 18 is the patient
+};
+
+struct SegmentCheck {
+    const guide::Segment* segment;
+    std::vector<ElementCheck> elements;    // positions 1..N
+    std::vector<ElementCheck> components;  // of all composites
+    std::vector<SyntaxCheck> syntax;
+    std::uint32_t rules = 0;
+    std::uint8_t qualifier = 0;            // element telling this position from others of its ID
+    const CodeTable* qualifier_codes = nullptr;
+    std::uint16_t id = kUnknownId;
+};
+
+// A loop occurrence in the expanded tree.
+struct Node {
+    const guide::Loop* loop;
+    int parent = -1;            // node index
+    int index_in_parent = -1;   // child index within the parent
+    int hl_parent = -1;         // the nearest enclosing node that is an HL level, or -1
+    bool hl_level = false;      // begins with HL
+    bool claim = false;         // 2300
+    bool service_line = false;  // 2400
+    bool subscriber = false;    // 2000B
+    bool patient = false;       // 2000C
+    int depth = 0;
+    struct Child {
+        int node = -1;        // a loop
+        int check = -1;       // a segment position: index into Tables::checks
+        std::uint16_t id;     // its segment ID, or that of the loop's first segment
+        std::uint16_t rank;   // children of equal rank come in any order
+        guide::Usage usage;
+        std::uint16_t max;    // maximum use or repeat; 0: no limit
+        int first_check;      // the check of the segment (or the loop's first segment)
+    };
+    std::vector<Child> children;
+    std::vector<std::uint16_t> group_start;  // per child: the first child of its rank
+    std::uint64_t required = 0;               // children that are required
+    std::vector<std::uint64_t> before;        // per child: the children that must have come when it comes
+    // Candidates by segment ID: children whose ID (or first segment's) is that ID.
+    std::vector<std::uint32_t> candidates_at;  // per ID: offset into candidates, count in the high byte
+    std::vector<std::uint8_t> candidates;
+};
+
+struct Tables {
+    std::vector<Node> nodes;           // nodes[0]: the interchange
+    std::vector<SegmentCheck> checks;  // one per guide segment position
+    std::vector<std::string_view> ids;  // segment ID of each ID number
+    std::vector<const CodeTable*> tables_store;
+    int max_depth = 0;
+
+    // The ID number of a segment ID (2 or 3 characters), or kUnknownId.
+    std::uint16_t id_of(std::string_view id) const;
+    // Open addressing over the packed ID.
+    std::vector<std::uint32_t> id_hash_keys;
+    std::vector<std::uint16_t> id_hash_values;
+    std::uint32_t id_hash_mask = 0;
+
+    const SegmentCheck& check_of(const guide::Segment& segment) const;
+};
+
+const Tables& tables();
+
+}  // namespace prjVireo::checking
