@@ -148,7 +148,9 @@ void walk_naive(const PreparedData& data, long claims, std::FILE* out) {
         w.reset_count();
         w.put({"ST", "837", control});
         w.put({"BHT", "0019", "00", control, kGroupDate, kTime, "CH"});
+        w.put({"REF", "87", "004010X098A1"});
         w.put({"NM1", "41", "2", "PREMIER BILLING SERVICE", "", "", "", "", "46", kSender});
+        w.put({"PER", "IC", "EDI DESK", "TE", "2175550100"});
         w.put({"NM1", "40", "2", "CLEARINGHOUSE NATIONAL", "", "", "", "", "46", kReceiver});
         w.put({"HL", "1", "", "20", "1"});
         w.put({"NM1", "85", "2", "RIVERSIDE FAMILY MEDICINE", "", "", "", "", "XX", "1234567893"});
@@ -169,8 +171,8 @@ void walk_naive(const PreparedData& data, long claims, std::FILE* out) {
             w.put({"NM1", "PR", "2", p.name, "", "", "", "", "PI", p.id});
             w.put({"CLM", cl.account, cl.total_charge, "", "", N::composite({"11", "", "1"}), "Y", "A", "Y", "Y",
                    "C"});
-            w.put({"HI", N::composite({"BK", cl.diagnosis1}), N::composite({"BF", cl.diagnosis2})});
             w.put({"DTP", "431", "D8", cl.onset_date});
+            w.put({"HI", N::composite({"BK", cl.diagnosis1}), N::composite({"BF", cl.diagnosis2})});
             for (int j = 0; j < kLinesPerClaim; ++j) {
                 const ServiceLine& line = cl.lines[j];
                 w.put({"LX", data.numbers[j + 1]});
@@ -269,10 +271,14 @@ void write_script(const PreparedData& data, long claims, std::FILE* out) {
                   {{"m01_HIStructCode", "0019"}, {"m02_TransSetPurposeCode", "00"},
                    {"m03_OriginatorAppTransIdent", control}, {"m04_TransSetCreationDate", kGroupDate},
                    {"m05_TransSetCreationTime", kTime}, {"m06_CLMorEncounterIdent", "CH"}});
+        w.segment("L1_REF_00_TranTypeID", {{"m01_RefIDQul", "87"}, {"m02_TranTypeCode", "004010X098A1"}});
         w.segment("L1000A_NM1_00_SubName",
                   {{"m01_EntityIdentCode", "41"}, {"m02_EntityTypeQul", "2"},
                    {"m03_SubLastorOrgName", "PREMIER BILLING SERVICE"}, {"m08_IDCodeQul", "46"},
                    {"m09_SubIdent", kSender}});
+        w.segment("L1000A_PER_00_SubEDIContactInfo",
+                  {{"m01_ContactFunctionCode", "IC"}, {"m02_SubContactName", "EDI DESK"},
+                   {"m03_CommunicationNumQul", "TE"}, {"m04_CommunicationNum", "2175550100"}});
         w.segment("L1000B_NM1_00_RecvName",
                   {{"m01_EntityIdentCode", "40"}, {"m02_EntityTypeQul", "2"},
                    {"m03_RecvName", "CLEARINGHOUSE NATIONAL"}, {"m08_IDCodeQul", "46"},
@@ -323,12 +329,12 @@ void write_script(const PreparedData& data, long claims, std::FILE* out) {
                        {"m06_PROVorSupplierSigIndicator", "Y"}, {"m07_McareAssignmentCode", "A"},
                        {"m08_BenefitsAssignmentCertIndicator", "Y"}, {"m09_ReleaseofInfoCode", "Y"},
                        {"m10_PatSigSourceCode", "C"}});
-            w.segment("L2300_HI_00_HealthCareDiagnosisCode",
-                      {{"m0101_DiagnosisTypeCode", "BK"}, {"m0102_DiagnosisCode", cl.diagnosis1},
-                       {"m0201_DiagnosisTypeCode", "BF"}, {"m0202_DiagnosisCode", cl.diagnosis2}});
             w.segment("L2300_DTP_04_DateOnsetofCurSpell",
                       {{"m01_DateTimeQul", "431"}, {"m02_DateTimePeriodFormatQul", "D8"},
                        {"m03_OrderDate", cl.onset_date}});
+            w.segment("L2300_HI_00_HealthCareDiagnosisCode",
+                      {{"m0101_DiagnosisTypeCode", "BK"}, {"m0102_DiagnosisCode", cl.diagnosis1},
+                       {"m0201_DiagnosisTypeCode", "BF"}, {"m0202_DiagnosisCode", cl.diagnosis2}});
             for (int j = 0; j < kLinesPerClaim; ++j) {
                 const ServiceLine& line = cl.lines[j];
                 w.segment("L2400_LX_00_SvcLine", {{"m01_AssignedNum", data.numbers[j + 1]}});
@@ -438,7 +444,9 @@ Timed write_with_control(const PreparedData& data, long claims, const std::strin
     const auto gs = ctl.L0_GS_00_FunctGroupHeader();
     const auto st = ctl.L1_ST_00_TransSetHeader();
     const auto bht = ctl.L1_BHT_00_BegHITrans();
+    const auto transmission = ctl.L1_REF_00_TranTypeID();
     const auto submitter = ctl.L1000A_NM1_00_SubName();
+    const auto contact = ctl.L1000A_PER_00_SubEDIContactInfo();
     const auto receiver = ctl.L1000B_NM1_00_RecvName();
     const auto billing_hl = ctl.L2000A_HL_00_BillPaytoPROVHILevel();
     const auto billing_name = ctl.L2010AA_NM1_00_BillPROVName();
@@ -525,12 +533,22 @@ Timed write_with_control(const PreparedData& data, long claims, const std::strin
         bht->m06_CLMorEncounterIdent = L1_BHT_06_640_15_CLMorEncounterIdent::val_CH_Chargeable_640_15;
         add(*bht);
 
+        transmission->m01_RefIDQul = L1_REF_01_128_19_RefIDQul::val_87_FunctCategory_128_19;
+        transmission->m02_TranTypeCode = "004010X098A1";
+        add(*transmission);
+
         submitter->m01_EntityIdentCode = L1000A_NM1_01_98_25_EntityIdentCode::val_41_Sub_98_25;
         submitter->m02_EntityTypeQul = L1000A_NM1_02_1065_27_EntityTypeQul::val_2_NonPersonEntity_1065_27;
         submitter->m03_SubLastorOrgName = "PREMIER BILLING SERVICE";
         submitter->m08_IDCodeQul = L1000A_NM1_08_66_35_IDCodeQul::val_46_ETransmitterIDNumETIN_66_35;
         submitter->m09_SubIdent = kSender;
         add(*submitter);
+
+        contact->m01_ContactFunctionCode = L1000A_PER_01_366_44_ContactFunctionCode::val_IC_InfoContact_366_44;
+        contact->m02_SubContactName = "EDI DESK";
+        contact->m03_CommunicationNumQul = L1000A_PER_03_365_47_CommunicationNumQul::val_TE_Telephone_365_47;
+        contact->m04_CommunicationNum = "2175550100";
+        add(*contact);
 
         receiver->m01_EntityIdentCode = L1000B_NM1_01_98_69_EntityIdentCode::val_40_Recv_98_69;
         receiver->m02_EntityTypeQul = L1000B_NM1_02_1065_71_EntityTypeQul::val_2_NonPersonEntity_1065_71;
@@ -621,16 +639,16 @@ Timed write_with_control(const PreparedData& data, long claims, const std::strin
             clm->m10_PatSigSourceCode = L2300_CLM_10_1351_617_PatSigSourceCode::val_C_SignedHCFA1500CLM_1351_617;
             add(*clm);
 
+            onset->m01_DateTimeQul = L2300_DTP_01_374_697_DateTimeQul::val_431_OnsetofCurSpell_374_697;
+            onset->m02_DateTimePeriodFormatQul = L2300_DTP_02_1250_699_DateTimePeriodFormatQul::val_D8_DateIn_CCYYMMDD_1250_699;
+            onset->m03_OrderDate = cl.onset_date;
+            add(*onset);
+
             hi->m0101_DiagnosisTypeCode = L2300_HI_01_1270_1102_DiagnosisTypeCode::val_BK_PrincipalDiagnosis_1270_1102;
             hi->m0102_DiagnosisCode = cl.diagnosis1;
             hi->m0201_DiagnosisTypeCode = L2300_HI_02_1270_1111_DiagnosisTypeCode::val_BF_Diagnosis_1270_1111;
             hi->m0202_DiagnosisCode = cl.diagnosis2;
             add(*hi);
-
-            onset->m01_DateTimeQul = L2300_DTP_01_374_697_DateTimeQul::val_431_OnsetofCurSpell_374_697;
-            onset->m02_DateTimePeriodFormatQul = L2300_DTP_02_1250_699_DateTimePeriodFormatQul::val_D8_DateIn_CCYYMMDD_1250_699;
-            onset->m03_OrderDate = cl.onset_date;
-            add(*onset);
 
             for (int j = 0; j < kLinesPerClaim; ++j) {
                 const ServiceLine& line = cl.lines[j];

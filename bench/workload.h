@@ -21,8 +21,8 @@ namespace vireo_bench {
 inline constexpr int kClaimsPerTransaction = 5000;
 inline constexpr int kLinesPerClaim = 3;
 inline constexpr int kSegmentsPerClaim = 10 + 3 * kLinesPerClaim;
-// ST, BHT, submitter NM1, receiver NM1, billing HL, NM1, N3, N4, REF, SE.
-inline constexpr int kSegmentsPerTransaction = 10;
+// ST, BHT, REF, submitter NM1 and PER, receiver NM1, billing HL, NM1, N3, N4, REF, SE.
+inline constexpr int kSegmentsPerTransaction = 12;
 
 struct Subscriber {
     std::string last_name, first_name, middle_name, member_id, group_number;
