@@ -33,13 +33,15 @@ constexpr const char* kExamples =
     "  generate-claims | vireo run - -o claims.837     (script on standard input)\n"
     "  vireo run claims.json -o - | sftp-upload          (837 on standard output)\n"
     "  vireo run claims.json -o claims.837 --strict       (refuse values holding a delimiter)\n"
-    "  vireo run claims.json -o claims.837 --trace 2> segments.jsonl";
+    "  vireo run claims.json -o claims.837 --trace 2> segments.jsonl\n"
+    "  vireo run claims.json -o claims.837 --check=strict (nothing written unless the guide's checks pass)";
 
 struct RunArgs {
     std::string script;
     std::string output;
     bool trace = false;
     bool strict = false;
+    std::string check;  // "", "report" or "strict"
 };
 
 // An interrupted run leaves no temporary file of claims behind. Only
@@ -71,6 +73,8 @@ int run(const RunArgs& args) {
     options.strict = args.strict;
     options.script_name = args.script;
     remove_temporaries_on_signals();
+    if (args.check == "report") options.check = vireo_runner::RunOptions::Check::Report;
+    if (args.check == "strict") options.check = vireo_runner::RunOptions::Check::Strict;
 
     vireo_runner::RunResult result;
     if (args.script == "-") {
@@ -89,11 +93,11 @@ int run(const RunArgs& args) {
         result = vireo_runner::run_script(in, options, std::cerr);
     }
     std::cerr.flush();
-    if (result.exit_status != 0) return result.exit_status;
+    if (!result.written) return result.exit_status;
     // Written to standard output, the 837 is all that goes there.
-    if (result.to_standard_output) return 0;
+    if (result.to_standard_output) return result.exit_status;
     std::printf("wrote %s (%llu steps)\n", result.output.c_str(), static_cast<unsigned long long>(result.steps));
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return std::fflush(stdout) == 0 ? result.exit_status : 1;
 }
 
 Action define(CLI::App& command) {
@@ -110,6 +114,11 @@ Action define(CLI::App& command) {
                      "is written unchanged, as the control always did)");
     command.add_flag("--trace", args->trace,
                      "write one JSON line per BeforeAdd ({\"step\", \"SegValue\", \"SegCount\"}) to standard error");
+    command.add_flag("--check{report}", args->check,
+                     "check every segment against the implementation guide as it is written and print the findings "
+                     "to standard error after the run (as 'vireo check' does); errors make the status 1. "
+                     "--check=strict leaves OUTPUT untouched when there is any error")
+        ->check(CLI::IsMember({"report", "strict"}));
     return [args] { return run(*args); };
 }
 

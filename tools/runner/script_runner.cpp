@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "vireo/checker/guide_checker.h"
 #include "vireo/control/vireo.h"
 #include "vireo/core/output_files.h"
 
@@ -270,6 +271,10 @@ public:
                 err_ << line.dump(-1, ' ', false, json::error_handler_t::replace) << '\n';
             });
         }
+        if (options_.check != RunOptions::Check::Off) {
+            checker_ = std::make_unique<GuideChecker>();
+            checker_->attach(control_);
+        }
     }
 
     ~ScriptHandler() override {
@@ -284,13 +289,39 @@ public:
             if (!steps_seen_) throw RunError("the script has no \"steps\"");
             opened_ = false;
             call_control("CloseFile");  // flushes and syncs; reports any write error
+            if (checker_ && !report_check()) {
+                output_->discard();
+                throw RunError(output_path_ + " is left as it was: the guide checker found " +
+                               std::to_string(checker_->errors()) + " error(s) (--check=strict)");
+            }
             try {
                 output_->commit();
             } catch (const VbError& e) {
                 throw RunError("output: " + detail_of(e));
             }
+            written_ = true;
         });
     }
+
+    // The checker's findings, named by the output's own path; false when the
+    // output must not be written.
+    bool report_check() {
+        for (Finding f : checker_->findings()) {
+            f.file = output_path_;
+            err_ << format_finding(f) << '\n';
+        }
+        if (checker_->findings().size() < checker_->errors() + checker_->warnings()) {
+            err_ << output_path_ << ": " << checker_->errors() + checker_->warnings() - checker_->findings().size()
+                 << " more findings not shown\n";
+        }
+        err_ << output_path_ << ": checked " << checker_->segments() << " segments: " << checker_->errors()
+             << " errors, " << checker_->warnings() << " warnings\n";
+        return checker_->errors() == 0 || options_.check != RunOptions::Check::Strict;
+    }
+
+    std::uint64_t check_errors() const { return checker_ ? checker_->errors() : 0; }
+    std::uint64_t check_warnings() const { return checker_ ? checker_->warnings() : 0; }
+    bool written() const { return written_; }
 
     bool failed() const { return failed_; }
     const std::string& output_path() const { return output_path_; }
@@ -505,6 +536,10 @@ private:
             output_ = std::make_unique<files::OutputTarget>(output_path_);
         } catch (const VbError& e) {
             throw RunError("output: " + detail_of(e));
+        }
+        if (options_.check == RunOptions::Check::Strict && output_->mode() == files::OutputTarget::Mode::Direct) {
+            throw RunError("--check=strict holds back a file until it passes, but " + quoted_excerpt(output_path_) +
+                           " is written as the script runs (standard output, a pipe or a device): give -o a file");
         }
         // The control writes through a duplicate of the target's descriptor: no
         // path is opened again, and the target keeps its lock until commit.
@@ -885,6 +920,8 @@ private:
     std::vector<SegmentObject*> segments_;
     std::unique_ptr<files::OutputTarget> output_;
     std::string output_path_;
+    std::unique_ptr<GuideChecker> checker_;
+    bool written_ = false;
 
     std::vector<Frame> frames_;
     Expect expect_ = Expect::Root;
@@ -928,8 +965,11 @@ RunResult run_script(std::istream& in, const RunOptions& options, std::ostream& 
         result.steps = handler->steps();
         result.streamed = handler->streamed();
         result.to_standard_output = handler->to_standard_output();
+        result.written = handler->written();
+        result.check_errors = handler->check_errors();
+        result.check_warnings = handler->check_warnings();
     }
-    result.exit_status = ok ? 0 : 1;
+    result.exit_status = ok && result.check_errors == 0 ? 0 : 1;
     return result;
 }
 

@@ -44,14 +44,22 @@ struct RunOptions {
     // The script's own file, when it is one: an OUTPUT that is the same file,
     // by any name, is refused before anything is written.
     std::optional<prjVireo::files::FileIdentity> script_file;
+    // Checks every segment against the implementation guide as it is written
+    // and prints the findings to the error stream after the run. Report: the
+    // output is written whatever is found; Strict: it is left untouched when
+    // there is any error. Either way errors make the run fail.
+    enum class Check { Off, Report, Strict };
+    Check check = Check::Off;
 };
 
 struct RunResult {
-    int exit_status = 0;       // 0 success, 1 the script failed (nothing written)
+    int exit_status = 0;       // 0 success, 1 the script failed (nothing written) or the check found errors
     std::string output;        // the file written (or that would have been)
     std::uint64_t steps = 0;   // steps read
     bool streamed = false;     // written directly (standard output, a pipe, a device), not replaced
     bool to_standard_output = false;  // written to this process's standard output
+    bool written = false;      // the output was replaced
+    std::uint64_t check_errors = 0, check_warnings = 0;
 };
 
 // Quotes a name or value of the script for a message: as a JSON string, cut
