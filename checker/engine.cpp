@@ -203,6 +203,10 @@ const char* Engine::header(const char* p, const char* end) {
     separator_ = sep;
     component_ = component;
     terminator_ = terminator;
+    for (int ch = 0; ch < 256; ++ch) {
+        char_class_[ch] = allowed_character(static_cast<unsigned char>(ch)) ? 0 : kOutsideCharacterSet;
+    }
+    char_class_[static_cast<unsigned char>(component)] |= kComponentSeparator;
     mode_ = Mode::Interchange;
     const char* seg_end = q + 2;
     segment(p, seg_end);
@@ -568,18 +572,12 @@ void Engine::check_elements(const SegmentCheck& c) {
             }
             continue;
         }
-        if (!(c.rules & kRuleIsa) && std::memchr(v.data(), component_, v.size())) {
-            report(kError, "delimiter", &c, guide::reference(c.segment->id, k),
-                   quoted(v) + " holds the component separator " + quoted(std::string_view(&component_, 1)) +
-                       ", but " + guide::reference(c.segment->id, k) + " is no composite");
-            continue;
-        }
         check_value(c, e, v, k, 0);
     }
-    // Required elements.
-    for (int k = 1; k <= count; ++k) {
-        const ElementCheck& e = c.elements[static_cast<std::size_t>(k - 1)];
-        if (e.usage == guide::Usage::R && !(present & (std::uint64_t{1} << k))) {
+    if (const std::uint64_t missing = c.required & ~present) [[unlikely]] {
+        for (int k = 1; k <= count; ++k) {
+            if (!(missing & (std::uint64_t{1} << k))) continue;
+            const ElementCheck& e = c.elements[static_cast<std::size_t>(k - 1)];
             report(kError, "required-element", &c, guide::reference(c.segment->id, k),
                    "required " + guide::reference(c.segment->id, k) + " (" + describe(*e.element) + ") is missing");
         }
@@ -610,10 +608,18 @@ void Engine::check_elements(const SegmentCheck& c) {
 
 void Engine::check_value(const SegmentCheck& c, const ElementCheck& e, std::string_view v, int k, int m) {
     auto ref = [&] { return guide::reference(c.segment->id, k, m); };
-    std::size_t length = v.size();
-    switch (e.type) {
-        case guide::DataType::AN:
-        case guide::DataType::ID: {
+    // One pass over the characters: any outside the X12 set, and the
+    // component separator, which splits only a composite (ISA16 is it).
+    unsigned flags = 0;
+    for (unsigned char ch : v) flags |= char_class_[ch];
+    if (flags) [[unlikely]] {
+        if ((flags & kComponentSeparator) && !(c.rules & kRuleIsa)) {
+            report(kError, "delimiter", &c, ref(),
+                   quoted(v) + " holds the component separator " + quoted(std::string_view(&component_, 1)) +
+                       ", but " + ref() + " is no composite: the value is split there");
+            return;
+        }
+        if (flags & kOutsideCharacterSet) {
             for (char ch : v) {
                 if (!allowed_character(static_cast<unsigned char>(ch))) {
                     report(kError, "characters", &c, ref(),
@@ -622,27 +628,32 @@ void Engine::check_value(const SegmentCheck& c, const ElementCheck& e, std::stri
                     return;
                 }
             }
-            if (v.back() == ' ' && !(c.rules & kRuleIsa)) {
+        }
+    }
+    std::size_t length = v.size();
+    switch (e.type) {
+        case guide::DataType::AN:
+        case guide::DataType::ID:
+            if (v.back() == ' ' && !(c.rules & kRuleIsa)) [[unlikely]] {
                 report(kError, "characters", &c, ref(), quoted(v) + " ends with spaces: remove them");
             }
             break;
-        }
         case guide::DataType::N0:
         case guide::DataType::N2:
-            if (!is_integer(v, length)) {
+            if (!is_integer(v, length)) [[unlikely]] {
                 report(kError, "type", &c, ref(), quoted(v) + " is not a whole number (" + describe(*e.element) + ")");
                 return;
             }
             break;
         case guide::DataType::R:
-            if (!is_decimal(v, length)) {
+            if (!is_decimal(v, length)) [[unlikely]] {
                 report(kError, "type", &c, ref(),
                        quoted(v) + " is not a decimal number such as 110 or 110.50 (" + describe(*e.element) + ")");
                 return;
             }
             break;
         case guide::DataType::DT:
-            if (!is_date(v) || v.size() < e.min_length || v.size() > e.max_length) {
+            if (!is_date(v) || v.size() < e.min_length || v.size() > e.max_length) [[unlikely]] {
                 report(kError, "date", &c, ref(),
                        quoted(v) + " is not a date " + (e.min_length == 6 ? "YYMMDD" : "CCYYMMDD") + " (" +
                            describe(*e.element) + ")");
@@ -650,7 +661,7 @@ void Engine::check_value(const SegmentCheck& c, const ElementCheck& e, std::stri
             }
             break;
         case guide::DataType::TM:
-            if (!is_time(v) || v.size() < e.min_length || v.size() > e.max_length) {
+            if (!is_time(v) || v.size() < e.min_length || v.size() > e.max_length) [[unlikely]] {
                 report(kError, "time", &c, ref(),
                        quoted(v) + " is not a time HHMM" + (e.max_length > 4 ? "[SS[DD]]" : "") + " (" +
                            describe(*e.element) + ")");
@@ -658,13 +669,13 @@ void Engine::check_value(const SegmentCheck& c, const ElementCheck& e, std::stri
             }
             break;
     }
-    if (length < e.min_length || length > e.max_length) {
+    if (length < e.min_length || length > e.max_length) [[unlikely]] {
         const bool digits = e.type != guide::DataType::AN && e.type != guide::DataType::ID;
         report(kError, "length", &c, ref(),
                quoted(v) + " has " + std::to_string(length) + (digits ? " digits" : " characters") + "; " +
                    describe(*e.element) + " takes " + length_text(e));
     }
-    if (e.codes && !e.codes->contains(v)) {
+    if (e.codes && !e.codes->contains(v)) [[unlikely]] {
         report(kError, "code", &c, ref(),
                quoted(v) + " is not a code of " + describe(*e.element) + ": " + codes_text(*e.codes));
     }
@@ -673,10 +684,10 @@ void Engine::check_value(const SegmentCheck& c, const ElementCheck& e, std::stri
 
 void Engine::check_date_period(const SegmentCheck& c, const ElementCheck& e, std::string_view v, int k) {
     const std::string_view format = element(e.format_element);
-    const std::string ref = guide::reference(c.segment->id, k);
+    auto ref = [&] { return guide::reference(c.segment->id, k); };
     if (format == "D8") {
         if (!is_date(v) || v.size() != 8) {
-            report(kError, "date", &c, ref, quoted(v) + " is not a date CCYYMMDD, as " +
+            report(kError, "date", &c, ref(), quoted(v) + " is not a date CCYYMMDD, as " +
                                                 guide::reference(c.segment->id, e.format_element) + " D8 says");
         }
     } else if (format == "RD8") {
@@ -684,11 +695,11 @@ void Engine::check_date_period(const SegmentCheck& c, const ElementCheck& e, std
         const std::string_view from = v.substr(0, dash);
         const std::string_view to = dash == std::string_view::npos ? std::string_view() : v.substr(dash + 1);
         if (dash == std::string_view::npos || !is_date(from) || !is_date(to) || from.size() != 8 || to.size() != 8) {
-            report(kError, "date", &c, ref,
+            report(kError, "date", &c, ref(),
                    quoted(v) + " is not a date range CCYYMMDD-CCYYMMDD, as " +
                        guide::reference(c.segment->id, e.format_element) + " RD8 says");
         } else if (from > to) {
-            report(kWarning, "date", &c, ref, "the range " + quoted(v) + " ends before it begins");
+            report(kWarning, "date", &c, ref(), "the range " + quoted(v) + " ends before it begins");
         }
     }
 }

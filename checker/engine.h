@@ -115,6 +115,10 @@ private:
     char separator_ = '*';
     char component_ = ':';
     char terminator_ = '~';
+    // Per character: outside the X12 character set, the component separator.
+    static constexpr std::uint8_t kOutsideCharacterSet = 1;
+    static constexpr std::uint8_t kComponentSeparator = 2;
+    std::uint8_t char_class_[256] = {};
     std::string carry_;
     std::uint64_t segment_ = 0;
     std::vector<Finding> notes_;

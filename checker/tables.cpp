@@ -9,21 +9,6 @@
 
 namespace prjVireo::checking {
 
-std::uint64_t pack_code(std::string_view code) {
-    if (code.size() > 8) return 0;
-    std::uint64_t v = 0;
-    std::memcpy(&v, code.data(), code.size());
-    return v;
-}
-
-bool CodeTable::contains(std::string_view code) const {
-    if (code.size() <= 8) {
-        if (code.empty()) return false;
-        return std::binary_search(packed.begin(), packed.end(), pack_code(code));
-    }
-    return std::binary_search(longer.begin(), longer.end(), code);
-}
-
 namespace {
 
 class Builder {
@@ -54,7 +39,9 @@ private:
         t_.id_hash_mask = size - 1;
         for (std::size_t i = 0; i < t_.ids.size(); ++i) {
             std::uint32_t key = 0;
-            std::memcpy(&key, t_.ids[i].data(), t_.ids[i].size());
+            for (std::size_t c = 0; c < t_.ids[i].size(); ++c) {
+                key |= static_cast<std::uint32_t>(static_cast<unsigned char>(t_.ids[i][c])) << (8 * c);
+            }
             std::uint32_t h = (key * 2654435761u) >> 7;
             while (t_.id_hash_keys[h & t_.id_hash_mask] != 0) ++h;
             t_.id_hash_keys[h & t_.id_hash_mask] = key;
@@ -120,6 +107,7 @@ private:
                     }
                 }
             }
+            if (e.usage == guide::Usage::R) c.required |= std::uint64_t{1} << e.position;
             c.elements.push_back(ec);
         }
         if (c.elements.size() > 63) throw std::logic_error("a segment of the guide has more than 63 elements");
@@ -270,19 +258,6 @@ Compiled compile() {
 }
 
 }  // namespace
-
-std::uint16_t Tables::id_of(std::string_view id) const {
-    if (id.size() < 2 || id.size() > 3) return kUnknownId;
-    std::uint32_t key = 0;
-    std::memcpy(&key, id.data(), id.size());
-    std::uint32_t h = (key * 2654435761u) >> 7;
-    for (;;) {
-        const std::uint32_t k = id_hash_keys[h & id_hash_mask];
-        if (k == key) return id_hash_values[h & id_hash_mask];
-        if (k == 0) return kUnknownId;
-        ++h;
-    }
-}
 
 const SegmentCheck& Tables::check_of(const guide::Segment& segment) const {
     for (const SegmentCheck& c : checks) {

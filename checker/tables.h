@@ -4,7 +4,9 @@
 // and repeats, the candidates for every segment ID in every loop, and per
 // segment position the checks of its elements. Built once from guide/ and
 // shared by every checker.
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -15,16 +17,35 @@ namespace prjVireo::checking {
 // Segment IDs the guide knows, as small numbers; kUnknownId for any other.
 constexpr std::uint16_t kUnknownId = 0xFFFF;
 
+// Packs up to 8 characters, first character in the low byte; 0 for more.
+inline std::uint64_t pack_code(std::string_view code) {
+    std::uint64_t v = 0;
+    const std::size_t n = code.size();
+    if (n > 8) return 0;
+    for (std::size_t i = 0; i < n; ++i) v |= std::uint64_t{static_cast<unsigned char>(code[i])} << (8 * i);
+    return v;
+}
+
 // A code list ready for lookup: codes of up to 8 characters packed in an integer.
 struct CodeTable {
     std::vector<std::uint64_t> packed;      // sorted
     std::vector<std::string_view> longer;   // codes of more than 8 characters, sorted
     const guide::CodeList* list = nullptr;
-    bool contains(std::string_view code) const;
-};
 
-// Packs up to 8 characters, first character in the low byte; 0 for more.
-std::uint64_t pack_code(std::string_view code);
+    bool contains(std::string_view code) const {
+        if (code.size() > 8) return std::binary_search(longer.begin(), longer.end(), code);
+        if (code.empty()) return false;
+        const std::uint64_t key = pack_code(code);
+        // Most lists are short: a scan beats a search.
+        if (packed.size() <= 16) {
+            for (std::uint64_t c : packed) {
+                if (c == key) return true;
+            }
+            return false;
+        }
+        return std::binary_search(packed.begin(), packed.end(), key);
+    }
+};
 
 // What a value must look like beyond its type: dates whose format another
 // element names (DTP03 after DTP02 = D8 or RD8).
@@ -74,6 +95,7 @@ struct SegmentCheck {
     std::vector<ElementCheck> components;  // of all composites
     std::vector<SyntaxCheck> syntax;
     std::uint32_t rules = 0;
+    std::uint64_t required = 0;            // bits of the required elements
     std::uint8_t qualifier = 0;            // element telling this position from others of its ID
     const CodeTable* qualifier_codes = nullptr;
     std::uint16_t id = kUnknownId;
@@ -117,7 +139,18 @@ struct Tables {
     int max_depth = 0;
 
     // The ID number of a segment ID (2 or 3 characters), or kUnknownId.
-    std::uint16_t id_of(std::string_view id) const;
+    std::uint16_t id_of(std::string_view id) const {
+        if (id.size() < 2 || id.size() > 3) return kUnknownId;
+        std::uint32_t key = static_cast<unsigned char>(id[0]) | static_cast<unsigned char>(id[1]) << 8;
+        if (id.size() == 3) key |= static_cast<std::uint32_t>(static_cast<unsigned char>(id[2])) << 16;
+        std::uint32_t h = (key * 2654435761u) >> 7;
+        for (;;) {
+            const std::uint32_t k = id_hash_keys[h & id_hash_mask];
+            if (k == key) return id_hash_values[h & id_hash_mask];
+            if (k == 0) return kUnknownId;
+            ++h;
+        }
+    }
     // Open addressing over the packed ID.
     std::vector<std::uint32_t> id_hash_keys;
     std::vector<std::uint16_t> id_hash_values;

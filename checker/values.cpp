@@ -4,8 +4,6 @@
 
 namespace prjVireo::checking {
 
-bool allowed_character(unsigned char c) { return c >= 0x20 && c <= 0x7E && c != '^' && c != '`'; }
-
 bool all_digits(std::string_view v) {
     if (v.empty()) return false;
     for (char c : v) {

@@ -11,7 +11,7 @@ namespace prjVireo::checking {
 // Characters an AN or ID value may hold: the X12 extended character set,
 // printable ASCII without "^" and "`" (delimiters split values before this
 // is asked).
-bool allowed_character(unsigned char c);
+inline bool allowed_character(unsigned char c) { return c >= 0x20 && c <= 0x7E && c != '^' && c != '`'; }
 
 // N0 and N2: an optional minus sign, then digits. The length counts the digits.
 bool is_integer(std::string_view v, std::size_t& digits);
