@@ -4,6 +4,7 @@
 
 #include "vireo/control/catalogue.h"
 #include "vireo/core/writer_state.h"
+#include "vireo/guide/guide.h"
 
 namespace prjVireo::typelib {
 
@@ -126,6 +127,57 @@ void put_member(std::string& out, const Member& m) {
     out += "}";
 }
 
+// What the implementation guide says of the element a field writes.
+void put_guide_element(std::string& out, const SegmentClassDescriptor& c, const FieldDescriptor& f) {
+    const guide::Element* e = guide::element_of(c, f);
+    if (!e) return;
+    out += ", \"guide\": {\"element\": ";
+    put_string(out, guide::reference(c.segment_id, f.element, f.component));
+    out += ", \"name\": ";
+    put_string(out, e->name);
+    out += ", \"usage\": ";
+    put_string(out, guide::usage_name(e->usage));
+    if (e->data) {
+        out += ", \"type\": ";
+        put_string(out, guide::type_name(e->data->type));
+        out += ", \"min_length\": " + std::to_string(e->data->min_length);
+        out += ", \"max_length\": " + std::to_string(e->data->max_length);
+    } else {
+        out += ", \"composite\": ";
+        put_string(out, e->composite);
+    }
+    if (e->codes && !e->codes->set.empty()) {
+        out += ", \"code_set\": ";
+        put_string(out, e->codes->title);
+    } else if (e->codes) {
+        out += ", \"codes\": [";
+        for (std::size_t i = 0; i < e->codes->codes.size(); ++i) {
+            if (i) out += ", ";
+            put_string(out, e->codes->codes[i]);
+        }
+        out += "]";
+    }
+    out += "}";
+}
+
+// The guide's positions that a class writes.
+void put_guide_positions(std::string& out, const SegmentClassDescriptor& c) {
+    out += ", \"guide\": [";
+    bool first = true;
+    for (const guide::Segment* p : guide::positions_of(c)) {
+        out += first ? "" : ", ";
+        first = false;
+        out += "{\"loop\": ";
+        put_string(out, p->loop->shown);
+        out += ", \"position\": " + std::to_string(p->position) + ", \"name\": ";
+        put_string(out, p->name);
+        out += ", \"usage\": ";
+        put_string(out, guide::usage_name(p->usage));
+        out += ", \"max_use\": " + std::to_string(p->max_use) + "}";
+    }
+    out += "]";
+}
+
 }  // namespace
 
 std::string to_json() {
@@ -182,6 +234,7 @@ std::string to_json() {
         out += ", \"assembly\": ";
         put_string(out, assembly_name(c.assembly));
         out += std::string(", \"counted\": ") + (c.counting == Counting::Counted ? "true" : "false");
+        put_guide_positions(out, c);
         out += ", \"fields\": [";
         for (std::size_t i = 0; i < c.field_count; ++i) {
             const FieldDescriptor& f = c.fields[i];
@@ -198,7 +251,9 @@ std::string to_json() {
             if (f.component) out += ", \"component\": " + std::to_string(f.component);
             if (f.kind == FieldKind::Fixed) out += ", \"width\": " + std::to_string(f.width);
             if (f.kind == FieldKind::Unwritten) out += ", \"written\": false";
-            out += ", \"dispid\": " + std::to_string(kFirstFieldDispid + static_cast<DISPID>(i)) + "}";
+            out += ", \"dispid\": " + std::to_string(kFirstFieldDispid + static_cast<DISPID>(i));
+            put_guide_element(out, c, f);
+            out += "}";
         }
         out += "]}";
     }

@@ -329,4 +329,24 @@ std::string reference(std::string_view segment_id, int element, int component) {
     return out;
 }
 
+std::string summary(const Element& e) {
+    std::string out(usage_name(e.usage));
+    if (e.data) {
+        out += ", ";
+        out += type_name(e.data->type);
+        out += " " + std::to_string(e.data->min_length);
+        if (e.data->max_length != e.data->min_length) out += "-" + std::to_string(e.data->max_length);
+    } else {
+        out += ", composite " + std::string(e.composite);
+    }
+    return out;
+}
+
+std::string describe(const SegmentClassDescriptor& segment_class, const FieldDescriptor& field) {
+    const Element* e = element_of(segment_class, field);
+    if (!e) return {};
+    return reference(segment_class.segment_id, field.element, field.component) + " " + std::string(e->name) + " (" +
+           summary(*e) + ")";
+}
+
 }  // namespace prjVireo::guide

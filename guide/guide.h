@@ -112,5 +112,10 @@ std::vector<const Segment*> positions_of(const SegmentClassDescriptor& segment_c
 const Element* element_of(const SegmentClassDescriptor& segment_class, const FieldDescriptor& field);
 // "CLM05-1": the reference of an element (component 0: a plain element).
 std::string reference(std::string_view segment_id, int element, int component = 0);
+// "SBR05 Insurance Type Code (situational, ID 1-3)": what the guide says of a
+// field of a class; "" when the guide has no such element.
+std::string describe(const SegmentClassDescriptor& segment_class, const FieldDescriptor& field);
+// "required, ID 1-3": usage, type and lengths of an element.
+std::string summary(const Element& element);
 
 }  // namespace prjVireo::guide

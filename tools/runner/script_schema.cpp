@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "vireo/control/catalogue.h"
+#include "vireo/guide/guide.h"
 #include "vireo/tools/runner/script_runner.h"
 
 namespace vireo_runner {
@@ -37,12 +38,19 @@ ordered_json codelist_schema(const CodeListDescriptor& list) {
     return {{"description", std::string("code list ") + list.name}, {"anyOf", choices}};
 }
 
-ordered_json field_schema(const FieldDescriptor& f) {
+// A field's description: the implementation guide's element (its name,
+// usage, type and lengths), so that an editor shows it beside the name.
+ordered_json field_schema(const SegmentClassDescriptor& c, const FieldDescriptor& f) {
+    std::string guide = guide::describe(c, f);
     if (f.kind == FieldKind::Code) {
-        return {{"$ref", std::string("#/$defs/codelists/") + f.codelist->name}};
+        ordered_json ref = {{"$ref", std::string("#/$defs/codelists/") + f.codelist->name}};
+        if (!guide.empty()) ref["description"] = guide;
+        return ref;
     }
-    std::string description = "text, element " + std::to_string(f.element);
-    if (f.component) description += " component " + std::to_string(f.component);
+    std::string description = guide.empty() ? "text, element " + std::to_string(f.element) +
+                                                  (f.component ? " component " + std::to_string(f.component) : "")
+                                            : guide;
+    if (guide.empty()) description += ", not an element of the guide";
     if (f.kind == FieldKind::Fixed) description += ", written as exactly " + std::to_string(f.width) + " characters";
     if (f.kind == FieldKind::Unwritten) description += ", never written";
     return {{"type", {"string", "null"}}, {"description", description}};
@@ -51,9 +59,15 @@ ordered_json field_schema(const FieldDescriptor& f) {
 ordered_json class_schema(const SegmentClassDescriptor& c) {
     ordered_json properties = ordered_json::object();
     properties["#"] = {{"description", "a comment, ignored"}};
-    for (std::size_t i = 0; i < c.field_count; ++i) properties[c.fields[i].name] = field_schema(c.fields[i]);
+    for (std::size_t i = 0; i < c.field_count; ++i) properties[c.fields[i].name] = field_schema(c, c.fields[i]);
+    std::string description = std::string(c.segment_id) + " segment, loop " + c.loop;
+    for (const guide::Segment* p : guide::positions_of(c)) {
+        description = std::string(c.segment_id) + " " + std::string(p->name) + ", loop " + std::string(p->loop->shown) +
+                      " (" + std::string(guide::usage_name(p->usage)) + ", at most " + std::to_string(p->max_use) +
+                      " in the loop)";
+    }
     return {{"type", "object"},
-            {"description", std::string(c.segment_id) + " segment, loop " + c.loop},
+            {"description", description},
             {"properties", properties},
             {"additionalProperties", false}};
 }
