@@ -409,7 +409,7 @@ const SegmentCheck& Engine::enter(const Target& target) {
         inner.self_subscriber = false;
         depth_ = target.level + 2;
         const Node& node = t_.nodes[static_cast<std::size_t>(c.node)];
-        if (node.hl_level || node.claim) loop_begun(inner, node);
+        if (node.hl_level || node.claim) loop_begun(inner, node, check);
     }
     return check;
 }
@@ -451,11 +451,12 @@ void Engine::end() {
 
 // ---- loops with rules of their own ----
 
-void Engine::loop_begun(Frame& frame, const Node& node) {
+void Engine::loop_begun(Frame& frame, const Node& node, const SegmentCheck& first) {
     if (node.claim) {
         clm_segment_ = segment_;
         totals_known_ = false;
         clm_total_ = lines_total_ = 0;
+        lines_ = 0;
         diagnoses_ = 0;
         hi_seen_ = false;
         lx_next_ = 1;
@@ -466,7 +467,7 @@ void Engine::loop_begun(Frame& frame, const Node& node) {
         Frame& parent = frames_[static_cast<std::size_t>(t_.nodes[static_cast<std::size_t>(node.hl_parent)].depth)];
         parent.has_child_level = true;
         if (node.patient && parent.self_subscriber) {
-            report(kWarning, "patient", nullptr, "",
+            report(kWarning, "patient", &first, "",
                    "a patient level follows a subscriber whose SBR02 is 18 (the subscriber is the patient): "
                    "either leave SBR02 empty or write the claim under the subscriber, without this 2000C");
         }
@@ -475,7 +476,7 @@ void Engine::loop_begun(Frame& frame, const Node& node) {
 
 void Engine::loop_ended(Frame& frame, const Node& node) {
     if (node.claim) {
-        if (totals_known_ && clm_total_ != lines_total_) {
+        if (totals_known_ && lines_ > 0 && clm_total_ != lines_total_) {
             report_at(clm_segment_, kWarning, "claim-total", "2300", "CLM", "CLM02",
                       "the claim total is " + format_millionths(clm_total_) + " but its service lines (SV102) add up to " +
                           format_millionths(lines_total_));
@@ -612,6 +613,7 @@ void Engine::check_value(const SegmentCheck& c, const ElementCheck& e, std::stri
     // component separator, which splits only a composite (ISA16 is it).
     unsigned flags = 0;
     for (unsigned char ch : v) flags |= char_class_[ch];
+    if ((c.rules & kRuleIsa) && k == 16) flags = 0;  // ISA16 is the component separator itself
     if (flags) [[unlikely]] {
         if ((flags & kComponentSeparator) && !(c.rules & kRuleIsa)) {
             report(kError, "delimiter", &c, ref(),
@@ -710,25 +712,12 @@ void Engine::apply_rules(const SegmentCheck& c) {
     const std::uint32_t r = c.rules;
     if (r & kRuleIsa) {
         isa13_.assign(element(13));
-        isa06_.assign(element(6));
-        isa08_.assign(element(8));
         return;
     }
     if (r & kRuleGs) {
         ++groups_;
         transactions_ = 0;
         gs06_.assign(element(6));
-        // A sender or receiver ID longer than ISA06 / ISA08 are wide is cut
-        // to their width; the group header often holds it whole.
-        const std::pair<const std::string*, int> ids[] = {{&isa06_, 2}, {&isa08_, 3}};
-        for (const auto& [isa, k] : ids) {
-            const std::string_view whole = element(k);
-            if (isa->size() == 15 && isa->back() != ' ' && whole.size() > 15 && whole.substr(0, 15) == *isa) {
-                report(kWarning, "cut", &c, k == 2 ? "GS02" : "GS03",
-                       std::string(k == 2 ? "ISA06 " : "ISA08 ") + quoted(*isa) + " looks cut from " + quoted(whole) +
-                           ": an interchange ID has at most 15 characters");
-            }
-        }
         if (!gs06_.empty() && gs06_seen_.size() < kControlNumbersKept && !gs06_seen_.insert(gs06_).second) {
             report(kError, "envelope", &c, "GS06", "group control number " + quoted(gs06_) + " is used twice in the file");
         }
@@ -846,6 +835,7 @@ void Engine::apply_rules(const SegmentCheck& c) {
         return;
     }
     if (r & kRuleSv1) {
+        ++lines_;
         if (auto amount = millionths(element(2))) {
             lines_total_ += *amount;
         } else {

@@ -80,7 +80,7 @@ private:
     void start_interchange();
     void close_frame();
     void close_all();
-    void loop_begun(Frame& frame, const Node& node);
+    void loop_begun(Frame& frame, const Node& node, const SegmentCheck& first);
     void loop_ended(Frame& frame, const Node& node);
 
     void check_elements(const SegmentCheck& check);
@@ -137,7 +137,7 @@ private:
     const SegmentCheck* last_ = nullptr;
 
     // Envelope
-    std::string isa06_, isa08_, isa13_, gs06_, st02_;
+    std::string isa13_, gs06_, st02_;
     std::uint64_t groups_ = 0, transactions_ = 0, st_segment_ = 0;
     std::unordered_set<std::string> st02_seen_, gs06_seen_;
     static constexpr std::size_t kControlNumbersKept = 100000;
@@ -147,6 +147,7 @@ private:
     std::uint64_t clm_segment_ = 0;
     __int128 clm_total_ = 0, lines_total_ = 0;
     bool totals_known_ = false;
+    int lines_ = 0;
     int diagnoses_ = 0;
     bool hi_seen_ = false;
 };

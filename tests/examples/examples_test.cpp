@@ -1,7 +1,7 @@
 // The examples are what users copy: each must write a complete 837 Professional
-// that a clearinghouse accepts. The external validator checks that when it is
-// beside the project (VIREO_VALIDATOR overrides its path); the rest of the test
-// runs everywhere.
+// that a clearinghouse accepts. vireo check checks every one against the
+// implementation guide, warnings included; the external validator checks them
+// too when it is beside the project (VIREO_VALIDATOR overrides its path).
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -61,6 +61,15 @@ TEST(Examples, EachWritesOneCompleteInterchange) {
         EXPECT_NE(bytes.find("\nSE*"), std::string::npos);
         EXPECT_NE(bytes.find("\nGE*"), std::string::npos);
         EXPECT_EQ(bytes.rfind("IEA*"), bytes.rfind('\n', bytes.size() - 2) + 1);
+    }
+}
+
+TEST(Examples, GuideCheckerAcceptsEveryExample) {
+    for (const Written& w : write_every_example()) {
+        SCOPED_TRACE(w.name);
+        const auto result = run_program({VIREO_BIN, "check", w.path});
+        EXPECT_EQ(result.status, 0) << result.out << result.err;
+        EXPECT_NE(result.out.find(" 0 errors, 0 warnings"), std::string::npos) << result.out;
     }
 }
 

@@ -314,8 +314,11 @@ public:
             err_ << output_path_ << ": " << checker_->errors() + checker_->warnings() - checker_->findings().size()
                  << " more findings not shown\n";
         }
-        err_ << output_path_ << ": checked " << checker_->segments() << " segments: " << checker_->errors()
-             << " errors, " << checker_->warnings() << " warnings\n";
+        auto count = [](std::uint64_t n, const char* what) {
+            return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+        };
+        err_ << output_path_ << ": checked " << count(checker_->segments(), "segment") << ": "
+             << count(checker_->errors(), "error") << ", " << count(checker_->warnings(), "warning") << "\n";
         return checker_->errors() == 0 || options_.check != RunOptions::Check::Strict;
     }
 

@@ -1,0 +1,300 @@
+// A GuideChecker attached to a control sees every segment exactly as it is
+// written, after BeforeAdd had its say, and never changes a byte: its findings
+// are those of checking the written file, plus what only the fields show.
+#include <algorithm>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "test_support.h"
+#include "vireo/checker/guide_checker.h"
+
+namespace {
+
+using namespace prjVireo;
+using vireo_test::read_file;
+
+using Fields = std::initializer_list<std::pair<const char*, const char*>>;
+
+// Clear, set the fields (code fields by their code text), Additem: what a host does.
+void put(vireo& ctl, const char* property, Fields fields) {
+    const catalogue::Slot* slot = catalogue::find_slot(property);
+    ASSERT_NE(slot, nullptr) << property;
+    auto obj = ctl.member(static_cast<std::size_t>(slot - catalogue::slots().data()));
+    obj->Clear();
+    for (const auto& [name, value] : fields) {
+        const FieldDescriptor* f = obj->descriptor().find_field(name);
+        ASSERT_NE(f, nullptr) << name;
+        if (f->kind == FieldKind::Code) {
+            obj->set_code(*f, code_value(value));
+        } else {
+            obj->text(*f) = value;
+        }
+    }
+    obj->Additem();
+}
+
+// The smallest valid interchange, up to the SE (segments 1 to 26) or whole.
+void write_minimal(vireo& ctl, bool trailers = true, const char* subscriber_last_name = "DOE",
+                   const char* sender = "VIREOSUBMIT") {
+    put(ctl, "L0_ISA_00_IntControlHeader",
+        {{"m01_AuthInfoQul", "00"}, {"m03_SecurityInfoQul", "00"}, {"m05_IntIDQul", "ZZ"}, {"m06_IntSenderID", sender},
+         {"m07_IntIDQul", "ZZ"}, {"m08_IntRecvID", "CLEARHOUSE01"}, {"m09_IntDate", "240201"}, {"m10_IntTime", "0930"},
+         {"m11_IntStandsIdent", "U"}, {"m12_IntControlVersionNum", "00401"},
+         {"m13_IntControlNumMustMatchIEA02", "000000001"}, {"m14_AcknowledgmentRequested", "0"},
+         {"m15_ProductionTestUsageIndicator", "T"}});
+    put(ctl, "L0_GS_00_FunctGroupHeader",
+        {{"m01_FunctIdentCode", "HC"}, {"m02_AppSendersCode", "VIREOSUBMIT"}, {"m03_AppRecvsCode", "CLEARHOUSE01"},
+         {"m04_CreationDate", "20240201"}, {"m05_CreationTime", "0930"}, {"m06_GroupControlNum", "1"},
+         {"m07_RespAgencyCode", "X"}, {"m08_VersionReleaseIndIdentCode", "004010X098A1"}});
+    ctl.SegCount("0");
+    put(ctl, "L1_ST_00_TransSetHeader", {{"m01_TransSetIdentCode", "837"}, {"m02_TransSetControlNum", "0001"}});
+    put(ctl, "L1_BHT_00_BegHITrans",
+        {{"m01_HIStructCode", "0019"}, {"m02_TransSetPurposeCode", "00"}, {"m03_OriginatorAppTransIdent", "BATCH1"},
+         {"m04_TransSetCreationDate", "20240201"}, {"m05_TransSetCreationTime", "0930"},
+         {"m06_CLMorEncounterIdent", "CH"}});
+    put(ctl, "L1_REF_00_TranTypeID", {{"m01_RefIDQul", "87"}, {"m02_TranTypeCode", "004010X098A1"}});
+    put(ctl, "L1000A_NM1_00_SubName",
+        {{"m01_EntityIdentCode", "41"}, {"m02_EntityTypeQul", "2"}, {"m03_SubLastorOrgName", "VIREO BILLING"},
+         {"m08_IDCodeQul", "46"}, {"m09_SubIdent", "VBS12345"}});
+    put(ctl, "L1000A_PER_00_SubEDIContactInfo",
+        {{"m01_ContactFunctionCode", "IC"}, {"m02_SubContactName", "EDI DESK"}, {"m03_CommunicationNumQul", "TE"},
+         {"m04_CommunicationNum", "2175550100"}});
+    put(ctl, "L1000B_NM1_00_RecvName",
+        {{"m01_EntityIdentCode", "40"}, {"m02_EntityTypeQul", "2"}, {"m03_RecvName", "CLEARINGHOUSE ONE"},
+         {"m08_IDCodeQul", "46"}, {"m09_RecvPrimaryIdent", "CH01"}});
+    put(ctl, "L2000A_HL_00_BillPaytoPROVHILevel", {{"m01_HIIDNum", "1"}, {"m03_HILevelCode", "20"}, {"m04_HIChildCode", "1"}});
+    put(ctl, "L2010AA_NM1_00_BillPROVName",
+        {{"m01_EntityIdentCode", "85"}, {"m02_EntityTypeQul", "2"}, {"m03_BillPROVLastorOrgalName", "RIVERSIDE"},
+         {"m08_IDCodeQul", "XX"}, {"m09_BillPROVIdent", "1345678902"}});
+    put(ctl, "L2010AA_N3_00_BillPROVAddress", {{"m01_BillPROVAddressLine", "100 MAIN STREET"}});
+    put(ctl, "L2010AA_N4_00_BillPROVCityStateZip",
+        {{"m01_BillPROVCityName", "SPRINGFIELD"}, {"m02_BillPROVStateorProvinceCode", "IL"},
+         {"m03_BillPROVPostalZoneorZip", "627011234"}});
+    put(ctl, "L2010AA_REF_00_BillPROV2ndID", {{"m01_RefIDQul", "EI"}, {"m02_BillPROVAddIdent", "371234567"}});
+    put(ctl, "L2000B_HL_00_SubscriberHILevel",
+        {{"m01_HIIDNum", "2"}, {"m02_HIParentIDNum", "1"}, {"m03_HILevelCode", "22"}, {"m04_HIChildCode", "0"}});
+    put(ctl, "L2000B_SBR_00_SubscriberInfo",
+        {{"m01_PayerRespSequenceNumCode", "P"}, {"m02_IndividualRelationshipCode", "18"},
+         {"m03_InsuredGrouporPolicyNum", "GRP45678"}, {"m09_CLMFilingIndicatorCode", "CI"}});
+    put(ctl, "L2010BA_NM1_00_SubscriberName",
+        {{"m01_EntityIdentCode", "IL"}, {"m02_EntityTypeQul", "1"}, {"m03_SubscriberLastName", subscriber_last_name},
+         {"m04_SubscriberFirstName", "JOHN"}, {"m08_IDCodeQul", "MI"}, {"m09_SubscriberPrimaryIdent", "XYZ1234"}});
+    put(ctl, "L2010BA_N3_00_SubscriberAddress", {{"m01_SubscriberAddressLine", "45 OAK AVENUE"}});
+    put(ctl, "L2010BA_N4_00_SubscriberCityStateZip",
+        {{"m01_SubscriberCityName", "SPRINGFIELD"}, {"m02_SubscriberStateCode", "IL"},
+         {"m03_SubscriberPostalZoneorZip", "62704"}});
+    put(ctl, "L2010BA_DMG_00_SubscriberDmoInfo",
+        {{"m01_DateTimePeriodFormatQul", "D8"}, {"m02_SubscriberBirthDate", "19650312"},
+         {"m03_SubscriberGenderCode", "M"}});
+    put(ctl, "L2010BB_NM1_00_PayerName",
+        {{"m01_EntityIdentCode", "PR"}, {"m02_EntityTypeQul", "2"}, {"m03_PayerName", "PRAIRIE HEALTH"},
+         {"m08_IDCodeQul", "PI"}, {"m09_PayerIdent", "PHP01"}});
+    put(ctl, "L2300_CLM_00_CLMInfo",
+        {{"m01_PatAccountNum", "JD240108A"}, {"m02_TotalCLMChargeAmount", "110"}, {"m0501_FacTypeCode", "11"},
+         {"m0503_CLMFrequencyCode", "1"}, {"m06_PROVorSupplierSigIndicator", "Y"}, {"m07_McareAssignmentCode", "A"},
+         {"m08_BenefitsAssignmentCertIndicator", "Y"}, {"m09_ReleaseofInfoCode", "Y"},
+         {"m10_PatSigSourceCode", "C"}});
+    put(ctl, "L2300_HI_00_HealthCareDiagnosisCode", {{"m0101_DiagnosisTypeCode", "BK"}, {"m0102_DiagnosisCode", "4019"}});
+    put(ctl, "L2400_LX_00_SvcLine", {{"m01_AssignedNum", "1"}});
+    put(ctl, "L2400_SV1_00_ProfessionalSvc",
+        {{"m0101_ProductorSvcIDQul", "HC"}, {"m0102_ProcedureCode", "99213"}, {"m02_LineChargeAmount", "110"},
+         {"m03_UnitorBasisforMeasurementCode", "UN"}, {"m04_SvcUnitCount", "1"}, {"m0701_DiagnosisCodePointer", "1"}});
+    put(ctl, "L2400_DTP_00_DateSvcDate",
+        {{"m01_DateTimeQul", "472"}, {"m02_DateTimePeriodFormatQul", "D8"}, {"m03_SvcDate", "20240108"}});
+    put(ctl, "L2440_SE_00_TransSetTrailer", {{"m02_TransSetControlNum", "0001"}});
+    if (!trailers) return;
+    put(ctl, "L0_GE_00_FunctGroupTrailer", {{"m01_NumofTransSetsIncluded", "1"}, {"m02_GroupControlNum", "1"}});
+    put(ctl, "L0_IEA_00_IntControlTrailer",
+        {{"m01_NumofIncludedFunctGroupsCount", "1"}, {"m02_IntControlNum", "000000001"}});
+}
+
+// "16 2010BA NM1[NM103] warning delimiter"
+std::string key(const Finding& f) {
+    std::string k = std::to_string(f.segment) + " " + f.loop + " " + f.segment_id;
+    if (!f.element.empty()) k += "[" + f.element + "]";
+    return k + (f.severity == Finding::Severity::Error ? " error " : " warning ") + f.rule;
+}
+
+std::vector<std::string> keys(const std::vector<Finding>& findings, const char* severity = nullptr) {
+    std::vector<std::string> out;
+    for (const Finding& f : findings) {
+        const bool error = f.severity == Finding::Severity::Error;
+        if (severity && (std::string(severity) == "error") != error) continue;
+        out.push_back(key(f));
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// The findings of checking a file as `vireo check` does.
+std::vector<std::string> file_findings(const std::string& path) {
+    GuideChecker checker;
+    checker.begin_file(path);
+    checker.feed(read_file(path));
+    checker.end_file();
+    return keys(checker.findings());
+}
+
+class AttachTest : public vireo_test::ControlTest {
+protected:
+    void SetUp() override {
+        vireo_test::reset_writer_state();
+        ctl = std::make_unique<vireo>();
+        TextPropertyBag defaults;
+        ctl->ReadProperties(defaults);
+        ctl->NewLine(NewLineValues::LF_ToSegEnd);
+        path = vireo_test::temp_path();
+    }
+};
+
+TEST_F(AttachTest, CheckingNeverChangesAByte) {
+    ctl->OpenFile(path);
+    write_minimal(*ctl);
+    ctl->CloseFile();
+    const std::string unchecked = read_file(path);
+
+    GuideChecker checker;
+    checker.attach(*ctl);
+    ctl->OpenFile(path);
+    write_minimal(*ctl);
+    ctl->CloseFile();
+    EXPECT_EQ(read_file(path), unchecked);
+    EXPECT_EQ(checker.segments(), 28u);
+    EXPECT_EQ(keys(checker.findings()), std::vector<std::string>{});
+    EXPECT_EQ(file_findings(path), std::vector<std::string>{});
+}
+
+TEST_F(AttachTest, SeesWhatIsWrittenAfterCancellation) {
+    GuideChecker checker;
+    checker.attach(*ctl);
+    ctl->BeforeAdd.connect([](std::string& SegValue, std::int32_t&, std::int16_t& bCancel) {
+        if (SegValue.starts_with("REF*87")) bCancel = -1;
+    });
+    ctl->OpenFile(path);
+    write_minimal(*ctl);
+    ctl->CloseFile();
+    EXPECT_EQ(read_file(path).find("REF*87"), std::string::npos);
+    EXPECT_EQ(keys(checker.findings()), std::vector<std::string>{"5 ST REF error required-segment"});
+    EXPECT_EQ(keys(checker.findings()), file_findings(path));
+}
+
+TEST_F(AttachTest, SeesSegmentsAHandlerWritesInTheOrderOfTheFile) {
+    GuideChecker checker;
+    checker.attach(*ctl);
+    // Announcing BHT, the handler writes a note first: it lands before BHT.
+    bool once = true;
+    ctl->BeforeAdd.connect([&](std::string& SegValue, std::int32_t&, std::int16_t&) {
+        if (once && SegValue.starts_with("BHT")) {
+            once = false;
+            put(*ctl, "L2300_NTE_00_CLMNote", {{"m01_NoteRefCode", "ADD"}, {"m02_CLMNoteText", "EARLY"}});
+        }
+    });
+    ctl->OpenFile(path);
+    write_minimal(*ctl);
+    ctl->CloseFile();
+    EXPECT_NE(read_file(path).find("ST*837*0001~\nNTE*ADD*EARLY~\nBHT*"), std::string::npos);
+    const auto found = keys(checker.findings());
+    EXPECT_EQ(found, file_findings(path));
+    EXPECT_NE(std::find(found.begin(), found.end(), "4 ST NTE error placement"), found.end());
+}
+
+TEST_F(AttachTest, WarnsOfValuesTheFileSplitsOrCuts) {
+    GuideChecker checker;
+    checker.attach(*ctl);
+    ctl->OpenFile(path);
+    write_minimal(*ctl, true, "O*BRIEN", "VIREOSUBMITTER00001");
+    ctl->CloseFile();
+    // What only the fields show: the bytes hold two names and a 15-character ID.
+    EXPECT_EQ(keys(checker.findings(), "warning"),
+              (std::vector<std::string>{"1 ISA ISA[ISA06] warning cut", "16 2010BA NM1[NM103] warning delimiter"}));
+    std::vector<std::string> errors = keys(checker.findings(), "error");
+    auto from_file = file_findings(path);
+    EXPECT_EQ(errors, from_file);
+}
+
+TEST_F(AttachTest, FindingsAtAnyPointAndTheRestAtCloseFile) {
+    GuideChecker checker;
+    checker.attach(*ctl);
+    ctl->OpenFile(path);
+    write_minimal(*ctl, false);
+    EXPECT_EQ(checker.segments(), 26u);
+    EXPECT_EQ(checker.errors(), 0u);
+    put(*ctl, "L2010AA_N3_00_BillPROVAddress", {{"m01_BillPROVAddressLine", "OUT OF PLACE"}});
+    EXPECT_EQ(keys(checker.findings()), std::vector<std::string>{"27 ST N3 error placement"});
+    ctl->CloseFile();
+    EXPECT_EQ(keys(checker.findings()), (std::vector<std::string>{"27 GS GE error required-segment",
+                                                                  "27 ISA IEA error required-segment",
+                                                                  "27 ST N3 error placement"}));
+    for (const Finding& f : checker.findings()) EXPECT_EQ(f.file, path);
+}
+
+TEST_F(AttachTest, ChecksEveryFileTheControlOpens) {
+    GuideChecker checker;
+    checker.attach(*ctl);
+    const std::string second = vireo_test::temp_path();
+    ctl->OpenFile(path);
+    write_minimal(*ctl);
+    ctl->CloseFile();
+    ctl->OpenFile(second);
+    write_minimal(*ctl, false);
+    ctl->CloseFile();
+    ASSERT_EQ(checker.findings().size(), 2u);
+    for (const Finding& f : checker.findings()) EXPECT_EQ(f.file, second);
+    EXPECT_EQ(checker.segments(), 28u + 26u);
+}
+
+TEST_F(AttachTest, OneCheckerPerThreadAndDetachStops) {
+    GuideChecker first;
+    first.attach(*ctl);
+    GuideChecker second;
+    try {
+        second.attach(*ctl);
+        FAIL() << "a second checker attached";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.number(), 5);
+    }
+    first.detach();
+    second.attach(*ctl);
+    ctl->OpenFile(path);
+    write_minimal(*ctl);
+    second.detach();
+    put(*ctl, "L2010AA_N3_00_BillPROVAddress", {{"m01_BillPROVAddressLine", "NOT CHECKED"}});
+    ctl->CloseFile();
+    EXPECT_EQ(first.segments(), 0u);
+    EXPECT_EQ(second.segments(), 28u);
+    EXPECT_EQ(second.errors(), 0u);
+}
+
+TEST_F(AttachTest, AFileOpenBeforeAttachIsCheckedFromThen) {
+    ctl->OpenFile(path);
+    GuideChecker checker;
+    checker.attach(*ctl);
+    write_minimal(*ctl);
+    ctl->CloseFile();
+    EXPECT_EQ(checker.segments(), 28u);
+    EXPECT_EQ(checker.errors(), 0u);
+}
+
+TEST_F(AttachTest, AnnotationLinesAndTextOutsideAsciiAsTheFileHasThem) {
+    GuideChecker checker;
+    checker.attach(*ctl);
+    ctl->Annotation(-1);
+    ctl->OpenFile(path);
+    write_minimal(*ctl, true, "PE\xC3\x91" "A");  // "PEÑA", written in Windows-1252
+    ctl->CloseFile();
+    const auto found = keys(checker.findings());
+    EXPECT_EQ(found, (std::vector<std::string>{"1   error annotation", "16 2010BA NM1[NM103] error characters"}));
+    EXPECT_EQ(found, file_findings(path));
+}
+
+TEST_F(AttachTest, NoFileNoSegments) {
+    GuideChecker checker;
+    checker.attach(*ctl);
+    put(*ctl, "L1_ST_00_TransSetHeader", {{"m01_TransSetIdentCode", "837"}});  // lost: no file is open
+    EXPECT_EQ(checker.segments(), 0u);
+    EXPECT_TRUE(checker.findings().empty());
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+// The commands that use the guide checker, run as a user runs them: vireo
+// check, vireo run --check, vireo describe; and the file that uses every
+// segment class, checked by vireo check and, when it is beside the project,
+// by the external validator.
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+#include "vireo/control/catalogue.h"
+
+namespace {
+
+using vireo_test::read_file;
+using vireo_test::run_program;
+using vireo_test::temp_path;
+
+std::string write(const std::string& text, const std::string& suffix = ".837") {
+    const std::string path = temp_path(suffix);
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+std::string minimal_837() {
+    const std::string path = temp_path();
+    const auto r = run_program({VIREO_BIN, "run", std::string(VIREO_EXAMPLES_DIR) + "/minimal.json", "-o", path});
+    EXPECT_EQ(r.status, 0) << r.err;
+    return path;
+}
+
+// The minimal example with one change.
+std::string changed(const std::string& from, const std::string& to) {
+    std::string text = read_file(minimal_837());
+    const auto at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    text.replace(at, from.size(), to);
+    return write(text);
+}
+
+TEST(CheckCommand, ExitStatusOutputAndSummary) {
+    const std::string valid = minimal_837();
+    const std::string invalid = changed("CLM*JD240108A*110*", "CLM*JD240108A*195.OO*");
+    const std::string warned = changed("*XX*1345678902~", "*XX*1345678901~");
+    const std::string text = write("hello\n");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::vector<std::string> out;
+    } cases[] = {
+        {{valid}, 0, {valid + ": 28 segments, 0 errors, 0 warnings"}},
+        {{invalid}, 1,
+         {invalid + ":21: 2300 CLM[CLM02]: error: \"195.OO\" is not a decimal number",
+          invalid + ": 28 segments, 1 error, 0 warnings"}},
+        {{warned}, 0, {warned + ":10: 2010AA NM1[NM109]: warning: ", "0 errors, 1 warning"}},
+        {{"--warnings-as-errors", warned}, 1, {"1 warning (warnings count as errors)"}},
+        {{text}, 2, {text + ":0: error: not an X12 interchange", "(not an X12 interchange)"}},
+        {{valid, invalid}, 1, {"2 files: 1 error, 0 warnings"}},
+        {{valid, "/nonexistent/x.837"}, 2, {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> argv = {VIREO_BIN, "check"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        SCOPED_TRACE(c.args.back());
+        const auto r = run_program(argv);
+        EXPECT_EQ(r.status, c.status) << r.out << r.err;
+        for (const std::string& part : c.out) EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
+    }
+}
+
+TEST(CheckCommand, JsonAndStandardInput) {
+    const std::string invalid = changed("DTP*472*D8*20240108", "DTP*472*D8*20151399");
+    const auto r = run_program({VIREO_BIN, "check", "--json", "-"}, invalid);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out,
+              "{\"file\": \"<stdin>\", \"segment\": 25, \"loop\": \"2400\", \"segment_id\": \"DTP\", \"element\": "
+              "\"DTP03\", \"severity\": \"error\", \"rule\": \"date\", \"message\": \"\\\"20151399\\\" is not a date "
+              "CCYYMMDD, as DTP02 D8 says\"}\n");
+    EXPECT_NE(r.err.find("<stdin>: 28 segments, 1 error, 0 warnings"), std::string::npos) << r.err;
+}
+
+TEST(RunCheck, ReportsAfterTheRunAndStrictLeavesTheOutput) {
+    std::string script = read_file(std::string(VIREO_EXAMPLES_DIR) + "/minimal.json");
+    // Leave out the transmission type: a file every clearinghouse rejects.
+    const auto at = script.find("    {\"L1_REF_00_TranTypeID\"");
+    ASSERT_NE(at, std::string::npos);
+    script.erase(at, script.find('\n', at) + 1 - at);
+    const std::string bad = write(script, ".json");
+    const std::string out = temp_path();
+
+    std::ofstream(out) << "before";
+    auto r = run_program({VIREO_BIN, "run", bad, "-o", out, "--check=strict"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(read_file(out), "before");
+    EXPECT_NE(r.err.find(out + ":5: ST REF: error: required segment REF"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(out + " is left as it was"), std::string::npos) << r.err;
+
+    r = run_program({VIREO_BIN, "run", bad, "-o", out, "--check"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("wrote " + out), std::string::npos);
+    EXPECT_NE(read_file(out).find("ISA*"), std::string::npos);
+    EXPECT_NE(r.err.find(out + ": checked 27 segments: 1 error, 0 warnings"), std::string::npos) << r.err;
+
+    // A valid script: the same bytes as without the checker, status 0.
+    const std::string checked = temp_path();
+    const std::string unchecked = temp_path();
+    const std::string good = std::string(VIREO_EXAMPLES_DIR) + "/professional-claims.json";
+    EXPECT_EQ(run_program({VIREO_BIN, "run", good, "-o", checked, "--check=strict"}).status, 0);
+    EXPECT_EQ(run_program({VIREO_BIN, "run", good, "-o", unchecked}).status, 0);
+    EXPECT_EQ(read_file(checked), read_file(unchecked));
+}
+
+TEST(Describe, LoopsAndProperties) {
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::vector<std::string> out;
+    } cases[] = {
+        {{}, 0, {"ISA Interchange Control Header (required, no limit)", "  2300 Claim Information (situational, at most 100)",
+                 "CLM 130 R   1  L2300_CLM_00_CLMInfo  Claim Information"}},
+        {{"2010BA"}, 0, {"2010BA Subscriber Name (required, at most 1)", "L2010BA_N4_00_SubscriberCityStateZip"}},
+        {{"2410"}, 0, {"LIN 494 R   1  (no object: the control cannot write it)"}},
+        {{"L2000B_SBR_00_SubscriberInfo"}, 0,
+         {"loop 2000B (Subscriber Hierarchical Level), position 5: Subscriber Information, required, at most 1",
+          "m05_InsuranceTypeCode", "SBR05", "Insurance Type Code", "situational, ID 1-3", "12 13 14 15 16 41 42 43 47"}},
+        {{"l2300_clm_00"}, 0, {"L2300_CLM_00_CLMInfo: class L2300_CLM_00, writes CLM", "CLM05-1"}},
+        {{"2999"}, 2, {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> argv = {VIREO_BIN, "describe"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        SCOPED_TRACE(c.args.empty() ? "(tree)" : c.args[0]);
+        const auto r = run_program(argv);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        for (const std::string& part : c.out) EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
+    }
+}
+
+std::string validator_path() {
+    const char* chosen = std::getenv("VIREO_VALIDATOR");
+    return chosen ? chosen : VIREO_EXTERNAL_VALIDATOR;
+}
+
+TEST(EveryClass, OneValidFileUsesEverySegmentClass) {
+    const std::string path = temp_path();
+    const auto written = run_program({VIREO_EVERY_CLASS, path});
+    ASSERT_EQ(written.status, 0) << written.err;
+    std::set<std::string> used;
+    std::size_t start = 0;
+    for (std::size_t nl; (nl = written.out.find('\n', start)) != std::string::npos; start = nl + 1) {
+        used.insert(written.out.substr(start, nl - start));
+    }
+    for (const auto& slot : prjVireo::catalogue::slots()) {
+        EXPECT_TRUE(used.count(slot.segment_class->name)) << slot.segment_class->name << " is not in the file";
+    }
+    const auto checked = run_program({VIREO_BIN, "check", path});
+    EXPECT_EQ(checked.status, 0) << checked.out;
+    EXPECT_NE(checked.out.find(": 218 segments, 0 errors, 0 warnings"), std::string::npos) << checked.out;
+
+    const std::string validator = validator_path();
+    if (!std::filesystem::exists(validator)) GTEST_SKIP() << "no external validator at " << validator;
+    const auto external = run_program({validator, "-q", path});
+    EXPECT_EQ(external.status, 0) << external.out << external.err;
+}
+
+}  // namespace

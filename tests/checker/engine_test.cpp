@@ -1,0 +1,371 @@
+// The guide checker on files: each case changes a valid 837 the way a host's
+// mistake would and names every finding the checker must report, by segment
+// number (ISA = 1), loop, segment, element, severity and rule. No other
+// finding may appear.
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "vireo/checker/guide_checker.h"
+
+namespace {
+
+using prjVireo::Finding;
+using prjVireo::GuideChecker;
+
+using Segments = std::vector<std::string>;
+
+// A subscriber who is the patient, one claim, one line.
+const Segments kMinimal = {
+    "ISA*00*          *00*          *ZZ*VIREOSUBMIT    *ZZ*CLEARHOUSE01   *240201*0930*U*00401*000000001*0*T*:",
+    "GS*HC*VIREOSUBMIT*CLEARHOUSE01*20240201*0930*1*X*004010X098A1",
+    "ST*837*0001",
+    "BHT*0019*00*BATCH1*20240201*0930*CH",
+    "REF*87*004010X098A1",
+    "NM1*41*2*VIREO BILLING SERVICES*****46*VBS12345",
+    "PER*IC*EDI DESK*TE*2175550100",
+    "NM1*40*2*CLEARINGHOUSE ONE*****46*CH01",
+    "HL*1**20*1",
+    "NM1*85*2*RIVERSIDE FAMILY MEDICINE*****XX*1345678902",
+    "N3*100 MAIN STREET",
+    "N4*SPRINGFIELD*IL*627011234",
+    "REF*EI*371234567",
+    "HL*2*1*22*0",
+    "SBR*P*18*GRP45678******CI",
+    "NM1*IL*1*DOE*JOHN*A***MI*XYZ123456789",
+    "N3*45 OAK AVENUE",
+    "N4*SPRINGFIELD*IL*62704",
+    "DMG*D8*19650312*M",
+    "NM1*PR*2*PRAIRIE HEALTH PLAN*****PI*PHP01",
+    "CLM*JD240108A*110***11::1*Y*A*Y*Y*C",
+    "HI*BK:4019",
+    "LX*1",
+    "SV1*HC:99213*110*UN*1***1",
+    "DTP*472*D8*20240108",
+    "SE*24*0001",
+    "GE*1*1",
+    "IEA*1*000000001",
+};
+
+// A subscriber with a patient level under it, one claim of two lines.
+const Segments kPatient = {
+    "ISA*00*          *00*          *ZZ*VIREOSUBMIT    *ZZ*CLEARHOUSE01   *240201*0930*U*00401*000000001*0*T*:",
+    "GS*HC*VIREOSUBMIT*CLEARHOUSE01*20240201*0930*1*X*004010X098A1",
+    "ST*837*0001",
+    "BHT*0019*00*BATCH1*20240201*0930*CH",
+    "REF*87*004010X098A1",
+    "NM1*41*2*VIREO BILLING SERVICES*****46*VBS12345",
+    "PER*IC*EDI DESK*TE*2175550100",
+    "NM1*40*2*CLEARINGHOUSE ONE*****46*CH01",
+    "HL*1**20*1",
+    "NM1*85*2*RIVERSIDE FAMILY MEDICINE*****XX*1345678902",
+    "N3*100 MAIN STREET",
+    "N4*SPRINGFIELD*IL*627011234",
+    "REF*EI*371234567",
+    "HL*2*1*22*1",
+    "SBR*P**GRP20931******CI",
+    "NM1*IL*1*MILLER*ROBERT****MI*PHP778812301",
+    "NM1*PR*2*PRAIRIE HEALTH PLAN*****PI*PHP01",
+    "HL*3*2*23*0",
+    "PAT*19",
+    "NM1*QC*1*MILLER*EMMA",
+    "N3*912 ELM STREET",
+    "N4*CHATHAM*IL*62629",
+    "DMG*D8*20190415*F",
+    "CLM*EM240112C*75***11::1*Y*A*Y*Y*C",
+    "HI*BK:V202*BF:V061",
+    "LX*1",
+    "SV1*HC:99393*45*UN*1***1",
+    "DTP*472*D8*20240112",
+    "LX*2",
+    "SV1*HC:90460*30*UN*1***2",
+    "DTP*472*D8*20240112",
+    "SE*30*0001",
+    "GE*1*1",
+    "IEA*1*000000001",
+};
+
+std::string render(const Segments& segments, const std::string& end = "~\n") {
+    std::string out;
+    for (const std::string& s : segments) out += s + end;
+    return out;
+}
+
+// "24 2400 SV1[SV102] error type": the parts of a finding a case names.
+std::string key(const Finding& f) {
+    std::string k = std::to_string(f.segment);
+    if (!f.loop.empty()) k += " " + f.loop;
+    if (!f.segment_id.empty()) k += " " + f.segment_id;
+    if (!f.element.empty()) k += "[" + f.element + "]";
+    k += f.severity == Finding::Severity::Error ? " error " : " warning ";
+    return k + f.rule;
+}
+
+std::vector<std::string> check(const std::string& bytes, std::size_t piece = 0) {
+    GuideChecker checker;
+    checker.begin_file("test.837");
+    if (piece == 0) {
+        checker.feed(bytes);
+    } else {
+        for (std::size_t i = 0; i < bytes.size(); i += piece) checker.feed(std::string_view(bytes).substr(i, piece));
+    }
+    checker.end_file();
+    std::vector<std::string> keys;
+    for (const Finding& f : checker.findings()) keys.push_back(key(f));
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+struct Case {
+    const char* name;
+    const Segments* base;
+    std::function<void(Segments&)> change;
+    std::vector<std::string> expected;
+};
+
+void replace(Segments& s, std::size_t number, std::string segment) { s[number - 1] = std::move(segment); }
+
+TEST(Checker, ValidFilesHaveNoFindings) {
+    EXPECT_EQ(check(render(kMinimal)), std::vector<std::string>{});
+    EXPECT_EQ(check(render(kPatient)), std::vector<std::string>{});
+    // Whatever follows the terminators, and however the bytes arrive.
+    EXPECT_EQ(check(render(kMinimal, "~")), std::vector<std::string>{});
+    EXPECT_EQ(check(render(kMinimal, "~\r\n")), std::vector<std::string>{});
+    EXPECT_EQ(check(render(kPatient), 1), std::vector<std::string>{});
+    EXPECT_EQ(check(render(kPatient), 7), std::vector<std::string>{});
+}
+
+TEST(Checker, FindsWhatAHostGetsWrong) {
+    const std::vector<Case> cases = {
+        // Structure
+        {"REF*87 left out", &kMinimal, [](Segments& s) { s.erase(s.begin() + 4); replace(s, 25, "SE*23*0001"); },
+         {"5 ST REF error required-segment"}},
+        {"N4 before N3", &kMinimal, [](Segments& s) { std::swap(s[10], s[11]); },
+         {"11 2010AA N3 error required-segment", "12 2010AA N3 error placement"}},
+        {"SBR twice", &kMinimal,
+         [](Segments& s) { s.insert(s.begin() + 15, s[14]); replace(s, 27, "SE*25*0001"); },
+         {"16 2000B SBR error repeat"}},
+        {"a segment the guide does not know", &kMinimal,
+         [](Segments& s) { s.insert(s.begin() + 10, "ZZZ*1"); replace(s, 27, "SE*25*0001"); },
+         {"11 2010AA ZZZ error unknown-segment"}},
+        {"no service line in the claim", &kMinimal,
+         [](Segments& s) { s.erase(s.begin() + 22, s.begin() + 25); replace(s, 23, "SE*21*0001"); },
+         {"23 2300 LX error required-loop"}},
+        {"the file ends after SE", &kMinimal, [](Segments& s) { s.resize(26); },
+         {"26 GS GE error required-segment", "26 ISA IEA error required-segment"}},
+        // Elements
+        {"a trailing separator", &kMinimal, [](Segments& s) { replace(s, 11, "N3*100 MAIN STREET*"); },
+         {"11 2010AA N3 error elements"}},
+        {"a not used element set", &kMinimal,
+         [](Segments& s) { replace(s, 10, "NM1*85*2*RIVERSIDE FAMILY MEDICINE***DR**XX*1345678902"); },
+         {"10 2010AA NM1[NM106] error not-used"}},
+        {"a required element missing", &kMinimal, [](Segments& s) { replace(s, 12, "N4*SPRINGFIELD**627011234"); },
+         {"12 2010AA N4[N402] error required-element"}},
+        {"195.OO as an amount", &kMinimal, [](Segments& s) { replace(s, 21, "CLM*JD240108A*195.OO***11::1*Y*A*Y*Y*C"); },
+         {"21 2300 CLM[CLM02] error type"}},
+        {"an amount ending in a point", &kMinimal, [](Segments& s) { replace(s, 24, "SV1*HC:99213*110.*UN*1***1"); },
+         {"24 2400 SV1[SV102] error type"}},
+        {"20151399 as a date", &kMinimal, [](Segments& s) { replace(s, 25, "DTP*472*D8*20151399"); },
+         {"25 2400 DTP[DTP03] error date"}},
+        {"a range that is no range", &kMinimal, [](Segments& s) { replace(s, 25, "DTP*472*RD8*20240108"); },
+         {"25 2400 DTP[DTP03] error date"}},
+        {"a time of 25 hours", &kMinimal, [](Segments& s) { replace(s, 4, "BHT*0019*00*BATCH1*20240201*2530*CH"); },
+         {"4 ST BHT[BHT05] error time"}},
+        {"a code outside the list", &kMinimal,
+         [](Segments& s) { replace(s, 15, "SBR*P*18*GRP45678******XX"); },
+         {"15 2000B SBR[SBR09] error code"}},
+        {"a name too long", &kMinimal,
+         [](Segments& s) { replace(s, 16, "NM1*IL*1*" + std::string(61, 'D') + "*JOHN*A***MI*XYZ123456789"); },
+         {"16 2010BA NM1[NM103] error length"}},
+        {"a qualifier without its value (P0809)", &kMinimal,
+         [](Segments& s) { replace(s, 16, "NM1*IL*1*DOE*JOHN*A***MI"); },
+         {"16 2010BA NM1 error syntax"}},
+        {"a composite with a required component missing", &kMinimal,
+         [](Segments& s) { replace(s, 22, "HI*BK"); },
+         {"22 2300 HI[HI01-2] error required-element"}},
+        {"the component separator in a plain value", &kMinimal,
+         [](Segments& s) { replace(s, 17, "N3*45 OAK:AVENUE"); },
+         {"17 2010BA N3[N301] error delimiter"}},
+        {"the terminator inside a value", &kMinimal,
+         [](Segments& s) { replace(s, 17, "N3*45 OAK~AVENUE"); },
+         {"18 2010BA error unknown-segment", "27 ST SE[SE01] error envelope"}},
+        {"a character outside the X12 set", &kMinimal, [](Segments& s) { replace(s, 17, "N3*45 OAK^AVENUE"); },
+         {"17 2010BA N3[N301] error characters"}},
+        {"trailing spaces", &kMinimal, [](Segments& s) { replace(s, 17, "N3*45 OAK AVENUE  "); },
+         {"17 2010BA N3[N301] error characters"}},
+        // Envelope
+        {"SegCount not reset: SE01 counts from ISA", &kMinimal, [](Segments& s) { replace(s, 26, "SE*26*0001"); },
+         {"26 ST SE[SE01] error envelope"}},
+        {"SE02 differs from ST02", &kMinimal, [](Segments& s) { replace(s, 26, "SE*24*0002"); },
+         {"26 ST SE[SE02] error envelope"}},
+        {"GE01 and GE02 wrong", &kMinimal, [](Segments& s) { replace(s, 27, "GE*2*7"); },
+         {"27 GS GE[GE01] error envelope", "27 GS GE[GE02] error envelope"}},
+        {"IEA01 and IEA02 wrong", &kMinimal, [](Segments& s) { replace(s, 28, "IEA*2*000000002"); },
+         {"28 ISA IEA[IEA01] error envelope", "28 ISA IEA[IEA02] error envelope"}},
+        {"ISA06 cut to 14 characters", &kMinimal,
+         [](Segments& s) { replace(s, 1, "ISA*00*          *00*          *ZZ*VIREOSUBMIT   *ZZ*CLEARHOUSE01   *"
+                                           "240201*0930*U*00401*000000001*0*T*:"); },
+         {"1 ISA ISA error envelope", "1 ISA ISA[ISA06] error length"}},
+        {"a transaction control number used twice", &kMinimal,
+         [](Segments& s) {
+             Segments again(s.begin() + 2, s.begin() + 26);
+             s.insert(s.begin() + 26, again.begin(), again.end());
+             replace(s, 51, "GE*2*1");
+         },
+         {"27 ST ST[ST02] error envelope"}},
+        // Hierarchy and lines
+        {"HL01 used twice", &kMinimal, [](Segments& s) { replace(s, 14, "HL*1*1*22*0"); },
+         {"14 2000B HL[HL01] error hierarchy"}},
+        {"HL02 names a level that is not the parent", &kPatient, [](Segments& s) { replace(s, 18, "HL*3*1*23*0"); },
+         {"18 2000C HL[HL02] error hierarchy"}},
+        {"HL04 is 0 on a subscriber with a patient", &kPatient, [](Segments& s) { replace(s, 14, "HL*2*1*22*0"); },
+         {"14 2000B HL[HL04] error hierarchy"}},
+        {"HL04 is 1 on a subscriber without a patient", &kMinimal, [](Segments& s) { replace(s, 14, "HL*2*1*22*1"); },
+         {"14 2000B HL[HL04] error hierarchy"}},
+        {"LX numbered 1, 1", &kPatient, [](Segments& s) { replace(s, 29, "LX*1"); },
+         {"29 2400 LX[LX01] error line-number"}},
+        // The guide's written rules, as warnings
+        {"claim total is not the sum of its lines", &kPatient,
+         [](Segments& s) { replace(s, 24, "CLM*EM240112C*80***11::1*Y*A*Y*Y*C"); },
+         {"24 2300 CLM[CLM02] warning claim-total"}},
+        {"a diagnosis pointer past the last diagnosis", &kPatient,
+         [](Segments& s) { replace(s, 30, "SV1*HC:90460*30*UN*1***3"); },
+         {"30 2400 SV1[SV107-1] warning diagnosis-pointer"}},
+        {"an NPI with a bad check digit", &kMinimal,
+         [](Segments& s) { replace(s, 10, "NM1*85*2*RIVERSIDE FAMILY MEDICINE*****XX*1345678901"); },
+         {"10 2010AA NM1[NM109] warning npi"}},
+        {"a 4-digit ZIP code", &kMinimal, [](Segments& s) { replace(s, 18, "N4*SPRINGFIELD*IL*6270"); },
+         {"18 2010BA N4[N403] warning zip"}},
+        {"SBR02 = 18 beside a patient level", &kPatient,
+         [](Segments& s) { replace(s, 15, "SBR*P*18*GRP20931******CI"); },
+         {"18 2000C HL warning patient"}},
+        {"no patient level and SBR02 empty", &kMinimal,
+         [](Segments& s) { replace(s, 15, "SBR*P**GRP45678******CI"); },
+         {"14 2000B HL warning patient"}},
+        {"a date range that ends before it begins", &kMinimal,
+         [](Segments& s) { replace(s, 25, "DTP*472*RD8*20240108-20240107"); },
+         {"25 2400 DTP[DTP03] warning date"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Segments s = *c.base;
+        c.change(s);
+        std::vector<std::string> expected = c.expected;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(check(render(s)), expected);
+        // The same findings whatever pieces the bytes arrive in.
+        EXPECT_EQ(check(render(s), 3), expected);
+    }
+}
+
+TEST(Checker, TellsWhatIsNoX12) {
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"empty", ""},
+        {"text", "hello world\n"},
+        {"an ISA cut short", "ISA*00*   "},
+        {"letters as delimiters", "ISA*00*          *00*          *ZZ*VIREOSUBMIT    *ZZ*CLEARHOUSE01   *240201*0930*"
+                                  "U*00401*000000001*0*TXAB"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        GuideChecker checker;
+        checker.begin_file("x");
+        checker.feed(c.bytes);
+        checker.end_file();
+        EXPECT_TRUE(checker.not_x12());
+        ASSERT_EQ(checker.findings().size(), 1u);
+        EXPECT_EQ(checker.findings()[0].rule, "not-x12");
+        EXPECT_EQ(checker.findings()[0].segment, 0u);
+    }
+    GuideChecker valid;
+    valid.begin_file("x");
+    valid.feed(render(kMinimal));
+    valid.end_file();
+    EXPECT_FALSE(valid.not_x12());
+    EXPECT_EQ(valid.segments(), kMinimal.size());
+}
+
+TEST(Checker, ReadsEachInterchangeWithItsOwnDelimiters) {
+    Segments second;
+    for (std::string s : kMinimal) {
+        std::replace(s.begin(), s.end(), '*', '|');
+        std::replace(s.begin(), s.end(), ':', '^');
+        second.push_back(s);
+    }
+    // Control numbers are unique in a file.
+    replace(second, 1, second[0].replace(90, 9, "000000002"));
+    replace(second, 2, "GS|HC|VIREOSUBMIT|CLEARHOUSE01|20240201|0930|2|X|004010X098A1");
+    replace(second, 3, "ST|837|0002");
+    replace(second, 26, "SE|24|0002");
+    replace(second, 27, "GE|1|2");
+    replace(second, 28, "IEA|1|000000002");
+    // ISA16 is the component separator: "^" is then no character of the values.
+    const std::string bytes = render(kMinimal) + render(second, "!\n");
+    EXPECT_EQ(check(bytes), std::vector<std::string>{});
+    EXPECT_EQ(check(bytes, 5), std::vector<std::string>{});
+}
+
+TEST(Checker, ReportsAnnotationLinesOnce) {
+    std::string bytes;
+    for (const std::string& s : kMinimal) bytes += "\r\n\tL_0_LABEL\r\n\r\n" + s + "~\r\n";
+    EXPECT_EQ(check(bytes), std::vector<std::string>{"1 error annotation"});
+}
+
+TEST(Checker, ReportsAFileThatEndsInsideASegment) {
+    std::string bytes = render(kMinimal);
+    bytes.resize(bytes.size() - 2);  // "IEA*1*000000001" without its terminator
+    EXPECT_EQ(check(bytes), (std::vector<std::string>{"27 ISA IEA error required-segment", "28 error terminator"}));
+}
+
+TEST(Checker, CountsAndKeepsFindings) {
+    prjVireo::CheckOptions options;
+    std::vector<std::string> seen;
+    options.on_finding = [&](const Finding& f) { seen.push_back(key(f)); };
+    options.keep = 1;
+    GuideChecker checker(options);
+    Segments s = kMinimal;
+    replace(s, 24, "SV1*HC:99213*110*UN*1***2");  // a warning: the claim has one diagnosis
+    replace(s, 25, "DTP*472*D8*20151399");      // an error
+    replace(s, 26, "SE*25*0001");               // an error
+    checker.begin_file("x");
+    checker.feed(render(s));
+    checker.end_file();
+    EXPECT_EQ(checker.errors(), 2u);
+    EXPECT_EQ(checker.warnings(), 1u);
+    EXPECT_EQ(seen.size(), 3u);
+    ASSERT_EQ(checker.findings().size(), 1u);  // only `keep` are kept
+    EXPECT_EQ(checker.findings()[0].file, "x");
+    checker.clear();
+    EXPECT_EQ(checker.errors(), 0u);
+    EXPECT_TRUE(checker.findings().empty());
+}
+
+TEST(Checker, FormatsFindingsAsLinesAndJson) {
+    Finding f;
+    f.file = "claims.837";
+    f.segment = 22;
+    f.loop = "2300";
+    f.segment_id = "CLM";
+    f.element = "CLM02";
+    f.severity = Finding::Severity::Error;
+    f.rule = "type";
+    f.message = "\"195.OO\" is not a decimal number";
+    EXPECT_EQ(prjVireo::format_finding(f), "claims.837:22: 2300 CLM[CLM02]: error: \"195.OO\" is not a decimal number");
+    EXPECT_EQ(prjVireo::finding_json(f),
+              "{\"file\": \"claims.837\", \"segment\": 22, \"loop\": \"2300\", \"segment_id\": \"CLM\", "
+              "\"element\": \"CLM02\", \"severity\": \"error\", \"rule\": \"type\", "
+              "\"message\": \"\\\"195.OO\\\" is not a decimal number\"}");
+    Finding whole;
+    whole.file = "x";
+    whole.severity = Finding::Severity::Warning;
+    whole.message = "m";
+    EXPECT_EQ(prjVireo::format_finding(whole), "x:0: warning: m");
+}
+
+}  // namespace
