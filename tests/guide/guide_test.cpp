@@ -1,0 +1,193 @@
+// The guide as data, against the catalogue: every class is linked to the
+// position it writes, every field to an element, and every code a class offers
+// is one the guide takes, but for the codes the guide's addenda withdrew.
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "vireo/control/catalogue.h"
+#include "vireo/guide/guide.h"
+
+namespace {
+
+using namespace prjVireo;
+
+TEST(Guide, EveryClassWritesOnePositionOfItsSegment) {
+    std::size_t linked = 0;
+    for (const catalogue::Slot& slot : catalogue::slots()) {
+        const SegmentClassDescriptor& c = *slot.segment_class;
+        SCOPED_TRACE(c.name);
+        const auto positions = guide::positions_of(c);
+        ASSERT_EQ(positions.size(), 1u);
+        EXPECT_EQ(positions[0]->id, c.segment_id);
+        // The class's loop is the position's, but for the envelope (0 and 1) and SE.
+        const std::string loop(positions[0]->loop->shown);
+        if (std::string(c.loop) != "0" && std::string(c.loop) != "1" && std::string(c.segment_id) != "SE") {
+            EXPECT_EQ(loop, c.loop);
+        }
+        ++linked;
+    }
+    EXPECT_EQ(linked, 218u);
+    // The positions no class writes: the control has no object for them.
+    std::set<std::string> unwritten;
+    for (const guide::Segment* s : guide::segments()) {
+        if (!s->segment_class) unwritten.insert(std::string(s->loop->shown) + " " + std::string(s->id) + " " +
+                                                std::string(s->name));
+    }
+    EXPECT_EQ(unwritten, (std::set<std::string>{"2300 CRC EPSDT Referral", "2410 CTP Drug Pricing",
+                                               "2410 LIN Drug Identification", "2410 REF Prescription Number",
+                                               "ISA TA1 Interchange Acknowledgement"}));
+}
+
+TEST(Guide, EveryFieldWritesAnElementOfThePosition) {
+    for (const catalogue::Slot& slot : catalogue::slots()) {
+        const SegmentClassDescriptor& c = *slot.segment_class;
+        for (std::size_t i = 0; i < c.field_count; ++i) {
+            const FieldDescriptor& f = c.fields[i];
+            SCOPED_TRACE(std::string(c.name) + "." + f.name);
+            const guide::Element* e = guide::element_of(c, f);
+            const bool not_used_name = std::string(f.name).ends_with("not_used_in_context");
+            if (!e) {
+                // SV5 keeps positions the guide's SV5 does not have.
+                EXPECT_TRUE(not_used_name);
+                continue;
+            }
+            // A field holds one value: a plain element, or a component of a
+            // composite; a whole composite in one field is only a position the
+            // class does not use, or SV501 of SV5.
+            if (e->is_composite()) {
+                EXPECT_TRUE(not_used_name || std::string(c.name) == "L2400_SV5_00");
+            }
+        }
+    }
+}
+
+TEST(Guide, CodesOfTheClassesAreCodesOfTheGuide) {
+    // Codes the catalogue offers that the guide's addenda (004010X098A1) withdrew.
+    const std::set<std::tuple<std::string, std::string, std::string>> withdrawn = {
+        {"L2000B_PAT_00", "m07_UnitorBasisforMeasurementCode", "GR"},
+        {"L2000C_PAT_00", "m07_UnitorBasisforMeasurementCode", "GR"},
+        {"L2300_CLM_00", "m1101_RelatedCausesCode", "AB"},
+        {"L2300_CLM_00", "m1102_RelatedCausesCode", "AB"},
+        {"L2300_CLM_00", "m1103_RelatedCausesCode", "AB"},
+        {"L2400_MEA_00", "m02_MeasurementQul", "CON"},
+        {"L2400_SV1_00", "m0101_ProductorSvcIDQul", "N1"},
+        {"L2400_SV1_00", "m0101_ProductorSvcIDQul", "N2"},
+        {"L2400_SV1_00", "m0101_ProductorSvcIDQul", "N3"},
+        {"L2400_SV1_00", "m09_EmergencyIndicator", "N"},
+        {"L2430_SVD_00", "m0301_ProductorSvcIDQul", "N1"},
+        {"L2430_SVD_00", "m0301_ProductorSvcIDQul", "N2"},
+        {"L2430_SVD_00", "m0301_ProductorSvcIDQul", "N3"},
+        {"L2430_SVD_00", "m0301_ProductorSvcIDQul", "N4"},
+    };
+    std::set<std::tuple<std::string, std::string, std::string>> found;
+    for (const catalogue::Slot& slot : catalogue::slots()) {
+        const SegmentClassDescriptor& c = *slot.segment_class;
+        for (std::size_t i = 0; i < c.field_count; ++i) {
+            const FieldDescriptor& f = c.fields[i];
+            const guide::Element* e = guide::element_of(c, f);
+            if (f.kind != FieldKind::Code || !e || !e->codes) continue;
+            for (std::size_t m = 0; m < f.codelist->member_count; ++m) {
+                if (!e->codes->contains(f.codelist->members[m].code)) {
+                    found.insert({c.name, f.name, f.codelist->members[m].code});
+                }
+            }
+        }
+    }
+    EXPECT_EQ(found, withdrawn);
+}
+
+TEST(Guide, TheLoopTree) {
+    const guide::Loop& isa = guide::interchange();
+    EXPECT_EQ(isa.shown, "ISA");
+    EXPECT_EQ(isa.first().id, "ISA");
+    // The claim loop is declared once and nested under both levels that hold it.
+    const guide::Loop* claim = guide::find_loop("2300");
+    ASSERT_NE(claim, nullptr);
+    int holders = 0;
+    for (const guide::Loop* l : guide::loops()) {
+        for (const auto& c : l->children) holders += c.loop == claim;
+    }
+    EXPECT_EQ(holders, 2);
+    EXPECT_EQ(guide::find_loop("2000b")->name, "Subscriber Hierarchical Level");
+    EXPECT_EQ(guide::find_loop("2999"), nullptr);
+
+    const struct {
+        const char* loop;
+        const char* name;
+        guide::Usage usage;
+        std::uint16_t repeat;
+    } loops[] = {
+        {"ST", "Transaction Set Header", guide::Usage::R, 0}, {"1000A", "Submitter Name", guide::Usage::R, 1},
+        {"2000A", "Billing/Pay-To Provider Hierarchical Level", guide::Usage::R, 0},
+        {"2010AB", "Pay-To Provider Name", guide::Usage::S, 1}, {"2300", "Claim Information", guide::Usage::S, 100},
+        {"2400", "Service Line", guide::Usage::R, 50}, {"2430", "Line Adjudication Information", guide::Usage::S, 25},
+    };
+    for (const auto& l : loops) {
+        SCOPED_TRACE(l.loop);
+        const guide::Loop* loop = guide::find_loop(l.loop);
+        ASSERT_NE(loop, nullptr);
+        EXPECT_EQ(loop->name, l.name);
+        EXPECT_EQ(loop->usage, l.usage);
+        EXPECT_EQ(loop->repeat, l.repeat);
+    }
+}
+
+TEST(Guide, FactsOfPositionsAndElements) {
+    const struct {
+        const char* property;
+        int element;
+        int component;
+        const char* reference;
+        const char* name;
+        guide::Usage usage;
+        guide::DataType type;
+        int min, max;
+    } facts[] = {
+        {"L2000B_SBR_00_SubscriberInfo", 5, 0, "SBR05", "Insurance Type Code", guide::Usage::S, guide::DataType::ID, 1, 3},
+        {"L2300_CLM_00_CLMInfo", 2, 0, "CLM02", "Total Claim Charge Amount", guide::Usage::R, guide::DataType::R, 1, 18},
+        {"L2300_CLM_00_CLMInfo", 5, 1, "CLM05-1", "Facility Type Code", guide::Usage::R, guide::DataType::AN, 1, 2},
+        {"L0_ISA_00_IntControlHeader", 6, 0, "ISA06", "Interchange Sender ID", guide::Usage::R, guide::DataType::AN, 15,
+         15},
+        {"L1_BHT_00_BegHITrans", 4, 0, "BHT04", "Transaction Set Creation Date", guide::Usage::R, guide::DataType::DT, 8,
+         8},
+        {"L2010BA_NM1_00_SubscriberName", 6, 0, "NM106", "Name Prefix", guide::Usage::N, guide::DataType::AN, 1, 10},
+    };
+    for (const auto& f : facts) {
+        SCOPED_TRACE(f.reference);
+        const catalogue::Slot* slot = catalogue::find_slot(f.property);
+        ASSERT_NE(slot, nullptr);
+        const SegmentClassDescriptor& c = *slot->segment_class;
+        const FieldDescriptor* field = nullptr;
+        for (std::size_t i = 0; i < c.field_count; ++i) {
+            if (c.fields[i].element == f.element && c.fields[i].component == f.component) field = &c.fields[i];
+        }
+        ASSERT_NE(field, nullptr);
+        const guide::Element* e = guide::element_of(c, *field);
+        ASSERT_NE(e, nullptr);
+        EXPECT_EQ(guide::reference(c.segment_id, f.element, f.component), f.reference);
+        EXPECT_EQ(e->name, f.name);
+        EXPECT_EQ(e->usage, f.usage);
+        EXPECT_EQ(e->data->type, f.type);
+        EXPECT_EQ(e->data->min_length, f.min);
+        EXPECT_EQ(e->data->max_length, f.max);
+    }
+    const guide::Segment& clm = *guide::positions_of(*catalogue::find_slot("L2300_CLM_00")->segment_class)[0];
+    EXPECT_EQ(clm.position, 130);
+    EXPECT_EQ(clm.usage, guide::Usage::R);
+    EXPECT_EQ(clm.max_use, 1);
+    EXPECT_EQ(guide::describe(*catalogue::find_slot("L2000B_SBR_00")->segment_class,
+                              catalogue::find_slot("L2000B_SBR_00")->segment_class->fields[4]),
+              "SBR05 Insurance Type Code (situational, ID 1-3)");
+    // Positions of one segment ID in one loop are told apart by a qualifier.
+    const guide::Segment& ref = *guide::positions_of(*catalogue::find_slot("L2300_REF_03")->segment_class)[0];
+    EXPECT_EQ(ref.qualifier, 1);
+    EXPECT_TRUE(ref.element(1)->codes->contains("G1"));
+    const guide::Segment& hl = *guide::positions_of(*catalogue::find_slot("L2000C_HL_00")->segment_class)[0];
+    EXPECT_EQ(hl.qualifier, 3);
+}
+
+}  // namespace
