@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <latch>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -42,7 +43,7 @@ struct Options {
     bool skip_run = false;
 };
 
-enum class Variant { Limit, Naive, Vireo, VireoHandler, VireoTwoThreads, HostOnly };
+enum class Variant { Limit, Naive, Vireo, VireoHandler, VireoChecker, VireoTwoThreads, HostOnly };
 
 struct VariantInfo {
     Variant id;
@@ -56,6 +57,7 @@ const VariantInfo kVariants[] = {
     {Variant::Naive, "naive", "naive (string+fwrite)", 1},
     {Variant::Vireo, "vireo", "vireo", 1},
     {Variant::VireoHandler, "vireo_handler", "vireo + handler", 1},
+    {Variant::VireoChecker, "vireo_checker", "vireo + GuideChecker", 1},
     {Variant::VireoTwoThreads, "vireo_2_threads", "vireo, 2 threads", 2},
     {Variant::HostOnly, "host_loop", "host loop alone", 0},
 };
@@ -123,9 +125,10 @@ ChildReport run_variant(const VariantInfo& v, const Options& o, const PreparedDa
         case Variant::Naive: r.seconds = write_naive(data, o.claims, output_path(o.dir, v, 0)); break;
         case Variant::Vireo:
         case Variant::VireoHandler:
+        case Variant::VireoChecker:
         case Variant::HostOnly: {
             const Timed t = write_with_control(data, o.claims, output_path(o.dir, v, 0), v.id != Variant::HostOnly,
-                                               v.id == Variant::VireoHandler);
+                                               v.id == Variant::VireoHandler, {}, v.id == Variant::VireoChecker);
             r.seconds = t.seconds;
             r.handler_reads = t.handler_reads;
             break;
@@ -224,25 +227,50 @@ void check_identical(const std::string& path, const std::string& reference, cons
     std::fclose(b);
 }
 
-// Runs `vireo run SCRIPT -o OUTPUT` as its own process; returns its wall time
-// (process start included) and peak resident memory.
-RunResult run_vireo_script(const std::string& bin, const std::string& script, const std::string& output) {
+double median(std::vector<double> v);
+
+// Runs the vireo command with `args` as its own process, standard output
+// discarded; returns its wall time (process start included) and peak resident
+// memory. Any exit status but 0 ends the benchmark.
+RunResult run_vireo(const std::string& bin, const std::vector<std::string>& args) {
     std::fflush(nullptr);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(bin.c_str()));
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     const auto start = Clock::now();
     const pid_t pid = ::fork();
     if (pid < 0) fail("fork failed");
     if (pid == 0) {
         const int devnull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
         if (devnull >= 0) ::dup2(devnull, STDOUT_FILENO);
-        ::execl(bin.c_str(), bin.c_str(), "run", script.c_str(), "-o", output.c_str(), static_cast<char*>(nullptr));
+        ::execv(bin.c_str(), argv.data());
         ::_exit(127);
     }
     int status = 0;
     struct rusage usage {};
     if (::wait4(pid, &status, 0, &usage) != pid) fail("wait4 failed");
     const double seconds = seconds_since(start);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) fail(bin + " run " + script + " failed");
+    std::string shown = bin;
+    for (const std::string& a : args) shown += " " + a;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) fail(shown + " failed");
     return {seconds, usage.ru_maxrss};
+}
+
+// Median wall time and peak memory of `args` over the runs after a warm-up;
+// `after` runs after each (to check and remove the output).
+RunResult measure_vireo(const std::string& bin, const std::vector<std::string>& args, int runs,
+                        const std::function<void()>& after) {
+    std::vector<double> times;
+    long peak = 0;
+    for (int round = 0; round <= runs; ++round) {
+        const RunResult r = run_vireo(bin, args);
+        if (after) after();
+        if (round == 0) continue;
+        times.push_back(r.seconds);
+        peak = std::max(peak, r.max_rss_kb);
+    }
+    return {median(times), peak};
 }
 
 std::string default_vireo_bin() {
@@ -306,7 +334,7 @@ Options parse(int argc, char** argv) {
                 "  --no-run    do not measure vireo run\n"
                 "  --script F  only write the batch as a vireo run script to F (- for standard output)\n"
                 "  --only KEY  run one variant once in this process and print its time, for a profiler\n"
-                "              (limit, naive, vireo, vireo_handler, vireo_2_threads, host_loop)\n");
+                "              (limit, naive, vireo, vireo_handler, vireo_checker, vireo_2_threads, host_loop)\n");
             std::exit(0);
         } else {
             fail("unknown option " + a + " (try --help)");
@@ -403,11 +431,15 @@ int main_impl(int argc, char** argv) {
             s.peak_rss_kb = std::max(s.peak_rss_kb, r.max_rss_kb);
         }
     }
-    // vireo run on the same batch given as a script.
+    // vireo run on the same batch given as a script, without and with the
+    // guide checker (strict: the output is written only when it passes), and
+    // vireo check on the reference bytes.
     const std::string vireo_bin = o.skip_run ? std::string() : o.vireo_bin.empty() ? default_vireo_bin() : o.vireo_bin;
     double script_bytes = 0;
     double script_seconds = 0;
     long script_rss_kb = 0;
+    RunResult run_checked{0, 0};
+    RunResult check{0, 0};
     if (!vireo_bin.empty()) {
         const std::string script = o.dir + "/batch.json";
         const std::string output = o.dir + "/vireo_run.x12";
@@ -418,18 +450,20 @@ int main_impl(int argc, char** argv) {
             if (std::fclose(f) != 0) fail("writing " + script + " failed");
         }
         script_bytes = static_cast<double>(fs::file_size(script));
-        std::vector<double> times;
-        for (int round = 0; round <= o.runs; ++round) {
-            const RunResult r = run_vireo_script(vireo_bin, script, output);
-            check_identical(output, reference, "vireo_run");
-            ++files_checked;
-            fs::remove(output);
-            if (round == 0) continue;
-            times.push_back(r.seconds);
-            script_rss_kb = std::max(script_rss_kb, r.max_rss_kb);
-        }
+        const auto check_output = [&](const char* variant) {
+            return [&, variant] {
+                check_identical(output, reference, variant);
+                ++files_checked;
+                fs::remove(output);
+            };
+        };
+        const RunResult run = measure_vireo(vireo_bin, {"run", script, "-o", output}, o.runs, check_output("vireo_run"));
+        script_seconds = run.seconds;
+        script_rss_kb = run.max_rss_kb;
+        run_checked = measure_vireo(vireo_bin, {"run", script, "-o", output, "--check=strict"}, o.runs,
+                                    check_output("vireo_run_check"));
         fs::remove(script);
-        script_seconds = median(times);
+        check = measure_vireo(vireo_bin, {"check", reference}, o.runs, {});
     }
 
     fs::remove(reference);
@@ -448,6 +482,7 @@ int main_impl(int argc, char** argv) {
     const Summary& naive = find(Variant::Naive);
     const Summary& vireo = find(Variant::Vireo);
     const Summary& handler = find(Variant::VireoHandler);
+    const Summary& checked = find(Variant::VireoChecker);
     const Summary& two = find(Variant::VireoTwoThreads);
     const Summary& host = find(Variant::HostOnly);
     const double writer_ns = ns_per_segment(vireo) - ns_per_segment(host);
@@ -461,6 +496,7 @@ int main_impl(int argc, char** argv) {
     const Target targets[] = {
         {"vireo / limit (MB/s)", mbps(vireo) / mbps(limit), 0.25},
         {"vireo + handler / limit (MB/s)", mbps(handler) / mbps(limit), 0.15},
+        {"vireo + GuideChecker / vireo (MB/s)", mbps(checked) / mbps(vireo), 0.5},
         {"vireo / naive (MB/s)", mbps(vireo) / mbps(naive), 4.0},
         {"2 threads / 1 thread (MB/s)", mbps(two) / mbps(vireo), 1.8},
     };
@@ -503,8 +539,22 @@ int main_impl(int argc, char** argv) {
                               {"peak_rss_kb", script_rss_kb},
                               {"target_script_mb_per_second", 50},
                               {"met", script_bytes / script_seconds / 1e6 >= 50}};
+            j["vireo_run_check"] = {{"command", vireo_bin + " run SCRIPT -o OUTPUT --check=strict"},
+                                    {"wall_seconds_median", run_checked.seconds},
+                                    {"ratio_to_vireo_run", run_checked.seconds / script_seconds},
+                                    {"peak_rss_kb", run_checked.max_rss_kb},
+                                    {"target_ratio_at_most", 2},
+                                    {"met", run_checked.seconds / script_seconds <= 2}};
+            j["vireo_check"] = {{"command", vireo_bin + " check OUTPUT"},
+                                {"wall_seconds_median", check.seconds},
+                                {"mb_per_second", file_bytes / check.seconds / 1e6},
+                                {"peak_rss_kb", check.max_rss_kb},
+                                {"target_mb_per_second", 200},
+                                {"met", file_bytes / check.seconds / 1e6 >= 200}};
         } else {
             j["vireo_run"] = nullptr;
+            j["vireo_run_check"] = nullptr;
+            j["vireo_check"] = nullptr;
         }
         j["files_checked_identical"] = files_checked;
         std::printf("%s\n", j.dump(2).c_str());
@@ -550,6 +600,16 @@ int main_impl(int argc, char** argv) {
                     script_rss_kb / 1024.0);
         std::printf("%-32s %6.1f  (target >= 50 MB/s of script: %s)\n", "vireo run script MB/s", script_mbps,
                     script_mbps >= 50 ? "met" : "MISSED");
+        const double ratio = run_checked.seconds / script_seconds;
+        std::printf("\nvireo run --check=strict on the same script: %.1f ms, peak %.1f MB\n", run_checked.seconds * 1e3,
+                    run_checked.max_rss_kb / 1024.0);
+        std::printf("%-32s %6.2f  (target <= 2.00: %s)\n", "vireo run --check / vireo run", ratio,
+                    ratio <= 2 ? "met" : "MISSED");
+        const double check_mbps = file_bytes / check.seconds / 1e6;
+        std::printf("vireo check on the %.1f MB file: %.1f ms, peak %.1f MB (process start included)\n",
+                    file_bytes / 1e6, check.seconds * 1e3, check.max_rss_kb / 1024.0);
+        std::printf("%-32s %6.0f  (target >= 200: %s)\n", "vireo check MB/s", check_mbps,
+                    check_mbps >= 200 ? "met" : "MISSED");
     } else {
         std::printf("\nvireo run: not measured (%s)\n",
                     o.skip_run ? "--no-run" : "no vireo command found next to vireo-bench; pass --vireo BIN");

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "vireo/checker/guide_checker.h"
 #include "vireo/control/vireo.h"
 
 namespace vireo_bench {
@@ -433,8 +434,10 @@ long segment_count(long claims) {
 }
 
 Timed write_with_control(const PreparedData& data, long claims, const std::string& path, bool run_additem,
-                         bool handler, const std::function<void()>& ready) {
+                         bool handler, const std::function<void()>& ready, bool check) {
     vireo ctl;
+    GuideChecker checker;
+    if (check) checker.attach(ctl);
     TextPropertyBag defaults;  // a control placed new: "*", ":", "~"
     ctl.ReadProperties(defaults);
     ctl.NewLine(NewLineValues::LF_ToSegEnd);
@@ -683,7 +686,14 @@ Timed write_with_control(const PreparedData& data, long claims, const std::strin
     add(*iea);
 
     if (run_additem) ctl.CloseFile();
-    return {seconds_since(start), reads};
+    const double seconds = seconds_since(start);
+    if (check && (checker.errors() || checker.warnings() || checker.segments() != static_cast<std::uint64_t>(segment_count(claims)))) {
+        throw std::runtime_error("the guide checker found " + std::to_string(checker.errors()) + " errors and " +
+                                 std::to_string(checker.warnings()) + " warnings in " +
+                                 std::to_string(checker.segments()) + " segments" +
+                                 (checker.findings().empty() ? "" : ": " + format_finding(checker.findings()[0])));
+    }
+    return {seconds, reads};
 }
 
 double write_naive(const PreparedData& data, long claims, const std::string& path) {

@@ -80,10 +80,11 @@ long segment_count(long claims);
 // as a host does. With `run_additem` false the loop fills and clears the
 // fields but never calls Additem and opens no file: the host's own share.
 // With `handler` a BeforeAdd handler that reads SegValue is connected to the
-// control. `ready`, when given, is called once the control is set up, just
-// before the clock starts.
+// control. With `check` a GuideChecker is attached to the control, and any
+// finding is an error. `ready`, when given, is called once the control is set
+// up, just before the clock starts.
 Timed write_with_control(const PreparedData& data, long claims, const std::string& path, bool run_additem,
-                         bool handler, const std::function<void()>& ready = {});
+                         bool handler, const std::function<void()>& ready = {}, bool check = false);
 
 // Writes the interchange the straightforward way: each segment built as a
 // std::string from a vector of element strings and passed to fwrite.
