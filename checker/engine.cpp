@@ -608,80 +608,95 @@ void Engine::check_elements(const SegmentCheck& c) {
 }
 
 void Engine::check_value(const SegmentCheck& c, const ElementCheck& e, std::string_view v, int k, int m) {
-    auto ref = [&] { return guide::reference(c.segment->id, k, m); };
     // One pass over the characters: any outside the X12 set, and the
     // component separator, which splits only a composite (ISA16 is it).
     unsigned flags = 0;
     for (unsigned char ch : v) flags |= char_class_[ch];
-    if ((c.rules & kRuleIsa) && k == 16) flags = 0;  // ISA16 is the component separator itself
-    if (flags) [[unlikely]] {
-        if ((flags & kComponentSeparator) && !(c.rules & kRuleIsa)) {
-            report(kError, "delimiter", &c, ref(),
-                   quoted(v) + " holds the component separator " + quoted(std::string_view(&component_, 1)) +
-                       ", but " + ref() + " is no composite: the value is split there");
-            return;
-        }
-        if (flags & kOutsideCharacterSet) {
-            for (char ch : v) {
-                if (!allowed_character(static_cast<unsigned char>(ch))) {
-                    report(kError, "characters", &c, ref(),
-                           quoted(v) + " holds a character outside the X12 character set (" +
-                               quoted(std::string_view(&ch, 1)) + ")");
-                    return;
-                }
-            }
-        }
+    if (flags && !((c.rules & kRuleIsa) && k == 16)) [[unlikely]] {
+        if ((flags & kComponentSeparator) && !(c.rules & kRuleIsa)) return value_finding(c, e, v, k, m, Problem::Delimiter);
+        if (flags & kOutsideCharacterSet) return value_finding(c, e, v, k, m, Problem::Characters);
     }
     std::size_t length = v.size();
     switch (e.type) {
         case guide::DataType::AN:
         case guide::DataType::ID:
-            if (v.back() == ' ' && !(c.rules & kRuleIsa)) [[unlikely]] {
-                report(kError, "characters", &c, ref(), quoted(v) + " ends with spaces: remove them");
-            }
+            if (v.back() == ' ' && !(c.rules & kRuleIsa)) [[unlikely]] value_finding(c, e, v, k, m, Problem::Spaces);
             break;
         case guide::DataType::N0:
         case guide::DataType::N2:
-            if (!is_integer(v, length)) [[unlikely]] {
-                report(kError, "type", &c, ref(), quoted(v) + " is not a whole number (" + describe(*e.element) + ")");
-                return;
-            }
+            if (!is_integer(v, length)) [[unlikely]] return value_finding(c, e, v, k, m, Problem::Integer);
             break;
         case guide::DataType::R:
-            if (!is_decimal(v, length)) [[unlikely]] {
-                report(kError, "type", &c, ref(),
-                       quoted(v) + " is not a decimal number such as 110 or 110.50 (" + describe(*e.element) + ")");
-                return;
-            }
+            if (!is_decimal(v, length)) [[unlikely]] return value_finding(c, e, v, k, m, Problem::Decimal);
             break;
         case guide::DataType::DT:
             if (!is_date(v) || v.size() < e.min_length || v.size() > e.max_length) [[unlikely]] {
-                report(kError, "date", &c, ref(),
-                       quoted(v) + " is not a date " + (e.min_length == 6 ? "YYMMDD" : "CCYYMMDD") + " (" +
-                           describe(*e.element) + ")");
-                return;
+                return value_finding(c, e, v, k, m, Problem::Date);
             }
             break;
         case guide::DataType::TM:
             if (!is_time(v) || v.size() < e.min_length || v.size() > e.max_length) [[unlikely]] {
-                report(kError, "time", &c, ref(),
-                       quoted(v) + " is not a time HHMM" + (e.max_length > 4 ? "[SS[DD]]" : "") + " (" +
-                           describe(*e.element) + ")");
-                return;
+                return value_finding(c, e, v, k, m, Problem::Time);
             }
             break;
     }
     if (length < e.min_length || length > e.max_length) [[unlikely]] {
-        const bool digits = e.type != guide::DataType::AN && e.type != guide::DataType::ID;
-        report(kError, "length", &c, ref(),
-               quoted(v) + " has " + std::to_string(length) + (digits ? " digits" : " characters") + "; " +
-                   describe(*e.element) + " takes " + length_text(e));
+        value_finding(c, e, v, k, m, Problem::Length, length);
     }
-    if (e.codes && !e.codes->contains(v)) [[unlikely]] {
-        report(kError, "code", &c, ref(),
-               quoted(v) + " is not a code of " + describe(*e.element) + ": " + codes_text(*e.codes));
-    }
+    if (e.codes && !e.codes->contains(v)) [[unlikely]] value_finding(c, e, v, k, m, Problem::Code);
     if (e.rule == ValueRule::DatePeriod) check_date_period(c, e, v, k);
+}
+
+// The finding about a value, out of the way of check_value's usual path.
+void Engine::value_finding(const SegmentCheck& c, const ElementCheck& e, std::string_view v, int k, int m,
+                           Problem problem, std::size_t length) {
+    const std::string ref = guide::reference(c.segment->id, k, m);
+    switch (problem) {
+        case Problem::Delimiter:
+            report(kError, "delimiter", &c, ref,
+                   quoted(v) + " holds the component separator " + quoted(std::string_view(&component_, 1)) +
+                       ", but " + ref + " is no composite: the value is split there");
+            return;
+        case Problem::Characters:
+            for (char ch : v) {
+                if (!allowed_character(static_cast<unsigned char>(ch))) {
+                    report(kError, "characters", &c, ref,
+                           quoted(v) + " holds a character outside the X12 character set (" +
+                               quoted(std::string_view(&ch, 1)) + ")");
+                    return;
+                }
+            }
+            return;
+        case Problem::Spaces: report(kError, "characters", &c, ref, quoted(v) + " ends with spaces: remove them"); return;
+        case Problem::Integer:
+            report(kError, "type", &c, ref, quoted(v) + " is not a whole number (" + describe(*e.element) + ")");
+            return;
+        case Problem::Decimal:
+            report(kError, "type", &c, ref,
+                   quoted(v) + " is not a decimal number such as 110 or 110.50 (" + describe(*e.element) + ")");
+            return;
+        case Problem::Date:
+            report(kError, "date", &c, ref,
+                   quoted(v) + " is not a date " + (e.min_length == 6 ? "YYMMDD" : "CCYYMMDD") + " (" +
+                       describe(*e.element) + ")");
+            return;
+        case Problem::Time:
+            report(kError, "time", &c, ref,
+                   quoted(v) + " is not a time HHMM" + (e.max_length > 4 ? "[SS[DD]]" : "") + " (" +
+                       describe(*e.element) + ")");
+            return;
+        case Problem::Length: {
+            const bool digits = e.type != guide::DataType::AN && e.type != guide::DataType::ID;
+            report(kError, "length", &c, ref,
+                   quoted(v) + " has " + std::to_string(length) + (digits ? " digits" : " characters") + "; " +
+                       describe(*e.element) + " takes " + length_text(e));
+            return;
+        }
+        case Problem::Code:
+            report(kError, "code", &c, ref,
+                   quoted(v) + " is not a code of " + describe(*e.element) + ": " + codes_text(*e.codes));
+            return;
+    }
 }
 
 void Engine::check_date_period(const SegmentCheck& c, const ElementCheck& e, std::string_view v, int k) {

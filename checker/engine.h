@@ -86,6 +86,10 @@ private:
     void check_elements(const SegmentCheck& check);
     void check_value(const SegmentCheck& check, const ElementCheck& e, std::string_view value, int element,
                      int component);
+    enum class Problem : std::uint8_t { Delimiter, Characters, Spaces, Integer, Decimal, Date, Time, Length, Code };
+    [[gnu::cold, gnu::noinline]] void value_finding(const SegmentCheck& check, const ElementCheck& e,
+                                                     std::string_view value, int element, int component,
+                                                     Problem problem, std::size_t length = 0);
     void check_date_period(const SegmentCheck& check, const ElementCheck& e, std::string_view value, int element);
     void apply_rules(const SegmentCheck& check);
 

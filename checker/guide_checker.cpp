@@ -192,49 +192,56 @@ private:
     }
 
     // What the fields tell and the bytes cannot: a value that holds a
-    // delimiter (the file splits it), a fixed-width value that was cut.
+    // delimiter (the file splits it), a fixed-width value that was cut. Every
+    // value is looked at once, byte by byte; only a hit costs more.
     void note_fields(const SegmentObject& object) {
         const SegmentClassDescriptor& d = object.descriptor();
         const WriterState& ws = *state_;
         const std::string* delimiters[] = {&ws.element_separator.text(), &ws.component_separator.text(),
                                            &ws.segment_terminator.text()};
-        static const char* const kDelimiterNames[] = {"data element separator", "component separator",
-                                                      "segment terminator"};
-        std::string_view loop;
+        bool first_byte[256] = {};
+        for (const std::string* t : delimiters) first_byte[static_cast<unsigned char>((*t)[0])] = true;
         for (std::size_t i = 0; i < d.field_count; ++i) {
             const FieldDescriptor& f = d.fields[i];
             if (f.kind != FieldKind::Text && f.kind != FieldKind::Fixed) continue;
-            // ISA16 is the component separator itself.
-            if (d.assembly == Assembly::Interchange && i + 1 == d.field_count) continue;
             const std::string& value = object.text(f);
             if (value.empty()) continue;
-            if (loop.empty()) {
-                const auto positions = guide::positions_of(d);
-                loop = positions.empty() ? std::string_view(d.loop) : positions.front()->loop->shown;
-            }
-            const std::string element = guide::reference(d.segment_id, f.element, f.component);
-            if (f.kind == FieldKind::Fixed && characters(value) > f.width) {
-                note(loop, d, element, "cut",
-                     std::string(f.name) + " \"" + value + "\" has " + std::to_string(characters(value)) +
-                         " characters; " + element + " is " + std::to_string(f.width) +
-                         " wide, so the file holds only the first " + std::to_string(f.width));
+            if (f.kind == FieldKind::Fixed) {
+                if (value.size() > f.width && characters(value) > f.width) note_cut(d, f, value);
                 continue;
             }
-            for (int k = 0; k < 3; ++k) {
-                if (value.find(*delimiters[k]) != std::string::npos) {
-                    note(loop, d, element, "delimiter",
-                         std::string(f.name) + " \"" + value + "\" holds the " + kDelimiterNames[k] + " \"" +
-                             *delimiters[k] + "\": the file splits the value there");
-                    break;
-                }
-            }
+            // ISA16 is the component separator itself.
+            if (d.assembly == Assembly::Interchange && i + 1 == d.field_count) continue;
+            bool hit = false;
+            for (unsigned char c : value) hit |= first_byte[c];
+            if (hit) note_delimiter(d, f, value, delimiters);
         }
     }
 
-    void note(std::string_view loop, const SegmentClassDescriptor& d, const std::string& element, const char* rule,
-              std::string message) {
+    [[gnu::cold]] void note_cut(const SegmentClassDescriptor& d, const FieldDescriptor& f, const std::string& value) {
+        const std::string element = guide::reference(d.segment_id, f.element, f.component);
+        note(d, element, "cut",
+             std::string(f.name) + " \"" + value + "\" has " + std::to_string(characters(value)) + " characters; " +
+                 element + " is " + std::to_string(f.width) + " wide, so the file holds only the first " +
+                 std::to_string(f.width));
+    }
+
+    [[gnu::cold]] void note_delimiter(const SegmentClassDescriptor& d, const FieldDescriptor& f,
+                                      const std::string& value, const std::string* const (&delimiters)[3]) {
+        static const char* const kNames[] = {"data element separator", "component separator", "segment terminator"};
+        for (int k = 0; k < 3; ++k) {
+            if (value.find(*delimiters[k]) == std::string::npos) continue;
+            note(d, guide::reference(d.segment_id, f.element, f.component), "delimiter",
+                 std::string(f.name) + " \"" + value + "\" holds the " + kNames[k] + " \"" + *delimiters[k] +
+                     "\": the file splits the value there");
+            return;
+        }
+    }
+
+    void note(const SegmentClassDescriptor& d, const std::string& element, const char* rule, std::string message) {
+        const auto positions = guide::positions_of(d);
         Finding f;
-        f.loop = std::string(loop);
+        f.loop = positions.empty() ? std::string(d.loop) : std::string(positions.front()->loop->shown);
         f.segment_id = d.segment_id;
         f.element = element;
         f.severity = Finding::Severity::Warning;
