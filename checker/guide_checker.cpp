@@ -264,7 +264,12 @@ private:
 GuideChecker::GuideChecker(CheckOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 GuideChecker::~GuideChecker() = default;
 
-void GuideChecker::attach(vireo&) { impl_->attach(); }
+void GuideChecker::attach(vireo& control) {
+    // Reading a property checks that the control belongs to the calling
+    // thread, whose writer state the checker watches (vbErrWrongThread otherwise).
+    (void)control.ErrorTrap();
+    impl_->attach();
+}
 void GuideChecker::detach() { impl_->detach(); }
 void GuideChecker::begin_file(std::string name) { impl_->begin_file(std::move(name)); }
 void GuideChecker::feed(std::string_view bytes) { impl_->feed(bytes); }

@@ -62,8 +62,9 @@ public:
     // ---- writing ----
     // Checks every segment that the control's thread writes to a file from now
     // on: each OpenFile starts a file, each CloseFile ends it. Call it on the
-    // control's thread, before the file's first segment. One checker per
-    // thread: VbError 5 when another one is attached.
+    // control's thread (the control refuses another thread), before the file's
+    // first segment. One checker per thread: VbError 5 when another one is
+    // attached.
     void attach(vireo& control);
     // Stops checking (a file being written is ended first). Also done by the destructor.
     void detach();

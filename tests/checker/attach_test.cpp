@@ -267,6 +267,13 @@ TEST_F(AttachTest, OneCheckerPerThreadAndDetachStops) {
     EXPECT_EQ(second.errors(), 0u);
 }
 
+TEST_F(AttachTest, AttachesOnlyOnTheControlsThread) {
+    GuideChecker checker;
+    EXPECT_THROW(vireo_test::on_new_thread([&] { checker.attach(*ctl); }), VbError);
+    checker.attach(*ctl);
+    EXPECT_EQ(writer_state().watcher != nullptr, true);
+}
+
 TEST_F(AttachTest, AFileOpenBeforeAttachIsCheckedFromThen) {
     ctl->OpenFile(path);
     GuideChecker checker;

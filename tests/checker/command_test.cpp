@@ -104,6 +104,17 @@ TEST(RunCheck, ReportsAfterTheRunAndStrictLeavesTheOutput) {
     EXPECT_NE(read_file(out).find("ISA*"), std::string::npos);
     EXPECT_NE(r.err.find(out + ": checked 27 segments: 1 error, 0 warnings"), std::string::npos) << r.err;
 
+    // Standard output is written as the script runs: the checker reports, but
+    // cannot hold it back.
+    r = run_program({VIREO_BIN, "run", bad, "-o", "-", "--check=strict"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("give -o a file"), std::string::npos) << r.err;
+    r = run_program({VIREO_BIN, "run", bad, "-o", "-", "--check"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.rfind("ISA*", 0), 0u);
+    EXPECT_NE(r.err.find("-:5: ST REF: error: required segment REF"), std::string::npos) << r.err;
+
     // A valid script: the same bytes as without the checker, status 0.
     const std::string checked = temp_path();
     const std::string unchecked = temp_path();
