@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job on a fresh machine: installs what writing needs, builds the
-# library and the vireo command only (no tests, windows or benchmark), and
-# writes the example claims to out/professional-claims.837.
+# library and the vireo command only (no tests, windows or benchmark), writes
+# the example claims to out/professional-claims.837 and checks them against the
+# implementation guide.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR=build-sample
@@ -24,4 +25,7 @@ claims=$(grep -c '^CLM\*' "$OUT" || true)
 transactions=$(grep -c '^ST\*' "$OUT" || true)
 bytes=$(wc -c < "$OUT")
 echo "wrote $OUT: $segments segments, $claims claims in $transactions transaction set(s), $bytes bytes"
+
+echo "== check against the implementation guide"
+"$BUILD_DIR/tools/vireo" check "$OUT"
 echo "(the vireo command is $BUILD_DIR/tools/vireo; 'vireo help' lists what it does)"
