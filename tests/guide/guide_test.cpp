@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "vireo/control/catalogue.h"
+#include "vireo/control/typelib.h"
 #include "vireo/guide/guide.h"
 
 namespace {
@@ -188,6 +189,24 @@ TEST(Guide, FactsOfPositionsAndElements) {
     EXPECT_TRUE(ref.element(1)->codes->contains("G1"));
     const guide::Segment& hl = *guide::positions_of(*catalogue::find_slot("L2000C_HL_00")->segment_class)[0];
     EXPECT_EQ(hl.qualifier, 3);
+}
+
+TEST(Guide, NamesInTheTypeLibrary) {
+    const std::string json = typelib::to_json();
+    const std::string field =
+        "{\"name\": \"m05_InsuranceTypeCode\", \"kind\": \"code\", \"codelist\": "
+        "\"L2000B_SBR_05_1336_286_InsuranceTypeCode\", \"element\": 5, \"dispid\": 1073938436, \"guide\": "
+        "{\"element\": \"SBR05\", \"name\": \"Insurance Type Code\", \"usage\": \"situational\", \"type\": \"ID\", "
+        "\"min_length\": 1, \"max_length\": 3, \"codes\": [\"12\", \"13\", \"14\", \"15\", \"16\", \"41\", "
+        "\"42\", \"43\", \"47\"]}}";
+    EXPECT_NE(json.find(field), std::string::npos);
+    EXPECT_NE(json.find("\"guide\": [{\"loop\": \"2000B\", \"position\": 5, \"name\": \"Subscriber Information\", "
+                        "\"usage\": \"required\", \"max_use\": 1}]"),
+              std::string::npos);
+    // A field the guide has no element for carries no guide entry.
+    EXPECT_NE(json.find("{\"name\": \"m18_not_used_in_context\", \"kind\": \"text\", \"element\": 18, "
+                        "\"dispid\": 1073938449}"),
+              std::string::npos);
 }
 
 }  // namespace
