@@ -44,11 +44,13 @@ constexpr const char* kVersion = "vireo " VIREO_STRINGIFY(VIREO_VERSION_MAJOR) "
 
 constexpr const char* kDescription =
     "vireo writes health-care claim files in the ASC X12 837 Professional format, version 4010\n"
-    "(implementation guide 004010X098A1), and describes the control that writes them.";
+    "(implementation guide 004010X098A1), checks them against the guide, and describes the\n"
+    "control that writes them.";
 
 constexpr const char* kFooter =
     "\nExamples:\n"
     "  vireo run examples/professional-claims.json -o claims.837\n"
+    "  vireo check claims.837\n"
     "  vireo help run\n"
     "  vireo schema > vireo-script.schema.json\n"
     "\n'vireo help COMMAND' or 'vireo COMMAND --help' describes a command.";
