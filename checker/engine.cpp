@@ -796,7 +796,7 @@ void Engine::apply_rules(const SegmentCheck& c) {
         const Node& node = t_.nodes[static_cast<std::size_t>(frame.node)];
         const std::string_view id = element(1);
         const std::size_t kept = std::min<std::size_t>(id.size(), sizeof frame.hl_id - 1);
-        std::memcpy(frame.hl_id, id.data(), kept);
+        if (kept) std::memcpy(frame.hl_id, id.data(), kept);  // an HL without HL01 has no data to copy
         frame.hl_id[kept] = 0;
         const std::string_view hl04 = element(4);
         frame.hl04 = hl04.size() == 1 && (hl04[0] == '0' || hl04[0] == '1') ? hl04[0] : 0;

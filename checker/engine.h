@@ -137,7 +137,6 @@ private:
     std::vector<Frame> frames_;
     int depth_ = 0;
     std::uint16_t isa_id_;
-    std::uint16_t last_id_ = kUnknownId;  // the previous segment's position, for messages
     const SegmentCheck* last_ = nullptr;
 
     // Envelope
