@@ -3,14 +3,18 @@
 # hard way:
 #   build-tsan  the threading tests under ThreadSanitizer;
 #   build-fuzz  the fuzz targets (clang, libFuzzer): every kept input replayed,
-#               then VIREO_FUZZ_SECONDS (default 60) of fuzzing per target;
-#   build-asan  the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+#               then VIREO_FUZZ_SECONDS (default 20 here) of fuzzing per target;
+#               longer campaigns run by hand with a larger value;
+#   build-asan  the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer,
+#               except the comparison with the external validator: its verdicts
+#               do not depend on the build, and the checker it exercises is
+#               covered under the sanitizers by its own tests and fuzz target.
 # The sanitizer suite runs last so that the last lines printed are the summary
 # of the full test count. VIREO_QUICK=1 stops after the normal suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS="$(nproc)"
-FUZZ_SECONDS="${VIREO_FUZZ_SECONDS:-60}"
+FUZZ_SECONDS="${VIREO_FUZZ_SECONDS:-20}"
 stage() { printf '\n==== %s (%s)\n' "$1" "$(date +%T)"; }
 
 stage "build and test"
@@ -42,4 +46,4 @@ stage "whole suite under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIREO_SANITIZE=address,undefined \
   -DVIREO_BUILD_BENCH=OFF
 cmake --build build-asan --parallel "$JOBS"
-ctest --test-dir build-asan --output-on-failure --timeout 600 --parallel "$JOBS"
+ctest --test-dir build-asan --output-on-failure --timeout 600 --parallel "$JOBS" -E '^Differential\.'
