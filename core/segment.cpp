@@ -908,6 +908,40 @@ private:
 
 }  // namespace
 
+std::string SegmentObject::Preview() {
+    const WriterState& ws = writer_state();
+    // The field Additem would fill in first is filled for the assembly and
+    // emptied again; no host code runs in between.
+    std::string* filled = nullptr;
+    if (desc_->assembly == Assembly::Trailer) {
+        std::string& count_field = text(desc_->fields[0]);
+        if (count_field.empty()) {
+            count_field = std::to_string(static_cast<std::int64_t>(ws.segment_count) + 1);
+            filled = &count_field;
+        }
+    } else if (desc_->assembly == Assembly::Interchange) {
+        std::string& separator_field = text(desc_->fields[desc_->field_count - 1]);
+        if (separator_field.empty()) {
+            separator_field = ws.component_separator.text();
+            filled = &separator_field;
+        }
+    }
+    const std::string& term = ws.segment_terminator.text();
+    ByteBuffer buffer;
+    AssemblyTarget target(buffer);
+    char* p = target.room(target.begin(), kSlack);
+    p = BodyAssembler<false>(*this, *plan_, fields_, target, ws.element_separator.text(),
+                             ws.component_separator.text())
+            .body(p);
+    p = target.room(p, term.size());
+    p = put_bytes(p, term);
+    std::string segment = desc_->segment_id;
+    segment += ws.element_separator.text();
+    segment.append(target.begin(), static_cast<std::size_t>(p - target.begin()));
+    if (filled) filled->clear();
+    return segment;
+}
+
 void SegmentObject::Additem() {
     WriterState& ws = home_.check(desc_->name, "Additem");
     // Whether anyone hears this object's BeforeAdd, and whether a watcher

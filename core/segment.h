@@ -186,6 +186,12 @@ public:
     // Empties every field: text to "", code to 0. Writes nothing.
     // Like the public fields, it touches nothing but the object's own fields.
     void Clear() { desc_->clear_fields(fields_); }
+    // The segment as the next Additem would announce it in SegValue, with the
+    // writer state as it is now: ID, separator, element text and terminator.
+    // Writes nothing, raises nothing and leaves the fields as they are (SE
+    // shows the count it would fill in, ISA the component separator it would
+    // take).
+    std::string Preview();
 
     BeforeAddEvent BeforeAdd;
 

@@ -375,3 +375,29 @@ TEST(WriterStateThreads, FilesLeftOpenAreFlushedAtThreadExit) {
     });
     EXPECT_EQ(vireo_test::read_file(path), "ST*837*0001~");
 }
+
+TEST_F(Emission, PreviewShowsTheSegmentAndChangesNothing) {
+    EventLog log;
+    log.attach(ctl->BeforeAdd);
+    ctl->SegCount("4");
+    fill_st(*ctl);
+    EXPECT_EQ(ctl->L1_ST_00_TransSetHeader()->Preview(), "ST*837*0001~");
+    // SE shows the count it would fill in; ISA the component separator it would take.
+    auto se = ctl->L2440_SE_00_TransSetTrailer();
+    se->m02_TransSetControlNum = "0001";
+    EXPECT_EQ(se->Preview(), "SE*5*0001~");
+    EXPECT_EQ(se->m01_TransSegCount, "");
+    auto isa = ctl->L0_ISA_00_IntControlHeader();
+    const std::string preview = isa->Preview();
+    EXPECT_EQ(preview.substr(preview.size() - 3), "*:~");
+    EXPECT_EQ(isa->m16_ComponentElementSeparator, "");
+    // The text BeforeAdd would receive: UTF-8, with the delimiters as they are now.
+    ctl->DataElementSeparator("é");
+    auto n3 = ctl->L2010BA_N3_00_SubscriberAddress();
+    n3->m01_SubscriberAddressLine = "12 RUE JOSÉ";
+    n3->m02_SubscriberAddressLine = "APT 3";
+    EXPECT_EQ(n3->Preview(), "N3é12 RUE JOSÉéAPT 3~");
+    EXPECT_TRUE(log.events.empty());
+    EXPECT_EQ(ctl->SegCount(), "4");
+    EXPECT_EQ(output(), "");
+}
