@@ -39,6 +39,7 @@ struct Options {
     bool json = false;
     std::string only;  // run just this variant, once, in this process (for profilers)
     std::string script;     // write the vireo run script here and stop
+    std::string export_dir;  // write tables.json and reference.x12 here and stop
     std::string vireo_bin;  // the vireo command whose "run" is measured ("" = next to vireo-bench)
     bool skip_run = false;
 };
@@ -329,6 +330,8 @@ Options parse(int argc, char** argv) {
             o.only = value();
         } else if (a == "--script") {
             o.script = value();
+        } else if (a == "--export") {
+            o.export_dir = value();
         } else if (a == "--vireo") {
             o.vireo_bin = value();
         } else if (a == "--no-run") {
@@ -344,6 +347,8 @@ Options parse(int argc, char** argv) {
                 "              (default: tools/vireo of the same build, when it exists)\n"
                 "  --no-run    do not measure vireo run\n"
                 "  --script F  only write the batch as a vireo run script to F (- for standard output)\n"
+                "  --export D  only write the batch's tables (D/tables.json) and expected bytes\n"
+                "              (D/reference.x12), for a host in another language (bench/python)\n"
                 "  --only KEY  run one variant once in this process and print its time, for a profiler\n"
                 "              (limit, naive, vireo, vireo_handler, vireo_checker, vireo_2_threads, host_loop)\n");
             std::exit(0);
@@ -385,6 +390,22 @@ int main_impl(int argc, char** argv) {
     }
 
     const PreparedData data = prepare_data(o.claims);
+    if (!o.export_dir.empty()) {
+        fs::create_directories(o.export_dir);
+        for (const char* name : {"tables.json", "reference.x12"}) {
+            const std::string path = o.export_dir + "/" + name;
+            std::FILE* f = std::fopen(path.c_str(), "wb");
+            if (!f) fail("cannot create " + path);
+            if (std::string_view(name) == "tables.json") {
+                write_tables(data, o.claims, f);
+            } else {
+                write_reference(data, o.claims, f);
+            }
+            if (std::fclose(f) != 0) fail("writing " + path + " failed");
+        }
+        if (own_dir) fs::remove(o.dir);
+        return 0;
+    }
     if (!o.script.empty()) {
         std::FILE* f = o.script == "-" ? stdout : std::fopen(o.script.c_str(), "wb");
         if (!f) fail("cannot create " + o.script);

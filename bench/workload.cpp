@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <stdexcept>
 
 #include "vireo/checker/guide_checker.h"
@@ -706,5 +707,40 @@ double write_naive(const PreparedData& data, long claims, const std::string& pat
 }
 
 void write_reference(const PreparedData& data, long claims, std::FILE* out) { walk_naive(data, claims, out); }
+
+void write_tables(const PreparedData& data, long claims, std::FILE* out) {
+    nlohmann::json j;
+    j["claims"] = claims;
+    j["segments"] = segment_count(claims);
+    j["claims_per_transaction"] = kClaimsPerTransaction;
+    j["lines_per_claim"] = kLinesPerClaim;
+    // How the loop picks its rows (see PreparedData).
+    j["subscriber_stride"] = 7919;
+    j["payer_stride"] = 31;
+    j["constants"] = {{"sender", kSender},         {"receiver", kReceiver},      {"interchange_date", kInterchangeDate},
+                      {"group_date", kGroupDate}, {"time", kTime},              {"interchange_number", kInterchangeNumber}};
+    nlohmann::json& subscribers = j["subscribers"] = nlohmann::json::array();
+    for (const Subscriber& s : data.subscribers) {
+        subscribers.push_back({{"last_name", s.last_name}, {"first_name", s.first_name}, {"middle_name", s.middle_name},
+                               {"member_id", s.member_id}, {"group_number", s.group_number}, {"address", s.address},
+                               {"city", s.city}, {"state", s.state}, {"zip", s.zip}, {"birth_date", s.birth_date},
+                               {"gender", code_text(s.gender)}, {"filing_code", code_text(s.filing_code)}});
+    }
+    nlohmann::json& payers = j["payers"] = nlohmann::json::array();
+    for (const Payer& p : data.payers) payers.push_back({{"name", p.name}, {"id", p.id}});
+    nlohmann::json& rows = j["claim_rows"] = nlohmann::json::array();
+    for (const Claim& c : data.claims) {
+        nlohmann::json lines = nlohmann::json::array();
+        for (const ServiceLine& l : c.lines) {
+            lines.push_back({{"procedure", l.procedure}, {"charge", l.charge}, {"units", l.units}, {"date", l.date}});
+        }
+        rows.push_back({{"account", c.account}, {"total_charge", c.total_charge}, {"diagnosis1", c.diagnosis1},
+                        {"diagnosis2", c.diagnosis2}, {"onset_date", c.onset_date}, {"lines", lines}});
+    }
+    j["numbers"] = data.numbers;
+    j["control_numbers"] = data.control_numbers;
+    const std::string text = j.dump();
+    if (std::fwrite(text.data(), 1, text.size(), out) != text.size()) throw std::runtime_error("writing the tables failed");
+}
 
 }  // namespace vireo_bench

@@ -95,6 +95,11 @@ double write_naive(const PreparedData& data, long claims, const std::string& pat
 // running it writes exactly the reference bytes.
 void write_script(const PreparedData& data, long claims, std::FILE* out);
 
+// Writes every value the host loop reads, and the interchange's constants, as
+// one JSON object: what a host in another language (bench/python) needs to
+// run the same loop and write the same bytes.
+void write_tables(const PreparedData& data, long claims, std::FILE* out);
+
 // Writes the expected bytes of the interchange to `out` (used to build the reference file).
 void write_reference(const PreparedData& data, long claims, std::FILE* out);
 
