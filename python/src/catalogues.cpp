@@ -1,0 +1,15 @@
+// The catalogues the module binds: each line binds one catalogue's
+// declarations (its slot list and code lists) as classes, enums and the
+// control's properties.
+#include "catalogues.h"
+
+namespace vireo_python {
+
+const std::vector<CatalogueDeclarations>& bound_catalogues() {
+    static const std::vector<CatalogueDeclarations> catalogues = {
+        {"4010", &prjVireo::catalogue::slots, &prjVireo::catalogue::codelists},
+    };
+    return catalogues;
+}
+
+}  // namespace vireo_python

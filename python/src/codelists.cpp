@@ -1,0 +1,222 @@
+// Every code list as an enum.IntEnum (a subclass of vireo.CodeList), made from
+// the catalogue's code list descriptors, and the conversions of code fields.
+#include <algorithm>
+#include <numeric>
+#include <unordered_map>
+
+#include "binding.h"
+#include "vireo/control/dispatch.h"
+#include "vireo/core/code.h"
+
+namespace vireo_python {
+namespace {
+
+using prjVireo::CodeListDescriptor;
+using prjVireo::FieldDescriptor;
+using prjVireo::SegmentClassDescriptor;
+
+std::unordered_map<const CodeListDescriptor*, CodeListBinding>& bindings() {
+    static std::unordered_map<const CodeListDescriptor*, CodeListBinding> table;
+    return table;
+}
+
+// An IntEnum made with the functional API: base(name, [(member, value)...], module="vireo").
+PyObject* make_enum(PyObject* base, const char* name, const std::vector<std::pair<const char*, std::int32_t>>& members) {
+    PyObject* list = PyList_New(static_cast<Py_ssize_t>(members.size()));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        PyObject* item = Py_BuildValue("(si)", members[i].first, members[i].second);
+        if (!item) {
+            Py_DECREF(list);
+            return nullptr;
+        }
+        PyList_SET_ITEM(list, static_cast<Py_ssize_t>(i), item);
+    }
+    PyObject* args = Py_BuildValue("(sN)", name, list);
+    PyObject* kwargs = args ? Py_BuildValue("{ss}", "module", "vireo") : nullptr;
+    PyObject* type = kwargs ? PyObject_Call(base, args, kwargs) : nullptr;
+    Py_XDECREF(args);
+    Py_XDECREF(kwargs);
+    return type;
+}
+
+// "N, Y" or the first codes of a long list.
+std::string codes_of(const CodeListDescriptor& list) {
+    std::string out;
+    constexpr std::size_t kShown = 24;
+    for (std::size_t i = 0; i < list.member_count && i < kShown; ++i) {
+        if (i) out += ", ";
+        out += list.members[i].code;
+    }
+    if (list.member_count > kShown) out += ", ... (" + std::to_string(list.member_count) + " codes)";
+    return out;
+}
+
+bool code_error(const SegmentClassDescriptor& segment_class, const FieldDescriptor& field, const std::string& shown) {
+    const CodeListDescriptor& list = *field.codelist;
+    std::string message = std::string(segment_class.name) + "." + field.name + ": " + shown +
+                          " is not a code of the list " + list.name + " (codes: " + codes_of(list) + ")";
+    PyObject* error = PyObject_CallFunction(CodeErrorType, "is#s", 380, message.data(),
+                                            static_cast<Py_ssize_t>(message.size()),
+                                            "Invalid property value");
+    if (error) {
+        PyErr_SetObject(CodeErrorType, error);
+        Py_DECREF(error);
+    }
+    return false;
+}
+
+}  // namespace
+
+PyObject* CodeListBinding::member(std::int32_t value) const {
+    const auto it = std::lower_bound(values.begin(), values.end(), value);
+    if (it == values.end() || *it != value) return nullptr;
+    return members[static_cast<std::size_t>(it - values.begin())];
+}
+
+const CodeListBinding* codelist_binding(const CodeListDescriptor* list) {
+    auto& table = bindings();
+    const auto it = table.find(list);
+    return it == table.end() ? nullptr : &it->second;
+}
+
+bool bind_codelists(PyObject* module, const CatalogueDeclarations& catalogue) {
+    PyObject* base_module = PyImport_ImportModule("vireo._base");
+    if (!base_module) return false;
+    PyObject* base = PyObject_GetAttrString(base_module, "CodeList");
+    Py_DECREF(base_module);
+    if (!base) return false;
+    bool ok = true;
+    for (const CodeListDescriptor* list : catalogue.codelists()) {
+        std::vector<std::pair<const char*, std::int32_t>> members;
+        for (std::size_t i = 0; i < list->member_count; ++i) {
+            members.emplace_back(list->members[i].name, list->members[i].value);
+        }
+        PyObject* type = make_enum(base, list->name, members);
+        if (!type) {
+            ok = false;
+            break;
+        }
+        CodeListBinding binding{list, type, {}, {}};
+        std::vector<std::size_t> order(list->member_count);
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(),
+                  [&](std::size_t a, std::size_t b) { return list->members[a].value < list->members[b].value; });
+        for (std::size_t i : order) {
+            if (!binding.values.empty() && binding.values.back() == list->members[i].value) continue;
+            PyObject* member = PyObject_GetAttrString(type, list->members[i].name);
+            if (!member) {
+                ok = false;
+                break;
+            }
+            binding.values.push_back(list->members[i].value);
+            binding.members.push_back(member);  // kept for the module's life
+        }
+        if (!ok || PyModule_AddObjectRef(module, list->name, type) < 0) {
+            ok = false;
+            break;
+        }
+        bindings().emplace(list, std::move(binding));  // keeps `type`
+    }
+    Py_DECREF(base);
+    return ok;
+}
+
+PyObject* NewLineValuesType = nullptr;
+
+bool bind_newline_values(PyObject* module) {
+    PyObject* enum_module = PyImport_ImportModule("enum");
+    if (!enum_module) return false;
+    PyObject* int_enum = PyObject_GetAttrString(enum_module, "IntEnum");
+    Py_DECREF(enum_module);
+    if (!int_enum) return false;
+    using prjVireo::NewLineValues;
+    // In the documented order.
+    NewLineValuesType = make_enum(
+        int_enum, "NewLineValues",
+        {{"no_LForCR_ToSegEnd", static_cast<std::int32_t>(NewLineValues::no_LForCR_ToSegEnd)},
+         {"LfCr_ToSegEnd", static_cast<std::int32_t>(NewLineValues::LfCr_ToSegEnd)},
+         {"LF_ToSegEnd", static_cast<std::int32_t>(NewLineValues::LF_ToSegEnd)}});
+    Py_DECREF(int_enum);
+    return NewLineValuesType && PyModule_AddObjectRef(module, "NewLineValues", NewLineValuesType) == 0;
+}
+
+bool code_from_python(PyObject* value, const SegmentClassDescriptor& segment_class, const FieldDescriptor& field,
+                      std::int32_t& code) {
+    const CodeListBinding* list = codelist_binding(field.codelist);
+    if (value == Py_None) {
+        code = 0;
+        return true;
+    }
+    if (PyLong_Check(value)) {
+        if (Py_TYPE(value) == reinterpret_cast<PyTypeObject*>(list->enum_type)) {
+            code = static_cast<std::int32_t>(PyLong_AsLong(value));  // a member: in the list
+            return true;
+        }
+        if (PyBool_Check(value)) {
+            PyErr_Format(PyExc_TypeError, "%s.%s takes a member of %s, a code text or None, not bool",
+                         segment_class.name, field.name, field.codelist->name);
+            return false;
+        }
+        int overflow = 0;
+        const long long v = PyLong_AsLongLongAndOverflow(value, &overflow);
+        if (v == -1 && PyErr_Occurred()) return false;
+        if (v == 0 && !overflow) {
+            code = 0;
+            return true;
+        }
+        if (overflow || v < INT32_MIN || v > INT32_MAX || !list->contains(static_cast<std::int32_t>(v))) {
+            PyObject* shown = PyObject_Repr(value);
+            if (!shown) return false;
+            const char* text = PyUnicode_AsUTF8(shown);
+            std::string s = text ? text : "?";
+            Py_DECREF(shown);
+            return code_error(segment_class, field, "the Code value " + s);
+        }
+        code = static_cast<std::int32_t>(v);
+        return true;
+    }
+    if (PyUnicode_Check(value)) {
+        Py_ssize_t n;
+        const char* p = PyUnicode_AsUTF8AndSize(value, &n);
+        if (!p) return false;
+        const std::string_view text(p, static_cast<std::size_t>(n));
+        if (text.empty()) {
+            code = 0;
+            return true;
+        }
+        if (const prjVireo::CodeMember* m = field.codelist->find_code(text)) {
+            code = m->value;
+            return true;
+        }
+        std::string shown = "\"" + std::string(text) + "\"";
+        if (field.codelist->find_name(text)) {
+            shown += " (a member name: give the member itself, " + std::string(field.codelist->name) + "." +
+                     std::string(text) + ")";
+        }
+        return code_error(segment_class, field, shown);
+    }
+    PyErr_Format(PyExc_TypeError, "%s.%s takes a member of %s, a code text or None, not %.100s",
+                 segment_class.name, field.name, field.codelist->name, Py_TYPE(value)->tp_name);
+    return false;
+}
+
+bool text_from_python(PyObject* value, const SegmentClassDescriptor& segment_class, const FieldDescriptor& field,
+                      std::string_view& text) {
+    if (value == Py_None) {
+        text = {};
+        return true;
+    }
+    if (!PyUnicode_Check(value)) {
+        PyErr_Format(PyExc_TypeError, "%s.%s takes a str or None, not %.100s", segment_class.name, field.name,
+                     Py_TYPE(value)->tp_name);
+        return false;
+    }
+    Py_ssize_t n;
+    const char* p = PyUnicode_AsUTF8AndSize(value, &n);
+    if (!p) return false;
+    text = std::string_view(p, static_cast<std::size_t>(n));
+    return true;
+}
+
+}  // namespace vireo_python

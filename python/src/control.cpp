@@ -1,0 +1,618 @@
+// The control, vireo.Vireo: its properties and methods under their documented
+// names, one property per segment class (from the catalogue's slot list), and
+// BeforeAdd. The Python objects of its segment objects are kept with it, so
+// that the garbage collector sees the handlers that refer back to it.
+#include <chrono>
+#include <deque>
+#include <limits>
+
+#include "binding.h"
+// After Python.h, which it needs.
+#include <structmember.h>
+#include "output.h"
+#include "vireo/control/dispatch.h"
+#include "vireo/control/typelib.h"
+
+namespace vireo_python {
+
+struct ControlWrapper {
+    PyObject_HEAD
+    prjVireo::vireo* control;
+    std::shared_ptr<Apartment> apartment;
+    const CatalogueDeclarations* catalogue;
+    PyObject* members;  // list: the Python object of each slot's segment object, or None
+    EventSlot before_add;
+    PyObject* weakrefs;
+};
+
+PyTypeObject* ControlType = nullptr;
+
+namespace {
+
+using prjVireo::vireo;
+
+const CatalogueDeclarations* g_catalogue = nullptr;
+
+ControlWrapper* as_control(PyObject* self) { return reinterpret_cast<ControlWrapper*>(self); }
+
+bool owned(ControlWrapper* c) { return on_owner_thread(c->apartment.get(), "this Vireo control"); }
+
+// A 16-bit Boolean property from Python: True is -1, False 0, an int as it is.
+bool flag_from_python(PyObject* value, std::int16_t& out, const char* what) {
+    if (!value) {
+        PyErr_Format(PyExc_TypeError, "%s cannot be deleted", what);
+        return false;
+    }
+    if (PyBool_Check(value)) {
+        out = value == Py_True ? -1 : 0;
+        return true;
+    }
+    if (!PyLong_Check(value)) {
+        PyErr_Format(PyExc_TypeError, "%s takes a bool, not %.100s", what, Py_TYPE(value)->tp_name);
+        return false;
+    }
+    const long v = PyLong_AsLong(value);
+    if (v == -1 && PyErr_Occurred()) return false;
+    if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max()) {
+        PyErr_Format(PyExc_OverflowError, "%s is a 16-bit Boolean: %ld is out of range", what, v);
+        return false;
+    }
+    out = static_cast<std::int16_t>(v);
+    return true;
+}
+
+bool text_argument(PyObject* value, std::string& out, const char* what) {
+    if (!value || !PyUnicode_Check(value)) {
+        PyErr_Format(PyExc_TypeError, "%s takes a str, not %.100s", what, value ? Py_TYPE(value)->tp_name : "nothing");
+        return false;
+    }
+    Py_ssize_t n;
+    const char* p = PyUnicode_AsUTF8AndSize(value, &n);
+    if (!p) return false;
+    out.assign(p, static_cast<std::size_t>(n));
+    return true;
+}
+
+// ---- properties ----
+
+PyObject* get_error_trap(PyObject* self, void*) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return nullptr;
+    return PyBool_FromLong(c->control->ErrorTrap() != 0);
+}
+int set_error_trap(PyObject* self, PyObject* value, void*) {
+    ControlWrapper* c = as_control(self);
+    std::int16_t v;
+    if (!owned(c) || !flag_from_python(value, v, "ErrorTrap")) return -1;
+    return translate([&] { c->control->ErrorTrap(v); }) ? 0 : -1;
+}
+
+PyObject* get_annotation(PyObject* self, void*) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return nullptr;
+    return PyBool_FromLong(c->control->Annotation() != 0);
+}
+int set_annotation(PyObject* self, PyObject* value, void*) {
+    ControlWrapper* c = as_control(self);
+    std::int16_t v;
+    if (!owned(c) || !flag_from_python(value, v, "Annotation")) return -1;
+    return translate([&] { c->control->Annotation(v); }) ? 0 : -1;
+}
+
+// The text properties: Filename and the three delimiters.
+using TextGetter = std::string (vireo::*)() const;
+using TextSetter = void (vireo::*)(const std::string&);
+struct TextProperty {
+    const char* name;
+    TextGetter get;
+    TextSetter set;
+};
+const TextProperty text_properties[] = {
+    {"Filename", &vireo::Filename, &vireo::Filename},
+    {"DataElementSeparator", &vireo::DataElementSeparator, &vireo::DataElementSeparator},
+    {"SubelementSeparator", &vireo::SubelementSeparator, &vireo::SubelementSeparator},
+    {"SegmentTerminator", &vireo::SegmentTerminator, &vireo::SegmentTerminator},
+};
+
+PyObject* get_text_property(PyObject* self, void* closure) {
+    ControlWrapper* c = as_control(self);
+    const auto* p = static_cast<const TextProperty*>(closure);
+    if (!owned(c)) return nullptr;
+    std::string value;
+    if (!translate([&] { value = (c->control->*p->get)(); })) return nullptr;
+    return str_from(value);
+}
+int set_text_property(PyObject* self, PyObject* value, void* closure) {
+    ControlWrapper* c = as_control(self);
+    const auto* p = static_cast<const TextProperty*>(closure);
+    std::string text;
+    if (!owned(c)) return -1;
+    if (std::string_view(p->name) == "Filename") {
+        if (!value) {
+            PyErr_SetString(PyExc_TypeError, "Filename cannot be deleted");
+            return -1;
+        }
+        if (!path_from_python(value, text)) return -1;
+    } else if (!text_argument(value, text, p->name)) {
+        return -1;
+    }
+    return translate([&] { (c->control->*p->set)(text); }) ? 0 : -1;
+}
+
+PyObject* get_seg_count(PyObject* self, void*) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return nullptr;
+    std::string value;
+    if (!translate([&] { value = c->control->SegCount(); })) return nullptr;
+    return str_from(value);
+}
+int set_seg_count(PyObject* self, PyObject* value, void*) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return -1;
+    std::string text;
+    if (value && PyLong_Check(value) && !PyBool_Check(value)) {
+        // A number is given as its decimal text, which the control converts.
+        PyObject* s = PyObject_Str(value);
+        if (!s) return -1;
+        const bool ok = text_argument(s, text, "SegCount");
+        Py_DECREF(s);
+        if (!ok) return -1;
+    } else if (!text_argument(value, text, "SegCount (a str or an int)")) {
+        return -1;
+    }
+    return translate([&] { c->control->SegCount(text); }) ? 0 : -1;
+}
+
+PyObject* get_new_line(PyObject* self, void*) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return nullptr;
+    const auto v = static_cast<long>(c->control->NewLine());
+    PyObject* number = PyLong_FromLong(v);
+    if (!number || v < 0 || v > 2) return number;
+    PyObject* member = PyObject_CallOneArg(NewLineValuesType, number);
+    Py_DECREF(number);
+    return member;
+}
+int set_new_line(PyObject* self, PyObject* value, void*) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return -1;
+    if (!value || !PyLong_Check(value) || PyBool_Check(value)) {
+        PyErr_SetString(PyExc_TypeError, "NewLine takes a NewLineValues member or an int");
+        return -1;
+    }
+    int overflow = 0;
+    const long long v = PyLong_AsLongLongAndOverflow(value, &overflow);
+    if (v == -1 && PyErr_Occurred()) return -1;
+    if (overflow || v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max()) {
+        PyErr_SetString(PyExc_OverflowError, "NewLine is a 32-bit value");
+        return -1;
+    }
+    return translate([&] { c->control->NewLine(static_cast<prjVireo::NewLineValues>(v)); }) ? 0 : -1;
+}
+
+PyObject* get_before_add(PyObject* self, void*) {
+    ControlWrapper* c = as_control(self);
+    return make_event(self, &c->before_add, c->apartment.get());
+}
+
+// ---- segment object properties: the closure is the slot index ----
+
+std::size_t slot_of(void* closure) { return reinterpret_cast<std::uintptr_t>(closure); }
+
+PyObject* get_member(PyObject* self, void* closure) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return nullptr;
+    const std::size_t slot = slot_of(closure);
+    std::shared_ptr<prjVireo::SegmentObject> object;
+    if (!translate([&] { object = c->control->member(slot); })) return nullptr;
+    if (!object) Py_RETURN_NONE;
+    if (c->members) {
+        PyObject* known = PyList_GET_ITEM(c->members, static_cast<Py_ssize_t>(slot));
+        if (known != Py_None && reinterpret_cast<SegmentWrapper*>(known)->object == object.get()) {
+            return Py_NewRef(known);
+        }
+    }
+    PyObject* wrapper = wrap_segment(std::move(object), c->apartment);
+    if (wrapper && c->members) PyList_SetItem(c->members, static_cast<Py_ssize_t>(slot), Py_NewRef(wrapper));
+    return wrapper;
+}
+
+int set_member(PyObject* self, PyObject* value, void* closure) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return -1;
+    const std::size_t slot = slot_of(closure);
+    const prjVireo::catalogue::Slot& s = c->catalogue->slots()[slot];
+    if (!value) {
+        PyErr_Format(PyExc_TypeError, "%s cannot be deleted: assign None to empty it", s.property.data());
+        return -1;
+    }
+    std::shared_ptr<prjVireo::SegmentObject> object;
+    if (value != Py_None) {
+        if (!is_segment(value) || &reinterpret_cast<SegmentWrapper*>(value)->object->descriptor() != s.segment_class) {
+            const std::string message = std::string(s.property) + " takes a " + s.segment_class->name +
+                                        " object or None, not " + Py_TYPE(value)->tp_name;
+            PyErr_SetString(PyExc_TypeError, message.c_str());
+            return -1;
+        }
+        auto* w = reinterpret_cast<SegmentWrapper*>(value);
+        if (w->apartment != c->apartment) {
+            PyErr_SetString(PyExc_RuntimeError,
+                            "that segment object belongs to a control of another thread; every thread has its "
+                            "own writer state");
+            return -1;
+        }
+        object = w->holder;
+    }
+    if (!translate([&] { c->control->set_member(slot, object); })) return -1;
+    if (c->members) PyList_SetItem(c->members, static_cast<Py_ssize_t>(slot), Py_NewRef(value));
+    return 0;
+}
+
+// ---- methods ----
+
+PyObject* control_open_file(PyObject* self, PyObject* args, PyObject* kwargs) {
+    ControlWrapper* c = as_control(self);
+    static const char* keywords[] = {"FilePath", nullptr};
+    PyObject* given = nullptr;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O:OpenFile", const_cast<char**>(keywords), &given)) {
+        return nullptr;
+    }
+    if (!owned(c)) return nullptr;
+    std::string path;
+    if (given && given != Py_None && !path_from_python(given, path)) return nullptr;
+    DeferredError error;
+    {
+        WriteCall call(c->apartment.get(), true);
+        try {
+            c->control->OpenFile(path);
+        } catch (...) {
+            error.capture();
+        }
+        PyObject* result = call.finish(error);
+        if (!result) return nullptr;
+        Py_DECREF(result);
+    }
+    return str_from(path);  // what the control opened, as the by-reference FilePath
+}
+
+PyObject* control_close_file(PyObject* self, PyObject*) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return nullptr;
+    DeferredError error;
+    WriteCall call(c->apartment.get(), true);
+    try {
+        c->control->CloseFile();
+    } catch (...) {
+        error.capture();
+    }
+    return call.finish(error);
+}
+
+PyObject* control_date(PyObject* self, PyObject* date) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return nullptr;
+    long parts[3];
+    const char* names[] = {"year", "month", "day"};
+    for (int i = 0; i < 3; ++i) {
+        PyObject* v = PyObject_GetAttrString(date, names[i]);
+        if (!v) {
+            PyErr_Clear();
+            PyErr_Format(PyExc_TypeError, "Date_to_CCYYMMDD takes a datetime.date or datetime.datetime, not %.100s",
+                         Py_TYPE(date)->tp_name);
+            return nullptr;
+        }
+        parts[i] = PyLong_AsLong(v);
+        Py_DECREF(v);
+        if (parts[i] == -1 && PyErr_Occurred()) return nullptr;
+    }
+    std::string text;
+    const std::chrono::year_month_day ymd{std::chrono::year(static_cast<int>(parts[0])),
+                                          std::chrono::month(static_cast<unsigned>(parts[1])),
+                                          std::chrono::day(static_cast<unsigned>(parts[2]))};
+    if (!translate([&] { text = c->control->Date_to_CCYYMMDD(ymd); })) return nullptr;
+    return str_from(text);
+}
+
+PyObject* control_about(PyObject* self, PyObject*) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return nullptr;
+    if (!translate([&] { c->control->ShowAboutBox(); })) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* control_string_to_hex(PyObject* self, PyObject* value) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return nullptr;
+    std::string text;
+    if (!text_argument(value, text, "StringToHex")) return nullptr;
+    std::string hex;
+    if (!translate([&] { hex = c->control->StringToHex(text); })) return nullptr;
+    return str_from(hex);
+}
+
+PyObject* control_read_properties(PyObject* self, PyObject* path_object) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return nullptr;
+    std::string path;
+    if (!path_from_python(path_object, path)) return nullptr;
+    if (!translate([&] {
+            prjVireo::TextPropertyBag bag = prjVireo::TextPropertyBag::load(path);
+            c->control->ReadProperties(bag);
+        })) {
+        return nullptr;
+    }
+    Py_RETURN_NONE;
+}
+
+PyObject* control_write_properties(PyObject* self, PyObject* args) {
+    ControlWrapper* c = as_control(self);
+    PyObject* path_object = nullptr;
+    if (!PyArg_ParseTuple(args, "|O:WriteProperties", &path_object)) return nullptr;
+    if (!owned(c)) return nullptr;
+    std::string path;
+    if (path_object && path_object != Py_None && !path_from_python(path_object, path)) return nullptr;
+    std::string saved;
+    if (!translate([&] {
+            prjVireo::TextPropertyBag bag;
+            c->control->WriteProperties(bag);
+            if (path.empty()) {
+                saved = bag.serialize();
+            } else {
+                bag.save(path);
+            }
+        })) {
+        return nullptr;
+    }
+    if (path.empty()) return str_from(saved);
+    Py_RETURN_NONE;
+}
+
+PyObject* control_open(PyObject* self, PyObject* path_object) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return nullptr;
+    std::string path;
+    if (!path_from_python(path_object, path)) return nullptr;
+    return open_output(self, c->control, c->apartment, path);
+}
+
+PyMethodDef control_methods[] = {
+    {"OpenFile", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(control_open_file)),
+     METH_VARARGS | METH_KEYWORDS,
+     "OpenFile(FilePath=None) -> str\n\nOpens FilePath for output (a new file is created readable by its owner "
+     "only, an existing one is emptied), or the Filename property's file when FilePath is empty. Returns the "
+     "path opened. The segment count is not reset. See open() for a file that appears only once complete."},
+    {"CloseFile", control_close_file, METH_NOARGS,
+     "CloseFile()\n\nFlushes the open file, syncs it to disk and closes it; reports every write error, "
+     "whatever ErrorTrap says."},
+    {"Date_to_CCYYMMDD", control_date, METH_O, "Date_to_CCYYMMDD(inDate) -> str\n\nThe date as \"yyyymmdd\"."},
+    {"ShowAboutBox", control_about, METH_NOARGS,
+     "ShowAboutBox()\n\nShows the About box where a window can be shown; this module has none, so it is an "
+     "error (passed over unless ErrorTrap is set)."},
+    {"StringToHex", control_string_to_hex, METH_O,
+     "StringToHex(value) -> str\n\n\"&h\" and the hexadecimal ANSI code of every character: \"837\" gives "
+     "\"&h383337\"."},
+    {"ReadProperties", control_read_properties, METH_O,
+     "ReadProperties(path)\n\nLoads the six persisted settings from a saved control (a Key=Value file); keys "
+     "not saved take their defaults."},
+    {"WriteProperties", control_write_properties, METH_VARARGS,
+     "WriteProperties(path=None) -> str | None\n\nSaves the six persisted settings to a saved control file, or "
+     "returns the saved form when no path is given."},
+    {"open", control_open, METH_O,
+     "open(path) -> OpenedFile\n\nOpens a file that appears at path only when it is complete: the segments go "
+     "to a temporary file beside it (mode 0600), which replaces path when the OpenedFile is closed without "
+     "error. In a with statement (with ctl.open(path): ...) the file is closed at the end of the block, its "
+     "write errors raised; if the block raises, the temporary file is removed and path is left as it was."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+// ---- life ----
+
+PyObject* control_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
+    static const char* keywords[] = {"saved", "error_trap", "read_properties", nullptr};
+    PyObject* saved = Py_None;
+    int error_trap = 1;
+    int read_properties = 1;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O$pp:Vireo", const_cast<char**>(keywords), &saved, &error_trap,
+                                     &read_properties)) {
+        return nullptr;
+    }
+    std::string saved_path;
+    if (saved != Py_None && !path_from_python(saved, saved_path)) return nullptr;
+    if (saved != Py_None && !read_properties) {
+        PyErr_SetString(PyExc_ValueError, "Vireo(saved=...) reads the saved properties: read_properties=False "
+                                          "contradicts it");
+        return nullptr;
+    }
+    PyObject* self = type->tp_alloc(type, 0);
+    if (!self) return nullptr;
+    ControlWrapper* c = as_control(self);
+    new (&c->apartment) std::shared_ptr<Apartment>(current_apartment());
+    new (&c->before_add) EventSlot();
+    c->catalogue = g_catalogue;
+    c->weakrefs = nullptr;
+    const std::size_t n = g_catalogue->slots().size();
+    c->members = PyList_New(static_cast<Py_ssize_t>(n));
+    if (!c->members) {
+        Py_DECREF(self);
+        return nullptr;
+    }
+    for (std::size_t i = 0; i < n; ++i) PyList_SET_ITEM(c->members, static_cast<Py_ssize_t>(i), Py_NewRef(Py_None));
+    if (!translate([&] {
+            c->control = new vireo();
+            c->before_add.event = &c->control->BeforeAdd;
+            if (read_properties) {
+                // A control placed new reads an empty property bag: "*", ":", "~", no newline.
+                prjVireo::TextPropertyBag bag =
+                    saved_path.empty() ? prjVireo::TextPropertyBag() : prjVireo::TextPropertyBag::load(saved_path);
+                c->control->ReadProperties(bag);
+            }
+            c->control->ErrorTrap(error_trap ? -1 : 0);
+        })) {
+        Py_DECREF(self);
+        return nullptr;
+    }
+    return self;
+}
+
+void control_dealloc(PyObject* self) {
+    ControlWrapper* c = as_control(self);
+    PyObject_GC_UnTrack(self);
+    if (c->apartment) wait_until_idle(c->apartment.get());
+    if (c->weakrefs) PyObject_ClearWeakRefs(self);
+    clear_event(c->before_add);
+    Py_CLEAR(c->members);
+    delete c->control;  // releases the segment objects; the file and the writer state stay
+    c->apartment.~shared_ptr();
+    PyTypeObject* type = Py_TYPE(self);
+    type->tp_free(self);
+    Py_DECREF(type);
+}
+
+int control_traverse(PyObject* self, visitproc visit, void* arg) {
+    ControlWrapper* c = as_control(self);
+    Py_VISIT(Py_TYPE(self));
+    Py_VISIT(c->members);
+    return traverse_event(c->before_add, visit, arg);
+}
+
+int control_clear(PyObject* self) {
+    ControlWrapper* c = as_control(self);
+    if (c->apartment) wait_until_idle(c->apartment.get());
+    clear_event(c->before_add);
+    Py_CLEAR(c->members);
+    return 0;
+}
+
+std::vector<std::string_view> control_names(PyObject* self) {
+    std::vector<std::string_view> names;
+    for (const auto& m : prjVireo::typelib::control_properties()) names.emplace_back(m.name);
+    for (const auto& m : prjVireo::typelib::control_methods()) names.emplace_back(m.name);
+    for (const auto& s : as_control(self)->catalogue->slots()) names.push_back(s.property);
+    for (const char* extra : {"BeforeAdd", "ReadProperties", "WriteProperties", "open"}) names.emplace_back(extra);
+    return names;
+}
+
+void unknown_control_attribute(PyObject* self, PyObject* name) {
+    const char* text = PyUnicode_AsUTF8(name);
+    if (!text) return;
+    const std::string suggestion = prjVireo::closest_name(text, control_names(self));
+    PyObject* message = suggestion.empty()
+                            ? PyUnicode_FromFormat("Vireo has no member \"%s\"", text)
+                            : PyUnicode_FromFormat("Vireo has no member \"%s\" (did you mean \"%s\"?)", text,
+                                                   suggestion.c_str());
+    if (!message) return;
+    PyObject* args = PyTuple_Pack(1, message);
+    PyObject* kwargs = args ? Py_BuildValue("{sOsO}", "name", name, "obj", self) : nullptr;
+    PyObject* error = kwargs ? PyObject_Call(PyExc_AttributeError, args, kwargs) : nullptr;
+    if (error) PyErr_SetObject(PyExc_AttributeError, error);
+    Py_XDECREF(error);
+    Py_XDECREF(kwargs);
+    Py_XDECREF(args);
+    Py_DECREF(message);
+}
+
+int control_setattro(PyObject* self, PyObject* name, PyObject* value) {
+    const int result = PyObject_GenericSetAttr(self, name, value);
+    if (result < 0 && PyErr_ExceptionMatches(PyExc_AttributeError) && PyUnicode_Check(name) &&
+        !_PyType_Lookup(Py_TYPE(self), name)) {
+        PyErr_Clear();
+        unknown_control_attribute(self, name);
+    }
+    return result;
+}
+
+PyObject* control_getattro(PyObject* self, PyObject* name) {
+    PyObject* result = PyObject_GenericGetAttr(self, name);
+    if (!result && PyErr_ExceptionMatches(PyExc_AttributeError) && PyUnicode_Check(name) &&
+        !_PyType_Lookup(Py_TYPE(self), name)) {
+        PyErr_Clear();
+        unknown_control_attribute(self, name);
+    }
+    return result;
+}
+
+PyMemberDef control_members[] = {
+    {"__weaklistoffset__", T_PYSSIZET, offsetof(ControlWrapper, weakrefs), READONLY, nullptr},
+    {nullptr, 0, 0, 0, nullptr},
+};
+
+// The getset table: 8 properties, BeforeAdd and one entry per slot.
+struct ControlTypeParts {
+    std::vector<std::string> docs;
+    std::vector<PyGetSetDef> getset;
+    std::vector<PyType_Slot> slots;
+    PyType_Spec spec;
+};
+
+const char* property_doc(const char* name) {
+    for (const auto& m : prjVireo::typelib::control_properties()) {
+        if (std::string_view(m.name) == name) return m.doc;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+prjVireo::vireo* control_of(PyObject* object) {
+    if (!PyObject_TypeCheck(object, ControlType)) {
+        PyErr_Format(PyExc_TypeError, "expected a Vireo control, not %.100s", Py_TYPE(object)->tp_name);
+        return nullptr;
+    }
+    ControlWrapper* c = as_control(object);
+    if (!owned(c)) return nullptr;
+    return c->control;
+}
+
+bool bind_control_type(PyObject* module, const CatalogueDeclarations& catalogue) {
+    g_catalogue = &catalogue;
+    static ControlTypeParts parts;
+    const auto& slots = catalogue.slots();
+    parts.docs.reserve(slots.size() + 16);
+    parts.getset = {
+        {"ErrorTrap", get_error_trap, set_error_trap, property_doc("ErrorTrap"), nullptr},
+    };
+    for (const TextProperty& p : text_properties) {
+        parts.getset.push_back({p.name, get_text_property, set_text_property, property_doc(p.name),
+                                const_cast<TextProperty*>(&p)});
+    }
+    parts.getset.push_back({"SegCount", get_seg_count, set_seg_count, property_doc("SegCount"), nullptr});
+    parts.getset.push_back({"NewLine", get_new_line, set_new_line, property_doc("NewLine"), nullptr});
+    parts.getset.push_back({"Annotation", get_annotation, set_annotation, property_doc("Annotation"), nullptr});
+    parts.getset.push_back({"BeforeAdd", get_before_add, nullptr,
+                            "The control's BeforeAdd: raised before every segment of every segment object it holds.",
+                            nullptr});
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        parts.docs.push_back("The " + std::string(slots[i].segment_class->name) +
+                             " object (assign another one of the class, or None, to replace it).");
+        parts.getset.push_back({slots[i].property.data(), get_member, set_member, parts.docs.back().c_str(),
+                                reinterpret_cast<void*>(static_cast<std::uintptr_t>(i))});
+    }
+    parts.getset.push_back({nullptr, nullptr, nullptr, nullptr, nullptr});
+    parts.slots = {
+        {Py_tp_new, reinterpret_cast<void*>(control_new)},
+        {Py_tp_dealloc, reinterpret_cast<void*>(control_dealloc)},
+        {Py_tp_traverse, reinterpret_cast<void*>(control_traverse)},
+        {Py_tp_clear, reinterpret_cast<void*>(control_clear)},
+        {Py_tp_getset, parts.getset.data()},
+        {Py_tp_methods, control_methods},
+        {Py_tp_members, control_members},
+        {Py_tp_setattro, reinterpret_cast<void*>(control_setattro)},
+        {Py_tp_getattro, reinterpret_cast<void*>(control_getattro)},
+        {Py_tp_doc, const_cast<char*>(
+                        "Vireo(saved=None, *, error_trap=True, read_properties=True)\n\n"
+                        "The claim-writer control. A new control reads its saved properties: those of the saved "
+                        "control file `saved`, or the defaults (\"*\", \":\", \"~\", no newline, no annotation). "
+                        "error_trap sets ErrorTrap (for every control of the thread): True, the default here, "
+                        "makes every error reach Python; False is the control's own way, passing errors over. read_properties=False leaves the "
+                        "thread's writer state as it is (for a second control on the same thread).\n\n"
+                        "The writer state (file, delimiters, count) belongs to the thread: use a control only "
+                        "on the thread that created it.")},
+        {0, nullptr},
+    };
+    parts.spec = {"vireo.Vireo", sizeof(ControlWrapper), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
+                  parts.slots.data()};
+    ControlType = reinterpret_cast<PyTypeObject*>(PyType_FromModuleAndSpec(module, &parts.spec, nullptr));
+    return ControlType && PyModule_AddObjectRef(module, "Vireo", reinterpret_cast<PyObject*>(ControlType)) == 0;
+}
+
+}  // namespace vireo_python

@@ -1,0 +1,242 @@
+// vireo.OpenedFile: the segments go to a temporary file beside the target
+// (mode 0600), which is synced and renamed over the target only when closed
+// without error. A with block that raises, or a program that dies, leaves the
+// target as it was.
+#include "output.h"
+
+#include "vireo/core/errors.h"
+#include "vireo/core/output_files.h"
+#include "vireo/core/writer_state.h"
+#include "vireo/tools/runner/atomic_output.h"
+
+namespace vireo_python {
+namespace {
+
+struct OpenedFile {
+    PyObject_HEAD
+    PyObject* control_object;
+    std::shared_ptr<Apartment> apartment;
+    vireo_runner::AtomicOutput* output;  // nullptr once closed or discarded
+    std::int16_t number;
+};
+
+PyTypeObject* OpenedFileType = nullptr;
+
+OpenedFile* as_file(PyObject* self) { return reinterpret_cast<OpenedFile*>(self); }
+
+// The output file of the thread's table that is this one's, or nullptr when
+// the host closed it already.
+prjVireo::files::OutputFile* own_file(const OpenedFile* f) {
+    prjVireo::files::OutputFile* file = prjVireo::files::find(f->number);
+    return file && file->path() == f->output->temp_path() ? file : nullptr;
+}
+
+PyObject* runner_error(const std::exception& e) { return raise_vb_error(prjVireo::vbErrPathFileAccess, e.what()); }
+
+// Removes the temporary file (closing it first when it is still open here).
+void discard(OpenedFile* f) {
+    if (!f->output) return;
+    if (f->apartment.get() == current_apartment_if_any() && own_file(f)) {
+        WriteCall call(f->apartment.get(), true);
+        try {
+            prjVireo::files::close(f->number);
+        } catch (...) {
+            // The data is thrown away: its write errors do not matter.
+        }
+    }
+    delete f->output;  // unlinks the temporary file
+    f->output = nullptr;
+}
+
+PyObject* file_close(PyObject* self, PyObject*) {
+    OpenedFile* f = as_file(self);
+    if (!on_owner_thread(f->apartment.get(), "this OpenedFile")) return nullptr;
+    if (!f->output) Py_RETURN_NONE;
+    DeferredError error;
+    {
+        WriteCall call(f->apartment.get(), true);
+        try {
+            if (own_file(f)) prjVireo::files::close(f->number);
+        } catch (...) {
+            error.capture();
+        }
+        PyObject* result = call.finish(error);
+        if (!result) {
+            discard(f);  // the target stays as it was
+            return nullptr;
+        }
+        Py_DECREF(result);
+    }
+    try {
+        f->output->commit();
+    } catch (const std::exception& e) {
+        discard(f);
+        return runner_error(e);
+    }
+    delete f->output;
+    f->output = nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* file_discard(PyObject* self, PyObject*) {
+    OpenedFile* f = as_file(self);
+    if (!on_owner_thread(f->apartment.get(), "this OpenedFile")) return nullptr;
+    discard(f);
+    Py_RETURN_NONE;
+}
+
+PyObject* file_enter(PyObject* self, PyObject*) { return Py_NewRef(as_file(self)->control_object); }
+
+PyObject* file_exit(PyObject* self, PyObject* const* args, Py_ssize_t nargs) {
+    if (nargs != 3) {
+        PyErr_SetString(PyExc_TypeError, "__exit__ takes 3 arguments");
+        return nullptr;
+    }
+    if (args[0] != Py_None) {
+        OpenedFile* f = as_file(self);
+        if (f->apartment.get() == current_apartment_if_any()) discard(f);
+        Py_RETURN_FALSE;  // the block's exception goes on
+    }
+    PyObject* closed = file_close(self, nullptr);
+    if (!closed) return nullptr;
+    Py_DECREF(closed);
+    Py_RETURN_FALSE;
+}
+
+PyObject* file_closed(PyObject* self, void*) { return PyBool_FromLong(as_file(self)->output == nullptr); }
+
+PyObject* file_temp_path(PyObject* self, void*) {
+    OpenedFile* f = as_file(self);
+    if (!f->output) Py_RETURN_NONE;
+    return str_from(f->output->temp_path());
+}
+
+PyObject* file_target(PyObject* self, void*) {
+    OpenedFile* f = as_file(self);
+    if (!f->output) Py_RETURN_NONE;
+    return str_from(f->output->final_path());
+}
+
+void file_dealloc(PyObject* self) {
+    OpenedFile* f = as_file(self);
+    PyObject_GC_UnTrack(self);
+    if (f->output) {
+        // Neither closed nor discarded: the file never appears.
+        PyObject *type, *value, *traceback;
+        PyErr_Fetch(&type, &value, &traceback);
+        if (PyErr_WarnFormat(PyExc_ResourceWarning, 1, "vireo: %s was never closed; it was not written",
+                             f->output->final_path().c_str()) < 0) {
+            PyErr_WriteUnraisable(self);
+        }
+        PyErr_Restore(type, value, traceback);
+        if (f->apartment) wait_until_idle(f->apartment.get());
+        discard(f);
+    }
+    Py_CLEAR(f->control_object);
+    f->apartment.~shared_ptr();
+    PyTypeObject* type = Py_TYPE(self);
+    type->tp_free(self);
+    Py_DECREF(type);
+}
+
+int file_traverse(PyObject* self, visitproc visit, void* arg) {
+    Py_VISIT(Py_TYPE(self));
+    Py_VISIT(as_file(self)->control_object);
+    return 0;
+}
+
+int file_clear(PyObject* self) {
+    Py_CLEAR(as_file(self)->control_object);
+    return 0;
+}
+
+PyObject* file_repr(PyObject* self) {
+    OpenedFile* f = as_file(self);
+    if (!f->output) return PyUnicode_FromString("<OpenedFile (closed)>");
+    PyObject* target = str_from(f->output->final_path());
+    if (!target) return nullptr;
+    PyObject* repr = PyUnicode_FromFormat("<OpenedFile %R>", target);
+    Py_DECREF(target);
+    return repr;
+}
+
+PyMethodDef file_methods[] = {
+    {"close", file_close, METH_NOARGS,
+     "close()\n\nCloses the file (flushed and synced to disk, write errors raised) and puts it in place of the "
+     "target. On an error the temporary file is removed and the target is left as it was."},
+    {"discard", file_discard, METH_NOARGS, "discard()\n\nCloses and removes the temporary file; the target stays as it was."},
+    {"__enter__", file_enter, METH_NOARGS, "Returns the control."},
+    {"__exit__", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(file_exit)), METH_FASTCALL,
+     "Closes the file, or discards it when the block raised."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyGetSetDef file_getset[] = {
+    {"path", file_target, nullptr, "The target path (None once closed).", nullptr},
+    {"temp_path", file_temp_path, nullptr, "The temporary file being written (None once closed).", nullptr},
+    {"closed", file_closed, nullptr, "Whether it was closed or discarded.", nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+PyType_Slot file_slots[] = {
+    {Py_tp_dealloc, reinterpret_cast<void*>(file_dealloc)},
+    {Py_tp_traverse, reinterpret_cast<void*>(file_traverse)},
+    {Py_tp_clear, reinterpret_cast<void*>(file_clear)},
+    {Py_tp_methods, file_methods},
+    {Py_tp_getset, file_getset},
+    {Py_tp_repr, reinterpret_cast<void*>(file_repr)},
+    {Py_tp_doc, const_cast<char*>("A file opened by Vireo.open(): written to a temporary file beside its path, which "
+                                  "takes the path's place only when it is closed without error.")},
+    {0, nullptr},
+};
+
+PyType_Spec file_spec = {"vireo.OpenedFile", sizeof(OpenedFile), 0,
+                         Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC | Py_TPFLAGS_DISALLOW_INSTANTIATION, file_slots};
+
+}  // namespace
+
+bool bind_output_type(PyObject* module) {
+    OpenedFileType = reinterpret_cast<PyTypeObject*>(PyType_FromModuleAndSpec(module, &file_spec, nullptr));
+    return OpenedFileType &&
+           PyModule_AddObjectRef(module, "OpenedFile", reinterpret_cast<PyObject*>(OpenedFileType)) == 0;
+}
+
+PyObject* open_output(PyObject* control_object, prjVireo::vireo* control, const std::shared_ptr<Apartment>& apartment,
+                      const std::string& path) {
+    std::unique_ptr<vireo_runner::AtomicOutput> output;
+    try {
+        output = std::make_unique<vireo_runner::AtomicOutput>(path);
+    } catch (const prjVireo::VbError&) {
+        return raise_current_exception();
+    } catch (const std::exception& e) {
+        return runner_error(e);
+    }
+    // The opening is reported whatever ErrorTrap says: a with block that
+    // writes nowhere would lose every segment.
+    prjVireo::WriterState& ws = prjVireo::writer_state();
+    const std::int16_t error_trap = ws.error_trap;
+    DeferredError error;
+    {
+        WriteCall call(apartment.get(), true);
+        ws.error_trap = -1;
+        try {
+            control->OpenFile(output->temp_path());
+        } catch (...) {
+            error.capture();
+        }
+        ws.error_trap = error_trap;
+        PyObject* result = call.finish(error);
+        if (!result) return nullptr;
+        Py_DECREF(result);
+    }
+    OpenedFile* f = PyObject_GC_New(OpenedFile, OpenedFileType);
+    if (!f) return nullptr;
+    f->control_object = Py_NewRef(control_object);
+    new (&f->apartment) std::shared_ptr<Apartment>(apartment);
+    f->number = ws.file_number;
+    f->output = output.release();
+    PyObject_GC_Track(f);
+    return reinterpret_cast<PyObject*>(f);
+}
+
+}  // namespace vireo_python

@@ -1,0 +1,142 @@
+// Apartments, errors and small conversions shared by the module's types.
+#include <sched.h>
+
+#include <exception>
+
+#include "binding.h"
+#include "vireo/core/errors.h"
+
+namespace vireo_python {
+
+// ---- apartments ----
+
+namespace {
+
+constinit thread_local Apartment* t_apartment = nullptr;
+
+// Owns the thread's apartment; objects of the thread share it and keep it
+// after the thread has ended, so that they can say so.
+struct ApartmentOwner {
+    std::shared_ptr<Apartment> apartment = std::make_shared<Apartment>();
+    ~ApartmentOwner() {
+        apartment->ended = true;
+        t_apartment = nullptr;
+    }
+};
+
+}  // namespace
+
+const std::shared_ptr<Apartment>& current_apartment() {
+    thread_local ApartmentOwner owner;
+    t_apartment = owner.apartment.get();
+    return owner.apartment;
+}
+
+Apartment* current_apartment_if_any() { return t_apartment; }
+
+bool check_thread(const Apartment* owner, const char* what) {
+    if (owner == current_apartment_if_any()) return true;
+    if (owner->ended) {
+        PyErr_Format(PyExc_RuntimeError,
+                     "%s belongs to a thread that has ended: every thread has its own writer state "
+                     "and open files, so create a Vireo control in the thread that writes",
+                     what);
+    } else {
+        PyErr_Format(PyExc_RuntimeError,
+                     "%s belongs to the thread that created its control: every thread has its own "
+                     "writer state and open files, so create a Vireo control in each thread that writes",
+                     what);
+    }
+    return false;
+}
+
+void wait_until_idle(const Apartment* owner) {
+    if (owner == current_apartment_if_any()) return;
+    // The owner changes `writing` only while it holds the GIL, so once it is
+    // seen at 0 with the GIL held, the owner writes nothing until we let go.
+    while (owner->writing > 0) {
+        Py_BEGIN_ALLOW_THREADS
+        sched_yield();
+        Py_END_ALLOW_THREADS
+    }
+}
+
+// ---- errors ----
+
+PyObject* VbErrorType = nullptr;
+PyObject* CodeErrorType = nullptr;
+
+void load_error_types() {
+    PyObject* base = PyImport_ImportModule("vireo._base");
+    if (!base) return;
+    VbErrorType = PyObject_GetAttrString(base, "VbError");
+    CodeErrorType = VbErrorType ? PyObject_GetAttrString(base, "CodeError") : nullptr;
+    Py_DECREF(base);
+}
+
+PyObject* raise_vb_error(int number, const std::string& message) {
+    PyObject* error = PyObject_CallFunction(VbErrorType, "is#s", number, message.data(),
+                                            static_cast<Py_ssize_t>(message.size()),
+                                            prjVireo::vb_error_text(number));
+    if (error) {
+        PyErr_SetObject(VbErrorType, error);
+        Py_DECREF(error);
+    }
+    return nullptr;
+}
+
+PyObject* raise_current_exception() {
+    try {
+        throw;
+    } catch (const prjVireo::VbError& e) {
+        return raise_vb_error(e.number(), e.what());
+    } catch (const std::bad_alloc&) {
+        return PyErr_NoMemory();
+    } catch (const std::exception& e) {
+        PyErr_SetString(PyExc_RuntimeError, e.what());
+        return nullptr;
+    } catch (...) {
+        PyErr_SetString(PyExc_RuntimeError, "unknown C++ exception");
+        return nullptr;
+    }
+}
+
+void DeferredError::capture() {
+    set = true;
+    try {
+        throw;
+    } catch (const prjVireo::VbError& e) {
+        vb = true;
+        number = e.number();
+        message = e.what();
+    } catch (const std::exception& e) {
+        message = e.what();
+    } catch (...) {
+        message = "unknown C++ exception";
+    }
+}
+
+PyObject* DeferredError::raise() const {
+    if (vb) return raise_vb_error(number, message);
+    PyErr_SetString(PyExc_RuntimeError, message.c_str());
+    return nullptr;
+}
+
+// ---- conversions ----
+
+bool path_from_python(PyObject* value, std::string& path) {
+    PyObject* fspath = PyOS_FSPath(value);
+    if (!fspath) return false;
+    if (!PyUnicode_Check(fspath)) {
+        Py_DECREF(fspath);
+        PyErr_SetString(PyExc_TypeError, "a path must be a str or an os.PathLike of str, not bytes");
+        return false;
+    }
+    Py_ssize_t n;
+    const char* p = PyUnicode_AsUTF8AndSize(fspath, &n);
+    if (p) path.assign(p, static_cast<std::size_t>(n));
+    Py_DECREF(fspath);
+    return p != nullptr;
+}
+
+}  // namespace vireo_python
