@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages of the named groups that are not installed yet.
-# Usage: scripts/packages.sh GROUP...   (groups: build tests windows fuzz)
+# Usage: scripts/packages.sh GROUP...   (groups: build tests windows fuzz python)
 #
 # Each package is there for a reason:
 #   build    cmake, ninja-build, g++    the build
@@ -14,6 +14,10 @@
 #            libpng-dev                 saving window screenshots
 #            xvfb, xauth                running the windows in the tests without a display
 #   fuzz     clang, libclang-rt-14-dev  the fuzz targets (libFuzzer)
+#   python   python3-dev                the Python headers the module vireo is built against
+#            pybind11-dev               the module vireo._vireo itself (pybind11)
+#            python3-pytest             the module's tests
+#            python3-venv               the install test puts the module into a fresh virtual environment
 set -euo pipefail
 
 declare -A GROUPS_OF=(
@@ -21,6 +25,7 @@ declare -A GROUPS_OF=(
   [tests]="libgtest-dev pkg-config python3"
   [windows]="libfltk1.3-dev fluid libpng-dev xvfb xauth"
   [fuzz]="clang libclang-rt-14-dev"
+  [python]="python3-dev pybind11-dev python3-pytest python3-venv"
 )
 
 wanted=()

@@ -12,7 +12,7 @@ echo "== packages"
 scripts/packages.sh build
 echo "== build (library and command, into $BUILD_DIR/)"
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DVIREO_BUILD_TESTS=OFF -DVIREO_BUILD_UI=OFF -DVIREO_BUILD_BENCH=OFF > /dev/null
+  -DVIREO_BUILD_TESTS=OFF -DVIREO_BUILD_UI=OFF -DVIREO_BUILD_BENCH=OFF -DVIREO_BUILD_PYTHON=OFF > /dev/null
 cmake --build "$BUILD_DIR" --parallel "$(nproc)" --target vireo
 
 echo "== write"

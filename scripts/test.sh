@@ -31,19 +31,19 @@ export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 
 stage "threads under ThreadSanitizer"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIREO_SANITIZE=thread \
-  -DVIREO_BUILD_UI=OFF -DVIREO_BUILD_BENCH=OFF
+  -DVIREO_BUILD_UI=OFF -DVIREO_BUILD_BENCH=OFF -DVIREO_BUILD_PYTHON=OFF
 cmake --build build-tsan --parallel "$JOBS" --target thread_tests
 ctest --test-dir build-tsan -R '^Threads\.' --output-on-failure --timeout 600 --parallel "$JOBS" --no-tests=error
 
 stage "fuzz targets: corpus replay and ${FUZZ_SECONDS} s of fuzzing each"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIREO_FUZZ=ON \
   -DVIREO_FUZZ_SECONDS="$FUZZ_SECONDS" -DVIREO_SANITIZE=address,undefined \
-  -DVIREO_BUILD_TESTS=OFF -DVIREO_BUILD_UI=OFF -DVIREO_BUILD_BENCH=OFF
+  -DVIREO_BUILD_TESTS=OFF -DVIREO_BUILD_UI=OFF -DVIREO_BUILD_BENCH=OFF -DVIREO_BUILD_PYTHON=OFF
 cmake --build build-fuzz --parallel "$JOBS" --target fuzz_targets
 ctest --test-dir build-fuzz/fuzz --output-on-failure --timeout 600 --parallel "$JOBS" --no-tests=error
 
 stage "whole suite under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIREO_SANITIZE=address,undefined \
-  -DVIREO_BUILD_BENCH=OFF
+  -DVIREO_BUILD_BENCH=OFF -DVIREO_BUILD_PYTHON=ON
 cmake --build build-asan --parallel "$JOBS"
 ctest --test-dir build-asan --output-on-failure --timeout 600 --parallel "$JOBS" -E '^Differential\.'
