@@ -1,0 +1,191 @@
+"""Segment objects from Python: the bytes they write, their fields and code
+lists, and the errors a host meets."""
+import enum
+import os
+import subprocess
+import sys
+
+import pytest
+
+import vireo
+from vireo import L1_ST_01_143_3_TransSetIdentCode as ST01
+
+ST837 = ST01.val_837_HealthCareCLM_143_3
+
+
+@pytest.mark.parametrize("fields, expected", [
+    ({"m01_TransSetIdentCode": ST837, "m02_TransSetControlNum": "0001"}, b"ST*837*0001~"),
+    ({"m01_TransSetIdentCode": 3683127, "m02_TransSetControlNum": "0001"}, b"ST*837*0001~"),
+    ({"m01_TransSetIdentCode": "837", "m02_TransSetControlNum": "0001"}, b"ST*837*0001~"),
+    ({"m01_TransSetIdentCode": ST837}, b"ST*837~"),
+    ({"m02_TransSetControlNum": "0001"}, b"ST**0001~"),
+    ({}, b"ST*~"),
+    ({"m01_TransSetIdentCode": ST837, "m02_TransSetControlNum": "0001*"}, b"ST*837*0001~"),
+    ({"m01_TransSetIdentCode": None, "m02_TransSetControlNum": None}, b"ST*~"),
+])
+def test_st_bytes(ctl, write, fields, expected):
+    st = ctl.L1_ST_00_TransSetHeader
+    assert write(lambda: st.set(**fields).Additem()) == expected
+
+
+def test_segments_of_every_assembly(ctl, write):
+    def steps():
+        ctl.L0_ISA_00_IntControlHeader.set(
+            m01_AuthInfoQul="00", m03_SecurityInfoQul="00", m05_IntIDQul="ZZ", m06_IntSenderID="VIREOSUBMIT",
+            m07_IntIDQul="ZZ", m08_IntRecvID="CLEARHOUSE01", m09_IntDate="240201", m10_IntTime="0930",
+            m11_IntStandsIdent="U", m12_IntControlVersionNum="00401", m13_IntControlNumMustMatchIEA02="000000101",
+            m14_AcknowledgmentRequested="0", m15_ProductionTestUsageIndicator="T").Additem()
+        ctl.L2300_CLM_00_CLMInfo.set(m01_PatAccountNum="A1", m02_TotalCLMChargeAmount="100", m0501_FacTypeCode="11",
+                                     m0503_CLMFrequencyCode="1", m06_PROVorSupplierSigIndicator="Y").Additem()
+        ctl.L2300_HI_00_HealthCareDiagnosisCode.set(m0101_DiagnosisTypeCode="BK", m0102_DiagnosisCode="4019",
+                                                    m0301_DiagnosisTypeCode="BF", m0302_DiagnosisCode="2724").Additem()
+        ctl.SegCount = "4"
+        ctl.L2440_SE_00_TransSetTrailer.set(m02_TransSetControlNum="0001").Additem()
+    assert write(steps) == (
+        b"ISA*00*          *00*          *ZZ*VIREOSUBMIT    *ZZ*CLEARHOUSE01   *240201*0930*U*00401*000000101*0*T*:~"
+        b"CLM*A1*100***11::1*Y~"
+        b"HI*BK:4019*BF:2724~"
+        b"SE*5*0001~")
+    se = ctl.L2440_SE_00_TransSetTrailer
+    assert se.m01_TransSegCount == "5"  # filled in by Additem and kept
+    assert ctl.SegCount == "5"
+
+
+def test_text_is_utf8_in_python_and_windows_1252_in_the_file(ctl, write):
+    n3 = ctl.L2010BA_N3_00_SubscriberAddress
+    address = "12 RUE JOSÉ € 日"
+    assert write(lambda: n3.set(m01_SubscriberAddressLine=address).Additem()) == \
+        b"N3*12 RUE JOS\xc9 \x80 ?~"
+    assert n3.m01_SubscriberAddressLine == address
+
+
+def test_code_fields_read_back_as_members_of_their_list(ctl):
+    st = ctl.L1_ST_00_TransSetHeader
+    st.m01_TransSetIdentCode = "837"
+    member = st.m01_TransSetIdentCode
+    assert member is ST837
+    assert (member.name, int(member), member.code) == ("val_837_HealthCareCLM_143_3", 3683127, "837")
+    st.Clear()
+    assert st.m01_TransSetIdentCode is None
+    assert st.m02_TransSetControlNum == ""
+
+
+def test_code_lists_are_int_enums_named_as_documented():
+    assert issubclass(ST01, enum.IntEnum) and issubclass(ST01, vireo.CodeList)
+    assert ST01("837") is ST837  # by code text
+    assert ST01(3683127) is ST837  # by Code value
+    bht = vireo.L1_BHT_01_1005_7_HIStructCode.val_0019_InfoSourceSubDep_1005_7
+    assert (int(bht), bht.code) == (808464697, "0019")
+    # The envelope's lists name their members without the two numbers.
+    isa = vireo.L0_ISA_01_001_001_AuthInfoQul.val_00_NoAuthInfoPresentinISA02
+    assert isa.code == "00"
+    assert vireo.NewLineValues.LF_ToSegEnd == 1 and list(vireo.NewLineValues) == [
+        vireo.NewLineValues.no_LForCR_ToSegEnd, vireo.NewLineValues.LfCr_ToSegEnd, vireo.NewLineValues.LF_ToSegEnd]
+
+
+def test_the_whole_catalogue_is_bound():
+    lists = [v for v in vars(vireo).values() if isinstance(v, type) and issubclass(v, vireo.CodeList)
+             and v is not vireo.CodeList]
+    classes = [v for v in vars(vireo).values() if isinstance(v, type) and issubclass(v, vireo.Segment)
+               and v is not vireo.Segment]
+    assert (len(lists), len(classes)) == (391, 218)
+    for codelist in lists:
+        for member in codelist:
+            assert int(member) == vireo.code_value(member.code), member
+    ctl = vireo.Vireo()
+    for cls in classes:
+        segment = getattr(ctl, cls.control_property)
+        assert type(segment) is cls
+        assert cls.control_property.startswith(cls.__name__ + "_")
+        assert all(hasattr(segment, name) for name in cls.fields)
+
+
+def test_a_code_outside_its_list_says_which_list_and_changes_nothing(ctl, write):
+    st = ctl.L1_ST_00_TransSetHeader
+    st.set(m01_TransSetIdentCode=ST837, m02_TransSetControlNum="0001")
+    for wrong in ("838", 3683128, vireo.L1_BHT_02_353_9_TransSetPurposeCode.val_00_Orig_353_9):
+        with pytest.raises(vireo.CodeError) as raised:
+            st.m01_TransSetIdentCode = wrong
+        error = raised.value
+        assert isinstance(error, ValueError) and isinstance(error, vireo.VbError) and error.number == 380
+        assert "L1_ST_00.m01_TransSetIdentCode" in str(error)
+        assert "L1_ST_01_143_3_TransSetIdentCode" in str(error) and "(codes: 837)" in str(error)
+        assert st.m01_TransSetIdentCode is ST837
+    with pytest.raises(vireo.CodeError, match="a member name"):
+        st.m01_TransSetIdentCode = "val_837_HealthCareCLM_143_3"
+    # The same list's codes, from another list whose member has the same value, are accepted.
+    isa = ctl.L0_ISA_00_IntControlHeader
+    isa.m07_IntIDQul = vireo.L0_ISA_05_001_001_IntIDQul.val_ZZ_MutuallyDefined
+    assert isa.m07_IntIDQul is vireo.L0_ISA_05_001_001_IntIDQul.val_ZZ_MutuallyDefined
+
+
+def test_set_checks_everything_before_it_changes_anything(ctl, write):
+    clm = ctl.L2300_CLM_00_CLMInfo
+    clm.set(m01_PatAccountNum="A1", m06_PROVorSupplierSigIndicator="Y")
+    with pytest.raises(vireo.CodeError):
+        clm.set(m01_PatAccountNum="B2", m06_PROVorSupplierSigIndicator="X")
+    with pytest.raises(TypeError, match='did you mean "m01_PatAccountNum"'):
+        clm.set(m01_PatAcountNum="B2")
+    with pytest.raises(TypeError, match="by name only"):
+        clm.set("B2")
+    assert (clm.m01_PatAccountNum, clm.m06_PROVorSupplierSigIndicator.code) == ("A1", "Y")
+    assert clm.set(m02_TotalCLMChargeAmount="5") is clm
+    assert (clm.m01_PatAccountNum, clm.m02_TotalCLMChargeAmount, clm.m06_PROVorSupplierSigIndicator) == \
+        ("", "5", None)  # set() starts from a cleared object
+    assert write(lambda: None) == b""
+
+
+@pytest.mark.parametrize("field, value, error", [
+    ("m02_TransSetControlNum", 1, TypeError),
+    ("m02_TransSetControlNum", b"0001", TypeError),
+    ("m01_TransSetIdentCode", True, TypeError),
+    ("m01_TransSetIdentCode", 2.5, TypeError),
+    ("m01_TransSetIdentCode", 2 ** 40, vireo.CodeError),
+])
+def test_wrong_types_are_refused(ctl, field, value, error):
+    st = ctl.L1_ST_00_TransSetHeader
+    with pytest.raises(error):
+        setattr(st, field, value)
+    with pytest.raises(TypeError, match="cannot be deleted"):
+        delattr(st, field)
+
+
+def test_unknown_fields_say_did_you_mean(ctl):
+    clm = ctl.L2300_CLM_00_CLMInfo
+    with pytest.raises(AttributeError, match=r'L2300_CLM_00 has no field "m01_PatAcountNum" '
+                                             r'\(did you mean "m01_PatAccountNum"\?\)') as raised:
+        clm.m01_PatAcountNum = "A1"
+    assert (raised.value.name, raised.value.obj) == ("m01_PatAcountNum", clm)
+    with pytest.raises(AttributeError) as raised:
+        clm.m01_PatAcountNum
+    assert (raised.value.name, raised.value.obj) == ("m01_PatAcountNum", clm)
+
+
+def test_reading_an_unknown_field_shows_did_you_mean_in_the_traceback():
+    program = "import vireo\nvireo.Vireo().L2300_CLM_00_CLMInfo.m02_TotalClmChargeAmount\n"
+    result = subprocess.run([sys.executable, "-c", program], capture_output=True, text=True, env=os.environ)
+    assert result.returncode == 1
+    assert "Did you mean: 'm02_TotalCLMChargeAmount'?" in result.stderr
+
+
+def test_repr_shows_the_segment_as_it_would_be_written(ctl):
+    st = ctl.L1_ST_00_TransSetHeader
+    st.set(m01_TransSetIdentCode=ST837, m02_TransSetControlNum="0001")
+    assert repr(st) == "<L1_ST_00 'ST*837*0001~'>"
+    ctl.DataElementSeparator = "|"
+    assert repr(st) == "<L1_ST_00 'ST|837|0001~'>"
+    ctl.SegCount = "7"
+    se = ctl.L2440_SE_00_TransSetTrailer.set(m02_TransSetControlNum="0001")
+    assert repr(se) == "<L2440_SE_00 'SE|8|0001~'>"
+    assert se.m01_TransSegCount == "" and ctl.SegCount == "7"  # nothing changed
+
+
+def test_classes_describe_themselves_and_are_not_creatable(ctl):
+    cls = vireo.L2300_CLM_00
+    assert (cls.segment_id, cls.loop, cls.label, cls.control_property) == (
+        "CLM", "2300", "L_2300_CLM_CLMInfo", "L2300_CLM_00_CLMInfo")
+    assert cls.fields[:2] == ("m01_PatAccountNum", "m02_TotalCLMChargeAmount")
+    assert "CLM05-1" in cls.m0501_FacTypeCode.__doc__
+    with pytest.raises(TypeError):
+        cls()
+    assert isinstance(ctl.L2300_CLM_00_CLMInfo, vireo.Segment)

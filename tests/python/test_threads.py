@@ -1,0 +1,144 @@
+"""Threads: each writes its own file through its own control, and a control
+belongs to the thread that created it. No timing is asserted."""
+import os
+import subprocess
+import sys
+import textwrap
+import threading
+
+import pytest
+
+import vireo
+
+
+def claim_segments(ctl, tag, count, barrier=None):
+    """Writes `count` claims' NM1 and CLM; every 500 segments the threads meet,
+    so that both are writing at the same time."""
+    nm1 = ctl.L2010BA_NM1_00_SubscriberName
+    clm = ctl.L2300_CLM_00_CLMInfo
+    for i in range(count):
+        nm1.m01_EntityIdentCode = "IL"
+        nm1.m02_EntityTypeQul = "1"
+        nm1.m03_SubscriberLastName = f"{tag}{i}"
+        nm1.Additem()
+        nm1.Clear()
+        clm.m01_PatAccountNum = f"{tag}-{i}"
+        clm.m02_TotalCLMChargeAmount = str(i)
+        clm.Additem()
+        clm.Clear()
+        if barrier and i % 250 == 249:
+            barrier.wait()
+
+
+def expected(tag, separator, count):
+    segments = b"".join(b"NM1*IL*1*%s%d~\nCLM*%s-%d*%d~\n" % (tag.encode(), i, tag.encode(), i, i)
+                        for i in range(count))
+    return segments.replace(b"*", separator.encode())
+
+
+def test_threads_write_their_own_files_side_by_side(tmp_path):
+    count = 5000
+    barrier = threading.Barrier(2, timeout=120)
+    errors = []
+
+    def writer(tag, separator):
+        try:
+            ctl = vireo.Vireo()
+            ctl.NewLine = vireo.NewLineValues.LF_ToSegEnd
+            ctl.DataElementSeparator = separator  # each thread has its own writer state
+            ctl.SegCount = "0"
+            with ctl.open(tmp_path / f"{tag}.837"):
+                claim_segments(ctl, tag, count, barrier)
+            assert ctl.SegCount == str(2 * count)
+        except BaseException as e:  # reported by the main thread
+            errors.append(e)
+            barrier.abort()
+
+    threads = [threading.Thread(target=writer, args=args) for args in (("A", "*"), ("B", "|"))]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert errors == []
+    assert (tmp_path / "A.837").read_bytes() == expected("A", "*", count)
+    assert (tmp_path / "B.837").read_bytes() == expected("B", "|", count)
+
+
+def test_a_control_refuses_other_threads(ctl):
+    segment = ctl.L1_ST_00_TransSetHeader
+    event = ctl.BeforeAdd
+    attempts = {
+        "property": lambda: ctl.SegCount,
+        "method": lambda: ctl.CloseFile(),
+        "segment property": lambda: ctl.L1_ST_00_TransSetHeader,
+        "field": lambda: setattr(segment, "m02_TransSetControlNum", "0001"),
+        "Additem": lambda: segment.Additem(),
+        "event": lambda: event.connect(print),
+    }
+    outcomes = {}
+
+    def elsewhere():
+        for name, attempt in attempts.items():
+            try:
+                attempt()
+                outcomes[name] = "allowed"
+            except RuntimeError as e:
+                outcomes[name] = str(e)
+        other = vireo.Vireo()
+        try:
+            other.L1_ST_00_TransSetHeader = segment
+        except RuntimeError as e:
+            outcomes["assigning"] = str(e)
+        outcomes["repr"] = repr(segment)
+
+    thread = threading.Thread(target=elsewhere)
+    thread.start()
+    thread.join()
+    for name in attempts:
+        assert "belongs to the thread that created its control" in outcomes[name], name
+    assert "another thread" in outcomes["assigning"]
+    assert outcomes["repr"] == "<L1_ST_00 of another thread>"
+
+
+# The writer thread writes into a named pipe that the main thread reads. Once
+# the pipe is full, each buffer the writer hands to the kernel waits until the
+# main thread has read: if the writer kept the GIL meanwhile, the main thread
+# could not run, and neither would ever finish (the parent kills the child
+# after a generous limit and reports the deadlock).
+PIPE = textwrap.dedent("""
+    import os, sys, threading
+    import vireo
+    fifo = sys.argv[1]
+    reader = os.open(fifo, os.O_RDONLY | os.O_NONBLOCK)
+    os.set_blocking(reader, True)
+    opened = threading.Event()
+    def writer():
+        ctl = vireo.Vireo()
+        ctl.OpenFile(fifo)
+        opened.set()
+        nte = ctl.L2400_NTE_00_LineNote
+        for i in range(40000):
+            nte.set(m02_LineNoteText="%05d" % i + "X" * 74).Additem()
+        ctl.CloseFile()
+    thread = threading.Thread(target=writer)
+    thread.start()
+    opened.wait()
+    data = bytearray()
+    while chunk := os.read(reader, 1 << 16):
+        data += chunk
+    thread.join()
+    expected = b"".join(b"NTE**%05d%s~" % (i, b"X" * 74) for i in range(40000))
+    print(len(data), data == expected)
+""")
+
+
+def test_the_gil_is_free_while_a_segment_waits_for_the_kernel(tmp_path):
+    fifo = tmp_path / "pipe"
+    os.mkfifo(fifo)
+    try:
+        result = subprocess.run([sys.executable, "-c", PIPE, str(fifo)], capture_output=True, text=True,
+                                timeout=120)
+    except subprocess.TimeoutExpired:
+        pytest.fail("deadlock: the writing thread kept the GIL while it waited for the pipe")
+    assert result.returncode == 0, result.stderr
+    assert result.stdout.split() == [str(40000 * 85), "True"]
