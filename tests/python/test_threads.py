@@ -1,5 +1,6 @@
 """Threads: each writes its own file through its own control, and a control
 belongs to the thread that created it. No timing is asserted."""
+import multiprocessing
 import os
 import subprocess
 import sys
@@ -62,6 +63,30 @@ def test_threads_write_their_own_files_side_by_side(tmp_path):
     assert errors == []
     assert (tmp_path / "A.837").read_bytes() == expected("A", "*", count)
     assert (tmp_path / "B.837").read_bytes() == expected("B", "|", count)
+
+
+def write_batch(job):
+    """The README's recipe: each process makes its own control and file."""
+    path, number, accounts = job
+    ctl = vireo.Vireo()
+    ctl.NewLine = vireo.NewLineValues.LF_ToSegEnd
+    ctl.SegCount = "0"
+    with ctl.open(path):
+        ctl.L1_ST_00_TransSetHeader.set(m01_TransSetIdentCode="837", m02_TransSetControlNum=number).Additem()
+        for account in accounts:
+            ctl.L2300_CLM_00_CLMInfo.set(m01_PatAccountNum=account, m02_TotalCLMChargeAmount="10").Additem()
+        ctl.L2440_SE_00_TransSetTrailer.set(m02_TransSetControlNum=number).Additem()
+    return path
+
+
+def test_processes_write_their_own_files(tmp_path):
+    jobs = [(str(tmp_path / f"batch-{n}.837"), f"{n:04d}", [f"A{n}-{i}" for i in range(3)]) for n in range(6)]
+    with multiprocessing.get_context("fork").Pool(2) as pool:
+        written = sorted(pool.imap_unordered(write_batch, jobs))
+    assert written == sorted(job[0] for job in jobs)
+    for path, number, accounts in jobs:
+        claims = b"".join(b"CLM*%s*10~\n" % a.encode() for a in accounts)
+        assert open(path, "rb").read() == b"ST*837*%s~\n%sSE*5*%s~\n" % (number.encode(), claims, number.encode())
 
 
 def test_a_control_refuses_other_threads(ctl):
