@@ -14,6 +14,7 @@ python/ folder, or an installed vireo).
 """
 import argparse
 import json
+import multiprocessing
 import os
 import resource
 import shutil
@@ -373,6 +374,12 @@ def write(tables, path, additem=True, handler=False):
     return time.perf_counter() - start, seen[0]
 
 
+def write_in_process(tables, path, barrier):
+    """One of the processes of the "2 processes" row: the README's recipe."""
+    barrier.wait()
+    write(tables, path)
+
+
 def same_bytes(path, reference):
     with open(path, "rb") as a, open(reference, "rb") as b:
         x, y = a.read(), b.read()
@@ -424,6 +431,21 @@ def main():
                 seconds = time.perf_counter() - start
                 if errors:
                     raise errors[0]
+            elif variant == "python_2_processes":
+                # Forked after the tables are loaded, as a host forks its workers.
+                paths = [os.path.join(work, f"{variant}.{i}.x12") for i in range(2)]
+                fork = multiprocessing.get_context("fork")
+                barrier = fork.Barrier(3)
+                processes = [fork.Process(target=write_in_process, args=(tables, p, barrier)) for p in paths]
+                for process in processes:
+                    process.start()
+                barrier.wait()
+                start = time.perf_counter()
+                for process in processes:
+                    process.join()
+                seconds = time.perf_counter() - start
+                if any(process.exitcode for process in processes):
+                    sys.exit(f"vireo_bench.py: {variant}: a process failed")
             else:
                 paths = [os.path.join(work, f"{variant}.x12")]
                 seconds, _ = write(tables, paths[0], additem=variant != "python_host_loop",
@@ -438,7 +460,8 @@ def main():
             return seconds, len(paths)
 
         variants = [("python", "Python loop"), ("python_handler", "Python + handler"),
-                    ("python_2_threads", "Python, 2 threads"), ("python_host_loop", "Python loop alone")]
+                    ("python_2_threads", "Python, 2 threads"), ("python_2_processes", "Python, 2 processes"),
+                    ("python_host_loop", "Python loop alone")]
         results = {key: [] for key, _ in variants}
         checked = 0
         for round_ in range(args.runs + 1):  # round 0 warms up
@@ -459,7 +482,7 @@ def main():
                   "python": sys.version.split()[0], "files_checked_identical": checked, "variants": {}}
         for key, label in variants:
             median = statistics.median(results[key])
-            files = 2 if key == "python_2_threads" else 1
+            files = 2 if key in ("python_2_threads", "python_2_processes") else 1
             report["variants"][key] = {
                 "label": label, "wall_seconds_median": median, "wall_seconds_all": results[key],
                 "segments_per_second": segments * files / median, "ns_per_segment": median * 1e9 / (segments * files),
@@ -482,7 +505,8 @@ def main():
         one = report["variants"]["python"]["segments_per_second"]
         print(f"\nPython loop: {one / 1e6:.2f} million segments per second (target >= 1: "
               f"{'met' if one >= 1e6 else 'MISSED'}); 2 threads write "
-              f"{report['variants']['python_2_threads']['segments_per_second'] / one:.2f} x one thread.")
+              f"{report['variants']['python_2_threads']['segments_per_second'] / one:.2f} x one thread, "
+              f"2 processes {report['variants']['python_2_processes']['segments_per_second'] / one:.2f} x.")
         print(f"Peak memory of this process: {report['peak_rss_mb']:.0f} MB (the tables included).")
         print(f"All {checked} output files are byte-identical to the reference bytes.")
     finally:
