@@ -166,7 +166,7 @@ void write_control(std::ostream& out, const std::vector<prjVireo::catalogue::Slo
     out << "class Vireo:\n";
     out << "    " << docstring("The claim-writer control. Use it on the thread that created it.") << "\n";
     out << "    def __init__(self, saved: Union[str, os.PathLike[str], None] = None, *, error_trap: bool = True,\n"
-           "                 read_properties: bool = True) -> None: ...\n";
+           "                 strict_values: bool = True, read_properties: bool = True) -> None: ...\n";
     for (const auto& p : prjVireo::typelib::control_properties()) {
         out << "    @property\n";
         out << "    def " << p.name << "(self) -> " << python_type(p.type, true) << ":\n";
@@ -178,6 +178,9 @@ void write_control(std::ostream& out, const std::vector<prjVireo::catalogue::Slo
                                                     : python_type(p.type, false);
         out << "    def " << p.name << "(self, value: " << accepted << ") -> None: ...\n";
     }
+    out << "    @property\n    def StrictValues(self) -> bool:\n"
+           "        \"\"\"True: Additem refuses a value holding one of the three delimiters (error 5).\"\"\"\n"
+           "    @StrictValues.setter\n    def StrictValues(self, value: bool) -> None: ...\n";
     out << "    @property\n    def BeforeAdd(self) -> Event:\n"
            "        \"\"\"Raised before every segment of every segment object the control holds.\"\"\"\n";
     out << "    def OpenFile(self, FilePath: Union[str, os.PathLike[str], None] = None) -> str:\n"

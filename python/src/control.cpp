@@ -35,7 +35,7 @@ const CatalogueDeclarations* g_catalogue = nullptr;
 
 ControlWrapper* as_control(PyObject* self) { return reinterpret_cast<ControlWrapper*>(self); }
 
-bool owned(ControlWrapper* c) { return on_owner_thread(c->apartment.get(), "this Vireo control"); }
+bool owned(ControlWrapper* c) { return on_owner_thread(c->apartment.get(), "Vireo"); }
 
 // A 16-bit Boolean property from Python: True is -1, False 0, an int as it is.
 bool flag_from_python(PyObject* value, std::int16_t& out, const char* what) {
@@ -97,6 +97,23 @@ int set_annotation(PyObject* self, PyObject* value, void*) {
     std::int16_t v;
     if (!owned(c) || !flag_from_python(value, v, "Annotation")) return -1;
     return translate([&] { c->control->Annotation(v); }) ? 0 : -1;
+}
+
+PyObject* get_strict_values(PyObject* self, void*) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return nullptr;
+    bool on = false;
+    if (!translate([&] { on = c->control->StrictValues(); })) return nullptr;
+    return PyBool_FromLong(on);
+}
+int set_strict_values(PyObject* self, PyObject* value, void*) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return -1;
+    if (!value || !PyBool_Check(value)) {
+        PyErr_SetString(PyExc_TypeError, "StrictValues takes a bool");
+        return -1;
+    }
+    return translate([&] { c->control->StrictValues(value == Py_True); }) ? 0 : -1;
 }
 
 // The text properties: Filename and the three delimiters.
@@ -236,9 +253,10 @@ int set_member(PyObject* self, PyObject* value, void* closure) {
         }
         auto* w = reinterpret_cast<SegmentWrapper*>(value);
         if (w->apartment != c->apartment) {
-            PyErr_SetString(PyExc_RuntimeError,
-                            "that segment object belongs to a control of another thread; every thread has its "
-                            "own writer state");
+            raise_vb_error(prjVireo::vbErrWrongThread,
+                           std::string(prjVireo::vb_error_text(prjVireo::vbErrWrongThread)) + ": " +
+                               s.segment_class->name + " was created on another thread than this control; a "
+                               "control and its segment objects belong to the thread that created them");
             return -1;
         }
         object = w->holder;
@@ -408,12 +426,13 @@ PyMethodDef control_methods[] = {
 // ---- life ----
 
 PyObject* control_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
-    static const char* keywords[] = {"saved", "error_trap", "read_properties", nullptr};
+    static const char* keywords[] = {"saved", "error_trap", "strict_values", "read_properties", nullptr};
     PyObject* saved = Py_None;
     int error_trap = 1;
+    int strict_values = 1;
     int read_properties = 1;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O$pp:Vireo", const_cast<char**>(keywords), &saved, &error_trap,
-                                     &read_properties)) {
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O$ppp:Vireo", const_cast<char**>(keywords), &saved, &error_trap,
+                                     &strict_values, &read_properties)) {
         return nullptr;
     }
     std::string saved_path;
@@ -447,6 +466,7 @@ PyObject* control_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
                 c->control->ReadProperties(bag);
             }
             c->control->ErrorTrap(error_trap ? -1 : 0);
+            c->control->StrictValues(strict_values != 0);
         })) {
         Py_DECREF(self);
         return nullptr;
@@ -488,7 +508,9 @@ std::vector<std::string_view> control_names(PyObject* self) {
     for (const auto& m : prjVireo::typelib::control_properties()) names.emplace_back(m.name);
     for (const auto& m : prjVireo::typelib::control_methods()) names.emplace_back(m.name);
     for (const auto& s : as_control(self)->catalogue->slots()) names.push_back(s.property);
-    for (const char* extra : {"BeforeAdd", "ReadProperties", "WriteProperties", "open"}) names.emplace_back(extra);
+    for (const char* extra : {"BeforeAdd", "StrictValues", "ReadProperties", "WriteProperties", "open"}) {
+        names.emplace_back(extra);
+    }
     return names;
 }
 
@@ -578,6 +600,13 @@ bool bind_control_type(PyObject* module, const CatalogueDeclarations& catalogue)
     parts.getset.push_back({"SegCount", get_seg_count, set_seg_count, property_doc("SegCount"), nullptr});
     parts.getset.push_back({"NewLine", get_new_line, set_new_line, property_doc("NewLine"), nullptr});
     parts.getset.push_back({"Annotation", get_annotation, set_annotation, property_doc("Annotation"), nullptr});
+    parts.getset.push_back({"StrictValues", get_strict_values, set_strict_values,
+                            "True: Additem refuses a value holding the data element separator, the component "
+                            "separator or the segment terminator (error 5, naming the segment, field and "
+                            "character), whatever ErrorTrap says, and writes nothing. False: such a value is "
+                            "written unchanged, as the control always did (O*BRIEN becomes two elements). Per "
+                            "thread, not persisted.",
+                            nullptr});
     parts.getset.push_back({"BeforeAdd", get_before_add, nullptr,
                             "The control's BeforeAdd: raised before every segment of every segment object it holds.",
                             nullptr});
@@ -599,12 +628,15 @@ bool bind_control_type(PyObject* module, const CatalogueDeclarations& catalogue)
         {Py_tp_setattro, reinterpret_cast<void*>(control_setattro)},
         {Py_tp_getattro, reinterpret_cast<void*>(control_getattro)},
         {Py_tp_doc, const_cast<char*>(
-                        "Vireo(saved=None, *, error_trap=True, read_properties=True)\n\n"
+                        "Vireo(saved=None, *, error_trap=True, strict_values=True, read_properties=True)\n\n"
                         "The claim-writer control. A new control reads its saved properties: those of the saved "
-                        "control file `saved`, or the defaults (\"*\", \":\", \"~\", no newline, no annotation). "
-                        "error_trap sets ErrorTrap (for every control of the thread): True, the default here, "
-                        "makes every error reach Python; False is the control's own way, passing errors over. read_properties=False leaves the "
-                        "thread's writer state as it is (for a second control on the same thread).\n\n"
+                        "control file `saved`, or the defaults (\"*\", \":\", \"~\", no newline, no annotation); "
+                        "read_properties=False leaves them as the thread has them (for a second control on the "
+                        "same thread).\n\n"
+                        "error_trap and strict_values set ErrorTrap and StrictValues for the thread. Their defaults "
+                        "here are the safe ones: every error reaches Python, and a value holding a delimiter is "
+                        "refused. False for both is the control's own way: errors are passed over and such a "
+                        "value is written unchanged.\n\n"
                         "The writer state (file, delimiters, count) belongs to the thread: use a control only "
                         "on the thread that created it.")},
         {0, nullptr},

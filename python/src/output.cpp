@@ -1,13 +1,19 @@
-// vireo.OpenedFile: the segments go to a temporary file beside the target
-// (mode 0600), which is synced and renamed over the target only when closed
-// without error. A with block that raises, or a program that dies, leaves the
-// target as it was.
+// vireo.OpenedFile: the file is written as vireo run writes its output
+// (core/output_target.h): to a temporary file beside the target, mode 0600,
+// synced and renamed over the target only when closed without error. A with
+// block that raises, or a program that dies, leaves the target as it was. A
+// pipe or a device is written directly.
 #include "output.h"
+
+#include <fcntl.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "vireo/core/errors.h"
 #include "vireo/core/output_files.h"
+#include "vireo/core/output_target.h"
 #include "vireo/core/writer_state.h"
-#include "vireo/tools/runner/atomic_output.h"
 
 namespace vireo_python {
 namespace {
@@ -16,7 +22,7 @@ struct OpenedFile {
     PyObject_HEAD
     PyObject* control_object;
     std::shared_ptr<Apartment> apartment;
-    vireo_runner::AtomicOutput* output;  // nullptr once closed or discarded
+    prjVireo::files::OutputTarget* output;  // nullptr once closed or discarded
     std::int16_t number;
 };
 
@@ -28,10 +34,8 @@ OpenedFile* as_file(PyObject* self) { return reinterpret_cast<OpenedFile*>(self)
 // the host closed it already.
 prjVireo::files::OutputFile* own_file(const OpenedFile* f) {
     prjVireo::files::OutputFile* file = prjVireo::files::find(f->number);
-    return file && file->path() == f->output->temp_path() ? file : nullptr;
+    return file && file->path() == f->output->writing_path() ? file : nullptr;
 }
-
-PyObject* runner_error(const std::exception& e) { return raise_vb_error(prjVireo::vbErrPathFileAccess, e.what()); }
 
 // Removes the temporary file (closing it first when it is still open here).
 void discard(OpenedFile* f) {
@@ -44,7 +48,7 @@ void discard(OpenedFile* f) {
             // The data is thrown away: its write errors do not matter.
         }
     }
-    delete f->output;  // unlinks the temporary file
+    delete f->output;  // removes the temporary file
     f->output = nullptr;
 }
 
@@ -67,11 +71,9 @@ PyObject* file_close(PyObject* self, PyObject*) {
         }
         Py_DECREF(result);
     }
-    try {
-        f->output->commit();
-    } catch (const std::exception& e) {
+    if (!translate([&] { f->output->commit(); })) {
         discard(f);
-        return runner_error(e);
+        return nullptr;
     }
     delete f->output;
     f->output = nullptr;
@@ -108,13 +110,13 @@ PyObject* file_closed(PyObject* self, void*) { return PyBool_FromLong(as_file(se
 PyObject* file_temp_path(PyObject* self, void*) {
     OpenedFile* f = as_file(self);
     if (!f->output) Py_RETURN_NONE;
-    return str_from(f->output->temp_path());
+    return str_from(f->output->writing_path());
 }
 
 PyObject* file_target(PyObject* self, void*) {
     OpenedFile* f = as_file(self);
     if (!f->output) Py_RETURN_NONE;
-    return str_from(f->output->final_path());
+    return str_from(f->output->path());
 }
 
 void file_dealloc(PyObject* self) {
@@ -125,7 +127,7 @@ void file_dealloc(PyObject* self) {
         PyObject *type, *value, *traceback;
         PyErr_Fetch(&type, &value, &traceback);
         if (PyErr_WarnFormat(PyExc_ResourceWarning, 1, "vireo: %s was never closed; it was not written",
-                             f->output->final_path().c_str()) < 0) {
+                             f->output->path().c_str()) < 0) {
             PyErr_WriteUnraisable(self);
         }
         PyErr_Restore(type, value, traceback);
@@ -153,7 +155,7 @@ int file_clear(PyObject* self) {
 PyObject* file_repr(PyObject* self) {
     OpenedFile* f = as_file(self);
     if (!f->output) return PyUnicode_FromString("<OpenedFile (closed)>");
-    PyObject* target = str_from(f->output->final_path());
+    PyObject* target = str_from(f->output->path());
     if (!target) return nullptr;
     PyObject* repr = PyUnicode_FromFormat("<OpenedFile %R>", target);
     Py_DECREF(target);
@@ -201,30 +203,26 @@ bool bind_output_type(PyObject* module) {
            PyModule_AddObjectRef(module, "OpenedFile", reinterpret_cast<PyObject*>(OpenedFileType)) == 0;
 }
 
-PyObject* open_output(PyObject* control_object, prjVireo::vireo* control, const std::shared_ptr<Apartment>& apartment,
+PyObject* open_output(PyObject* control_object, prjVireo::vireo*, const std::shared_ptr<Apartment>& apartment,
                       const std::string& path) {
-    std::unique_ptr<vireo_runner::AtomicOutput> output;
-    try {
-        output = std::make_unique<vireo_runner::AtomicOutput>(path);
-    } catch (const prjVireo::VbError&) {
-        return raise_current_exception();
-    } catch (const std::exception& e) {
-        return runner_error(e);
-    }
-    // The opening is reported whatever ErrorTrap says: a with block that
-    // writes nowhere would lose every segment.
-    prjVireo::WriterState& ws = prjVireo::writer_state();
-    const std::int16_t error_trap = ws.error_trap;
+    // Reported whatever ErrorTrap says: a with block that writes nowhere would lose every segment.
+    std::unique_ptr<prjVireo::files::OutputTarget> output;
+    std::int16_t number = 0;
     DeferredError error;
     {
         WriteCall call(apartment.get(), true);
-        ws.error_trap = -1;
         try {
-            control->OpenFile(output->temp_path());
+            output = std::make_unique<prjVireo::files::OutputTarget>(path);
+            // The control writes through a duplicate of the target's descriptor:
+            // no path is opened again, and the target keeps its lock until commit.
+            const int fd = ::fcntl(output->descriptor(), F_DUPFD_CLOEXEC, 3);
+            if (fd < 0) throw prjVireo::VbError(prjVireo::vb_error_from_errno(errno), path + ": " + std::strerror(errno));
+            prjVireo::WriterState& ws = prjVireo::writer_state();
+            ws.file_number = number = prjVireo::files::next_free_number();
+            prjVireo::files::adopt_for_output(number, fd, output->writing_path());
         } catch (...) {
             error.capture();
         }
-        ws.error_trap = error_trap;
         PyObject* result = call.finish(error);
         if (!result) return nullptr;
         Py_DECREF(result);
@@ -233,7 +231,7 @@ PyObject* open_output(PyObject* control_object, prjVireo::vireo* control, const 
     if (!f) return nullptr;
     f->control_object = Py_NewRef(control_object);
     new (&f->apartment) std::shared_ptr<Apartment>(apartment);
-    f->number = ws.file_number;
+    f->number = number;
     f->output = output.release();
     PyObject_GC_Track(f);
     return reinterpret_cast<PyObject*>(f);

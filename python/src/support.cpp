@@ -36,17 +36,13 @@ Apartment* current_apartment_if_any() { return t_apartment; }
 
 bool check_thread(const Apartment* owner, const char* what) {
     if (owner == current_apartment_if_any()) return true;
-    if (owner->ended) {
-        PyErr_Format(PyExc_RuntimeError,
-                     "%s belongs to a thread that has ended: every thread has its own writer state "
-                     "and open files, so create a Vireo control in the thread that writes",
-                     what);
-    } else {
-        PyErr_Format(PyExc_RuntimeError,
-                     "%s belongs to the thread that created its control: every thread has its own "
-                     "writer state and open files, so create a Vireo control in each thread that writes",
-                     what);
-    }
+    // The error a C++ host gets for the same call (core/writer_state.h).
+    std::string detail = std::string(what) + " was called on a thread that did not create it";
+    if (owner->ended) detail += " (that thread has ended)";
+    detail += "; a control and its segment objects belong to the thread that created them, whose writer state "
+              "they use: create a Vireo control in each thread that writes";
+    raise_vb_error(prjVireo::vbErrWrongThread, std::string(prjVireo::vb_error_text(prjVireo::vbErrWrongThread)) +
+                                                   ": " + detail);
     return false;
 }
 

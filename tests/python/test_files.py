@@ -73,7 +73,7 @@ def test_open_reports_a_bad_path_whatever_error_trap_says(tmp_path):
     ctl = vireo.Vireo(error_trap=False)
     with pytest.raises(vireo.VbError) as raised:
         ctl.open(tmp_path / "missing" / "claims.837")
-    assert raised.value.number == 75 and "missing" in str(raised.value)
+    assert raised.value.number == 76 and "missing" in str(raised.value)
     assert ctl.ErrorTrap is False
 
 

@@ -20,12 +20,27 @@ ST837 = ST01.val_837_HealthCareCLM_143_3
     ({"m01_TransSetIdentCode": ST837}, b"ST*837~"),
     ({"m02_TransSetControlNum": "0001"}, b"ST**0001~"),
     ({}, b"ST*~"),
-    ({"m01_TransSetIdentCode": ST837, "m02_TransSetControlNum": "0001*"}, b"ST*837*0001~"),
     ({"m01_TransSetIdentCode": None, "m02_TransSetControlNum": None}, b"ST*~"),
 ])
 def test_st_bytes(ctl, write, fields, expected):
     st = ctl.L1_ST_00_TransSetHeader
     assert write(lambda: st.set(**fields).Additem()) == expected
+
+
+def test_strict_values_refuse_a_delimiter_inside_a_value(ctl, write):
+    st = ctl.L1_ST_00_TransSetHeader.set(m01_TransSetIdentCode=ST837, m02_TransSetControlNum="0001*")
+    assert ctl.StrictValues is True  # the default of a control made from Python
+
+    def refused():
+        with pytest.raises(vireo.VbError) as raised:
+            st.Additem()
+        assert raised.value.number == 5
+        assert 'L1_ST_00.m02_TransSetControlNum) holds "*", the data element separator' in str(raised.value)
+
+    assert write(refused) == b""
+    ctl.StrictValues = False  # the control's own way: written unchanged, here trimmed as the last element
+    assert write(lambda: st.Additem()) == b"ST*837*0001~"
+    assert vireo.Vireo(strict_values=False).StrictValues is False
 
 
 def test_segments_of_every_assembly(ctl, write):
