@@ -33,6 +33,8 @@ from vireo import (
     L0_ISA_14_001_001_AcknowledgmentRequested as ISA14, L0_ISA_15_001_001_UsageIndicator as ISA15,
     L1_BHT_01_1005_7_HIStructCode as BHT01, L1_BHT_02_353_9_TransSetPurposeCode as BHT02,
     L1_BHT_06_640_15_CLMorEncounterIdent as BHT06, L1_ST_01_143_3_TransSetIdentCode as ST01,
+    L1_REF_01_128_19_RefIDQul as REF01, L1000A_PER_01_366_44_ContactFunctionCode as PER01,
+    L1000A_PER_03_365_47_CommunicationNumQul as PER03,
     L1000A_NM1_01_98_25_EntityIdentCode as SUB01, L1000A_NM1_02_1065_27_EntityTypeQul as SUB02,
     L1000A_NM1_08_66_35_IDCodeQul as SUB08, L1000B_NM1_01_98_69_EntityIdentCode as RCV01,
     L1000B_NM1_02_1065_71_EntityTypeQul as RCV02, L1000B_NM1_08_66_78_IDCodeQul as RCV08,
@@ -115,10 +117,14 @@ class Tables:
         self.control_numbers = t["control_numbers"]
 
 
-def write(tables, path, additem=True, handler=False):
+def write(tables, path, additem=True, handler=False, check=False):
     """The host loop of bench/workload.cpp; returns the seconds from opening the
-    file to closing it (its sync included)."""
+    file to closing it (its sync included). With `check` the guide checker is
+    attached and must find nothing."""
     ctl = vireo.Vireo()
+    checker = vireo.GuideChecker()
+    if check:
+        checker.attach(ctl)
     ctl.NewLine = vireo.NewLineValues.LF_ToSegEnd
     k = tables.constants
     sender, receiver, group_date, hhmm = k["sender"], k["receiver"], k["group_date"], k["time"]
@@ -126,7 +132,9 @@ def write(tables, path, additem=True, handler=False):
     gs = ctl.L0_GS_00_FunctGroupHeader
     st = ctl.L1_ST_00_TransSetHeader
     bht = ctl.L1_BHT_00_BegHITrans
+    transmission = ctl.L1_REF_00_TranTypeID
     submitter = ctl.L1000A_NM1_00_SubName
+    contact = ctl.L1000A_PER_00_SubEDIContactInfo
     receiver_name = ctl.L1000B_NM1_00_RecvName
     billing_hl = ctl.L2000A_HL_00_BillPaytoPROVHILevel
     billing_name = ctl.L2010AA_NM1_00_BillPROVName
@@ -222,10 +230,15 @@ def write(tables, path, additem=True, handler=False):
                 m03_OriginatorAppTransIdent=control, m04_TransSetCreationDate=group_date,
                 m05_TransSetCreationTime=hhmm, m06_CLMorEncounterIdent=BHT06.val_CH_Chargeable_640_15)
         add(bht)
+        transmission.set(m01_RefIDQul=REF01.val_87_FunctCategory_128_19, m02_TranTypeCode="004010X098A1")
+        add(transmission)
         submitter.set(m01_EntityIdentCode=SUB01.val_41_Sub_98_25, m02_EntityTypeQul=SUB02.val_2_NonPersonEntity_1065_27,
                       m03_SubLastorOrgName="PREMIER BILLING SERVICE",
                       m08_IDCodeQul=SUB08.val_46_ETransmitterIDNumETIN_66_35, m09_SubIdent=sender)
         add(submitter)
+        contact.set(m01_ContactFunctionCode=PER01.val_IC_InfoContact_366_44, m02_SubContactName="EDI DESK",
+                    m03_CommunicationNumQul=PER03.val_TE_Telephone_365_47, m04_CommunicationNum="2175550100")
+        add(contact)
         receiver_name.set(m01_EntityIdentCode=RCV01.val_40_Recv_98_69,
                           m02_EntityTypeQul=RCV02.val_2_NonPersonEntity_1065_71, m03_RecvName="CLEARINGHOUSE NATIONAL",
                           m08_IDCodeQul=RCV08.val_46_ETransmitterIDNumETIN_66_78, m09_RecvPrimaryIdent=receiver)
@@ -321,6 +334,13 @@ def write(tables, path, additem=True, handler=False):
                 clm.Additem()
             clm.Clear()
 
+            onset.m01_DateTimeQul = onset01
+            onset.m02_DateTimePeriodFormatQul = onset02
+            onset.m03_OrderDate = cl.onset_date
+            if additem:
+                onset.Additem()
+            onset.Clear()
+
             hi.m0101_DiagnosisTypeCode = hi01
             hi.m0102_DiagnosisCode = cl.diagnosis1
             hi.m0201_DiagnosisTypeCode = hi02
@@ -328,13 +348,6 @@ def write(tables, path, additem=True, handler=False):
             if additem:
                 hi.Additem()
             hi.Clear()
-
-            onset.m01_DateTimeQul = onset01
-            onset.m02_DateTimePeriodFormatQul = onset02
-            onset.m03_OrderDate = cl.onset_date
-            if additem:
-                onset.Additem()
-            onset.Clear()
 
             for number, line in zip(line_numbers, cl.lines):
                 lx.m01_AssignedNum = number
@@ -371,7 +384,14 @@ def write(tables, path, additem=True, handler=False):
     add(iea)
     if additem:
         ctl.CloseFile()
-    return time.perf_counter() - start, seen[0]
+    seconds = time.perf_counter() - start
+    if check:
+        checker.detach()
+        if checker.errors or checker.warnings or checker.segments != tables.segments:
+            first = f": {checker.findings[0]}" if checker.findings else ""
+            sys.exit(f"vireo_bench.py: the guide checker found {checker.errors} errors and {checker.warnings} "
+                     f"warnings in {checker.segments} segments{first}")
+    return seconds, seen[0]
 
 
 def write_in_process(tables, path, barrier):
@@ -449,7 +469,7 @@ def main():
             else:
                 paths = [os.path.join(work, f"{variant}.x12")]
                 seconds, _ = write(tables, paths[0], additem=variant != "python_host_loop",
-                                   handler=variant == "python_handler")
+                                   handler=variant == "python_handler", check=variant == "python_checker")
                 if variant == "python_host_loop":
                     return seconds, 0
             for p in paths:
@@ -460,6 +480,7 @@ def main():
             return seconds, len(paths)
 
         variants = [("python", "Python loop"), ("python_handler", "Python + handler"),
+                    ("python_checker", "Python + GuideChecker"),
                     ("python_2_threads", "Python, 2 threads"), ("python_2_processes", "Python, 2 processes"),
                     ("python_host_loop", "Python loop alone")]
         results = {key: [] for key, _ in variants}
@@ -472,7 +493,7 @@ def main():
                     results[key].append(seconds)
 
         cpp = {}
-        for key in ("vireo", "host_loop"):
+        for key in ("vireo", "vireo_checker", "host_loop"):
             out = subprocess.run([args.bench, "--claims", str(args.claims), "--only", key, "--dir", work],
                                  check=True, capture_output=True, text=True).stdout
             cpp[key] = float(out.split(",")[1].split()[0])  # "vireo: 80.1 ms, 42.1 ns per segment"
@@ -501,6 +522,7 @@ def main():
             print(f"{label:22s} {v['wall_seconds_median'] * 1e3:9.1f} {v['segments_per_second'] / 1e6:8.2f} "
                   f"{v['ns_per_segment']:8.1f} {mb:>7s}")
         print(f"{'C++ vireo (one run)':22s} {'':9s} {1e3 / cpp['vireo']:8.2f} {cpp['vireo']:8.1f}")
+        print(f"{'C++ + GuideChecker':22s} {'':9s} {1e3 / cpp['vireo_checker']:8.2f} {cpp['vireo_checker']:8.1f}")
         print(f"{'C++ host loop alone':22s} {'':9s} {1e3 / cpp['host_loop']:8.2f} {cpp['host_loop']:8.1f}")
         one = report["variants"]["python"]["segments_per_second"]
         print(f"\nPython loop: {one / 1e6:.2f} million segments per second (target >= 1: "
