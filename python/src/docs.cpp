@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "vireo/guide/guide.h"
+
 namespace vireo_python {
 
 using prjVireo::FieldKind;
@@ -18,25 +20,32 @@ std::string element_reference(const prjVireo::SegmentClassDescriptor& segment_cl
 }
 
 std::string field_doc(const prjVireo::SegmentClassDescriptor& segment_class, const prjVireo::FieldDescriptor& field) {
-    std::string doc = element_reference(segment_class, field);
+    // The guide's name, usage, type and lengths of the element, when the guide has it:
+    // "SBR05 Insurance Type Code (situational, ID 1-3)".
+    std::string doc = prjVireo::guide::describe(segment_class, field);
+    if (doc.empty()) doc = element_reference(segment_class, field);
     switch (field.kind) {
         case FieldKind::Code:
-            doc += ": a code of ";
+            doc += ". A code of ";
             doc += field.codelist->name;
             doc += " (a member, its code text, or None)";
             break;
-        case FieldKind::Text: doc += ": text"; break;
-        case FieldKind::Fixed: doc += ": text, written filled with spaces to " + std::to_string(field.width) + " characters"; break;
-        case FieldKind::Unwritten: doc += ": text that is kept but not written"; break;
+        case FieldKind::Text: doc += ". Text"; break;
+        case FieldKind::Fixed:
+            doc += ". Text, written filled with spaces to " + std::to_string(field.width) + " characters";
+            break;
+        case FieldKind::Unwritten: doc += ". Text that is kept but not written"; break;
     }
     return doc + ".";
 }
 
 std::string class_doc(const prjVireo::catalogue::Slot& slot) {
     const prjVireo::SegmentClassDescriptor& c = *slot.segment_class;
-    std::string doc = std::string(c.name) + ": the " + c.segment_id + " segment of loop " + c.loop +
-                      ", the object of Vireo." + std::string(slot.property) + " (annotation label " + c.label + ").";
-    return doc;
+    std::string doc = std::string(c.name) + ": the " + c.segment_id + " segment of loop " + c.loop;
+    // The guide's name of the position it writes: "Claim Information".
+    const auto positions = prjVireo::guide::positions_of(c);
+    if (!positions.empty() && !positions.front()->name.empty()) doc += ", " + std::string(positions.front()->name);
+    return doc + "; the object of Vireo." + std::string(slot.property) + " (annotation label " + c.label + ").";
 }
 
 }  // namespace vireo_python

@@ -2,6 +2,7 @@
 #include <pybind11/pybind11.h>
 
 #include "binding.h"
+#include "checker.h"
 #include "output.h"
 #include "vireo/core/code.h"
 
@@ -22,6 +23,7 @@ void bind(py::module_& m) {
         !bind_control_type(module, catalogue)) {
         throw py::error_already_set();
     }
+    bind_checker(m);
     m.attr("catalogue") = catalogue.name;
     m.attr("__version__") = std::to_string(VIREO_VERSION_MAJOR) + "." + std::to_string(VIREO_VERSION_MINOR) + "." +
                             std::to_string(VIREO_VERSION_PATCH);

@@ -37,10 +37,18 @@ prjVireo::files::OutputFile* own_file(const OpenedFile* f) {
     return file && file->path() == f->output->writing_path() ? file : nullptr;
 }
 
+// A watcher of the thread's segments (the guide checker) hears of the file's
+// end, as it does from CloseFile.
+void tell_closing(const OpenedFile* f) {
+    prjVireo::WriterState& ws = prjVireo::writer_state();
+    if (ws.watcher && own_file(f)) ws.watcher->file_closing();
+}
+
 // Removes the temporary file (closing it first when it is still open here).
 void discard(OpenedFile* f) {
     if (!f->output) return;
     if (f->apartment.get() == current_apartment_if_any() && own_file(f)) {
+        tell_closing(f);
         WriteCall call(f->apartment.get(), true);
         try {
             prjVireo::files::close(f->number);
@@ -60,6 +68,7 @@ PyObject* file_close(PyObject* self, PyObject*) {
     {
         WriteCall call(f->apartment.get(), true);
         try {
+            tell_closing(f);
             if (own_file(f)) prjVireo::files::close(f->number);
         } catch (...) {
             error.capture();
@@ -220,6 +229,8 @@ PyObject* open_output(PyObject* control_object, prjVireo::vireo*, const std::sha
             prjVireo::WriterState& ws = prjVireo::writer_state();
             ws.file_number = number = prjVireo::files::next_free_number();
             prjVireo::files::adopt_for_output(number, fd, output->writing_path());
+            // A watcher of the thread's segments (the guide checker) names the file as the host does.
+            if (ws.watcher) ws.watcher->file_opened(path);
         } catch (...) {
             error.capture();
         }
