@@ -216,7 +216,7 @@ void write_control(std::ostream& out, const std::vector<prjVireo::catalogue::Slo
     out << "class Vireo:\n";
     out << "    " << docstring("The claim-writer control. Use it on the thread that created it.") << "\n";
     out << "    def __init__(self, saved: Union[str, os.PathLike[str], None] = None, *, error_trap: bool = True,\n"
-           "                 strict_values: bool = True, read_properties: bool = True) -> None: ...\n";
+           "                 strict_values: bool = False, read_properties: bool = True) -> None: ...\n";
     for (const auto& p : prjVireo::typelib::control_properties()) {
         out << "    @property\n";
         out << "    def " << p.name << "(self) -> " << python_type(p.type, true) << ":\n";

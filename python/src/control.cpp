@@ -429,7 +429,7 @@ PyObject* control_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     static const char* keywords[] = {"saved", "error_trap", "strict_values", "read_properties", nullptr};
     PyObject* saved = Py_None;
     int error_trap = 1;
-    int strict_values = 1;
+    int strict_values = 0;
     int read_properties = 1;
     if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O$ppp:Vireo", const_cast<char**>(keywords), &saved, &error_trap,
                                      &strict_values, &read_properties)) {
@@ -628,15 +628,17 @@ bool bind_control_type(PyObject* module, const CatalogueDeclarations& catalogue)
         {Py_tp_setattro, reinterpret_cast<void*>(control_setattro)},
         {Py_tp_getattro, reinterpret_cast<void*>(control_getattro)},
         {Py_tp_doc, const_cast<char*>(
-                        "Vireo(saved=None, *, error_trap=True, strict_values=True, read_properties=True)\n\n"
+                        "Vireo(saved=None, *, error_trap=True, strict_values=False, read_properties=True)\n\n"
                         "The claim-writer control. A new control reads its saved properties: those of the saved "
                         "control file `saved`, or the defaults (\"*\", \":\", \"~\", no newline, no annotation); "
                         "read_properties=False leaves them as the thread has them (for a second control on the "
                         "same thread).\n\n"
-                        "error_trap and strict_values set ErrorTrap and StrictValues for the thread. Their defaults "
-                        "here are the safe ones: every error reaches Python, and a value holding a delimiter is "
-                        "refused. False for both is the control's own way: errors are passed over and such a "
-                        "value is written unchanged.\n\n"
+                        "error_trap and strict_values set ErrorTrap and StrictValues for the thread. ErrorTrap is "
+                        "on here, so that every error reaches Python: passed over, a file that failed to open "
+                        "would lose every segment without a word (error_trap=False is the control's own way). "
+                        "StrictValues is off, as in C++, so that host code ported line by line writes the same "
+                        "bytes; strict_values=True refuses a value holding a delimiter instead of writing it "
+                        "unchanged.\n\n"
                         "The writer state (file, delimiters, count) belongs to the thread: use a control only "
                         "on the thread that created it.")},
         {0, nullptr},

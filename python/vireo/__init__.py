@@ -18,6 +18,15 @@ take a member of their code list (an ``enum.IntEnum`` subclass of
 callables taking one argument with ``SegValue``, ``SegCount`` and ``bCancel``.
 A control belongs to the thread that created it: for many files at once, use a
 control per thread or per process.
+
+Defaults of ``Vireo()``: ``ErrorTrap`` is on, so that every error reaches
+Python as ``VbError`` (passed over, a file that failed to open would lose
+every segment without a word; ``error_trap=False`` is the control's own way).
+``StrictValues`` is off, as in C++, so that host code ported line by line
+writes the same bytes; ``strict_values=True`` refuses a value holding a
+delimiter (``O*BRIEN``) instead of writing it unchanged. A code outside its
+list is refused either way, when it is assigned: the error names the list and
+nothing is written.
 """
 from ._base import CodeError, CodeList, VbError
 from ._vireo import *  # noqa: F401,F403  the control, the segment classes and the code lists

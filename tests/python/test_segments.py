@@ -29,7 +29,8 @@ def test_st_bytes(ctl, write, fields, expected):
 
 def test_strict_values_refuse_a_delimiter_inside_a_value(ctl, write):
     st = ctl.L1_ST_00_TransSetHeader.set(m01_TransSetIdentCode=ST837, m02_TransSetControlNum="0001*")
-    assert ctl.StrictValues is True  # the default of a control made from Python
+    assert ctl.StrictValues is False  # the default, as in C++: written unchanged, here trimmed as the last element
+    assert write(lambda: st.Additem()) == b"ST*837*0001~"
 
     def refused():
         with pytest.raises(vireo.VbError) as raised:
@@ -37,10 +38,9 @@ def test_strict_values_refuse_a_delimiter_inside_a_value(ctl, write):
         assert raised.value.number == 5
         assert 'L1_ST_00.m02_TransSetControlNum) holds "*", the data element separator' in str(raised.value)
 
+    ctl.StrictValues = True
     assert write(refused) == b""
-    ctl.StrictValues = False  # the control's own way: written unchanged, here trimmed as the last element
-    assert write(lambda: st.Additem()) == b"ST*837*0001~"
-    assert vireo.Vireo(strict_values=False).StrictValues is False
+    assert vireo.Vireo(strict_values=True).StrictValues is True
 
 
 def test_segments_of_every_assembly(ctl, write):
@@ -115,7 +115,12 @@ def test_the_whole_catalogue_is_bound():
         assert all(hasattr(segment, name) for name in cls.fields)
 
 
-def test_a_code_outside_its_list_says_which_list_and_changes_nothing(ctl, write):
+@pytest.mark.parametrize("strict_values, error_trap", [(False, True), (True, True), (False, False), (True, False)])
+def test_a_code_outside_its_list_says_which_list_and_changes_nothing(ctl, write, strict_values, error_trap):
+    # Refused when assigned, whatever StrictValues and ErrorTrap say: a code
+    # outside its list is a wrong value from Python, not a run-time error.
+    ctl.StrictValues = strict_values
+    ctl.ErrorTrap = error_trap
     st = ctl.L1_ST_00_TransSetHeader
     st.set(m01_TransSetIdentCode=ST837, m02_TransSetControlNum="0001")
     for wrong in ("838", 3683128, vireo.L1_BHT_02_353_9_TransSetPurposeCode.val_00_Orig_353_9):
@@ -128,6 +133,9 @@ def test_a_code_outside_its_list_says_which_list_and_changes_nothing(ctl, write)
         assert st.m01_TransSetIdentCode is ST837
     with pytest.raises(vireo.CodeError, match="a member name"):
         st.m01_TransSetIdentCode = "val_837_HealthCareCLM_143_3"
+    with pytest.raises(vireo.CodeError, match="L1_ST_01_143_3_TransSetIdentCode"):
+        st.set(m01_TransSetIdentCode="838", m02_TransSetControlNum="0002")
+    assert write(st.Additem) == b"ST*837*0001~"  # the segment as it was before the refused values
     # The same list's codes, from another list whose member has the same value, are accepted.
     isa = ctl.L0_ISA_00_IntControlHeader
     isa.m07_IntIDQul = vireo.L0_ISA_05_001_001_IntIDQul.val_ZZ_MutuallyDefined
