@@ -46,8 +46,13 @@ namespace codelists {
     {#name, FieldKind::Unwritten, element, component, 0, nullptr, offsetof(F, name)},
 #define VIREO_SEGMENT_END(Class)                                                          \
     };                                                                                  \
+    static_assert(fields_in_element_order(fields, std::size(fields)),                    \
+                  #Class ": fields must be listed in element order, a composite's "      \
+                  "components together and numbered from 1");                            \
     constexpr SegmentClassDescriptor descriptor{                                        \
-        #Class, kId, kLoop, kLabel, kAssembly, kCounting, fields, std::size(fields),      \
+        #Class, kId, padded_id(kId),                                                    \
+        static_cast<std::uint8_t>(std::char_traits<char>::length(kId)),                 \
+        kLoop, kLabel, kAssembly, kCounting, fields, std::size(fields),                 \
         last_element(fields, std::size(fields)),                                        \
         compiled::body_writer<fields, kAssembly, false>(),                              \
         compiled::body_writer<fields, kAssembly, true>(), compiled::body_room<fields>(), \
