@@ -1,5 +1,7 @@
 // The segment emission protocol on ST and SE: bytes written, the BeforeAdd
 // arguments, cancelling, counting, reentrancy and the ErrorTrap modes.
+#include <stdexcept>
+
 #include "test_support.h"
 
 using namespace prjVireo;
@@ -318,6 +320,16 @@ TEST_F(Emission, HandlerErrorIsPassedOverOnlyWithoutErrorTrap) {
     ctl->ErrorTrap(-1);
     EXPECT_THROW(ctl->L1_ST_00_TransSetHeader()->Additem(), VbError);
     EXPECT_EQ(output(), "ST*837*0001~");
+}
+
+// The ErrorTrap rule passes over run-time errors only: anything else (running
+// out of memory, a broken invariant) reaches the host even with ErrorTrap off,
+// and nothing of the segment is written.
+TEST_F(Emission, OnlyRunTimeErrorsArePassedOver) {
+    ctl->BeforeAdd.connect([](std::string&, std::int32_t&, std::int16_t&) { throw std::logic_error("broken"); });
+    fill_st(*ctl);
+    EXPECT_THROW(ctl->L1_ST_00_TransSetHeader()->Additem(), std::logic_error);
+    EXPECT_EQ(output(), "");
 }
 
 // ---- threads ----
