@@ -8,10 +8,7 @@
 namespace prjVireo {
 namespace {
 
-constexpr DISPID kErrorTrap = 0x68030007, kFilename = 0x68030006, kDataElementSeparator = 0x68030005,
-                 kSubelementSeparator = 0x68030004, kSegmentTerminator = 0x68030003, kSegCount = 0x68030002,
-                 kNewLine = 0x68030001, kAnnotation = 0x68030000, kOpenFile = 0x600300E3,
-                 kCloseFile = 0x600300E4, kDateToCCYYMMDD = 0x600300E5, kStringToHex = 0x600301CB;
+using namespace dispids;
 
 std::vector<std::string_view> all_names() {
     std::vector<std::string_view> names;
