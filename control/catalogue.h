@@ -37,6 +37,4 @@ const Slot* find_slot(std::string_view name);
 // Every code list, in the order the classes (in slot order) first use them.
 const std::vector<const CodeListDescriptor*>& codelists();
 
-constexpr DISPID kFirstSlotDispid = 0x680300E1;
-
 }  // namespace prjVireo::catalogue

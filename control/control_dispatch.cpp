@@ -3,14 +3,12 @@
 #include "vireo/control/typelib.h"
 #include "vireo/control/vireo.h"
 #include "vireo/core/code.h"
+#include "vireo/core/errors.h"
 
 namespace prjVireo {
 namespace {
 
-constexpr DISPID kErrorTrap = 0x68030007, kFilename = 0x68030006, kDataElementSeparator = 0x68030005,
-                 kSubelementSeparator = 0x68030004, kSegmentTerminator = 0x68030003, kSegCount = 0x68030002,
-                 kNewLine = 0x68030001, kAnnotation = 0x68030000, kOpenFile = 0x600300E3,
-                 kCloseFile = 0x600300E4, kDateToCCYYMMDD = 0x600300E5, kStringToHex = 0x600301CB;
+using namespace dispids;
 
 std::vector<std::string_view> all_names() {
     std::vector<std::string_view> names;
@@ -77,7 +75,7 @@ Variant ControlDispatch::Invoke(DISPID id, InvokeKind kind, std::vector<Variant>
         // Errors inside the write are passed over unless ErrorTrap is set, except
         // for the two properties whose write always reports them.
         const bool report = trapping() || slots[index].write_always_reports;
-        try {
+        run_under_error_trap(report, [&] {
             const auto& object = args[0].to_object();
             std::shared_ptr<SegmentObject> target;
             if (object) {
@@ -86,9 +84,7 @@ Variant ControlDispatch::Invoke(DISPID id, InvokeKind kind, std::vector<Variant>
                 target = segment->target();
             }
             c.set_member(index, std::move(target));
-        } catch (...) {
-            if (report) throw;
-        }
+        });
         return {};
     }
 
@@ -147,14 +143,7 @@ Variant ControlDispatch::Invoke(DISPID id, InvokeKind kind, std::vector<Variant>
             expect_args(args, 1, where);
             std::string result;
             // The date conversion follows the ErrorTrap rule like the method itself.
-            if (trapping()) {
-                result = c.Date_to_CCYYMMDD(date_from_ole(args[0].to_date()));
-            } else {
-                try {
-                    result = c.Date_to_CCYYMMDD(date_from_ole(args[0].to_date()));
-                } catch (...) {
-                }
-            }
+            run_under_error_trap(trapping(), [&] { result = c.Date_to_CCYYMMDD(date_from_ole(args[0].to_date())); });
             return Variant(result);
         }
         case typelib::kAboutBoxDispid:

@@ -7,13 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "vireo/control/dispids.h"
 #include "vireo/control/variant.h"
 
 namespace prjVireo {
 
 class SegmentObject;
-
-using DISPID = std::int32_t;
 
 enum class InvokeKind : std::uint8_t { Method, PropertyGet, PropertyPut, PropertyPutRef };
 

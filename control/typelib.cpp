@@ -10,24 +10,24 @@ namespace prjVireo::typelib {
 
 const std::vector<Member>& control_properties() {
     static const std::vector<Member> table = {
-        {"ErrorTrap", 0x68030007, false, "Boolean", nullptr,
+        {"ErrorTrap", dispids::kErrorTrap, false, "Boolean", nullptr,
          "Defaults to false. Used for debugging the control. Set to false for all your applications.", true, {}},
-        {"Filename", 0x68030006, false, "String", "FileName",
+        {"Filename", dispids::kFilename, false, "String", "FileName",
          "The path/name of the file segments will be added to.", true, {}},
-        {"DataElementSeparator", 0x68030005, false, "String", "DataElementSeparator",
+        {"DataElementSeparator", dispids::kDataElementSeparator, false, "String", "DataElementSeparator",
          "Defaults to '*'. See implementation guide. This character value  separates each element within a segment.",
          true, {}},
-        {"SubelementSeparator", 0x68030004, false, "String", "SubelementSeparator",
+        {"SubelementSeparator", dispids::kSubelementSeparator, false, "String", "SubelementSeparator",
          "Defaults to ':'.  See Implementation Guide for details.", true, {}},
-        {"SegmentTerminator", 0x68030003, false, "String", "SegmentTerminator",
+        {"SegmentTerminator", dispids::kSegmentTerminator, false, "String", "SegmentTerminator",
          "Defaults to '~'.  See Implementation Guide for details.", true, {}},
-        {"SegCount", 0x68030002, false, "String", nullptr,
+        {"SegCount", dispids::kSegCount, false, "String", nullptr,
          "Value contains the number of Segments added to the file.", false, {}},
-        {"NewLine", 0x68030001, false, "NewLineValues", "NewLine",
+        {"NewLine", dispids::kNewLine, false, "NewLineValues", "NewLine",
          "Setting to 0 caused the file to be contiguous. Any other value will add a linefeed,for unix systems or "
          "linefeed/carrage return for , windows/dos systems.",
          true, {}},
-        {"Annotation", 0x68030000, false, "Boolean", "Annotation",
+        {"Annotation", dispids::kAnnotation, false, "Boolean", "Annotation",
          "Vireo will place with in the output file annotation.", true, {}},
     };
     return table;
@@ -35,16 +35,16 @@ const std::vector<Member>& control_properties() {
 
 const std::vector<Member>& control_methods() {
     static const std::vector<Member> table = {
-        {"OpenFile", 0x600300E3, true, "", nullptr,
+        {"OpenFile", dispids::kOpenFile, true, "", nullptr,
          "Open the file prior to adding the first segment.  Optional argument filename will open filename else "
          "Openfile uses the Filename property.",
          true, {{"FilePath", "String", true, true}}},
-        {"CloseFile", 0x600300E4, true, "", nullptr, "File should be closed after all segements are added.", true, {}},
-        {"Date_to_CCYYMMDD", 0x600300E5, true, "String", nullptr,
+        {"CloseFile", dispids::kCloseFile, true, "", nullptr, "File should be closed after all segements are added.", true, {}},
+        {"Date_to_CCYYMMDD", dispids::kDateToCCYYMMDD, true, "String", nullptr,
          "Routine to convert a date variable to proper ansi syntax. See Implementation Guide.", true,
          {{"inDate", "Date", true, false}}},
         {"ShowAboutBox", kAboutBoxDispid, true, "", nullptr, "Display the about box.", true, {}},
-        {"StringToHex", 0x600301CB, true, "String", nullptr, nullptr, true, {{"value", "String", true, false}}},
+        {"StringToHex", dispids::kStringToHex, true, "String", nullptr, nullptr, true, {{"value", "String", true, false}}},
     };
     return table;
 }

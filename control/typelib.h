@@ -35,7 +35,7 @@ const std::vector<Member>& control_methods();
 constexpr const char* kLibraryName = "prjVireo";
 constexpr const char* kLibraryDescription = "Vireo ActiveX Control for HIPAA 837 4010";
 constexpr DISPID kBeforeAddDispid = 1;
-constexpr DISPID kAboutBoxDispid = -552;
+constexpr DISPID kAboutBoxDispid = dispids::kShowAboutBox;
 
 // The whole type library as JSON.
 std::string to_json();

@@ -1,6 +1,7 @@
 #pragma once
 // The small variant type of the dispatch layer: the values a late-bound caller
 // passes to and gets from the control and its segment objects.
+#include <concepts>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -9,6 +10,9 @@
 namespace prjVireo {
 
 class Dispatch;
+
+// A Boolean of the control: True is -1, False 0.
+constexpr std::int16_t vb_boolean(bool value) { return value ? -1 : 0; }
 
 enum class VarType : std::uint8_t { Empty, Boolean, Integer, Long, Double, Date, String, Object };
 
@@ -20,6 +24,10 @@ public:
     Variant(std::string_view s) : type_(VarType::String), string_(s) {}
     Variant(std::int32_t v) : type_(VarType::Long), long_(v) {}
     Variant(std::shared_ptr<Dispatch> object);
+    // A bool is a Boolean (true is -1). Only a bool itself: a pointer or a
+    // number that converts to bool is not taken for one.
+    template <std::same_as<bool> Bool>
+    Variant(Bool value) : Variant(boolean(value)) {}
 
     static Variant boolean(bool v) { return from_int(VarType::Boolean, v ? -1 : 0); }
     static Variant integer(std::int16_t v) { return from_int(VarType::Integer, v); }

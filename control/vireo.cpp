@@ -1,5 +1,8 @@
 #include "vireo/control/vireo.h"
 
+#include <utility>
+
+#include "vireo/core/errors.h"
 #include "vireo/core/output_files.h"
 #include "vireo/core/segment.h"
 
@@ -8,18 +11,11 @@ namespace {
 
 AboutBoxFactory g_about_box_factory = nullptr;
 
-// Runs an operation of the control under the ErrorTrap rule: with ErrorTrap
-// false any run-time error inside it is passed over.
+// Runs a step of an operation of the control under the ErrorTrap rule of the
+// thread's writer state.
 template <class Step>
 void guarded(Step&& step) {
-    if (writer_state().trapping()) {
-        step();
-        return;
-    }
-    try {
-        step();
-    } catch (...) {
-    }
+    run_under_error_trap(writer_state().trapping(), std::forward<Step>(step));
 }
 
 }  // namespace

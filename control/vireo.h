@@ -4,6 +4,7 @@
 // closes the output file, re-raises every segment object's BeforeAdd, and keeps
 // its settings in a property bag.
 #include <chrono>
+#include <concepts>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -34,8 +35,13 @@ public:
 #undef VIREO_SLOT
 
     // Properties. Each reads or writes the thread's writer state.
+    // The Booleans ErrorTrap and Annotation take the control's values (-1 for
+    // true, 0 for false) or a bool, whose true is -1 too; the bool overloads
+    // take only a bool, so that ErrorTrap(-1) stays the Integer one.
     std::int16_t ErrorTrap() const;
     void ErrorTrap(std::int16_t value);
+    template <std::same_as<bool> Bool>
+    void ErrorTrap(Bool value) { ErrorTrap(vb_boolean(value)); }
     std::string Filename() const;
     void Filename(const std::string& value);
     std::string DataElementSeparator() const;
@@ -50,6 +56,8 @@ public:
     void NewLine(NewLineValues value);
     std::int16_t Annotation() const;
     void Annotation(std::int16_t value);
+    template <std::same_as<bool> Bool>
+    void Annotation(Bool value) { Annotation(vb_boolean(value)); }
 
     // Methods.
     void OpenFile();

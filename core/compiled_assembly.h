@@ -32,9 +32,22 @@
 
 namespace prjVireo::compiled {
 
+// Short texts are read 16 bytes at a time from their std::string's buffer,
+// which holds at least 16 bytes in libstdc++: a string of up to 15 characters
+// lives in its own 16-byte buffer, a longer one in an allocation of its
+// capacity (more than 15) plus the terminating NUL. The standard does not
+// promise it, so the build stops on any other library rather than read past a
+// buffer there.
+#if defined(__GLIBCXX__)
+static_assert(std::string().capacity() == 15,
+              "the compiled assembly reads 16 bytes from every std::string: this standard library's "
+              "strings no longer keep 15 characters and a NUL in their own buffer");
+#else
+#error "the compiled assembly reads 16 bytes from every std::string, which holds only with libstdc++"
+#endif
+
 // True when the `n` bytes at `p` are 7-bit ASCII. `p` must have 16 readable
-// bytes: every std::string has (its characters, then the terminating NUL, in a
-// buffer of at least 16 bytes).
+// bytes, as every std::string's buffer has (see above).
 [[gnu::always_inline]] inline bool short_is_ascii(const char* p, std::size_t n) {
     std::uint64_t a, b;
     std::memcpy(&a, p, 8);
@@ -89,16 +102,14 @@ constexpr std::size_t body_room() {
 }
 
 // Whether the assembly of these fields can be compiled: Common or
-// PackedComposites, the fields listed in element order (so each composite's
-// components are together), and none a fixed-width text, which only the
-// interchange header has.
+// PackedComposites, and no field a fixed-width text, which only the
+// interchange header has. (Every class lists its fields in element order:
+// core/define_family.h checks it.)
 template <const auto& Fields, Assembly kAssembly>
 constexpr bool compilable() {
     if (kAssembly != Assembly::Common && kAssembly != Assembly::PackedComposites) return false;
-    std::uint8_t previous = 0;
     for (const FieldDescriptor& f : Fields) {
-        if (f.element < previous || f.kind == FieldKind::Fixed) return false;
-        previous = f.element;
+        if (f.kind == FieldKind::Fixed) return false;
     }
     return true;
 }

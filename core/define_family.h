@@ -11,6 +11,7 @@
 #include <string>
 #include <type_traits>
 
+#include "vireo/control/dispids.h"
 #include "vireo/core/compiled_assembly.h"
 
 namespace prjVireo {
@@ -46,8 +47,16 @@ namespace codelists {
     {#name, FieldKind::Unwritten, element, component, 0, nullptr, offsetof(F, name)},
 #define VIREO_SEGMENT_END(Class)                                                          \
     };                                                                                  \
+    static_assert(catalogue::slots_of_class(#Class) == 1,                               \
+                  #Class ": a declared class needs exactly one slot in the slot list "   \
+                  "(control/slots.def)");                                                \
+    static_assert(fields_in_element_order(fields, std::size(fields)),                    \
+                  #Class ": fields must be listed in element order, a composite's "      \
+                  "components together and in ascending order");                          \
     constexpr SegmentClassDescriptor descriptor{                                        \
-        #Class, kId, kLoop, kLabel, kAssembly, kCounting, fields, std::size(fields),      \
+        #Class, kId, padded_id(kId),                                                    \
+        static_cast<std::uint8_t>(std::char_traits<char>::length(kId)),                 \
+        kLoop, kLabel, kAssembly, kCounting, fields, std::size(fields),                 \
         last_element(fields, std::size(fields)),                                        \
         compiled::body_writer<fields, kAssembly, false>(),                              \
         compiled::body_writer<fields, kAssembly, true>(), compiled::body_room<fields>(), \

@@ -48,4 +48,21 @@ private:
 // Maps an errno value from a failed file operation to the error Visual Basic raises for it.
 int vb_error_from_errno(int err);
 
+// The ErrorTrap rule: runs one step of an operation. With ErrorTrap set
+// (`trapped`) a failure ends the operation and reaches the host; otherwise a
+// run-time error inside the step is passed over and the operation goes on with
+// its next step. Only run-time errors (VbError) are passed over: running out of
+// memory or a broken invariant is never the host's to ignore.
+template <class Step>
+void run_under_error_trap(bool trapped, Step&& step) {
+    if (trapped) {
+        step();
+        return;
+    }
+    try {
+        step();
+    } catch (const VbError&) {
+    }
+}
+
 }  // namespace prjVireo

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <mutex>
-#include <unordered_map>
 
 #include "vireo/core/compiled_assembly.h"
 #include "vireo/core/errors.h"
@@ -120,83 +118,10 @@ private:
     NestedScratch* slot_;
 };
 
-}  // namespace
-
-// A class's fields regrouped once for Additem and Clear: the Common assembly as
-// a list of elements (each with the separators that precede it).
-struct AssemblyPlan {
-    struct Field {
-        std::uint32_t offset;
-        FieldKind kind;
-        std::uint8_t component;
-        std::uint8_t width;
-    };
-    struct Element {
-        std::uint16_t first;  // index of its first field
-        std::uint8_t count;   // its fields: 1 for a plain element
-        std::uint8_t gap;     // separators written before it
-        bool composite;
-    };
-    std::vector<Field> fields;      // the descriptor's fields, compact
-    std::vector<Element> elements;  // Common assembly, in element order
-    bool elements_usable = false;   // the fields are listed in element order
-    std::size_t slack = 0;          // room for everything but long texts
-    char id[4] = {};                // the segment ID (2 or 3 characters), padded with zeros
-    std::size_t id_size = 0;
-};
-
-namespace {
-
-AssemblyPlan build_plan(const SegmentClassDescriptor& d) {
-    AssemblyPlan plan;
-    const FieldDescriptor* begin = d.fields;
-    const FieldDescriptor* end = begin + d.field_count;
-    plan.slack = d.field_count * 24 + d.element_count * 4 + 64;
-    plan.id_size = std::strlen(d.segment_id);  // checked to be 2 or 3 where the class is declared
-    std::memcpy(plan.id, d.segment_id, plan.id_size);
-    for (const FieldDescriptor* f = begin; f != end; ++f) {
-        plan.fields.push_back({f->offset, f->kind, f->component, f->width});
-    }
-    plan.elements_usable = d.field_count < 65536;
-    int written = 0;
-    int previous = 0;
-    for (const FieldDescriptor* f = begin; f != end;) {
-        const FieldDescriptor* next = f + 1;
-        while (next != end && next->element == f->element) ++next;
-        if (f->element < previous || next - f > 255) plan.elements_usable = false;
-        previous = f->element;
-        const int gap = std::max(0, f->element - 1 - written);
-        written = std::max(written, f->element - 1);
-        plan.elements.push_back({static_cast<std::uint16_t>(f - begin), static_cast<std::uint8_t>(next - f),
-                                 static_cast<std::uint8_t>(gap), f->component != 0});
-        f = next;
-    }
-    return plan;
-}
-
-// The plan of a class, built the first time an object of it is made.
-const AssemblyPlan* plan_for(const SegmentClassDescriptor* d) {
-    static std::mutex mutex;
-    static std::unordered_map<const SegmentClassDescriptor*, std::unique_ptr<AssemblyPlan>> plans;
-    std::lock_guard<std::mutex> lock(mutex);
-    std::unique_ptr<AssemblyPlan>& plan = plans[d];
-    if (!plan) plan = std::make_unique<AssemblyPlan>(build_plan(*d));
-    return plan.get();
-}
-
-// Runs one step of Additem. With errors trapped a failure ends the call and
-// reaches the host; otherwise the step is skipped and the next one runs.
-template <class Step>
-inline void run_step(bool trap, Step&& step) {
-    if (trap) {
-        step();
-        return;
-    }
-    try {
-        step();
-    } catch (...) {
-    }
-}
+// The room a body may take before any long text: per field a separator (at
+// most 4 bytes) and a short text or code text (copied 16 bytes at a time), and
+// the separators of positions without a field.
+std::size_t body_slack(const SegmentClassDescriptor& d) { return d.field_count * 24 + d.element_count * 4 + 64; }
 
 files::OutputFile& open_file(const WriterState& ws) {
     files::OutputFile* f = files::find(ws.file_number);
@@ -263,18 +188,13 @@ inline char* put_bytes(char* p, std::string_view bytes) {
 template <bool Ansi>
 class BodyAssembler {
 public:
-    // plan.slack is room for everything but long texts: per field a separator
-    // (at most 4 bytes) and a short text or code text (copied 16 bytes at a
-    // time), and the separators of positions without a field.
-    BodyAssembler(const SegmentObject& obj, const AssemblyPlan& plan, const char* fields, AssemblyTarget& buffer,
-                  std::string_view separator, std::string_view component_separator)
+    BodyAssembler(const SegmentObject& obj, AssemblyTarget& buffer, std::string_view separator,
+                  std::string_view component_separator)
         : obj_(obj),
-          plan_(plan),
-          fields_(fields),
           buffer_(buffer),
           sep_(separator),
           comp_(component_separator),
-          slack_(plan.slack) {}
+          slack_(body_slack(obj.descriptor())) {}
 
     // Appends the body of `obj` (without the terminator) at `p`; returns its end.
     char* body(char* p) {
@@ -286,13 +206,8 @@ public:
         const std::size_t start = offset(p);
         switch (d.assembly) {
             case Assembly::Common: {
-                if (plan_.elements_usable) {
-                    p = common(p);
-                    break;
-                }
                 // The last present position: a composite counts when any component
-                // does. Searched from the end, where the absent elements usually are
-                // (a class lists its fields in element order).
+                // does. Searched from the end, where the absent elements usually are.
                 int last = 0;
                 for (const FieldDescriptor* f = end; f != begin;) {
                     --f;
@@ -366,120 +281,18 @@ public:
     }
 
 private:
-    // Common assembly from the plan: the elements up to the last present one,
-    // each after the separators that precede it.
-    char* common(char* p) {
-        const AssemblyPlan::Element* const first = plan_.elements.data();
-        const AssemblyPlan::Element* last = first + plan_.elements.size();
-        // The last present element, searched from the end where the absent ones usually are.
-        while (last != first && !element_present(last[-1])) --last;
-        const AssemblyPlan::Field* const fields = plan_.fields.data();
-        for (const AssemblyPlan::Element* e = first; e != last; ++e) {
-            if (e->gap) p = separators(p, e->gap);
-            const AssemblyPlan::Field& f = fields[e->first];
-            if (!e->composite) {
-                switch (f.kind) {
-                    case FieldKind::Code: {
-                        // An absent element is an empty position: a code whose text is not above " ".
-                        const std::int32_t v = code_at(f);
-                        if (code_is_present(v)) p = code(p, v);
-                        break;
-                    }
-                    case FieldKind::Text: p = text(p, text_at(f)); break;
-                    case FieldKind::Fixed: p = fixed(p, text_at(f), f.width); break;
-                    case FieldKind::Unwritten: break;
-                }
-            } else {
-                // A composite up to the last present element is written even when empty.
-                planned_composite(p, &f, &f + e->count);
-            }
-        }
-        return p;
-    }
-
-    // composite() over the plan's fields.
-    void planned_composite(char*& p, const AssemblyPlan::Field* first, const AssemblyPlan::Field* last) {
-        while (last != first && !planned_writes_something(last[-1])) --last;
-        for (const AssemblyPlan::Field* f = first; f != last; ++f) {
-            if (f != first && f->kind != FieldKind::Unwritten) p = put_bytes(p, comp_);
-            switch (f->kind) {
-                case FieldKind::Code: p = code(p, code_at(*f)); break;
-                case FieldKind::Text: p = text(p, text_at(*f)); break;
-                case FieldKind::Fixed: p = fixed(p, text_at(*f), f->width); break;
-                case FieldKind::Unwritten: break;
-            }
-        }
-    }
-
-    bool planned_writes_something(const AssemblyPlan::Field& f) const {
-        switch (f.kind) {
-            case FieldKind::Code: return code_at(f) != 0;
-            case FieldKind::Text: return text_at(f).size() != 0;
-            case FieldKind::Fixed: return f.width != 0;
-            case FieldKind::Unwritten: return false;
-        }
-        return false;
-    }
-
-    // Whether any field of the element is present: a code component when it is
-    // not 0, a code element when its text compares greater than " ", a text when
-    // it is not empty.
-    bool element_present(const AssemblyPlan::Element& e) const {
-        const AssemblyPlan::Field* f = plan_.fields.data() + e.first;
-        if (e.count == 1 && f->kind == FieldKind::Text) return text_at(*f).size() != 0;
-        const AssemblyPlan::Field* const end = f + e.count;
-        for (; f != end; ++f) {
-            switch (f->kind) {
-                case FieldKind::Code:
-                    if (f->component ? code_at(*f) != 0 : code_is_present(code_at(*f))) return true;
-                    break;
-                case FieldKind::Text:
-                case FieldKind::Fixed:
-                    if (text_at(*f).size() != 0) return true;
-                    break;
-                case FieldKind::Unwritten: break;
-            }
-        }
-        return false;
-    }
-
-    char* separators(char* p, std::size_t n) {
-        if (sep_.size() == 1) {
-            if (n <= 8) {
-                // One 8-byte store; the bytes past the n are overwritten next
-                // (the room per element in plan.slack covers them).
-                const std::uint64_t run = 0x0101010101010101ULL * static_cast<unsigned char>(sep_[0]);
-                std::memcpy(p, &run, 8);
-                return p + n;
-            }
-            std::memset(p, sep_[0], n);
-            return p + n;
-        }
-        for (std::size_t i = 0; i < n; ++i) p = put_bytes(p, sep_);
-        return p;
-    }
-
-    const std::string& text_at(const AssemblyPlan::Field& f) const {
-        return *reinterpret_cast<const std::string*>(fields_ + f.offset);
-    }
-    std::int32_t code_at(const AssemblyPlan::Field& f) const {
-        std::int32_t v;
-        std::memcpy(&v, fields_ + f.offset, sizeof v);
-        return v;
-    }
-
     std::size_t offset(const char* p) { return static_cast<std::size_t>(p - buffer_.begin()); }
     char* at(std::size_t offset) { return buffer_.begin() + offset; }
 
     // A plain element before the last present one: an absent element is an
     // empty position, so a code whose text is not above " " writes nothing.
-    [[gnu::always_inline]] char* element(char* p, const FieldDescriptor& f) {
+    char* element(char* p, const FieldDescriptor& f) {
         if (f.kind == FieldKind::Code && !code_is_present(obj_.code(f))) return p;
         return field(p, f);
     }
 
     // A field's written text.
-    [[gnu::always_inline]] char* field(char* p, const FieldDescriptor& f) {
+    char* field(char* p, const FieldDescriptor& f) {
         switch (f.kind) {
             case FieldKind::Code: return code(p, obj_.code(f));
             case FieldKind::Text: return text(p, obj_.text(f));
@@ -515,39 +328,24 @@ private:
         return false;
     }
 
-    // The code text of a set code; the room for its at most 12 bytes is part of slack_.
-    [[gnu::always_inline]] char* code(char* p, std::int32_t value) {
-        const auto v = static_cast<std::uint32_t>(value);
-        if constexpr (Ansi) {
-            return compiled::put_code<false, false>(p, v);
-        } else {
-            if (char* ascii = compiled::put_code<false, true>(p, v)) return ascii;
-            // A code text with characters above ASCII, each written in UTF-8.
-            unsigned char bytes[4];
-            const int n = code_text_bytes(value, bytes);
-            for (int i = 0; i < n; ++i) {
-                if (bytes[i] < 0x80) {
-                    *p++ = static_cast<char>(bytes[i]);
-                } else {
-                    p = put_utf8(p, text::ansi_char(bytes[i]));
-                }
+    // The code text of a code (CodeToString): in file bytes, or each character
+    // above ASCII in UTF-8. The room for its at most 12 bytes is part of slack_.
+    char* code(char* p, std::int32_t value) {
+        unsigned char bytes[4];
+        const int n = code_text_bytes(value, bytes);
+        for (int i = 0; i < n; ++i) {
+            if (Ansi || bytes[i] < 0x80) {
+                *p++ = static_cast<char>(bytes[i]);
+            } else {
+                p = put_utf8(p, text::ansi_char(bytes[i]));
             }
-            return p;
         }
+        return p;
     }
 
-    [[gnu::always_inline]] char* text(char* p, const std::string& s) {
+    char* text(char* p, const std::string& s) {
         const std::size_t n = s.size();
         if (n == 0) return p;
-        if (n <= 16) {
-            // Every std::string has at least 16 readable bytes, and slack_ counts
-            // 16 bytes per field, so the whole 16 are copied and the end set after.
-            if (!Ansi || compiled::short_is_ascii(s.data(), n)) {
-                std::memcpy(p, s.data(), 16);
-                return p + n;
-            }
-            return p + text::copy_ansi(p, s);
-        }
         p = buffer_.room(p, n + slack_);
         if (Ansi && !text::is_ascii(s)) return p + text::copy_ansi(p, s);
         std::memcpy(p, s.data(), n);
@@ -590,8 +388,6 @@ private:
     }
 
     const SegmentObject& obj_;
-    const AssemblyPlan& plan_;
-    const char* fields_;
     AssemblyTarget& buffer_;
     std::string_view sep_;
     std::string_view comp_;
@@ -678,7 +474,6 @@ void BeforeAddEvent::raise(std::string& SegValue, std::int32_t& SegCount, std::i
 
 SegmentObject::SegmentObject(const SegmentClassDescriptor* descriptor, void* fields)
     : desc_(descriptor),
-      plan_(plan_for(descriptor)),
       fields_(static_cast<char*>(fields)) {}  // home_: the thread's writer state exists from the first object on
 
 SegmentObject::~SegmentObject() = default;
@@ -735,15 +530,17 @@ void SegmentObject::raise_before_add(std::string& value, std::int32_t& count,
 
 namespace {
 
-// Steps 7 to 10 of Additem: the annotation line, the segment bytes (written by
-// `write_bytes`), the count and the newline. `file` is the file when it is
-// known not to change meanwhile; otherwise it is looked up for every write.
+// What Additem does once the segment is through BeforeAdd: the annotation line
+// (when asked for), the segment bytes (written by `write_bytes`), the count
+// (except for the trailer, which counted itself) and the newline of the
+// NewLine mode, each step under the ErrorTrap rule. `file` is the file when it
+// is known not to change meanwhile; otherwise it is looked up for every write.
 template <class WriteBytes>
 void write_segment(const SegmentClassDescriptor& d, WriterState& ws, bool trap, files::OutputFile* file,
                    WriteBytes&& write_bytes) {
     auto output = [&]() -> files::OutputFile& { return file ? *file : open_file(ws); };
     if (ws.annotation) {
-        run_step(trap, [&] {
+        run_under_error_trap(trap, [&] {
             files::OutputFile& f = output();
             f.append("\r\n\t");
             write_text(f, d.label);
@@ -751,12 +548,12 @@ void write_segment(const SegmentClassDescriptor& d, WriterState& ws, bool trap, 
             check_written(trap, f);
         });
     }
-    run_step(trap, write_bytes);
+    run_under_error_trap(trap, write_bytes);
     if (d.counting == Counting::Counted && d.assembly != Assembly::Trailer) {
-        run_step(trap, [&] { ws.segment_count = checked_increment(ws.segment_count); });
+        run_under_error_trap(trap, [&] { ws.segment_count = checked_increment(ws.segment_count); });
     }
     if (ws.new_line == 1 || ws.new_line == 2) {
-        run_step(trap, [&] {
+        run_under_error_trap(trap, [&] {
             files::OutputFile& f = output();
             f.append(ws.new_line == 2 ? std::string_view("\r\n") : std::string_view("\n"));
             check_written(trap, f);
@@ -803,8 +600,8 @@ namespace {
     const std::size_t room = f->room();
     if (room < desc_->compiled_room + kAround) return false;
     char* const begin = f->reserve(room);
-    std::memcpy(begin, plan_->id, 4);
-    char* p = begin + plan_->id_size;
+    std::memcpy(begin, desc_->id_bytes.data(), 4);
+    char* p = begin + desc_->id_size;
     *p++ = separator;
     p = desc_->compiled_body(fields_, p, begin + room - 3, separator, ws.component_separator.ansi());
     if (!p) return false;  // a long text outruns the buffer: nothing was committed
@@ -821,7 +618,7 @@ namespace {
 // the newline, and the buffer has room: the same steps as the general path,
 // none of which can fail here. The separator is the one set now. Returns
 // false, having written nothing, otherwise.
-bool write_announced(const SegmentClassDescriptor& desc, const AssemblyPlan& plan, WriterState& ws,
+bool write_announced(const SegmentClassDescriptor& desc, WriterState& ws,
                      files::OutputFile& file, std::string_view segment) {
     const bool counted = desc.counting == Counting::Counted;
     if (ws.annotation || file.pending_error() ||
@@ -832,7 +629,7 @@ bool write_announced(const SegmentClassDescriptor& desc, const AssemblyPlan& pla
     if (room < segment.size() + 2) return false;  // CR LF after it
     char* p = file.reserve(room);
     std::memcpy(p, segment.data(), segment.size());
-    p[plan.id_size] = ws.element_separator.ansi();
+    p[desc.id_size] = ws.element_separator.ansi();
     finish_in_buffer(desc, ws, file, p + segment.size());
     return true;
 }
@@ -964,7 +761,7 @@ void SegmentObject::Additem() {
     if (desc_->assembly == Assembly::Trailer) {
         // The trailer counts itself before it is formatted, and fills an empty
         // count element from the count.
-        run_step(trap, [&] { ws.segment_count = checked_increment(ws.segment_count); });
+        run_under_error_trap(trap, [&] { ws.segment_count = checked_increment(ws.segment_count); });
         std::string& count_field = text(desc_->fields[0]);
         if (count_field.empty()) count_field = std::to_string(ws.segment_count);
     } else if (desc_->assembly == Assembly::Interchange) {
@@ -1003,14 +800,14 @@ void SegmentObject::Additem() {
             files::OutputFile& f = *direct_file;
             const char component = ws.component_separator.ansi();
             const std::size_t room = f.room();
-            char* reserved = room >= kSlack + plan_->slack ? f.reserve(room) : nullptr;
+            char* reserved = room >= kSlack + body_slack(*desc_) ? f.reserve(room) : nullptr;
             AssemblyTarget target = reserved ? AssemblyTarget(scratch.direct, reserved, room)
                                              : AssemblyTarget(scratch.direct);
             char* p = target.room(target.begin(), kSlack);
-            std::memcpy(p, plan_->id, 4);
-            p += plan_->id_size;
+            std::memcpy(p, desc_->id_bytes.data(), 4);
+            p += desc_->id_size;
             *p++ = separator;
-            p = BodyAssembler<true>(*this, *plan_, fields_, target, std::string_view(&separator, 1),
+            p = BodyAssembler<true>(*this, target, std::string_view(&separator, 1),
                                     std::string_view(&component, 1))
                     .body(p);
             p = target.room(p, 1);
@@ -1039,8 +836,8 @@ void SegmentObject::Additem() {
         if (desc_->ascii_body && ws.element_separator.ascii() &&
             ws.component_separator.ascii() && ws.segment_terminator.ascii()) {
             char* const base = nested.body.room(nested.body.begin(), desc_->compiled_room + kSlack);
-            std::memcpy(base, plan_->id, 4);
-            char* const start = base + plan_->id_size;
+            std::memcpy(base, desc_->id_bytes.data(), 4);
+            char* const start = base + desc_->id_size;
             *start = sep[0];
             char* end = desc_->ascii_body(fields_, start + 1, base + nested.body.capacity() - 1, sep[0], comp[0]);
             if (end) {
@@ -1052,7 +849,7 @@ void SegmentObject::Additem() {
         if (!ascii_segment) {
             AssemblyTarget target(nested.body);
             char* p = target.room(target.begin(), kSlack);
-            p = BodyAssembler<false>(*this, *plan_, fields_, target, sep, comp).body(p);
+            p = BodyAssembler<false>(*this, target, sep, comp).body(p);
             p = target.room(p, term.size());
             p = put_bytes(p, term);
             body = std::string_view(target.begin(), static_cast<std::size_t>(p - target.begin()));
@@ -1061,11 +858,10 @@ void SegmentObject::Additem() {
 
     std::int16_t cancel = 0;
     // A handler may release the last reference to this object: from the event
-    // on, Additem reads only its class's descriptor and plan (which outlive
+    // on, Additem reads only its class's descriptor (which outlives
     // every object) and the thread's scratch, never the object.
     const SegmentClassDescriptor& desc = *desc_;
-    const AssemblyPlan& plan = *plan_;
-    run_step(trap, [&] {
+    run_under_error_trap(trap, [&] {
         std::int32_t count = checked_increment(ws.segment_count);
         if (!heard) return;
         std::string& value = nested.value;
@@ -1086,9 +882,9 @@ void SegmentObject::Additem() {
     if (ascii_segment && file) {
         const std::string_view segment(nested.body.begin(),
                                        static_cast<std::size_t>(body.data() + body.size() - nested.body.begin()));
-        if (write_announced(desc, plan, ws, *file, segment)) {
+        if (write_announced(desc, ws, *file, segment)) {
             if (watch.active()) {
-                nested.body.begin()[plan.id_size] = ws.element_separator.ansi();  // as written
+                nested.body.begin()[desc.id_size] = ws.element_separator.ansi();  // as written
                 watch.written(segment);
             }
             return;

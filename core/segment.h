@@ -7,11 +7,12 @@
 // (BeforeAdd) and writes every class from its descriptor. For the common case
 // of a batch the descriptor also carries the class's assembly compiled from
 // the same declaration (core/compiled_assembly.h), which writes the same bytes.
+#include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <functional>
-#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -79,6 +80,8 @@ using ClearFields = void (*)(char* block);
 struct SegmentClassDescriptor {
     const char* name;        // L2300_CLM_00
     const char* segment_id;  // CLM
+    std::array<char, 4> id_bytes;  // the segment ID padded with zeros, stored 4 bytes at a time
+    std::uint8_t id_size;          // 2 or 3
     const char* loop;        // 2300
     const char* label;       // annotation label
     Assembly assembly;
@@ -172,8 +175,6 @@ protected:
     ~SegmentWatcher() = default;
 };
 
-struct AssemblyPlan;
-
 class SegmentObject : public std::enable_shared_from_this<SegmentObject> {
 public:
     SegmentObject(const SegmentObject&) = delete;
@@ -229,7 +230,6 @@ private:
     void raise_before_add(std::string& value, std::int32_t& count, std::int16_t& cancel);
 
     const SegmentClassDescriptor* desc_;
-    const AssemblyPlan* plan_;  // the class's fields regrouped for Additem and Clear
     char* fields_;
     HomeThread home_;  // the thread that created the object
     std::vector<EventForwarder*> forwarders_;
@@ -241,6 +241,31 @@ constexpr std::uint8_t last_element(const FieldDescriptor* fields, std::size_t n
         if (fields[i].element > last) last = fields[i].element;
     }
     return last;
+}
+
+// A segment ID of 2 or 3 characters, padded with zeros to 4 bytes.
+constexpr std::array<char, 4> padded_id(const char* id) {
+    std::array<char, 4> bytes{};
+    for (std::size_t i = 0; i < 3 && id[i]; ++i) bytes[i] = id[i];
+    return bytes;
+}
+
+// Whether a class lists its fields in element order: elements ascending, a
+// plain element (component 0) alone, a composite's components together and in
+// ascending order. Every assembly relies on it: a composite is the run of
+// fields with its element number, and its components are joined in the order
+// listed.
+constexpr bool fields_in_element_order(const FieldDescriptor* fields, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        const FieldDescriptor& f = fields[i];
+        if (f.element == 0) return false;
+        if (i == 0 || fields[i - 1].element != f.element) {
+            if (i > 0 && f.element < fields[i - 1].element) return false;
+        } else if (fields[i - 1].component == 0 || f.component <= fields[i - 1].component) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace prjVireo

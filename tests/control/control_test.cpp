@@ -53,6 +53,39 @@ TEST_F(Control, SegCountConvertsTextAndKeepsItsValueOnBadText) {
     }
 }
 
+// A Boolean set from C++ with a bool holds the control's true, -1, as one set
+// to -1 does; ErrorTrap(-1) is the Integer overload, and a bool passed through
+// late binding is a Boolean.
+TEST_F(Control, BooleansSetWithABoolHoldMinusOneForTrue) {
+    struct Case {
+        const char* how;
+        void (*set)(vireo&);
+        std::int16_t error_trap;
+        std::int16_t annotation;
+    };
+    for (const Case& c : {
+             Case{"true", [](vireo& v) { v.ErrorTrap(true); v.Annotation(true); }, -1, -1},
+             Case{"false", [](vireo& v) { v.ErrorTrap(false); v.Annotation(false); }, 0, 0},
+             Case{"-1", [](vireo& v) { v.ErrorTrap(-1); v.Annotation(-1); }, -1, -1},
+             Case{"Variant(true)",
+                  [](vireo& v) {
+                      ControlDispatch d(v);
+                      d.put("ErrorTrap", Variant(true));
+                      d.put("Annotation", Variant(true));
+                  },
+                  -1, -1},
+         }) {
+        ctl->ErrorTrap(std::int16_t{5});
+        ctl->Annotation(std::int16_t{5});
+        c.set(*ctl);
+        EXPECT_EQ(ctl->ErrorTrap(), c.error_trap) << c.how;
+        EXPECT_EQ(ctl->Annotation(), c.annotation) << c.how;
+    }
+    EXPECT_EQ(Variant(true).type(), VarType::Boolean);
+    EXPECT_EQ(Variant(true).to_long(), -1);
+    EXPECT_EQ(Variant(false).to_long(), 0);
+}
+
 TEST_F(Control, NewLineStoresAnyValue) {
     ctl->NewLine(static_cast<NewLineValues>(12345));
     EXPECT_EQ(static_cast<std::int32_t>(ctl->NewLine()), 12345);

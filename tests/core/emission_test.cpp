@@ -1,5 +1,7 @@
 // The segment emission protocol on ST and SE: bytes written, the BeforeAdd
 // arguments, cancelling, counting, reentrancy and the ErrorTrap modes.
+#include <stdexcept>
+
 #include "test_support.h"
 
 using namespace prjVireo;
@@ -320,60 +322,14 @@ TEST_F(Emission, HandlerErrorIsPassedOverOnlyWithoutErrorTrap) {
     EXPECT_EQ(output(), "ST*837*0001~");
 }
 
-// ---- threads ----
-
-TEST(WriterStateThreads, NewThreadStartsAtZeroAndWritesNulDelimiters) {
-    vireo_test::on_new_thread([] {
-        vireo ctl;
-        EXPECT_EQ(ctl.DataElementSeparator(), std::string(1, '\0'));
-        EXPECT_EQ(ctl.SegCount(), "0");
-        EXPECT_EQ(ctl.ErrorTrap(), 0);
-        std::string path = vireo_test::temp_path();
-        ctl.OpenFile(path);
-        fill_st(ctl);
-        ctl.L1_ST_00_TransSetHeader()->Additem();
-        ctl.CloseFile();
-        EXPECT_EQ(vireo_test::read_file(path), std::string("ST\0" "837\0" "0001\0", 12));
-    });
-}
-
-TEST(WriterStateThreads, EachThreadHasItsOwnStateAndFile) {
-    std::vector<std::string> paths = {vireo_test::temp_path(), vireo_test::temp_path()};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 2; ++t) {
-        threads.emplace_back([&, t] {
-            vireo ctl;
-            ctl.DataElementSeparator(t ? "|" : "*");
-            ctl.SegmentTerminator("~");
-            ctl.OpenFile(paths[t]);
-            for (int i = 0; i < 1000; ++i) {
-                fill_st(ctl, std::to_string(i));
-                ctl.L1_ST_00_TransSetHeader()->Additem();
-            }
-            EXPECT_EQ(ctl.SegCount(), "1000");
-            ctl.CloseFile();
-        });
-    }
-    for (auto& th : threads) th.join();
-    for (int t = 0; t < 2; ++t) {
-        std::string expected;
-        for (int i = 0; i < 1000; ++i) expected += std::string("ST") + (t ? "|837|" : "*837*") + std::to_string(i) + "~";
-        EXPECT_EQ(vireo_test::read_file(paths[t]), expected);
-    }
-}
-
-TEST(WriterStateThreads, FilesLeftOpenAreFlushedAtThreadExit) {
-    std::string path = vireo_test::temp_path();
-    vireo_test::on_new_thread([&] {
-        vireo ctl;
-        ctl.DataElementSeparator("*");
-        ctl.SegmentTerminator("~");
-        ctl.OpenFile(path);
-        fill_st(ctl);
-        ctl.L1_ST_00_TransSetHeader()->Additem();
-        // never closed
-    });
-    EXPECT_EQ(vireo_test::read_file(path), "ST*837*0001~");
+// The ErrorTrap rule passes over run-time errors only: anything else (running
+// out of memory, a broken invariant) reaches the host even with ErrorTrap off,
+// and nothing of the segment is written.
+TEST_F(Emission, OnlyRunTimeErrorsArePassedOver) {
+    ctl->BeforeAdd.connect([](std::string&, std::int32_t&, std::int16_t&) { throw std::logic_error("broken"); });
+    fill_st(*ctl);
+    EXPECT_THROW(ctl->L1_ST_00_TransSetHeader()->Additem(), std::logic_error);
+    EXPECT_EQ(output(), "");
 }
 
 TEST_F(Emission, PreviewShowsTheSegmentAndChangesNothing) {

@@ -89,6 +89,24 @@ TEST(Threads, ConcurrentWritersMatchSingleThreadedRuns) {
     EXPECT_NE(vireo_test::read_file(alone[0]), vireo_test::read_file(alone[1]));
 }
 
+// A thread's writer state starts empty: NUL delimiters, a count of 0, ErrorTrap off.
+TEST(Threads, NewThreadStartsAtZeroAndWritesNulDelimiters) {
+    vireo_test::on_new_thread([] {
+        vireo ctl;
+        EXPECT_EQ(ctl.DataElementSeparator(), std::string(1, '\0'));
+        EXPECT_EQ(ctl.SegCount(), "0");
+        EXPECT_EQ(ctl.ErrorTrap(), 0);
+        std::string path = vireo_test::temp_path();
+        ctl.OpenFile(path);
+        auto st = ctl.L1_ST_00_TransSetHeader();
+        st->m01_TransSetIdentCode = L1_ST_01_143_3_TransSetIdentCode::val_837_HealthCareCLM_143_3;
+        st->m02_TransSetControlNum = "0001";
+        st->Additem();
+        ctl.CloseFile();
+        EXPECT_EQ(vireo_test::read_file(path), std::string("ST\0" "837\0" "0001\0", 12));
+    });
+}
+
 TEST(Threads, EachThreadNumbersItsOwnFiles) {
     std::int16_t numbers[kThreads] = {};
     std::latch opened(kThreads);

@@ -1,0 +1,127 @@
+// vireo typelib: the type library a late-bound host reads. The control's own
+// members with their dispatch ids and parameters, the 218 segment object
+// properties in slot order, and every class's fields tied to code lists that
+// the library lists.
+#include <nlohmann/json.hpp>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "vireo/control/typelib.h"
+#include "test_support.h"
+
+namespace {
+
+using nlohmann::json;
+
+json typelib_of_the_command() {
+    const vireo_test::ProgramResult r = vireo_test::run_program({VIREO_BIN, "typelib"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    // The command prints the library's text whole.
+    EXPECT_TRUE(r.out == prjVireo::typelib::to_json());
+    return json::parse(r.out);
+}
+
+TEST(Typelib, ControlMembersAndEvent) {
+    const json lib = typelib_of_the_command();
+    EXPECT_EQ(lib["name"], "prjVireo");
+    EXPECT_EQ(lib["description"], "Vireo ActiveX Control for HIPAA 837 4010");
+    const json& control = lib["control"];
+    EXPECT_EQ(control["name"], "vireo");
+    EXPECT_EQ(control["interface"], "_vireo");
+    EXPECT_EQ(control["events_interface"], "__vireo");
+
+    struct Property {
+        const char* name;
+        int dispid;
+        const char* type;
+    };
+    const Property own[] = {{"ErrorTrap", 0x68030007, "Boolean"},
+                            {"Filename", 0x68030006, "String"},
+                            {"DataElementSeparator", 0x68030005, "String"},
+                            {"SubelementSeparator", 0x68030004, "String"},
+                            {"SegmentTerminator", 0x68030003, "String"},
+                            {"SegCount", 0x68030002, "String"},
+                            {"NewLine", 0x68030001, "NewLineValues"},
+                            {"Annotation", 0x68030000, "Boolean"}};
+    const json& properties = control["properties"];
+    ASSERT_EQ(properties.size(), 218u + std::size(own));
+    for (std::size_t i = 0; i < std::size(own); ++i) {
+        const json& p = properties[218 + i];
+        EXPECT_EQ(p["name"], own[i].name);
+        EXPECT_EQ(p["dispid"], own[i].dispid) << own[i].name;
+        EXPECT_EQ(p["type"], own[i].type) << own[i].name;
+    }
+
+    struct Method {
+        const char* name;
+        int dispid;
+        json returns;
+        std::vector<std::string> parameters;
+    };
+    const Method methods[] = {{"OpenFile", 0x600300E3, nullptr, {"FilePath"}},
+                              {"CloseFile", 0x600300E4, nullptr, {}},
+                              {"Date_to_CCYYMMDD", 0x600300E5, "String", {"inDate"}},
+                              {"ShowAboutBox", -552, nullptr, {}},
+                              {"StringToHex", 0x600301CB, "String", {"value"}}};
+    ASSERT_EQ(control["methods"].size(), std::size(methods));
+    for (std::size_t i = 0; i < std::size(methods); ++i) {
+        const json& m = control["methods"][i];
+        EXPECT_EQ(m["name"], methods[i].name);
+        EXPECT_EQ(m["dispid"], methods[i].dispid) << methods[i].name;
+        EXPECT_EQ(m["returns"], methods[i].returns) << methods[i].name;
+        std::vector<std::string> names;
+        for (const json& p : m["parameters"]) names.push_back(p["name"]);
+        EXPECT_EQ(names, methods[i].parameters) << methods[i].name;
+    }
+    EXPECT_EQ(control["methods"][0]["parameters"][0]["optional"], true);
+
+    const json expected_event = json::parse(
+        R"([{"name": "BeforeAdd", "dispid": 1, "parameters": [{"name": "SegValue", "type": "String", "byref": true},
+            {"name": "SegCount", "type": "Long", "byref": true}, {"name": "bCancel", "type": "Boolean", "byref": true}]}])");
+    EXPECT_EQ(control["events"], expected_event);
+
+    const json expected_enums = json::parse(
+        R"([{"name": "NewLineValues", "members": [{"name": "no_LForCR_ToSegEnd", "value": 0},
+            {"name": "LfCr_ToSegEnd", "value": 2}, {"name": "LF_ToSegEnd", "value": 1}]}])");
+    EXPECT_EQ(lib["enums"], expected_enums);
+}
+
+// Segment object property i has dispatch id 0x680300E1 - i and the type of
+// class i; every code list a field names is listed, and every listed one is used.
+TEST(Typelib, ClassesInSlotOrderWithTheirCodeLists) {
+    const json lib = typelib_of_the_command();
+    const json& classes = lib["classes"];
+    const json& properties = lib["control"]["properties"];
+    ASSERT_EQ(classes.size(), 218u);
+    EXPECT_EQ(classes.front()["property"], "L0_ISA_00_IntControlHeader");
+    EXPECT_EQ(classes.back()["property"], "L2440_SE_00_TransSetTrailer");
+    std::set<std::string> named_lists;
+    for (std::size_t i = 0; i < classes.size(); ++i) {
+        const json& c = classes[i];
+        SCOPED_TRACE(c["name"].get<std::string>());
+        EXPECT_EQ(c["dispid"], 0x680300E1 - static_cast<int>(i));
+        EXPECT_EQ(properties[i]["name"], c["property"]);
+        EXPECT_EQ(properties[i]["dispid"], c["dispid"]);
+        EXPECT_EQ(properties[i]["type"], c["name"]);
+        std::set<std::string> field_names;
+        for (const json& f : c["fields"]) {
+            EXPECT_TRUE(field_names.insert(f["name"].get<std::string>()).second) << f["name"];
+            if (f["kind"] == "code") named_lists.insert(f["codelist"].get<std::string>());
+        }
+    }
+
+    std::set<std::string> listed;
+    std::size_t members = 0;
+    for (const json& l : lib["codelists"]) {
+        listed.insert(l["name"].get<std::string>());
+        members += l["members"].size();
+    }
+    EXPECT_EQ(lib["codelists"].size(), 391u);
+    EXPECT_EQ(listed, named_lists);
+    EXPECT_EQ(members, 1309u);
+}
+
+}  // namespace
