@@ -799,12 +799,9 @@ private:
                 value = Variant(v.text);
                 break;
             case SettingKind::Count:
+                // Text that is not a number is the control's to judge: passed
+                // over with ErrorTrap false, an error with it true.
                 if (v.type != Scalar::String) throw wrong();
-                try {
-                    text_to_long(v.text);
-                } catch (const VbError&) {
-                    throw RunError("SegCount takes a 32-bit number as a string, not " + quoted_excerpt(v.text));
-                }
                 value = Variant(v.text);
                 break;
             case SettingKind::NewLine:
@@ -833,7 +830,26 @@ private:
                 break;
         }
         std::vector<Variant> args{std::move(value)};
-        dispatch_.Invoke(dispatch_.GetIDOfName(setting_->name), InvokeKind::PropertyPut, args);
+        try {
+            dispatch_.Invoke(dispatch_.GetIDOfName(setting_->name), InvokeKind::PropertyPut, args);
+        } catch (const VbError& e) {
+            throw VbError(e.number(), shortened(detail_of(e), v));
+        }
+    }
+
+    // A control error's detail quotes the value it refused in full; a message
+    // of the runner quotes at most an excerpt of it.
+    static std::string shortened(std::string detail, const Scalar& v) {
+        if (v.type != Scalar::String || v.text.size() <= kExcerptSize) return detail;
+        const std::string whole = json_quoted(v.text);
+        if (const auto at = detail.find(whole); at != std::string::npos) {
+            return detail.replace(at, whole.size(), quoted_excerpt(v.text));
+        }
+        const std::string plain = "\"" + std::string(v.text) + "\"";
+        if (const auto at = detail.find(plain); at != std::string::npos) {
+            return detail.replace(at, plain.size(), quoted_excerpt(v.text));
+        }
+        return detail;
     }
 
     template <class Wrong>
