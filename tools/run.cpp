@@ -1,4 +1,5 @@
 // vireo run: writes an 837 file from a script of control calls.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -79,18 +80,16 @@ int run(const RunArgs& args) {
     vireo_runner::RunResult result;
     if (args.script == "-") {
         options.script_file = regular_file_identity(STDIN_FILENO);
-        result = vireo_runner::run_script(std::cin, options, std::cerr);
+        result = vireo_runner::run_script_descriptor(STDIN_FILENO, options, std::cerr);
     } else {
-        std::ifstream in(args.script, std::ios::binary);
-        if (!in) {
+        const int fd = ::open(args.script.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
             std::perror(("vireo run: " + args.script).c_str());
             return 1;
         }
-        struct stat st;
-        if (::stat(args.script.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-            options.script_file = prjVireo::files::FileIdentity{st.st_dev, st.st_ino};
-        }
-        result = vireo_runner::run_script(in, options, std::cerr);
+        options.script_file = regular_file_identity(fd);
+        result = vireo_runner::run_script_descriptor(fd, options, std::cerr);
+        ::close(fd);
     }
     std::cerr.flush();
     if (!result.written) return result.exit_status;

@@ -1,6 +1,8 @@
-// Runs a script while it is being read: a SAX handler keeps only the current
-// step's position (which object, which field) and acts on every value as it
-// arrives, so a script of millions of steps needs no more memory than a short one.
+// Runs a script while it is being read: the reader (script_reader.cpp) cuts
+// the script into steps and hands each step's tokens, in order, to a handler
+// that keeps only the current step's position (which object, which field) and
+// acts on every value as it arrives, so a script of millions of steps needs no
+// more memory than a short one.
 #include "vireo/tools/runner/script_runner.h"
 
 #include <array>
@@ -22,6 +24,7 @@
 #include "vireo/checker/guide_checker.h"
 #include "vireo/control/vireo.h"
 #include "vireo/core/output_files.h"
+#include "vireo/tools/runner/script_reader.h"
 
 namespace vireo_runner {
 
@@ -35,61 +38,6 @@ const NewLineName kNewLineNames[3] = {
 };
 
 namespace {
-
-// ---- reading with a position ----
-
-// Passes the script through in large blocks and tells, on demand, the line and
-// column of the next character the parser will read.
-class CountingBuffer final : public std::streambuf {
-public:
-    explicit CountingBuffer(std::streambuf* source) : source_(source) { setg(block_, block_, block_); }
-
-    struct Position {
-        std::uint64_t line, column;
-    };
-    Position position() {
-        count_upto(gptr());
-        return {line_, column_ + 1};
-    }
-
-protected:
-    int_type underflow() override {
-        count_upto(egptr());
-        const std::streamsize n = source_->sgetn(block_, sizeof block_);
-        if (n <= 0) return traits_type::eof();
-        setg(block_, block_, block_ + n);
-        counted_ = block_;
-        return traits_type::to_int_type(block_[0]);
-    }
-
-private:
-    void count_upto(const char* end) {
-        for (const char* p = counted_; p < end; ++p) {
-            if (*p == '\n') {
-                ++line_;
-                column_ = 0;
-            } else {
-                ++column_;
-            }
-        }
-        counted_ = end;
-    }
-
-    std::streambuf* source_;
-    char block_[1 << 16];
-    const char* counted_ = block_;
-    std::uint64_t line_ = 1;
-    std::uint64_t column_ = 0;
-};
-
-// A read-only stream buffer over memory the caller keeps alive.
-class MemoryBuffer final : public std::streambuf {
-public:
-    explicit MemoryBuffer(std::string_view data) {
-        char* p = const_cast<char*>(data.data());
-        setg(p, p, p + data.size());
-    }
-};
 
 // ---- names ----
 
@@ -187,13 +135,6 @@ std::string excerpt_of(std::string_view start, std::size_t size) {
     return json_quoted(start.substr(0, cut)) + "... (" + std::to_string(size) + " bytes)";
 }
 
-// A string the parser holds that is larger than this is given back to the
-// system once it has been used, instead of staying as the parser's buffer.
-constexpr std::size_t kKeptStringCapacity = 1 << 20;
-// A text value longer than this is moved into its field; a shorter one is
-// copied, so that the parser keeps its buffer for the next value.
-constexpr std::size_t kMovedStringSize = 4096;
-
 std::string did_you_mean(std::string_view name, const std::vector<std::string_view>& candidates) {
     const std::string best = closest_name(name, candidates);
     return best.empty() ? std::string() : " (did you mean " + json_quoted(best) + "?)";
@@ -229,7 +170,6 @@ struct Scalar {
     std::uint64_t unsigned_integer = 0;
     double number = 0;
     std::string_view text;
-    std::string* owned = nullptr;  // the parser's string, which a text field may take over
 
     const char* type_name() const {
         switch (type) {
@@ -252,10 +192,10 @@ struct Scalar {
 
 // ---- the handler ----
 
-class ScriptHandler final : public nlohmann::json_sax<json> {
+class ScriptHandler final : public TokenHandler {
 public:
-    ScriptHandler(const RunOptions& options, std::ostream& err, CountingBuffer& input)
-        : options_(options), err_(err), input_(input), dispatch_(control_), objects_(catalogue::slots().size()),
+    ScriptHandler(const RunOptions& options, std::ostream& err, const ScriptPlace& place)
+        : options_(options), err_(err), place_(place), dispatch_(control_), objects_(catalogue::slots().size()),
           segments_(catalogue::slots().size()) {
         output_path_ = options.output;
         // A control just placed on a form, loaded from an empty property bag.
@@ -335,31 +275,43 @@ public:
     }
     std::uint64_t steps() const { return step_; }
 
-    // Reports a parse error at the parser's position.
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& ex) override {
-        // The parser's own text reads "[json.exception.parse_error.101] parse error at line L,
-        // column C: what"; the position and the text are reported in this runner's form.
-        std::string what = ex.what();
-        std::string where;
-        if (const auto at = what.find(" at line "); at != std::string::npos) {
-            const auto colon = what.find(": ", at);
-            if (colon != std::string::npos) {
-                where = what.substr(at + 9, colon - at - 9);  // "L, column C"
-                what = what.substr(colon + 2);
-            }
-        }
-        std::string line = "0", column = "0";
-        if (const auto comma = where.find(", column "); comma != std::string::npos) {
-            line = where.substr(0, comma);
-            column = where.substr(comma + 9);
-        } else {
-            const auto pos = input_.position();
-            line = std::to_string(pos.line);
-            column = std::to_string(pos.column);
-        }
-        report(line + ":" + column, "malformed JSON: " + what);
-        return false;
+    // Reports malformed JSON at `where` ("line:column").
+    void malformed(const std::string& where, const std::string& what) override {
+        report(where, "malformed JSON: " + what);
     }
+    void error(const std::string& where, const std::string& what) override { report(where, what); }
+
+    // A key that begins a step rather than a script: a verb or a segment object property.
+    bool names_a_step(std::string_view key) const override {
+        return same_name(key, kSet) || same_name(key, kClear) || same_name(key, kAssign) ||
+               same_name(key, kAdditem) || slot_index().find(key).has_value();
+    }
+
+    // The steps begin: an array of them, or one step per line.
+    bool begin_steps(bool lines) override {
+        return attempt([&] {
+            if (lines) {
+                steps_seen_ = true;
+                begin_output();
+                frames_.push_back(Frame::Steps);
+            } else {
+                if (expect_ != Expect::StepList) throw RunError(what_expected(expect_) + ", not an array");
+                expect_ = Expect::Nothing;
+                if (steps_seen_) throw RunError("\"steps\" appears twice");
+                steps_seen_ = true;
+                begin_output();
+                frames_.push_back(Frame::Steps);
+            }
+        });
+    }
+    bool end_steps() override {
+        return attempt([&] { frames_.pop_back(); });
+    }
+    void begin_step() override {
+        ++step_;
+        in_step_ = true;
+    }
+    void end_step() override { in_step_ = false; }
 
     bool null() override { return scalar(Scalar(Scalar::Null)); }
     bool boolean(bool v) override {
@@ -367,47 +319,41 @@ public:
         s.boolean = v;
         return scalar(s);
     }
-    bool number_integer(number_integer_t v) override {
+    bool number_integer(std::int64_t v) override {
         Scalar s(Scalar::Integer);
         s.integer = v;
         return scalar(s);
     }
-    bool number_unsigned(number_unsigned_t v) override {
+    bool number_unsigned(std::uint64_t v) override {
         Scalar s(Scalar::Unsigned);
         s.unsigned_integer = v;
         return scalar(s);
     }
-    bool number_float(number_float_t v, const string_t&) override {
+    bool number_float(double v) override {
         Scalar s(Scalar::Float);
         s.number = v;
         return scalar(s);
     }
-    bool string(string_t& v) override {
+    bool string(std::string_view v) override {
         Scalar s(Scalar::String);
         s.text = v;
-        s.owned = &v;
-        const bool ok = scalar(s);
-        if (v.capacity() > kKeptStringCapacity) string_t().swap(v);
-        return ok;
+        return scalar(s);
     }
-    bool binary(binary_t&) override { return fail("binary values are not part of a script"); }
 
-    bool start_object(std::size_t) override {
+    bool start_object() override {
         return attempt([&] { open_container(true); });
     }
     bool end_object() override {
         return attempt([&] { close_container(); });
     }
-    bool start_array(std::size_t) override {
+    bool start_array() override {
         return attempt([&] { open_container(false); });
     }
     bool end_array() override {
         return attempt([&] { close_container(); });
     }
-    bool key(string_t& k) override {
-        const bool ok = attempt([&] { on_key(k); });
-        if (k.capacity() > kKeptStringCapacity) string_t().swap(k);
-        return ok;
+    bool key(std::string_view k) override {
+        return attempt([&] { on_key(k); });
     }
 
 private:
@@ -447,8 +393,7 @@ private:
     }
 
     bool fail(const std::string& message) {
-        const auto pos = input_.position();
-        report(std::to_string(pos.line) + ":" + std::to_string(pos.column), message);
+        report(place_.where(), message);
         return false;
     }
 
@@ -568,22 +513,12 @@ private:
             return;
         }
         if (!frames_.empty() && top() == Frame::Steps) {
-            ++step_;
-            in_step_ = true;
             if (!is_object) throw RunError("a step is an object, not an array");
-            in_step_ = true;
             step_action_.clear();
             frames_.push_back(Frame::Step);
             return;
         }
-        if (!is_object) {
-            if (expect != Expect::StepList) throw RunError(what_expected(expect) + ", not an array");
-            if (steps_seen_) throw RunError("\"steps\" appears twice");
-            steps_seen_ = true;
-            begin_output();
-            frames_.push_back(Frame::Steps);
-            return;
-        }
+        if (!is_object) throw RunError(what_expected(expect) + ", not an array");
         switch (expect) {
             case Expect::Root: frames_.push_back(Frame::Root); return;
             case Expect::Segment:
@@ -611,7 +546,6 @@ private:
                 break;
             case Frame::Step:
                 if (step_action_.empty() && !step_commented_) throw RunError("the step is empty");
-                in_step_ = false;
                 step_commented_ = false;
                 break;
             case Frame::Root:
@@ -763,8 +697,6 @@ private:
         expect_ = Expect::Nothing;
         if (!frames_.empty() && top() == Frame::Skip) return;
         if (!frames_.empty() && top() == Frame::Steps) {
-            ++step_;
-            in_step_ = true;
             throw RunError("a step is an object, not " + std::string(v.type_name()));
         }
         const auto wrong = [&] { return RunError(what_expected(expect) + ", not " + v.type_name()); };
@@ -862,8 +794,6 @@ private:
             std::string& text = segment(slot_).text(f);
             if (v.type == Scalar::Null) {
                 text.clear();
-            } else if (v.owned && v.owned->size() > kMovedStringSize) {
-                text = std::move(*v.owned);
             } else {
                 text.assign(v.text);
             }
@@ -932,7 +862,7 @@ private:
 
     const RunOptions& options_;
     std::ostream& err_;
-    CountingBuffer& input_;
+    const ScriptPlace& place_;
     vireo control_;
     ControlDispatch dispatch_;
     std::vector<std::shared_ptr<Dispatch>> objects_;
@@ -962,26 +892,32 @@ private:
 
 }  // namespace
 
-RunResult run_script(std::istream& in, const RunOptions& options, std::ostream& err) {
+RunResult run_script(ScriptSource& source, const RunOptions& options, std::ostream& err) {
     RunResult result;
-    CountingBuffer buffer(in.rdbuf());
-    std::istream counted(&buffer);
     bool ok = false;
     {
         // The handler owns the control; it is gone (and the file closed) before
         // the result is returned.
+        ScriptInput input(source);
+        ScriptReader reader(input);
         std::unique_ptr<ScriptHandler> handler;
         try {
-            handler = std::make_unique<ScriptHandler>(options, err, buffer);
+            handler = std::make_unique<ScriptHandler>(options, err, reader);
         } catch (const std::exception& e) {
             err << options.script_name << ": " << e.what() << '\n';
             result.exit_status = 1;
             return result;
         }
-        const bool parsed = json::sax_parse(counted, handler.get(), json::input_format_t::json, true, false);
-        ok = parsed && !handler->failed() && handler->finish();
+        bool read = false;
+        try {
+            read = reader.run(*handler);
+        } catch (const RunError& e) {
+            handler->error(reader.where(), e.what());
+        }
+        ok = read && !handler->failed() && handler->finish();
         result.output = handler->output_path();
         result.steps = handler->steps();
+        result.script_bytes = input.bytes_read();
         result.streamed = handler->streamed();
         result.to_standard_output = handler->to_standard_output();
         result.written = handler->written();
@@ -994,10 +930,64 @@ RunResult run_script(std::istream& in, const RunOptions& options, std::ostream& 
 
 std::string quoted_excerpt(std::string_view text) { return excerpt_of(text, text.size()); }
 
+namespace {
+
+class StreamSource final : public ScriptSource {
+public:
+    explicit StreamSource(std::istream& in) : in_(in) {}
+    std::size_t read(char* into, std::size_t max) override {
+        const std::streamsize n = in_.rdbuf()->sgetn(into, static_cast<std::streamsize>(max));
+        return n > 0 ? static_cast<std::size_t>(n) : 0;
+    }
+
+private:
+    std::istream& in_;
+};
+
+class MemorySource final : public ScriptSource {
+public:
+    explicit MemorySource(std::string_view data) : data_(data) {}
+    std::size_t read(char* into, std::size_t max) override {
+        const std::size_t n = std::min(max, data_.size());
+        std::memcpy(into, data_.data(), n);
+        data_.remove_prefix(n);
+        return n;
+    }
+
+private:
+    std::string_view data_;
+};
+
+class DescriptorSource final : public ScriptSource {
+public:
+    explicit DescriptorSource(int fd) : fd_(fd) {}
+    std::size_t read(char* into, std::size_t max) override {
+        for (;;) {
+            const ssize_t n = ::read(fd_, into, max);
+            if (n >= 0) return static_cast<std::size_t>(n);
+            if (errno != EINTR) throw RunError(std::string("cannot read the script: ") + std::strerror(errno));
+        }
+    }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+RunResult run_script(std::istream& in, const RunOptions& options, std::ostream& err) {
+    StreamSource source(in);
+    return run_script(source, options, err);
+}
+
 RunResult run_script(std::string_view script, const RunOptions& options, std::ostream& err) {
-    MemoryBuffer buffer(script);
-    std::istream in(&buffer);
-    return run_script(in, options, err);
+    MemorySource source(script);
+    return run_script(source, options, err);
+}
+
+RunResult run_script_descriptor(int fd, const RunOptions& options, std::ostream& err) {
+    DescriptorSource source(fd);
+    return run_script(source, options, err);
 }
 
 }  // namespace vireo_runner
