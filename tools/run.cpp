@@ -25,6 +25,8 @@ constexpr const char* kDescription =
     "A pipe or a device (a FIFO, /dev/null, /dev/stdout) is written directly, and -o - writes to\n"
     "standard output. Interrupted (SIGINT, SIGTERM, SIGHUP), the run removes its temporary file\n"
     "and ends with status 128 + the signal's number.\n"
+    "A script is {\"output\": ..., \"steps\": [step, ...]}, or one step per line (JSON Lines,\n"
+    "OUTPUT given with -o), told apart by the first member of the first object.\n"
     "'vireo schema' prints the script format; README.md describes it.";
 
 constexpr const char* kExamples =
@@ -32,6 +34,7 @@ constexpr const char* kExamples =
     "  vireo run examples/professional-claims.json -o claims.837\n"
     "  vireo run examples/minimal.json                 (writes the script's \"output\")\n"
     "  generate-claims | vireo run - -o claims.837     (script on standard input)\n"
+    "  psql -At -f steps.sql | vireo run - -o claims.837 (one step per line from a query)\n"
     "  vireo run claims.json -o - | sftp-upload          (837 on standard output)\n"
     "  vireo run claims.json -o claims.837 --strict       (refuse values holding a delimiter)\n"
     "  vireo run claims.json -o claims.837 --trace 2> segments.jsonl\n"

@@ -339,7 +339,8 @@ bool ScriptReader::run_script() {
 }
 
 // A script whose first object's first member (after comments) is a step verb
-// or a segment object property is one step per line.
+// or a segment object property, or whose first object holds only comments and
+// is followed by another value, is one step per line.
 bool ScriptReader::one_step_per_line(std::uint64_t open) {
     std::uint64_t pos = skip_space(open + 1);
     for (;;) {
@@ -356,7 +357,10 @@ bool ScriptReader::one_step_per_line(std::uint64_t open) {
         pos = skip_space(pos + 1);
         if (byte_at(pos) < 0 || !cut(pos, end)) return false;
         pos = skip_space(end);
-        if (byte_at(pos) != ',') return false;
+        const int c = byte_at(pos);
+        // A first object of comments only is a line of its own when another value follows it.
+        if (c == '}') return byte_at(skip_space(pos + 1)) >= 0;
+        if (c != ',') return false;
         pos = skip_space(pos + 1);
     }
 }

@@ -139,7 +139,10 @@ ordered_json script_schema() {
     return {
         {"$schema", "https://json-schema.org/draft/2020-12/schema"},
         {"title", "vireo run script"},
-        {"description", "Steps run in order against one control; the output file is written only when all succeed."},
+        {"description",
+         "Steps run in order against one control; the output file is written only when all succeed. "
+         "A script is this object, or one step per line (JSON Lines: each line a #/$defs/step, the output "
+         "given with -o), told apart by the first member of the first object."},
         {"type", "object"},
         {"properties",
          {{"$schema", {{"type", "string"}}},
