@@ -26,7 +26,10 @@ constexpr const char* kDescription =
     "standard output. Interrupted (SIGINT, SIGTERM, SIGHUP), the run removes its temporary file\n"
     "and ends with status 128 + the signal's number.\n"
     "A script is {\"output\": ..., \"steps\": [step, ...]}, or one step per line (JSON Lines,\n"
-    "OUTPUT given with -o), told apart by the first member of the first object.\n"
+    "OUTPUT given with -o), told apart by the first member of the first object. A step\n"
+    "{\"columns\": {\"L2300_CLM_00_CLMInfo\": [\"m01_PatAccountNum\", \"m02_TotalCLMChargeAmount\"]}} names a\n"
+    "segment's fields once; each row [\"L2300_CLM_00_CLMInfo\", \"A1\", \"110\"] then writes one segment\n"
+    "(Clear, those fields, Additem), as a segment step does.\n"
     "'vireo schema' prints the script format; README.md describes it.";
 
 constexpr const char* kExamples =

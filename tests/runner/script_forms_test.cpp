@@ -142,4 +142,89 @@ TEST(OneStepPerLineCommand, ReadsStandardInput) {
     EXPECT_EQ(read_file(out), "ST*837*0001~\nSE*2*0001~\n");
 }
 
+// ---- rows: a segment step that names its fields once ----
+
+namespace rows {
+
+const std::string kColumns =
+    R"({"columns": {"L2010AA_NM1_00_BillPROVName": ["m01_EntityIdentCode", "m03_BillPROVLastorOrgalName", "m09_BillPROVIdent"],)"
+    R"( "L1_ST_00_TransSetHeader": ["m02_TransSetControlNum"]}})";
+
+struct RowCase {
+    const char* name;
+    std::vector<std::string> rows;      // after kColumns
+    std::vector<std::string> segments;  // the same calls as segment steps
+    std::string bytes;
+};
+
+class Rows : public ::testing::TestWithParam<RowCase> {};
+
+TEST_P(Rows, WriteWhatTheSameSegmentStepsWrite) {
+    const RowCase& c = GetParam();
+    std::vector<std::string> with_columns{kColumns};
+    with_columns.insert(with_columns.end(), c.rows.begin(), c.rows.end());
+    for (const std::string& script : {classic(with_columns), lines(with_columns), classic(c.segments)}) {
+        const Outcome r = run(script);
+        ASSERT_EQ(r.status, 0) << r.errors;
+        EXPECT_EQ(r.output, c.bytes) << script;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Rows,
+    ::testing::Values(
+        RowCase{"Values",
+                {R"(["L2010AA_NM1_00_BillPROVName", "85", "ACME", "1234567893"])",
+                 R"(["L2010AA_NM1_00_BillPROVName", "val_85_BillPROV_98_127", "O'NEIL", null])",
+                 R"(["L1_ST_00_TransSetHeader", "0001"])"},
+                {R"({"L2010AA_NM1_00_BillPROVName": {"m01_EntityIdentCode": "85", "m03_BillPROVLastorOrgalName": "ACME", "m09_BillPROVIdent": "1234567893"}})",
+                 R"({"L2010AA_NM1_00_BillPROVName": {"m01_EntityIdentCode": "85", "m03_BillPROVLastorOrgalName": "O'NEIL"}})",
+                 R"({"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "0001"}})"},
+                "NM1*85**ACME******1234567893~NM1*85**O'NEIL~ST**0001~"},
+        // A row clears first, as a segment step does: a field set by "assign" is gone.
+        RowCase{"ClearsFirst",
+                {R"({"assign": {"L1_ST_00_TransSetHeader": {"m01_TransSetIdentCode": "837"}}})",
+                 R"(["L1_ST_00_TransSetHeader", "7"])", R"({"additem": "L1_ST_00_TransSetHeader"})"},
+                {R"({"assign": {"L1_ST_00_TransSetHeader": {"m01_TransSetIdentCode": "837"}}})",
+                 R"({"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "7"}})",
+                 R"({"additem": "L1_ST_00_TransSetHeader"})"},
+                "ST**7~ST**7~"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct BadRow {
+    const char* name;
+    std::string steps;  // one per line, after kColumns
+    std::string message;
+};
+
+class RowErrors : public ::testing::TestWithParam<BadRow> {};
+
+TEST_P(RowErrors, NameTheRowAndKeepTheOutput) {
+    const Outcome r = run(kColumns + "\n" + GetParam().steps + "\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.errors, GetParam().message + "\n");
+    EXPECT_EQ(r.output, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RowErrors,
+    ::testing::Values(
+        BadRow{"NoColumns", R"(["L2440_SE_00_TransSetTrailer", "5"])",
+               "<script>:2:2: step 2: no \"columns\" step has named the fields of a \"L2440_SE_00_TransSetTrailer\" row"},
+        BadRow{"TooManyValues", R"(["L1_ST_00_TransSetHeader", "1", "2"])",
+               "<script>:2:34: step 2: the row has more values than the 1 columns of L1_ST_00_TransSetHeader"},
+        BadRow{"TooFewValues", R"(["L2010AA_NM1_00_BillPROVName", "85"])",
+               "<script>:2:33: step 2: the row has 1 values for the 3 columns of L2010AA_NM1_00_BillPROVName"},
+        BadRow{"CodeNotInList", R"(["L2010AA_NM1_00_BillPROVName", "86", "X", "1"])",
+               "<script>:2:33: step 2: \"86\" is not in the code list L2010AA_NM1_01_98_127_EntityIdentCode of "
+               "L2010AA_NM1_00.m01_EntityIdentCode; its codes are \"85\""},
+        BadRow{"UnknownColumn", R"({"columns": {"L1_ST_00_TransSetHeader": ["m02_TransSetControlNo"]}})",
+               "<script>:2:42: step 2: L1_ST_00 has no field \"m02_TransSetControlNo\" (did you mean "
+               "\"m02_TransSetControlNum\"?)"},
+        BadRow{"NumberFirst", R"([1, "2"])",
+               "<script>:2:2: step 2: a row begins with a segment object property name, not an integer"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace rows
+
 }  // namespace

@@ -113,6 +113,7 @@ constexpr std::string_view kSet = "set";
 constexpr std::string_view kClear = "clear";
 constexpr std::string_view kAssign = "assign";
 constexpr std::string_view kAdditem = "additem";
+constexpr std::string_view kColumns = "columns";
 
 std::string json_quoted(std::string_view s) { return json(std::string(s)).dump(-1, ' ', false, json::error_handler_t::replace); }
 
@@ -284,7 +285,7 @@ public:
     // A key that begins a step rather than a script: a verb or a segment object property.
     bool names_a_step(std::string_view key) const override {
         return same_name(key, kSet) || same_name(key, kClear) || same_name(key, kAssign) ||
-               same_name(key, kAdditem) || slot_index().find(key).has_value();
+               same_name(key, kAdditem) || same_name(key, kColumns) || slot_index().find(key).has_value();
     }
 
     // The steps begin: an array of them, or one step per line.
@@ -358,7 +359,7 @@ public:
 
 private:
     // Where the parser is.
-    enum class Frame { Root, Steps, Step, Set, Assign, Fields, Skip };
+    enum class Frame { Root, Steps, Step, Set, Assign, Fields, Columns, ColumnList, Row, Skip };
     // What the value after the last key (or the next array element) means.
     enum class Expect {
         Root,         // the whole script
@@ -373,6 +374,8 @@ private:
         AssignFields, // slot property inside "assign": fields object
         ClearName,    // "clear": a slot property
         AdditemName,  // "additem": a slot property
+        ColumnsObject, // "columns"
+        ColumnList,   // slot property inside "columns": an array of field names
         SetValue,     // a control property's value
         FieldValue,   // a field's value
     };
@@ -513,12 +516,27 @@ private:
             return;
         }
         if (!frames_.empty() && top() == Frame::Steps) {
-            if (!is_object) throw RunError("a step is an object, not an array");
+            if (!is_object) {
+                // A row: the segment object property, then its columns' values.
+                row_values_ = 0;
+                frames_.push_back(Frame::Row);
+                return;
+            }
             step_action_.clear();
             frames_.push_back(Frame::Step);
             return;
         }
-        if (!is_object) throw RunError(what_expected(expect) + ", not an array");
+        if (!frames_.empty() && (top() == Frame::Row || top() == Frame::ColumnList)) {
+            throw RunError(top() == Frame::Row ? row_value_text() + ", not " + (is_object ? "an object" : "an array")
+                                               : std::string("\"columns\" names fields with strings, not ") +
+                                                     (is_object ? "an object" : "an array"));
+        }
+        if (!is_object) {
+            if (expect != Expect::ColumnList) throw RunError(what_expected(expect) + ", not an array");
+            row_fields_[slot_].emplace().clear();
+            frames_.push_back(Frame::ColumnList);
+            return;
+        }
         switch (expect) {
             case Expect::Root: frames_.push_back(Frame::Root); return;
             case Expect::Segment:
@@ -532,6 +550,7 @@ private:
                 return;
             case Expect::SetObject: frames_.push_back(Frame::Set); return;
             case Expect::AssignObject: frames_.push_back(Frame::Assign); return;
+            case Expect::ColumnsObject: frames_.push_back(Frame::Columns); return;
             default: throw RunError(what_expected(expect) + ", not an object");
         }
     }
@@ -544,6 +563,16 @@ private:
             case Frame::Fields:
                 if (additem_on_close_) call_segment(slot_, kAdditemDispid);
                 break;
+            case Frame::Row: {
+                if (row_values_ == 0) throw RunError("a row is empty: it begins with a segment object property");
+                const std::size_t columns = row_fields_[slot_]->size();
+                if (row_values_ - 1 < columns) {
+                    throw RunError("the row has " + std::to_string(row_values_ - 1) + " values for the " +
+                                   std::to_string(columns) + " columns of " + slot_name(slot_));
+                }
+                call_segment(slot_, kAdditemDispid);
+                break;
+            }
             case Frame::Step:
                 if (step_action_.empty() && !step_commented_) throw RunError("the step is empty");
                 step_commented_ = false;
@@ -594,6 +623,8 @@ private:
                     expect_ = Expect::ClearName;
                 } else if (same_name(k, kAdditem)) {
                     expect_ = Expect::AdditemName;
+                } else if (same_name(k, kColumns)) {
+                    expect_ = Expect::ColumnsObject;
                 } else {
                     slot_ = resolve_slot(k, true);
                     expect_ = Expect::Segment;
@@ -617,6 +648,14 @@ private:
                 expect_ = Expect::SetValue;
                 return;
             }
+            case Frame::Columns:
+                if (k == kComment) {
+                    expect_ = Expect::Comment;
+                    return;
+                }
+                slot_ = resolve_slot(k, false);
+                expect_ = Expect::ColumnList;
+                return;
             case Frame::Assign:
                 if (k == kComment) {
                     expect_ = Expect::Comment;
@@ -630,18 +669,55 @@ private:
                     expect_ = Expect::Comment;
                     return;
                 }
-                const auto& ix = field_indexes()[slot_];
-                const auto field = ix.find(k);
-                if (!field) {
-                    throw RunError(std::string(catalogue::slots()[slot_].segment_class->name) + " has no field " +
-                                   quoted_excerpt(k) + suggest_field(k, ix.names));
-                }
-                field_ = *field;
+                field_ = resolve_field(slot_, k);
                 expect_ = Expect::FieldValue;
                 return;
             }
-            case Frame::Steps: return;  // arrays have no keys
+            case Frame::Steps:
+            case Frame::ColumnList:
+            case Frame::Row: return;  // arrays have no keys
         }
+    }
+
+    std::size_t resolve_field(std::size_t slot, std::string_view k) const {
+        const auto& ix = field_indexes()[slot];
+        const auto field = ix.find(k);
+        if (!field) {
+            throw RunError(std::string(catalogue::slots()[slot].segment_class->name) + " has no field " +
+                           quoted_excerpt(k) + suggest_field(k, ix.names));
+        }
+        return *field;
+    }
+
+    static std::string slot_name(std::size_t slot) { return std::string(catalogue::slots()[slot].property); }
+
+    // A value of a row: the first names the segment object property (Clear),
+    // each other one sets the next column's field.
+    void row_value(const Scalar& v) {
+        if (row_values_++ == 0) {
+            if (v.type != Scalar::String) {
+                throw RunError("a row begins with a segment object property name, not " + std::string(v.type_name()));
+            }
+            slot_ = resolve_slot(v.text, false);
+            if (!row_fields_[slot_]) {
+                throw RunError("no \"columns\" step has named the fields of a " + json_quoted(slot_name(slot_)) +
+                               " row");
+            }
+            call_segment(slot_, kClearDispid);
+            return;
+        }
+        const std::vector<std::size_t>& columns = *row_fields_[slot_];
+        if (row_values_ - 1 > columns.size()) {
+            throw RunError("the row has more values than the " + std::to_string(columns.size()) + " columns of " +
+                           slot_name(slot_));
+        }
+        field_ = columns[row_values_ - 2];
+        apply_field(v, [&] { return RunError(field_value_text() + ", not " + v.type_name()); });
+    }
+
+    std::string row_value_text() const {
+        if (row_values_ == 0) return "a row begins with a segment object property name";
+        return "a row holds values";
     }
 
     std::string what_expected(Expect e) const {
@@ -657,6 +733,9 @@ private:
             case Expect::AssignObject: return "\"assign\" takes an object of segment object properties";
             case Expect::ClearName: return "\"clear\" takes a segment object property name";
             case Expect::AdditemName: return "\"additem\" takes a segment object property name";
+            case Expect::ColumnsObject:
+                return "\"columns\" takes an object of segment object properties, each with an array of field names";
+            case Expect::ColumnList: return json_quoted(slot_name(slot_)) + " in \"columns\" takes an array of field names";
             case Expect::SetValue: return setting_value_text();
             case Expect::FieldValue: return field_value_text();
             default: return "a value is not expected here";
@@ -699,6 +778,14 @@ private:
         if (!frames_.empty() && top() == Frame::Steps) {
             throw RunError("a step is an object, not " + std::string(v.type_name()));
         }
+        if (!frames_.empty() && top() == Frame::ColumnList) {
+            if (v.type != Scalar::String) {
+                throw RunError("\"columns\" names fields with strings, not " + std::string(v.type_name()));
+            }
+            row_fields_[slot_]->push_back(resolve_field(slot_, v.text));
+            return;
+        }
+        if (!frames_.empty() && top() == Frame::Row) return row_value(v);
         const auto wrong = [&] { return RunError(what_expected(expect) + ", not " + v.type_name()); };
         switch (expect) {
             case Expect::Comment:
@@ -877,6 +964,9 @@ private:
     int skip_depth_ = 0;
     std::size_t slot_ = 0;
     std::size_t field_ = 0;
+    // The fields of each slot's rows, in order, as its last "columns" step named them.
+    std::vector<std::optional<std::vector<std::size_t>>> row_fields_ = decltype(row_fields_)(catalogue::slots().size());
+    std::size_t row_values_ = 0;
     const Setting* setting_ = nullptr;
     bool additem_on_close_ = false;
     std::string step_action_;

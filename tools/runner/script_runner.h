@@ -13,7 +13,9 @@
 //
 // told apart by the first member of the first object: a step verb or a
 // segment object property begins a script of one step per line. A step is an
-// object (a segment step, "set", "assign", "clear", "additem"). The script is
+// object (a segment step, "set", "assign", "clear", "additem", "columns") or a
+// row: ["property", value, ...] writes one segment whose fields the last
+// "columns" step for that property named, in order. The script is
 // read as a stream: steps are cut from the input as it arrives and run in
 // order, so memory does not grow with the number of steps. `vireo schema`
 // prints the format as a JSON Schema.
