@@ -6,6 +6,7 @@
 #   build    cmake, ninja-build, g++    the build
 #            nlohmann-json3-dev         reading scripts and writing JSON in the vireo command
 #            libcli11-dev               the vireo command's options, help and usage errors
+#            libsimdjson-dev            parsing the steps of vireo run scripts at the speed of the writer
 #   tests    libgtest-dev               the test suite (GoogleTest)
 #            pkg-config                 the installed-package test builds a host with its flags
 #            python3                    runs the external 837 validator beside the project, when present
@@ -21,7 +22,7 @@
 set -euo pipefail
 
 declare -A GROUPS_OF=(
-  [build]="cmake ninja-build g++ nlohmann-json3-dev libcli11-dev"
+  [build]="cmake ninja-build g++ nlohmann-json3-dev libcli11-dev libsimdjson-dev"
   [tests]="libgtest-dev pkg-config python3"
   [windows]="libfltk1.3-dev fluid libpng-dev xvfb xauth"
   [fuzz]="clang libclang-rt-14-dev"

@@ -1,4 +1,5 @@
 // vireo run: writes an 837 file from a script of control calls.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +25,11 @@ constexpr const char* kDescription =
     "A pipe or a device (a FIFO, /dev/null, /dev/stdout) is written directly, and -o - writes to\n"
     "standard output. Interrupted (SIGINT, SIGTERM, SIGHUP), the run removes its temporary file\n"
     "and ends with status 128 + the signal's number.\n"
+    "A script is {\"output\": ..., \"steps\": [step, ...]}, or one step per line (JSON Lines,\n"
+    "OUTPUT given with -o), told apart by the first member of the first object. A step\n"
+    "{\"columns\": {\"L2300_CLM_00_CLMInfo\": [\"m01_PatAccountNum\", \"m02_TotalCLMChargeAmount\"]}} names a\n"
+    "segment's fields once; each row [\"L2300_CLM_00_CLMInfo\", \"A1\", \"110\"] then writes one segment\n"
+    "(Clear, those fields, Additem), as a segment step does.\n"
     "'vireo schema' prints the script format; README.md describes it.";
 
 constexpr const char* kExamples =
@@ -31,6 +37,7 @@ constexpr const char* kExamples =
     "  vireo run examples/professional-claims.json -o claims.837\n"
     "  vireo run examples/minimal.json                 (writes the script's \"output\")\n"
     "  generate-claims | vireo run - -o claims.837     (script on standard input)\n"
+    "  psql -At -f steps.sql | vireo run - -o claims.837 (one step per line from a query)\n"
     "  vireo run claims.json -o - | sftp-upload          (837 on standard output)\n"
     "  vireo run claims.json -o claims.837 --strict       (refuse values holding a delimiter)\n"
     "  vireo run claims.json -o claims.837 --trace 2> segments.jsonl\n"
@@ -79,18 +86,16 @@ int run(const RunArgs& args) {
     vireo_runner::RunResult result;
     if (args.script == "-") {
         options.script_file = regular_file_identity(STDIN_FILENO);
-        result = vireo_runner::run_script(std::cin, options, std::cerr);
+        result = vireo_runner::run_script_descriptor(STDIN_FILENO, options, std::cerr);
     } else {
-        std::ifstream in(args.script, std::ios::binary);
-        if (!in) {
+        const int fd = ::open(args.script.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
             std::perror(("vireo run: " + args.script).c_str());
             return 1;
         }
-        struct stat st;
-        if (::stat(args.script.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-            options.script_file = prjVireo::files::FileIdentity{st.st_dev, st.st_ino};
-        }
-        result = vireo_runner::run_script(in, options, std::cerr);
+        options.script_file = regular_file_identity(fd);
+        result = vireo_runner::run_script_descriptor(fd, options, std::cerr);
+        ::close(fd);
     }
     std::cerr.flush();
     if (!result.written) return result.exit_status;

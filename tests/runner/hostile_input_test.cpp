@@ -68,8 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
                 {"both \"clear\" and " + kHugeShown}},
         Hostile{"huge_code_text", script("{\"L1_ST_00_TransSetHeader\": {\"m01_TransSetIdentCode\": \"" + kHuge + "\"}}"),
                 {kHugeShown + " is not in the code list L1_ST_01_143_3_TransSetIdentCode"}},
-        Hostile{"huge_segment_count", script("{\"set\": {\"SegCount\": \"" + kHuge + "\"}}"),
-                {"SegCount takes a 32-bit number as a string, not " + kHugeShown}},
+        Hostile{"huge_segment_count", script("{\"set\": {\"ErrorTrap\": true, \"SegCount\": \"" + kHuge + "\"}}"),
+                {"error 13: Type mismatch: " + kHugeShown + " is not a number"}},
         Hostile{"huge_newline_name", script("{\"set\": {\"NewLine\": \"" + kHuge + "\"}}"),
                 {"NewLine has no member " + kHugeShown}},
         // An integer Code value must be in the field's list, as a code text must.

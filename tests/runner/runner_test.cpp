@@ -115,8 +115,13 @@ INSTANTIATE_TEST_SUITE_P(
                  {"Annotation takes true or false, not a string"}},
         BadInput{"NumberForSegCount", script(R"({"set": {"SegCount": 0}})"),
                  {"SegCount takes a number as a string"}},
-        BadInput{"TextSegCount", script(R"({"set": {"SegCount": "zero"}})"),
-                 {R"(SegCount takes a 32-bit number as a string, not "zero")"}},
+        // With ErrorTrap set, text that is not a number is the control's error, as for a host.
+        BadInput{"TextSegCountTrapped", script(R"({"set": {"ErrorTrap": true}}, {"set": {"SegCount": "zero"}})"),
+                 {R"(step 2: error 13: Type mismatch: "zero" is not a number)"}},
+        BadInput{"EmptySegCountTrapped", script(R"({"set": {"ErrorTrap": true, "SegCount": ""}})"),
+                 {R"(step 1: error 13: Type mismatch: "" is not a number)"}},
+        BadInput{"DashSegCountTrapped", script(R"({"set": {"ErrorTrap": true, "SegCount": "-"}})"),
+                 {R"(step 1: error 13: Type mismatch: "-" is not a number)"}},
         BadInput{"UnknownNewLineName", script(R"({"set": {"NewLine": "LF"}})"), {R"(NewLine has no member "LF")"}},
         BadInput{"CodeNotInList", script(R"({"L2010AA_NM1_00_BillPROVName": {"m01_EntityIdentCode": "86"}})"),
                  {R"("86" is not in the code list L2010AA_NM1_01_98_127_EntityIdentCode)", R"(its codes are "85")"}},
@@ -237,6 +242,11 @@ INSTANTIATE_TEST_SUITE_P(
                 R"({"set": {"#": "LF", "NewLine": 1}}, {"assign": {"#": 0, "L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "2"}}}, )"
                 R"({"additem": "L1_ST_00_TransSetHeader"})",
                 "ST**1~ST**2~\n"},
+        // Without ErrorTrap, text that is not a number is passed over: the count keeps its value.
+        Written{"SegCountNotANumberPassedOver",
+                R"({"set": {"SegCount": "3"}}, {"set": {"SegCount": ""}}, {"set": {"SegCount": "-"}}, )"
+                R"({"set": {"SegCount": "zero"}}, {"L2440_SE_00_TransSetTrailer": {"m02_TransSetControlNum": "0001"}})",
+                "SE*4*0001~"},
         Written{"NoSteps", "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -1,6 +1,8 @@
-// Runs a script while it is being read: a SAX handler keeps only the current
-// step's position (which object, which field) and acts on every value as it
-// arrives, so a script of millions of steps needs no more memory than a short one.
+// Runs a script while it is being read: the reader (script_reader.cpp) cuts
+// the script into steps and hands each step's tokens, in order, to a handler
+// that keeps only the current step's position (which object, which field) and
+// acts on every value as it arrives, so a script of millions of steps needs no
+// more memory than a short one.
 #include "vireo/tools/runner/script_runner.h"
 
 #include <array>
@@ -22,6 +24,7 @@
 #include "vireo/checker/guide_checker.h"
 #include "vireo/control/vireo.h"
 #include "vireo/core/output_files.h"
+#include "vireo/tools/runner/script_reader.h"
 
 namespace vireo_runner {
 
@@ -35,61 +38,6 @@ const NewLineName kNewLineNames[3] = {
 };
 
 namespace {
-
-// ---- reading with a position ----
-
-// Passes the script through in large blocks and tells, on demand, the line and
-// column of the next character the parser will read.
-class CountingBuffer final : public std::streambuf {
-public:
-    explicit CountingBuffer(std::streambuf* source) : source_(source) { setg(block_, block_, block_); }
-
-    struct Position {
-        std::uint64_t line, column;
-    };
-    Position position() {
-        count_upto(gptr());
-        return {line_, column_ + 1};
-    }
-
-protected:
-    int_type underflow() override {
-        count_upto(egptr());
-        const std::streamsize n = source_->sgetn(block_, sizeof block_);
-        if (n <= 0) return traits_type::eof();
-        setg(block_, block_, block_ + n);
-        counted_ = block_;
-        return traits_type::to_int_type(block_[0]);
-    }
-
-private:
-    void count_upto(const char* end) {
-        for (const char* p = counted_; p < end; ++p) {
-            if (*p == '\n') {
-                ++line_;
-                column_ = 0;
-            } else {
-                ++column_;
-            }
-        }
-        counted_ = end;
-    }
-
-    std::streambuf* source_;
-    char block_[1 << 16];
-    const char* counted_ = block_;
-    std::uint64_t line_ = 1;
-    std::uint64_t column_ = 0;
-};
-
-// A read-only stream buffer over memory the caller keeps alive.
-class MemoryBuffer final : public std::streambuf {
-public:
-    explicit MemoryBuffer(std::string_view data) {
-        char* p = const_cast<char*>(data.data());
-        setg(p, p, p + data.size());
-    }
-};
 
 // ---- names ----
 
@@ -165,6 +113,7 @@ constexpr std::string_view kSet = "set";
 constexpr std::string_view kClear = "clear";
 constexpr std::string_view kAssign = "assign";
 constexpr std::string_view kAdditem = "additem";
+constexpr std::string_view kColumns = "columns";
 
 std::string json_quoted(std::string_view s) { return json(std::string(s)).dump(-1, ' ', false, json::error_handler_t::replace); }
 
@@ -186,13 +135,6 @@ std::string excerpt_of(std::string_view start, std::size_t size) {
     while (cut > 0 && (static_cast<unsigned char>(start[cut]) & 0xC0) == 0x80) --cut;  // whole UTF-8 characters
     return json_quoted(start.substr(0, cut)) + "... (" + std::to_string(size) + " bytes)";
 }
-
-// A string the parser holds that is larger than this is given back to the
-// system once it has been used, instead of staying as the parser's buffer.
-constexpr std::size_t kKeptStringCapacity = 1 << 20;
-// A text value longer than this is moved into its field; a shorter one is
-// copied, so that the parser keeps its buffer for the next value.
-constexpr std::size_t kMovedStringSize = 4096;
 
 std::string did_you_mean(std::string_view name, const std::vector<std::string_view>& candidates) {
     const std::string best = closest_name(name, candidates);
@@ -229,7 +171,6 @@ struct Scalar {
     std::uint64_t unsigned_integer = 0;
     double number = 0;
     std::string_view text;
-    std::string* owned = nullptr;  // the parser's string, which a text field may take over
 
     const char* type_name() const {
         switch (type) {
@@ -252,10 +193,10 @@ struct Scalar {
 
 // ---- the handler ----
 
-class ScriptHandler final : public nlohmann::json_sax<json> {
+class ScriptHandler final : public TokenHandler {
 public:
-    ScriptHandler(const RunOptions& options, std::ostream& err, CountingBuffer& input)
-        : options_(options), err_(err), input_(input), dispatch_(control_), objects_(catalogue::slots().size()),
+    ScriptHandler(const RunOptions& options, std::ostream& err, const ScriptPlace& place)
+        : options_(options), err_(err), place_(place), dispatch_(control_), objects_(catalogue::slots().size()),
           segments_(catalogue::slots().size()) {
         output_path_ = options.output;
         // A control just placed on a form, loaded from an empty property bag.
@@ -335,31 +276,43 @@ public:
     }
     std::uint64_t steps() const { return step_; }
 
-    // Reports a parse error at the parser's position.
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& ex) override {
-        // The parser's own text reads "[json.exception.parse_error.101] parse error at line L,
-        // column C: what"; the position and the text are reported in this runner's form.
-        std::string what = ex.what();
-        std::string where;
-        if (const auto at = what.find(" at line "); at != std::string::npos) {
-            const auto colon = what.find(": ", at);
-            if (colon != std::string::npos) {
-                where = what.substr(at + 9, colon - at - 9);  // "L, column C"
-                what = what.substr(colon + 2);
-            }
-        }
-        std::string line = "0", column = "0";
-        if (const auto comma = where.find(", column "); comma != std::string::npos) {
-            line = where.substr(0, comma);
-            column = where.substr(comma + 9);
-        } else {
-            const auto pos = input_.position();
-            line = std::to_string(pos.line);
-            column = std::to_string(pos.column);
-        }
-        report(line + ":" + column, "malformed JSON: " + what);
-        return false;
+    // Reports malformed JSON at `where` ("line:column").
+    void malformed(const std::string& where, const std::string& what) override {
+        report(where, "malformed JSON: " + what);
     }
+    void error(const std::string& where, const std::string& what) override { report(where, what); }
+
+    // A key that begins a step rather than a script: a verb or a segment object property.
+    bool names_a_step(std::string_view key) const override {
+        return same_name(key, kSet) || same_name(key, kClear) || same_name(key, kAssign) ||
+               same_name(key, kAdditem) || same_name(key, kColumns) || slot_index().find(key).has_value();
+    }
+
+    // The steps begin: an array of them, or one step per line.
+    bool begin_steps(bool lines) override {
+        return attempt([&] {
+            if (lines) {
+                steps_seen_ = true;
+                begin_output();
+                frames_.push_back(Frame::Steps);
+            } else {
+                if (expect_ != Expect::StepList) throw RunError(what_expected(expect_) + ", not an array");
+                expect_ = Expect::Nothing;
+                if (steps_seen_) throw RunError("\"steps\" appears twice");
+                steps_seen_ = true;
+                begin_output();
+                frames_.push_back(Frame::Steps);
+            }
+        });
+    }
+    bool end_steps() override {
+        return attempt([&] { frames_.pop_back(); });
+    }
+    void begin_step() override {
+        ++step_;
+        in_step_ = true;
+    }
+    void end_step() override { in_step_ = false; }
 
     bool null() override { return scalar(Scalar(Scalar::Null)); }
     bool boolean(bool v) override {
@@ -367,52 +320,46 @@ public:
         s.boolean = v;
         return scalar(s);
     }
-    bool number_integer(number_integer_t v) override {
+    bool number_integer(std::int64_t v) override {
         Scalar s(Scalar::Integer);
         s.integer = v;
         return scalar(s);
     }
-    bool number_unsigned(number_unsigned_t v) override {
+    bool number_unsigned(std::uint64_t v) override {
         Scalar s(Scalar::Unsigned);
         s.unsigned_integer = v;
         return scalar(s);
     }
-    bool number_float(number_float_t v, const string_t&) override {
+    bool number_float(double v) override {
         Scalar s(Scalar::Float);
         s.number = v;
         return scalar(s);
     }
-    bool string(string_t& v) override {
+    bool string(std::string_view v) override {
         Scalar s(Scalar::String);
         s.text = v;
-        s.owned = &v;
-        const bool ok = scalar(s);
-        if (v.capacity() > kKeptStringCapacity) string_t().swap(v);
-        return ok;
+        return scalar(s);
     }
-    bool binary(binary_t&) override { return fail("binary values are not part of a script"); }
 
-    bool start_object(std::size_t) override {
+    bool start_object() override {
         return attempt([&] { open_container(true); });
     }
     bool end_object() override {
         return attempt([&] { close_container(); });
     }
-    bool start_array(std::size_t) override {
+    bool start_array() override {
         return attempt([&] { open_container(false); });
     }
     bool end_array() override {
         return attempt([&] { close_container(); });
     }
-    bool key(string_t& k) override {
-        const bool ok = attempt([&] { on_key(k); });
-        if (k.capacity() > kKeptStringCapacity) string_t().swap(k);
-        return ok;
+    bool key(std::string_view k) override {
+        return attempt([&] { on_key(k); });
     }
 
 private:
     // Where the parser is.
-    enum class Frame { Root, Steps, Step, Set, Assign, Fields, Skip };
+    enum class Frame { Root, Steps, Step, Set, Assign, Fields, Columns, ColumnList, Row, Skip };
     // What the value after the last key (or the next array element) means.
     enum class Expect {
         Root,         // the whole script
@@ -427,6 +374,8 @@ private:
         AssignFields, // slot property inside "assign": fields object
         ClearName,    // "clear": a slot property
         AdditemName,  // "additem": a slot property
+        ColumnsObject, // "columns"
+        ColumnList,   // slot property inside "columns": an array of field names
         SetValue,     // a control property's value
         FieldValue,   // a field's value
     };
@@ -447,8 +396,7 @@ private:
     }
 
     bool fail(const std::string& message) {
-        const auto pos = input_.position();
-        report(std::to_string(pos.line) + ":" + std::to_string(pos.column), message);
+        report(place_.where(), message);
         return false;
     }
 
@@ -568,20 +516,25 @@ private:
             return;
         }
         if (!frames_.empty() && top() == Frame::Steps) {
-            ++step_;
-            in_step_ = true;
-            if (!is_object) throw RunError("a step is an object, not an array");
-            in_step_ = true;
+            if (!is_object) {
+                // A row: the segment object property, then its columns' values.
+                row_values_ = 0;
+                frames_.push_back(Frame::Row);
+                return;
+            }
             step_action_.clear();
             frames_.push_back(Frame::Step);
             return;
         }
+        if (!frames_.empty() && (top() == Frame::Row || top() == Frame::ColumnList)) {
+            throw RunError(top() == Frame::Row ? row_value_text() + ", not " + (is_object ? "an object" : "an array")
+                                               : std::string("\"columns\" names fields with strings, not ") +
+                                                     (is_object ? "an object" : "an array"));
+        }
         if (!is_object) {
-            if (expect != Expect::StepList) throw RunError(what_expected(expect) + ", not an array");
-            if (steps_seen_) throw RunError("\"steps\" appears twice");
-            steps_seen_ = true;
-            begin_output();
-            frames_.push_back(Frame::Steps);
+            if (expect != Expect::ColumnList) throw RunError(what_expected(expect) + ", not an array");
+            row_fields_[slot_].emplace().clear();
+            frames_.push_back(Frame::ColumnList);
             return;
         }
         switch (expect) {
@@ -597,6 +550,7 @@ private:
                 return;
             case Expect::SetObject: frames_.push_back(Frame::Set); return;
             case Expect::AssignObject: frames_.push_back(Frame::Assign); return;
+            case Expect::ColumnsObject: frames_.push_back(Frame::Columns); return;
             default: throw RunError(what_expected(expect) + ", not an object");
         }
     }
@@ -609,9 +563,18 @@ private:
             case Frame::Fields:
                 if (additem_on_close_) call_segment(slot_, kAdditemDispid);
                 break;
+            case Frame::Row: {
+                if (row_values_ == 0) throw RunError("a row is empty: it begins with a segment object property");
+                const std::size_t columns = row_fields_[slot_]->size();
+                if (row_values_ - 1 < columns) {
+                    throw RunError("the row has " + std::to_string(row_values_ - 1) + " values for the " +
+                                   std::to_string(columns) + " columns of " + slot_name(slot_));
+                }
+                call_segment(slot_, kAdditemDispid);
+                break;
+            }
             case Frame::Step:
                 if (step_action_.empty() && !step_commented_) throw RunError("the step is empty");
-                in_step_ = false;
                 step_commented_ = false;
                 break;
             case Frame::Root:
@@ -660,6 +623,8 @@ private:
                     expect_ = Expect::ClearName;
                 } else if (same_name(k, kAdditem)) {
                     expect_ = Expect::AdditemName;
+                } else if (same_name(k, kColumns)) {
+                    expect_ = Expect::ColumnsObject;
                 } else {
                     slot_ = resolve_slot(k, true);
                     expect_ = Expect::Segment;
@@ -683,6 +648,14 @@ private:
                 expect_ = Expect::SetValue;
                 return;
             }
+            case Frame::Columns:
+                if (k == kComment) {
+                    expect_ = Expect::Comment;
+                    return;
+                }
+                slot_ = resolve_slot(k, false);
+                expect_ = Expect::ColumnList;
+                return;
             case Frame::Assign:
                 if (k == kComment) {
                     expect_ = Expect::Comment;
@@ -696,18 +669,55 @@ private:
                     expect_ = Expect::Comment;
                     return;
                 }
-                const auto& ix = field_indexes()[slot_];
-                const auto field = ix.find(k);
-                if (!field) {
-                    throw RunError(std::string(catalogue::slots()[slot_].segment_class->name) + " has no field " +
-                                   quoted_excerpt(k) + suggest_field(k, ix.names));
-                }
-                field_ = *field;
+                field_ = resolve_field(slot_, k);
                 expect_ = Expect::FieldValue;
                 return;
             }
-            case Frame::Steps: return;  // arrays have no keys
+            case Frame::Steps:
+            case Frame::ColumnList:
+            case Frame::Row: return;  // arrays have no keys
         }
+    }
+
+    std::size_t resolve_field(std::size_t slot, std::string_view k) const {
+        const auto& ix = field_indexes()[slot];
+        const auto field = ix.find(k);
+        if (!field) {
+            throw RunError(std::string(catalogue::slots()[slot].segment_class->name) + " has no field " +
+                           quoted_excerpt(k) + suggest_field(k, ix.names));
+        }
+        return *field;
+    }
+
+    static std::string slot_name(std::size_t slot) { return std::string(catalogue::slots()[slot].property); }
+
+    // A value of a row: the first names the segment object property (Clear),
+    // each other one sets the next column's field.
+    void row_value(const Scalar& v) {
+        if (row_values_++ == 0) {
+            if (v.type != Scalar::String) {
+                throw RunError("a row begins with a segment object property name, not " + std::string(v.type_name()));
+            }
+            slot_ = resolve_slot(v.text, false);
+            if (!row_fields_[slot_]) {
+                throw RunError("no \"columns\" step has named the fields of a " + json_quoted(slot_name(slot_)) +
+                               " row");
+            }
+            call_segment(slot_, kClearDispid);
+            return;
+        }
+        const std::vector<std::size_t>& columns = *row_fields_[slot_];
+        if (row_values_ - 1 > columns.size()) {
+            throw RunError("the row has more values than the " + std::to_string(columns.size()) + " columns of " +
+                           slot_name(slot_));
+        }
+        field_ = columns[row_values_ - 2];
+        apply_field(v, [&] { return RunError(field_value_text() + ", not " + v.type_name()); });
+    }
+
+    std::string row_value_text() const {
+        if (row_values_ == 0) return "a row begins with a segment object property name";
+        return "a row holds values";
     }
 
     std::string what_expected(Expect e) const {
@@ -723,6 +733,9 @@ private:
             case Expect::AssignObject: return "\"assign\" takes an object of segment object properties";
             case Expect::ClearName: return "\"clear\" takes a segment object property name";
             case Expect::AdditemName: return "\"additem\" takes a segment object property name";
+            case Expect::ColumnsObject:
+                return "\"columns\" takes an object of segment object properties, each with an array of field names";
+            case Expect::ColumnList: return json_quoted(slot_name(slot_)) + " in \"columns\" takes an array of field names";
             case Expect::SetValue: return setting_value_text();
             case Expect::FieldValue: return field_value_text();
             default: return "a value is not expected here";
@@ -763,10 +776,16 @@ private:
         expect_ = Expect::Nothing;
         if (!frames_.empty() && top() == Frame::Skip) return;
         if (!frames_.empty() && top() == Frame::Steps) {
-            ++step_;
-            in_step_ = true;
             throw RunError("a step is an object, not " + std::string(v.type_name()));
         }
+        if (!frames_.empty() && top() == Frame::ColumnList) {
+            if (v.type != Scalar::String) {
+                throw RunError("\"columns\" names fields with strings, not " + std::string(v.type_name()));
+            }
+            row_fields_[slot_]->push_back(resolve_field(slot_, v.text));
+            return;
+        }
+        if (!frames_.empty() && top() == Frame::Row) return row_value(v);
         const auto wrong = [&] { return RunError(what_expected(expect) + ", not " + v.type_name()); };
         switch (expect) {
             case Expect::Comment:
@@ -799,12 +818,9 @@ private:
                 value = Variant(v.text);
                 break;
             case SettingKind::Count:
+                // Text that is not a number is the control's to judge: passed
+                // over with ErrorTrap false, an error with it true.
                 if (v.type != Scalar::String) throw wrong();
-                try {
-                    text_to_long(v.text);
-                } catch (const VbError&) {
-                    throw RunError("SegCount takes a 32-bit number as a string, not " + quoted_excerpt(v.text));
-                }
                 value = Variant(v.text);
                 break;
             case SettingKind::NewLine:
@@ -833,7 +849,26 @@ private:
                 break;
         }
         std::vector<Variant> args{std::move(value)};
-        dispatch_.Invoke(dispatch_.GetIDOfName(setting_->name), InvokeKind::PropertyPut, args);
+        try {
+            dispatch_.Invoke(dispatch_.GetIDOfName(setting_->name), InvokeKind::PropertyPut, args);
+        } catch (const VbError& e) {
+            throw VbError(e.number(), shortened(detail_of(e), v));
+        }
+    }
+
+    // A control error's detail quotes the value it refused in full; a message
+    // of the runner quotes at most an excerpt of it.
+    static std::string shortened(std::string detail, const Scalar& v) {
+        if (v.type != Scalar::String || v.text.size() <= kExcerptSize) return detail;
+        const std::string whole = json_quoted(v.text);
+        if (const auto at = detail.find(whole); at != std::string::npos) {
+            return detail.replace(at, whole.size(), quoted_excerpt(v.text));
+        }
+        const std::string plain = "\"" + std::string(v.text) + "\"";
+        if (const auto at = detail.find(plain); at != std::string::npos) {
+            return detail.replace(at, plain.size(), quoted_excerpt(v.text));
+        }
+        return detail;
     }
 
     template <class Wrong>
@@ -846,8 +881,6 @@ private:
             std::string& text = segment(slot_).text(f);
             if (v.type == Scalar::Null) {
                 text.clear();
-            } else if (v.owned && v.owned->size() > kMovedStringSize) {
-                text = std::move(*v.owned);
             } else {
                 text.assign(v.text);
             }
@@ -916,7 +949,7 @@ private:
 
     const RunOptions& options_;
     std::ostream& err_;
-    CountingBuffer& input_;
+    const ScriptPlace& place_;
     vireo control_;
     ControlDispatch dispatch_;
     std::vector<std::shared_ptr<Dispatch>> objects_;
@@ -931,6 +964,9 @@ private:
     int skip_depth_ = 0;
     std::size_t slot_ = 0;
     std::size_t field_ = 0;
+    // The fields of each slot's rows, in order, as its last "columns" step named them.
+    std::vector<std::optional<std::vector<std::size_t>>> row_fields_ = decltype(row_fields_)(catalogue::slots().size());
+    std::size_t row_values_ = 0;
     const Setting* setting_ = nullptr;
     bool additem_on_close_ = false;
     std::string step_action_;
@@ -946,26 +982,32 @@ private:
 
 }  // namespace
 
-RunResult run_script(std::istream& in, const RunOptions& options, std::ostream& err) {
+RunResult run_script(ScriptSource& source, const RunOptions& options, std::ostream& err) {
     RunResult result;
-    CountingBuffer buffer(in.rdbuf());
-    std::istream counted(&buffer);
     bool ok = false;
     {
         // The handler owns the control; it is gone (and the file closed) before
         // the result is returned.
+        ScriptInput input(source);
+        ScriptReader reader(input);
         std::unique_ptr<ScriptHandler> handler;
         try {
-            handler = std::make_unique<ScriptHandler>(options, err, buffer);
+            handler = std::make_unique<ScriptHandler>(options, err, reader);
         } catch (const std::exception& e) {
             err << options.script_name << ": " << e.what() << '\n';
             result.exit_status = 1;
             return result;
         }
-        const bool parsed = json::sax_parse(counted, handler.get(), json::input_format_t::json, true, false);
-        ok = parsed && !handler->failed() && handler->finish();
+        bool read = false;
+        try {
+            read = reader.run(*handler);
+        } catch (const RunError& e) {
+            handler->error(reader.where(), e.what());
+        }
+        ok = read && !handler->failed() && handler->finish();
         result.output = handler->output_path();
         result.steps = handler->steps();
+        result.script_bytes = input.bytes_read();
         result.streamed = handler->streamed();
         result.to_standard_output = handler->to_standard_output();
         result.written = handler->written();
@@ -978,10 +1020,64 @@ RunResult run_script(std::istream& in, const RunOptions& options, std::ostream& 
 
 std::string quoted_excerpt(std::string_view text) { return excerpt_of(text, text.size()); }
 
+namespace {
+
+class StreamSource final : public ScriptSource {
+public:
+    explicit StreamSource(std::istream& in) : in_(in) {}
+    std::size_t read(char* into, std::size_t max) override {
+        const std::streamsize n = in_.rdbuf()->sgetn(into, static_cast<std::streamsize>(max));
+        return n > 0 ? static_cast<std::size_t>(n) : 0;
+    }
+
+private:
+    std::istream& in_;
+};
+
+class MemorySource final : public ScriptSource {
+public:
+    explicit MemorySource(std::string_view data) : data_(data) {}
+    std::size_t read(char* into, std::size_t max) override {
+        const std::size_t n = std::min(max, data_.size());
+        std::memcpy(into, data_.data(), n);
+        data_.remove_prefix(n);
+        return n;
+    }
+
+private:
+    std::string_view data_;
+};
+
+class DescriptorSource final : public ScriptSource {
+public:
+    explicit DescriptorSource(int fd) : fd_(fd) {}
+    std::size_t read(char* into, std::size_t max) override {
+        for (;;) {
+            const ssize_t n = ::read(fd_, into, max);
+            if (n >= 0) return static_cast<std::size_t>(n);
+            if (errno != EINTR) throw RunError(std::string("cannot read the script: ") + std::strerror(errno));
+        }
+    }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+RunResult run_script(std::istream& in, const RunOptions& options, std::ostream& err) {
+    StreamSource source(in);
+    return run_script(source, options, err);
+}
+
 RunResult run_script(std::string_view script, const RunOptions& options, std::ostream& err) {
-    MemoryBuffer buffer(script);
-    std::istream in(&buffer);
-    return run_script(in, options, err);
+    MemorySource source(script);
+    return run_script(source, options, err);
+}
+
+RunResult run_script_descriptor(int fd, const RunOptions& options, std::ostream& err) {
+    DescriptorSource source(fd);
+    return run_script(source, options, err);
 }
 
 }  // namespace vireo_runner

@@ -5,11 +5,20 @@
 // replaced only when the whole script succeeded, and is left untouched otherwise
 // (core/output_target.h says how; a pipe or a device is written directly).
 //
-// A script is {"output": "path", "steps": [ ... ]}, read as a stream: each
-// step runs as soon as it has been read, so memory does not grow with the
-// number of steps. A string value is moved, not copied, from the parser to the
-// field it sets, so that memory stays within a small multiple of the largest
-// value. `vireo schema` prints the format as a JSON Schema.
+// A script comes in one of two forms:
+//
+//   {"output": "path", "steps": [ step, step, ... ]}     the classic form
+//   step                                                  one step per line
+//   step                                                  (JSON Lines)
+//
+// told apart by the first member of the first object: a step verb or a
+// segment object property begins a script of one step per line. A step is an
+// object (a segment step, "set", "assign", "clear", "additem", "columns") or a
+// row: ["property", value, ...] writes one segment whose fields the last
+// "columns" step for that property named, in order. The script is
+// read as a stream: steps are cut from the input as it arrives and run in
+// order, so memory does not grow with the number of steps. `vireo schema`
+// prints the format as a JSON Schema.
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
@@ -56,10 +65,20 @@ struct RunResult {
     int exit_status = 0;       // 0 success, 1 the script failed (nothing written) or the check found errors
     std::string output;        // the file written (or that would have been)
     std::uint64_t steps = 0;   // steps read
+    std::uint64_t script_bytes = 0;  // bytes of the script read
     bool streamed = false;     // written directly (standard output, a pipe, a device), not replaced
     bool to_standard_output = false;  // written to this process's standard output
     bool written = false;      // the output was replaced
     std::uint64_t check_errors = 0, check_warnings = 0;
+};
+
+// Where a script's bytes come from.
+class ScriptSource {
+public:
+    virtual ~ScriptSource() = default;
+    // Up to `max` bytes into `into`; 0 only at the end of the script. Throws
+    // RunError when the script cannot be read.
+    virtual std::size_t read(char* into, std::size_t max) = 0;
 };
 
 // Quotes a name or value of the script for a message: as a JSON string, cut
@@ -67,14 +86,17 @@ struct RunResult {
 // never fills a message.
 std::string quoted_excerpt(std::string_view text);
 
-// Runs a script read from `in`. Error messages (and trace lines) go to `err`.
-// Every run starts from the writer state of a new control that read an empty
-// property bag: delimiters "*", ":" and "~", NewLine 0, Annotation and
+// Runs a script read from `source`. Error messages (and trace lines) go to
+// `err`. Every run starts from the writer state of a new control that read an
+// empty property bag: delimiters "*", ":" and "~", NewLine 0, Annotation and
 // ErrorTrap false, SegCount 0, no file name. The calling thread's writer state
 // is used; no other state outlives the call.
+RunResult run_script(ScriptSource& source, const RunOptions& options, std::ostream& err);
+// The same for a script read from a stream, from memory, or from a file
+// descriptor (read as it arrives: a pipe is run while it is being written).
 RunResult run_script(std::istream& in, const RunOptions& options, std::ostream& err);
-// The same for a script held in memory.
 RunResult run_script(std::string_view script, const RunOptions& options, std::ostream& err);
+RunResult run_script_descriptor(int fd, const RunOptions& options, std::ostream& err);
 
 // A JSON Schema (draft 2020-12) of the script format, generated from the
 // catalogue: every segment object property with its fields, and for code

@@ -121,13 +121,18 @@ ordered_json script_schema() {
                                  {"properties", slot_refs},
                                  {"additionalProperties", false}};
     step_properties["additem"] = {{"$ref", "#/$defs/slot_name"}, {"description", "Additem with the fields as they are"}};
+    step_properties["columns"] = {
+        {"type", "object"},
+        {"description", "names, for each segment object property, the fields its rows give, in order"},
+        {"propertyNames", {{"$ref", "#/$defs/slot_name"}}},
+        {"additionalProperties", {{"type", "array"}, {"items", {{"type", "string"}}}}}};
     for (auto& [name, ref] : slot_refs.items()) {
         ordered_json entry = ref;
         entry["description"] = "Clear, set these fields, Additem";
         step_properties[name] = entry;
     }
     ordered_json one_action = ordered_json::array();
-    for (const char* verb : {"set", "clear", "assign", "additem"}) one_action.push_back({{"required", {verb}}});
+    for (const char* verb : {"set", "clear", "assign", "additem", "columns"}) one_action.push_back({{"required", {verb}}});
     for (const auto& s : slots) one_action.push_back({{"required", {s.property}}});
     one_action.push_back({{"required", {"#"}}, {"maxProperties", 1}});
 
@@ -139,17 +144,31 @@ ordered_json script_schema() {
     return {
         {"$schema", "https://json-schema.org/draft/2020-12/schema"},
         {"title", "vireo run script"},
-        {"description", "Steps run in order against one control; the output file is written only when all succeed."},
+        {"description",
+         "Steps run in order against one control; the output file is written only when all succeed. "
+         "A script is this object, or one step per line (JSON Lines: each line a #/$defs/step or a "
+         "#/$defs/row, the output given with -o), told apart by the first member of the first object. "
+         "A \"columns\" step names a segment's fields once; each row then gives their values."},
         {"type", "object"},
         {"properties",
          {{"$schema", {{"type", "string"}}},
           {"#", {{"description", "a comment, ignored"}}},
           {"output", {{"type", "string"}, {"description", "the file to write; -o on the command line wins"}}},
-          {"steps", {{"type", "array"}, {"items", {{"$ref", "#/$defs/step"}}}}}}},
+          {"steps",
+           {{"type", "array"},
+            {"items", {{"anyOf", ordered_json::array({{{"$ref", "#/$defs/step"}}, {{"$ref", "#/$defs/row"}}})}}}}}}},
         {"required", {"steps"}},
         {"additionalProperties", false},
         {"$defs",
          {{"step", step},
+          {"row",
+           {{"type", "array"},
+            {"description",
+             "a segment object property, then one value per field its last \"columns\" step named: "
+             "Clear, set those fields, Additem, as a segment step does"},
+            {"prefixItems", {{{"$ref", "#/$defs/slot_name"}}}},
+            {"items", {{"type", {"string", "integer", "null"}}}},
+            {"minItems", 1}}},
           {"settings", settings},
           {"slot_name", {{"enum", slot_names}}},
           {"classes", classes},

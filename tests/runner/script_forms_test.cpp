@@ -1,0 +1,230 @@
+// The forms a script comes in: the classic object, one step per line. Every
+// form of the same steps writes the same bytes, and an error is placed at its
+// line and column in the form it was written in.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "test_support.h"
+#include "vireo/tools/runner/script_runner.h"
+
+namespace {
+
+using vireo_test::read_file;
+using vireo_test::temp_path;
+
+struct Outcome {
+    int status;
+    std::string errors;
+    std::string output;
+};
+
+Outcome run(const std::string& script) {
+    const std::string path = temp_path();
+    vireo_runner::RunOptions options;
+    options.output = path;
+    std::ostringstream err;
+    const auto result = vireo_runner::run_script(script, options, err);
+    return {result.exit_status, err.str(), read_file(path)};
+}
+
+std::string classic(const std::vector<std::string>& steps) {
+    std::string s = "{\"steps\": [";
+    for (std::size_t i = 0; i < steps.size(); ++i) s += (i ? ",\n" : "") + steps[i];
+    return s + "]}";
+}
+
+std::string lines(const std::vector<std::string>& steps, const std::string& end_of_line = "\n") {
+    std::string s;
+    for (const auto& step : steps) s += step + end_of_line;
+    return s;
+}
+
+const std::string kSt = R"({"L1_ST_00_TransSetHeader": {"m01_TransSetIdentCode": "837", "m02_TransSetControlNum": "0001"}})";
+const std::string kSe = R"({"L2440_SE_00_TransSetTrailer": {"m02_TransSetControlNum": "0001"}})";
+
+struct Form {
+    const char* name;
+    std::vector<std::string> steps;
+    std::string bytes;
+};
+
+class OneStepPerLine : public ::testing::TestWithParam<Form> {};
+
+TEST_P(OneStepPerLine, WritesTheBytesOfTheClassicForm) {
+    const Form& f = GetParam();
+    const Outcome from_classic = run(classic(f.steps));
+    ASSERT_EQ(from_classic.status, 0) << from_classic.errors;
+    EXPECT_EQ(from_classic.output, f.bytes);
+    for (const std::string end_of_line : {"\n", "\r\n"}) {
+        const Outcome from_lines = run(lines(f.steps, end_of_line));
+        ASSERT_EQ(from_lines.status, 0) << from_lines.errors;
+        EXPECT_EQ(from_lines.output, f.bytes);
+    }
+    // The last line may lack its line break.
+    std::string unterminated = lines(f.steps);
+    unterminated.pop_back();
+    EXPECT_EQ(run(unterminated).output, f.bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OneStepPerLine,
+    ::testing::Values(
+        Form{"Segments", {R"({"set": {"NewLine": "LF_ToSegEnd"}})", kSt, kSe}, "ST*837*0001~\nSE*2*0001~\n"},
+        // A comment first: the first member after comments decides the form.
+        Form{"CommentFirst", {R"({"#": "batch 7", "set": {"SegCount": "5"}})", kSe}, "SE*6*0001~"},
+        Form{"CommentLine", {R"({"#": "only a note"})", kSt}, "ST*837*0001~"},
+        Form{"Verbs",
+             {kSt, R"({"assign": {"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "0002"}}})",
+              R"({"additem": "L1_ST_00_TransSetHeader"})", R"({"clear": "L1_ST_00_TransSetHeader"})",
+              R"({"ADDITEM": "l1_st_00_transsetheader"})"},
+             "ST*837*0001~ST*837*0002~ST*~"},
+        Form{"EscapedText", {R"({"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "\u0041\"\\\/"}})"},
+             "ST**A\"\\/~"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The example interchange, one step per line, writes the example's bytes.
+TEST(OneStepPerLineExample, WritesTheSameBytesAsTheClassicForm) {
+    const std::string text = read_file(std::string(VIREO_EXAMPLES_DIR) + "/professional-claims.json");
+    const auto script = nlohmann::ordered_json::parse(text);
+    std::string as_lines;
+    for (const auto& step : script["steps"]) as_lines += step.dump() + "\n";
+    const Outcome a = run(text), b = run(as_lines);
+    ASSERT_EQ(a.status, 0) << a.errors;
+    ASSERT_EQ(b.status, 0) << b.errors;
+    EXPECT_GT(a.output.size(), 1000u);
+    EXPECT_EQ(a.output, b.output);
+}
+
+struct Misplaced {
+    const char* name;
+    std::string script;
+    std::string message;  // the whole first line of the error output
+};
+
+class ErrorPlace : public ::testing::TestWithParam<Misplaced> {};
+
+TEST_P(ErrorPlace, NamesTheLineColumnAndStep) {
+    const Outcome r = run(GetParam().script);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.errors, GetParam().message + "\n");
+    EXPECT_EQ(r.output, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ErrorPlace,
+    ::testing::Values(
+        Misplaced{"CodeOnThirdLine", lines({kSt, kSe, R"(  {"L1_ST_00_TransSetHeader": {"m01_TransSetIdentCode": "838"}})"}),
+                  "<script>:3:57: step 3: \"838\" is not in the code list L1_ST_01_143_3_TransSetIdentCode of "
+                  "L1_ST_00.m01_TransSetIdentCode; its codes are \"837\""},
+        Misplaced{"MalformedSecondLine", lines({kSt, R"({"set" {}})", kSe}),
+                  "<script>:2:8: step 2: malformed JSON: syntax error while parsing object separator - "
+                  "unexpected '{'; expected ':'"},
+        Misplaced{"UnfinishedLastLine", lines({kSt}) + R"({"set": {)",
+                  "<script>:2:10: step 2: malformed JSON: syntax error while parsing object key - "
+                  "unexpected end of input; expected string literal"},
+        Misplaced{"ClassicMemberAfterSteps", "{\"steps\": [" + kSt + "],\n \"x\": 1}",
+                  "<script>:2:2: after step 1: unknown script member \"x\"; a script has \"output\" and \"steps\""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The command reads one step per line from a pipe: a database export piped in.
+TEST(OneStepPerLineCommand, ReadsStandardInput) {
+    const std::string out = temp_path();
+    const std::string script = temp_path(".jsonl");
+    std::ofstream(script, std::ios::binary) << lines({R"({"set": {"NewLine": 1}})", kSt, kSe});
+    const std::string command = "cat '" + script + "' | '" + VIREO_BIN + "' run - -o '" + out + "' > /dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(read_file(out), "ST*837*0001~\nSE*2*0001~\n");
+}
+
+// ---- rows: a segment step that names its fields once ----
+
+namespace rows {
+
+const std::string kColumns =
+    R"({"columns": {"L2010AA_NM1_00_BillPROVName": ["m01_EntityIdentCode", "m03_BillPROVLastorOrgalName", "m09_BillPROVIdent"],)"
+    R"( "L1_ST_00_TransSetHeader": ["m02_TransSetControlNum"]}})";
+
+struct RowCase {
+    const char* name;
+    std::vector<std::string> rows;      // after kColumns
+    std::vector<std::string> segments;  // the same calls as segment steps
+    std::string bytes;
+};
+
+class Rows : public ::testing::TestWithParam<RowCase> {};
+
+TEST_P(Rows, WriteWhatTheSameSegmentStepsWrite) {
+    const RowCase& c = GetParam();
+    std::vector<std::string> with_columns{kColumns};
+    with_columns.insert(with_columns.end(), c.rows.begin(), c.rows.end());
+    for (const std::string& script : {classic(with_columns), lines(with_columns), classic(c.segments)}) {
+        const Outcome r = run(script);
+        ASSERT_EQ(r.status, 0) << r.errors;
+        EXPECT_EQ(r.output, c.bytes) << script;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Rows,
+    ::testing::Values(
+        RowCase{"Values",
+                {R"(["L2010AA_NM1_00_BillPROVName", "85", "ACME", "1234567893"])",
+                 R"(["L2010AA_NM1_00_BillPROVName", "val_85_BillPROV_98_127", "O'NEIL", null])",
+                 R"(["L1_ST_00_TransSetHeader", "0001"])"},
+                {R"({"L2010AA_NM1_00_BillPROVName": {"m01_EntityIdentCode": "85", "m03_BillPROVLastorOrgalName": "ACME", "m09_BillPROVIdent": "1234567893"}})",
+                 R"({"L2010AA_NM1_00_BillPROVName": {"m01_EntityIdentCode": "85", "m03_BillPROVLastorOrgalName": "O'NEIL"}})",
+                 R"({"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "0001"}})"},
+                "NM1*85**ACME******1234567893~NM1*85**O'NEIL~ST**0001~"},
+        // A row clears first, as a segment step does: a field set by "assign" is gone.
+        RowCase{"ClearsFirst",
+                {R"({"assign": {"L1_ST_00_TransSetHeader": {"m01_TransSetIdentCode": "837"}}})",
+                 R"(["L1_ST_00_TransSetHeader", "7"])", R"({"additem": "L1_ST_00_TransSetHeader"})"},
+                {R"({"assign": {"L1_ST_00_TransSetHeader": {"m01_TransSetIdentCode": "837"}}})",
+                 R"({"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "7"}})",
+                 R"({"additem": "L1_ST_00_TransSetHeader"})"},
+                "ST**7~ST**7~"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct BadRow {
+    const char* name;
+    std::string steps;  // one per line, after kColumns
+    std::string message;
+};
+
+class RowErrors : public ::testing::TestWithParam<BadRow> {};
+
+TEST_P(RowErrors, NameTheRowAndKeepTheOutput) {
+    const Outcome r = run(kColumns + "\n" + GetParam().steps + "\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.errors, GetParam().message + "\n");
+    EXPECT_EQ(r.output, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RowErrors,
+    ::testing::Values(
+        BadRow{"NoColumns", R"(["L2440_SE_00_TransSetTrailer", "5"])",
+               "<script>:2:2: step 2: no \"columns\" step has named the fields of a \"L2440_SE_00_TransSetTrailer\" row"},
+        BadRow{"TooManyValues", R"(["L1_ST_00_TransSetHeader", "1", "2"])",
+               "<script>:2:34: step 2: the row has more values than the 1 columns of L1_ST_00_TransSetHeader"},
+        BadRow{"TooFewValues", R"(["L2010AA_NM1_00_BillPROVName", "85"])",
+               "<script>:2:33: step 2: the row has 1 values for the 3 columns of L2010AA_NM1_00_BillPROVName"},
+        BadRow{"CodeNotInList", R"(["L2010AA_NM1_00_BillPROVName", "86", "X", "1"])",
+               "<script>:2:33: step 2: \"86\" is not in the code list L2010AA_NM1_01_98_127_EntityIdentCode of "
+               "L2010AA_NM1_00.m01_EntityIdentCode; its codes are \"85\""},
+        BadRow{"UnknownColumn", R"({"columns": {"L1_ST_00_TransSetHeader": ["m02_TransSetControlNo"]}})",
+               "<script>:2:42: step 2: L1_ST_00 has no field \"m02_TransSetControlNo\" (did you mean "
+               "\"m02_TransSetControlNum\"?)"},
+        BadRow{"NumberFirst", R"([1, "2"])",
+               "<script>:2:2: step 2: a row begins with a segment object property name, not an integer"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace rows
+
+}  // namespace

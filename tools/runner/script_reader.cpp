@@ -1,0 +1,512 @@
+#include "vireo/tools/runner/script_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <nlohmann/json.hpp>
+#include <simdjson.h>
+
+#include "vireo/tools/runner/script_scanner.h"
+
+namespace vireo_runner {
+
+namespace ondemand = simdjson::ondemand;
+
+namespace {
+
+// Steps are parsed in batches of about this many bytes: large enough that the
+// parser's cost per batch vanishes, small enough to stay in the cache.
+constexpr std::uint64_t kBatchBytes = 256 << 10;
+
+// Keeps only the first parse error nlohmann-json finds in a text.
+class FirstParseError final : public nlohmann::json_sax<nlohmann::json> {
+public:
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t&) override { return true; }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(std::size_t) override { return true; }
+    bool key(string_t&) override { return true; }
+    bool end_object() override { return true; }
+    bool start_array(std::size_t) override { return true; }
+    bool end_array() override { return true; }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& ex) override {
+        message = ex.what();
+        return false;
+    }
+    std::string message;
+};
+
+// Ends the reading when steps run before more input is read found an error
+// (already reported).
+struct Stopped {};
+
+// "unexpected 'x'" in the words nlohmann-json uses, for the outer structure.
+std::string unexpected(int byte) {
+    if (byte < 0) return "unexpected end of input";
+    if (byte < 0x20) return "unexpected control character";
+    return std::string("unexpected '") + static_cast<char>(byte) + "'";
+}
+
+}  // namespace
+
+struct ScriptReader::Parser {
+    ondemand::parser parser;
+};
+
+ScriptReader::ScriptReader(ScriptInput& input) : input_(input), parser_(std::make_unique<Parser>()) {}
+ScriptReader::~ScriptReader() = default;
+
+std::string ScriptReader::where() const {
+    restore();  // the place is counted in the script's own bytes
+    const auto p = input_.position(location_);
+    return std::to_string(p.line) + ":" + std::to_string(p.column);
+}
+
+int ScriptReader::byte_at(std::uint64_t offset) {
+    while (offset >= input_.limit()) {
+        // The steps cut so far run before the reader waits for more: a script
+        // written slowly into a pipe is run as it arrives.
+        if (!records_.empty()) {
+            if (!flush()) throw Stopped{};
+            keep_ = offset;
+        }
+        if (!input_.read_more(std::min(keep_, offset))) return -1;
+    }
+    return static_cast<unsigned char>(*input_.at(offset));
+}
+
+std::uint64_t ScriptReader::skip_space(std::uint64_t offset) {
+    for (;;) {
+        const int c = byte_at(offset);
+        if (c < 0 || !is_json_space(static_cast<char>(c))) return offset;
+        ++offset;
+    }
+}
+
+// Finds the end of the value starting at `start` (already in the window),
+// reading as much as it takes. False when the script ends first.
+bool ScriptReader::cut(std::uint64_t start, std::uint64_t& end) {
+    ValueScan scan;
+    scan.begin(*input_.at(start));
+    std::uint64_t pos = start;
+    for (;;) {
+        if (const char* r = scan.scan(input_.at(pos), input_.at(input_.limit()), input_.at_end())) {
+            end = input_.offset_of(r);
+            return true;
+        }
+        pos = input_.limit();
+        if (!records_.empty() && records_.back().end <= start) {
+            if (!flush()) throw Stopped{};
+            keep_ = start;
+        }
+        if (!input_.read_more(std::min(keep_, start))) {
+            if (const char* r = scan.scan(input_.at(pos), input_.at(pos), true)) {
+                end = input_.offset_of(r);
+                return true;
+            }
+            return false;
+        }
+    }
+}
+
+// The text of the key [start, end) (quotes included).
+bool ScriptReader::decode_key(std::uint64_t start, std::uint64_t end, std::string& into) {
+    const std::string_view raw(input_.at(start), end - start);
+    if (raw.find('\\') == std::string_view::npos) {
+        into.assign(raw.substr(1, raw.size() - 2));
+        return true;
+    }
+    nlohmann::json value;
+    try {
+        value = nlohmann::json::parse(raw);
+    } catch (const nlohmann::json::parse_error& e) {
+        report_malformed({start, end}, e.what());
+        return false;
+    }
+    into = value.get<std::string>();
+    return true;
+}
+
+void ScriptReader::patch(std::uint64_t offset, char byte) {
+    char* p = input_.at(offset);
+    patched_.emplace_back(offset, *p);
+    *p = byte;
+}
+
+void ScriptReader::restore() const {
+    for (auto it = patched_.rbegin(); it != patched_.rend(); ++it) *input_.at(it->first) = it->second;
+    patched_.clear();
+}
+
+bool ScriptReader::syntax_error(std::uint64_t at, const char* context, const char* expected) {
+    const int c = byte_at(at);
+    if (!flush()) return false;  // the steps before it run first, as they were read
+    location_ = at;
+    handler_->malformed(where(), std::string("syntax error while parsing ") + context + " - " + unexpected(c) +
+                                     "; expected " + expected);
+    return false;
+}
+
+// A value nlohmann-json's message places at "line L, column C" of `record`.
+void ScriptReader::report_malformed(const Record& record, const std::string& parser_message) {
+    restore();
+    std::string what = parser_message;
+    std::uint64_t line = 1, column = 1;
+    if (const auto at = what.find(" at line "); at != std::string::npos) {
+        const auto comma = what.find(", column ", at);
+        const auto colon = what.find(": ", at);
+        if (comma != std::string::npos && colon != std::string::npos && comma < colon) {
+            line = std::stoull(what.substr(at + 9, comma - at - 9));
+            column = std::stoull(what.substr(comma + 9, colon - comma - 9));
+            what = what.substr(colon + 2);
+        }
+    } else if (const auto colon = what.find("] "); colon != std::string::npos) {
+        what = what.substr(colon + 2);
+    }
+    const auto start = input_.position(record.start);
+    const std::uint64_t abs_line = start.line + line - 1;
+    const std::uint64_t abs_column = line == 1 ? start.column + column - 1 : column;
+    handler_->malformed(std::to_string(abs_line) + ":" + std::to_string(abs_column), what);
+}
+
+// ---- handing a parsed value to the handler ----
+
+namespace {
+
+struct Walker {
+    TokenHandler& handler;
+    ScriptInput& input;
+    std::uint64_t& location;
+
+    void at(const char* p) { location = input.offset_of(p); }
+
+    bool walk(ondemand::value v) {
+        at(v.raw_json_token().data());
+        const ondemand::json_type type = v.type();
+        switch (type) {
+            case ondemand::json_type::object: {
+                if (!handler.start_object()) return false;
+                for (auto member : v.get_object()) {
+                    if (member.error()) throw simdjson::simdjson_error(member.error());
+                    ondemand::field field = std::move(member).value_unsafe();
+                    at(field.key().raw() - 1);
+                    if (!handler.key(field.unescaped_key())) return false;
+                    if (!walk(field.value())) return false;
+                }
+                return handler.end_object();
+            }
+            case ondemand::json_type::array: {
+                if (!handler.start_array()) return false;
+                for (auto element : v.get_array()) {
+                    if (!walk(element.value())) return false;
+                }
+                return handler.end_array();
+            }
+            case ondemand::json_type::string: {
+                // A string without escapes is handed over where it lies in the
+                // script, not copied into the parser's buffer first.
+                const std::string_view raw = v.raw_json_token();
+                const char* first = raw.data() + 1;
+                const char* stop = find_string_stop(first, raw.data() + raw.size());
+                if (stop == raw.data() + raw.size() || static_cast<unsigned char>(*stop) < 0x20) {
+                    // JSON wants control characters escaped; nlohmann-json words the message.
+                    throw simdjson::simdjson_error(simdjson::STRING_ERROR);
+                }
+                if (*stop == '"') {
+                    ondemand::raw_json_string consumed = v.get_raw_json_string();
+                    (void)consumed;
+                    return handler.string(std::string_view(first, static_cast<std::size_t>(stop - first)));
+                }
+                return handler.string(v.get_string());
+            }
+            case ondemand::json_type::number: {
+                ondemand::number_type number;
+                if (v.get_number_type().get(number) != simdjson::SUCCESS) {
+                    // An integer beyond 64 bits is a number with a fraction, as nlohmann-json reads it.
+                    return handler.number_float(v.get_double());
+                }
+                switch (number) {
+                    case ondemand::number_type::signed_integer: return handler.number_integer(v.get_int64());
+                    case ondemand::number_type::unsigned_integer: return handler.number_unsigned(v.get_uint64());
+                    default: return handler.number_float(v.get_double());
+                }
+            }
+            case ondemand::json_type::boolean: return handler.boolean(v.get_bool());
+            case ondemand::json_type::null:
+                if (!v.is_null()) throw simdjson::simdjson_error(simdjson::N_ATOM_ERROR);
+                return handler.null();
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+// Parses records [first, last) as one array: the byte before the first and the
+// one after the last become its brackets, and for steps one per line the byte
+// after each other step becomes a comma.
+bool ScriptReader::parse(std::size_t first, std::size_t last, bool steps) {
+    const std::uint64_t open = records_[first].start - 1;
+    const std::uint64_t close = records_[last - 1].end;
+    patch(open, '[');
+    patch(close, ']');
+    if (records_are_lines_) {
+        for (std::size_t i = first; i + 1 < last; ++i) patch(records_[i].end, ',');
+    }
+    char* text = input_.at(open);
+    std::size_t index = first;
+    bool begun = false;
+    simdjson::error_code failure = simdjson::SUCCESS;
+    Walker walker{*handler_, input_, location_};
+    try {
+        ondemand::document doc = parser_->parser.iterate(text, close + 1 - open, input_.room_from(text));
+        for (auto element : doc.get_array()) {
+            ondemand::value v = element.value();
+            if (steps) handler_->begin_step();
+            begun = true;
+            if (!walker.walk(v)) {
+                restore();
+                return false;
+            }
+            if (steps) handler_->end_step();
+            begun = false;
+            ++index;
+        }
+    } catch (const simdjson::simdjson_error& e) {
+        failure = e.error();
+    }
+    restore();
+    if (failure == simdjson::SUCCESS) return true;
+    if (index == first && !begun && last - first > 1) {
+        // Refused before any step ran: each step on its own, so that those
+        // before the faulty one run.
+        for (std::size_t i = first; i < last; ++i) {
+            if (!parse(i, i + 1, steps)) return false;
+        }
+        return true;
+    }
+    if (steps && !begun) handler_->begin_step();
+    const Record& bad = records_[index];
+    FirstParseError errors;
+    nlohmann::json::sax_parse(std::string_view(input_.at(bad.start), bad.end - bad.start), &errors,
+                              nlohmann::json::input_format_t::json, true, false);
+    if (errors.message.empty()) {
+        location_ = bad.start;
+        handler_->malformed(where(), simdjson::error_message(failure));
+    } else {
+        report_malformed(bad, errors.message);
+    }
+    return false;
+}
+
+bool ScriptReader::flush() {
+    if (records_.empty()) return true;
+    const bool ok = parse(0, records_.size(), true);
+    records_.clear();
+    return ok;
+}
+
+// ---- the outer structure ----
+
+bool ScriptReader::run(TokenHandler& handler) {
+    handler_ = &handler;
+    try {
+        return run_script();
+    } catch (const Stopped&) {
+        return false;
+    }
+}
+
+bool ScriptReader::run_script() {
+    TokenHandler& handler = *handler_;
+    keep_ = 0;
+    const std::uint64_t pos = skip_space(0);
+    const int c = byte_at(pos);
+    if (c < 0) return syntax_error(pos, "value", "'[', '{', or a literal");
+    keep_ = pos;
+    if (c == '{') return one_step_per_line(pos) ? run_lines(pos) : run_classic(pos);
+    location_ = pos;
+    if (c == '[') return handler.start_array();  // refused: a script is an object
+    std::uint64_t end = 0;
+    if (!run_value(pos, end)) return false;
+    const std::uint64_t after = skip_space(end);
+    if (byte_at(after) >= 0) return syntax_error(after, "value", "end of input");
+    return true;
+}
+
+// A script whose first object's first member (after comments) is a step verb
+// or a segment object property, or whose first object holds only comments and
+// is followed by another value, is one step per line.
+bool ScriptReader::one_step_per_line(std::uint64_t open) {
+    std::uint64_t pos = skip_space(open + 1);
+    for (;;) {
+        if (byte_at(pos) != '"') return false;
+        std::uint64_t end = 0;
+        if (!cut(pos, end)) return false;
+        std::string key;
+        const std::string_view raw(input_.at(pos), end - pos);
+        if (raw.find('\\') != std::string_view::npos) return false;
+        key.assign(raw.substr(1, raw.size() - 2));
+        if (key != "#") return handler_->names_a_step(key);
+        pos = skip_space(end);
+        if (byte_at(pos) != ':') return false;
+        pos = skip_space(pos + 1);
+        if (byte_at(pos) < 0 || !cut(pos, end)) return false;
+        pos = skip_space(end);
+        const int c = byte_at(pos);
+        // A first object of comments only is a line of its own when another value follows it.
+        if (c == '}') return byte_at(skip_space(pos + 1)) >= 0;
+        if (c != ',') return false;
+        pos = skip_space(pos + 1);
+    }
+}
+
+// One value outside the steps (a member of the script, or a script that is
+// not an object), parsed on its own.
+bool ScriptReader::run_value(std::uint64_t start, std::uint64_t& end) {
+    if (!cut(start, end)) {
+        Record partial{start, input_.limit()};
+        records_.push_back(partial);
+        records_are_lines_ = false;
+        FirstParseError errors;
+        nlohmann::json::sax_parse(std::string_view(input_.at(start), input_.limit() - start), &errors,
+                                  nlohmann::json::input_format_t::json, true, false);
+        records_.clear();
+        report_malformed(partial, errors.message.empty() ? "unexpected end of input" : errors.message);
+        return false;
+    }
+    records_.push_back({start, end});
+    records_are_lines_ = false;
+    const bool ok = parse(0, 1, false);
+    records_.clear();
+    return ok;
+}
+
+bool ScriptReader::run_classic(std::uint64_t open) {
+    location_ = open;
+    if (!handler_->start_object()) return false;
+    std::uint64_t pos = skip_space(open + 1);
+    int c = byte_at(pos);
+    if (c != '}') {
+        for (;;) {
+            keep_ = pos;
+            if (c != '"') return syntax_error(pos, "object key", "string literal");
+            std::uint64_t end = 0;
+            if (!cut(pos, end)) return syntax_error(input_.limit(), "object key", "string literal");
+            if (!decode_key(pos, end, key_)) return false;
+            location_ = pos;
+            if (!handler_->key(key_)) return false;
+            pos = skip_space(end);
+            if (byte_at(pos) != ':') return syntax_error(pos, "object separator", "':'");
+            pos = skip_space(pos + 1);
+            c = byte_at(pos);
+            if (c < 0) return syntax_error(pos, "value", "'[', '{', or a literal");
+            keep_ = pos;
+            if (key_ == "steps" && c == '[') {
+                location_ = pos;
+                if (!handler_->begin_steps(false)) return false;
+                ++pos;
+                if (!run_steps(pos)) return false;
+                if (!handler_->end_steps()) return false;
+            } else {
+                if (!run_value(pos, end)) return false;
+                pos = end;
+            }
+            pos = skip_space(pos);
+            c = byte_at(pos);
+            if (c == '}') break;
+            if (c != ',') return syntax_error(pos, "object", "'}'");
+            pos = skip_space(pos + 1);
+            c = byte_at(pos);
+        }
+    }
+    location_ = pos;
+    if (!handler_->end_object()) return false;
+    pos = skip_space(pos + 1);
+    if (byte_at(pos) >= 0) return syntax_error(pos, "value", "end of input");
+    return true;
+}
+
+// The elements of the steps array from `pos` (after its '['); `pos` ends after its ']'.
+bool ScriptReader::run_steps(std::uint64_t& pos) {
+    records_are_lines_ = false;
+    pos = skip_space(pos);
+    int c = byte_at(pos);
+    if (c == ']') {
+        ++pos;
+        return true;
+    }
+    for (;;) {
+        if (c < 0) return syntax_error(pos, "value", "'[', '{', or a literal");
+        if (records_.empty()) keep_ = pos;
+        std::uint64_t end = 0;
+        if (!cut(pos, end)) {
+            if (!flush()) return false;
+            handler_->begin_step();
+            records_.push_back({pos, input_.limit()});
+            FirstParseError errors;
+            nlohmann::json::sax_parse(std::string_view(input_.at(pos), input_.limit() - pos), &errors,
+                                      nlohmann::json::input_format_t::json, true, false);
+            const Record partial = records_.back();
+            records_.clear();
+            report_malformed(partial, errors.message);
+            return false;
+        }
+        records_.push_back({pos, end});
+        pos = skip_space(end);
+        c = byte_at(pos);
+        if (c == ']') {
+            ++pos;
+            return flush();
+        }
+        if (c != ',') return syntax_error(pos, "array", "']'");
+        if (end - records_.front().start >= kBatchBytes) {
+            if (!flush()) return false;
+            keep_ = pos + 1;
+        }
+        pos = skip_space(pos + 1);
+        c = byte_at(pos);
+    }
+}
+
+// One step per line: each a value, separated by whitespace.
+bool ScriptReader::run_lines(std::uint64_t pos) {
+    location_ = pos;
+    if (!handler_->begin_steps(true)) return false;
+    records_are_lines_ = true;
+    for (;;) {
+        pos = skip_space(pos);
+        if (byte_at(pos) < 0) break;
+        // Two steps with nothing between them cannot share a batch (no byte for the comma).
+        if (!records_.empty() && records_.back().end == pos && !flush()) return false;
+        if (records_.empty()) keep_ = pos;
+        std::uint64_t end = 0;
+        if (!cut(pos, end)) {
+            if (!flush()) return false;
+            handler_->begin_step();
+            records_.push_back({pos, input_.limit()});
+            FirstParseError errors;
+            nlohmann::json::sax_parse(std::string_view(input_.at(pos), input_.limit() - pos), &errors,
+                                      nlohmann::json::input_format_t::json, true, false);
+            const Record partial = records_.back();
+            records_.clear();
+            report_malformed(partial, errors.message);
+            return false;
+        }
+        records_.push_back({pos, end});
+        if (end - records_.front().start >= kBatchBytes) {
+            if (!flush()) return false;
+            keep_ = end;
+        }
+        pos = end;
+    }
+    if (!flush()) return false;
+    location_ = pos;
+    return handler_->end_steps();
+}
+
+}  // namespace vireo_runner
