@@ -727,7 +727,7 @@ std::string SegmentObject::Preview() {
     ByteBuffer buffer;
     AssemblyTarget target(buffer);
     char* p = target.room(target.begin(), kSlack);
-    p = BodyAssembler<false>(*this, *plan_, fields_, target, ws.element_separator.text(),
+    p = BodyAssembler<false>(*this, target, ws.element_separator.text(),
                              ws.component_separator.text())
             .body(p);
     p = target.room(p, term.size());
