@@ -33,17 +33,19 @@
 namespace prjVireo::compiled {
 
 // Short texts are read 16 bytes at a time from their std::string's buffer,
-// which holds at least 16 bytes in libstdc++: a string of up to 15 characters
-// lives in its own 16-byte buffer, a longer one in an allocation of its
-// capacity (more than 15) plus the terminating NUL. The standard does not
-// promise it, so the build stops on any other library rather than read past a
-// buffer there.
-#if defined(__GLIBCXX__)
-static_assert(std::string().capacity() == 15,
+// which holds at least 16 bytes in libstdc++'s std::string (the C++11 ABI one):
+// a string of up to 15 characters lives in its own 16-byte buffer inside the
+// object, a longer one in an allocation of its capacity (more than 15) plus the
+// terminating NUL. The standard does not promise it, so the build stops on any
+// other library or layout rather than read past a buffer there. The layout is
+// checked by size (pointer, length, 16-byte buffer), which every compiler can
+// evaluate; the runtime tests check the capacity of an empty string as well.
+#if defined(__GLIBCXX__) && defined(_GLIBCXX_USE_CXX11_ABI) && _GLIBCXX_USE_CXX11_ABI
+static_assert(sizeof(std::string) == sizeof(char*) + sizeof(std::size_t) + 16,
               "the compiled assembly reads 16 bytes from every std::string: this standard library's "
               "strings no longer keep 15 characters and a NUL in their own buffer");
 #else
-#error "the compiled assembly reads 16 bytes from every std::string, which holds only with libstdc++"
+#error "the compiled assembly reads 16 bytes from every std::string, which holds only with libstdc++'s C++11 strings"
 #endif
 
 // True when the `n` bytes at `p` are 7-bit ASCII. `p` must have 16 readable

@@ -126,4 +126,17 @@ TEST(CompiledAssemblyCoverage, EveryCommonAndPackedClassIsCompiled) {
     EXPECT_EQ(without, 5u);
 }
 
+// The compiled path reads 16 bytes from every string's buffer: an empty
+// string must keep its 15 characters and a NUL inside the object, and a
+// 16-character one must live in an allocation of at least 17 bytes.
+TEST(CompiledAssemblyStrings, KeepSixteenReadableBytes) {
+    std::string empty;
+    EXPECT_EQ(empty.capacity(), 15u);
+    const auto* object = reinterpret_cast<const char*>(&empty);
+    EXPECT_GE(empty.data(), object);
+    EXPECT_LE(empty.data() + 16, object + sizeof empty);
+    std::string longer(16, 'x');
+    EXPECT_GE(longer.capacity(), 16u);
+}
+
 }  // namespace
