@@ -6,34 +6,13 @@
 #include "vireo/control/vireo.h"
 #include "vireo/core/errors.h"
 #include "vireo/core/output_files.h"
+#include "vireo/core/text.h"
 #include "vireo/core/writer_state.h"
 #include "vireo/guide/guide.h"
 
 namespace prjVireo {
 
 namespace {
-
-void put_json_string(std::string& out, std::string_view s) {
-    out += '"';
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20 || c >= 0x7F) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    out += '"';
-}
 
 const char* severity_name(Finding::Severity s) { return s == Finding::Severity::Error ? "error" : "warning"; }
 
@@ -65,19 +44,19 @@ std::string format_finding(const Finding& f) {
 
 std::string finding_json(const Finding& f) {
     std::string out = "{\"file\": ";
-    put_json_string(out, f.file);
+    text::append_json_string(out, f.file, text::JsonNonAscii::Escape);
     out += ", \"segment\": " + std::to_string(f.segment) + ", \"loop\": ";
-    put_json_string(out, f.loop);
+    text::append_json_string(out, f.loop, text::JsonNonAscii::Escape);
     out += ", \"segment_id\": ";
-    put_json_string(out, f.segment_id);
+    text::append_json_string(out, f.segment_id, text::JsonNonAscii::Escape);
     out += ", \"element\": ";
-    put_json_string(out, f.element);
+    text::append_json_string(out, f.element, text::JsonNonAscii::Escape);
     out += ", \"severity\": ";
-    put_json_string(out, severity_name(f.severity));
+    text::append_json_string(out, severity_name(f.severity), text::JsonNonAscii::Escape);
     out += ", \"rule\": ";
-    put_json_string(out, f.rule);
+    text::append_json_string(out, f.rule, text::JsonNonAscii::Escape);
     out += ", \"message\": ";
-    put_json_string(out, f.message);
+    text::append_json_string(out, f.message, text::JsonNonAscii::Escape);
     out += "}";
     return out;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "vireo/control/catalogue.h"
+#include "vireo/core/text.h"
 #include "vireo/core/writer_state.h"
 #include "vireo/guide/guide.h"
 
@@ -51,28 +52,6 @@ const std::vector<Member>& control_methods() {
 
 namespace {
 
-void put_string(std::string& out, std::string_view s) {
-    out += '"';
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                    out += buf;
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-    out += '"';
-}
-
 const char* assembly_name(Assembly a) {
     switch (a) {
         case Assembly::Common: return "trailing present";
@@ -86,14 +65,14 @@ const char* assembly_name(Assembly a) {
 
 void put_member(std::string& out, const Member& m) {
     out += "{\"name\": ";
-    put_string(out, m.name);
+    text::append_json_string(out, m.name, text::JsonNonAscii::Keep);
     out += ", \"dispid\": " + std::to_string(m.dispid);
     if (!m.is_method) {
         out += ", \"type\": ";
-        put_string(out, m.type);
+        text::append_json_string(out, m.type, text::JsonNonAscii::Keep);
         out += ", \"persisted\": ";
         if (m.persisted) {
-            put_string(out, m.persisted);
+            text::append_json_string(out, m.persisted, text::JsonNonAscii::Keep);
         } else {
             out += "null";
         }
@@ -101,7 +80,7 @@ void put_member(std::string& out, const Member& m) {
     } else {
         out += ", \"returns\": ";
         if (*m.type) {
-            put_string(out, m.type);
+            text::append_json_string(out, m.type, text::JsonNonAscii::Keep);
         } else {
             out += "null";
         }
@@ -110,9 +89,9 @@ void put_member(std::string& out, const Member& m) {
             const Parameter& p = m.parameters[i];
             if (i) out += ", ";
             out += "{\"name\": ";
-            put_string(out, p.name);
+            text::append_json_string(out, p.name, text::JsonNonAscii::Keep);
             out += ", \"type\": ";
-            put_string(out, p.type);
+            text::append_json_string(out, p.type, text::JsonNonAscii::Keep);
             out += std::string(", \"byref\": ") + (p.by_ref ? "true" : "false");
             out += std::string(", \"optional\": ") + (p.optional ? "true" : "false") + "}";
         }
@@ -120,7 +99,7 @@ void put_member(std::string& out, const Member& m) {
     }
     out += ", \"doc\": ";
     if (m.doc) {
-        put_string(out, m.doc);
+        text::append_json_string(out, m.doc, text::JsonNonAscii::Keep);
     } else {
         out += "null";
     }
@@ -132,28 +111,28 @@ void put_guide_element(std::string& out, const SegmentClassDescriptor& c, const 
     const guide::Element* e = guide::element_of(c, f);
     if (!e) return;
     out += ", \"guide\": {\"element\": ";
-    put_string(out, guide::reference(c.segment_id, f.element, f.component));
+    text::append_json_string(out, guide::reference(c.segment_id, f.element, f.component), text::JsonNonAscii::Keep);
     out += ", \"name\": ";
-    put_string(out, e->name);
+    text::append_json_string(out, e->name, text::JsonNonAscii::Keep);
     out += ", \"usage\": ";
-    put_string(out, guide::usage_name(e->usage));
+    text::append_json_string(out, guide::usage_name(e->usage), text::JsonNonAscii::Keep);
     if (e->data) {
         out += ", \"type\": ";
-        put_string(out, guide::type_name(e->data->type));
+        text::append_json_string(out, guide::type_name(e->data->type), text::JsonNonAscii::Keep);
         out += ", \"min_length\": " + std::to_string(e->data->min_length);
         out += ", \"max_length\": " + std::to_string(e->data->max_length);
     } else {
         out += ", \"composite\": ";
-        put_string(out, e->composite);
+        text::append_json_string(out, e->composite, text::JsonNonAscii::Keep);
     }
     if (e->codes && !e->codes->set.empty()) {
         out += ", \"code_set\": ";
-        put_string(out, e->codes->title);
+        text::append_json_string(out, e->codes->title, text::JsonNonAscii::Keep);
     } else if (e->codes) {
         out += ", \"codes\": [";
         for (std::size_t i = 0; i < e->codes->codes.size(); ++i) {
             if (i) out += ", ";
-            put_string(out, e->codes->codes[i]);
+            text::append_json_string(out, e->codes->codes[i], text::JsonNonAscii::Keep);
         }
         out += "]";
     }
@@ -168,11 +147,11 @@ void put_guide_positions(std::string& out, const SegmentClassDescriptor& c) {
         out += first ? "" : ", ";
         first = false;
         out += "{\"loop\": ";
-        put_string(out, p->loop->shown);
+        text::append_json_string(out, p->loop->shown, text::JsonNonAscii::Keep);
         out += ", \"position\": " + std::to_string(p->position) + ", \"name\": ";
-        put_string(out, p->name);
+        text::append_json_string(out, p->name, text::JsonNonAscii::Keep);
         out += ", \"usage\": ";
-        put_string(out, guide::usage_name(p->usage));
+        text::append_json_string(out, guide::usage_name(p->usage), text::JsonNonAscii::Keep);
         out += ", \"max_use\": " + std::to_string(p->max_use) + "}";
     }
     out += "]";
@@ -184,9 +163,9 @@ std::string to_json() {
     std::string out;
     out.reserve(1 << 20);
     out += "{\"name\": ";
-    put_string(out, kLibraryName);
+    text::append_json_string(out, kLibraryName, text::JsonNonAscii::Keep);
     out += ", \"description\": ";
-    put_string(out, kLibraryDescription);
+    text::append_json_string(out, kLibraryDescription, text::JsonNonAscii::Keep);
     out += ",\n \"control\": {\"name\": \"vireo\", \"interface\": \"_vireo\", \"events_interface\": \"__vireo\",\n";
     out += "  \"properties\": [\n";
     bool first = true;
@@ -194,9 +173,9 @@ std::string to_json() {
         out += first ? "   " : ",\n   ";
         first = false;
         out += "{\"name\": ";
-        put_string(out, s.property);
+        text::append_json_string(out, s.property, text::JsonNonAscii::Keep);
         out += ", \"dispid\": " + std::to_string(s.dispid) + ", \"type\": ";
-        put_string(out, s.segment_class->name);
+        text::append_json_string(out, s.segment_class->name, text::JsonNonAscii::Keep);
         out += ", \"persisted\": null}";
     }
     for (const Member& m : control_properties()) {
@@ -222,17 +201,17 @@ std::string to_json() {
         out += first ? "  " : ",\n  ";
         first = false;
         out += "{\"name\": ";
-        put_string(out, c.name);
+        text::append_json_string(out, c.name, text::JsonNonAscii::Keep);
         out += ", \"segment\": ";
-        put_string(out, c.segment_id);
+        text::append_json_string(out, c.segment_id, text::JsonNonAscii::Keep);
         out += ", \"loop\": ";
-        put_string(out, c.loop);
+        text::append_json_string(out, c.loop, text::JsonNonAscii::Keep);
         out += ", \"property\": ";
-        put_string(out, s.property);
+        text::append_json_string(out, s.property, text::JsonNonAscii::Keep);
         out += ", \"dispid\": " + std::to_string(s.dispid) + ", \"label\": ";
-        put_string(out, c.label);
+        text::append_json_string(out, c.label, text::JsonNonAscii::Keep);
         out += ", \"assembly\": ";
-        put_string(out, assembly_name(c.assembly));
+        text::append_json_string(out, assembly_name(c.assembly), text::JsonNonAscii::Keep);
         out += std::string(", \"counted\": ") + (c.counting == Counting::Counted ? "true" : "false");
         put_guide_positions(out, c);
         out += ", \"fields\": [";
@@ -240,12 +219,12 @@ std::string to_json() {
             const FieldDescriptor& f = c.fields[i];
             if (i) out += ", ";
             out += "{\"name\": ";
-            put_string(out, f.name);
+            text::append_json_string(out, f.name, text::JsonNonAscii::Keep);
             out += ", \"kind\": ";
-            put_string(out, f.kind == FieldKind::Code ? "code" : "text");
+            text::append_json_string(out, f.kind == FieldKind::Code ? "code" : "text", text::JsonNonAscii::Keep);
             if (f.kind == FieldKind::Code) {
                 out += ", \"codelist\": ";
-                put_string(out, f.codelist->name);
+                text::append_json_string(out, f.codelist->name, text::JsonNonAscii::Keep);
             }
             out += ", \"element\": " + std::to_string(f.element);
             if (f.component) out += ", \"component\": " + std::to_string(f.component);
@@ -263,14 +242,14 @@ std::string to_json() {
         out += first ? "  " : ",\n  ";
         first = false;
         out += "{\"name\": ";
-        put_string(out, l->name);
+        text::append_json_string(out, l->name, text::JsonNonAscii::Keep);
         out += ", \"members\": [";
         for (std::size_t i = 0; i < l->member_count; ++i) {
             if (i) out += ", ";
             out += "{\"name\": ";
-            put_string(out, l->members[i].name);
+            text::append_json_string(out, l->members[i].name, text::JsonNonAscii::Keep);
             out += ", \"code\": ";
-            put_string(out, l->members[i].code);
+            text::append_json_string(out, l->members[i].code, text::JsonNonAscii::Keep);
             out += ", \"value\": " + std::to_string(l->members[i].value) + "}";
         }
         out += "]}";

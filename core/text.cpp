@@ -1,5 +1,6 @@
 #include "vireo/core/text.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace prjVireo::text {
@@ -127,6 +128,29 @@ std::string first_character(std::string_view s) {
     std::string r;
     append_utf8(r, cp);
     return r;
+}
+
+void append_json_string(std::string& out, std::string_view s, JsonNonAscii non_ascii) {
+    const unsigned escaped_from = non_ascii == JsonNonAscii::Escape ? 0x7F : 0x100;
+    out += '"';
+    for (unsigned char c : s) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20 || c >= escaped_from) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    out += '"';
 }
 
 }  // namespace prjVireo::text

@@ -34,4 +34,10 @@ bool is_ascii(std::string_view s);
 // The first character of `s` as a one-character UTF-8 text, or " " when `s` is empty.
 std::string first_character(std::string_view s);
 
+// Appends `s` as a JSON string literal. Keep passes bytes from 0x7F up through
+// unchanged (the text is UTF-8); Escape writes each as \u00XX, for bytes read
+// from a file whose encoding is not known to be UTF-8.
+enum class JsonNonAscii { Keep, Escape };
+void append_json_string(std::string& out, std::string_view s, JsonNonAscii non_ascii);
+
 }  // namespace prjVireo::text

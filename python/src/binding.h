@@ -61,6 +61,12 @@ void load_error_types();
 // Raises VbError for a C++ VbError (or another exception) and returns nullptr.
 PyObject* raise_vb_error(int number, const std::string& message);
 PyObject* raise_current_exception();
+// A 16-bit Boolean from Python, as the control keeps them: True is -1, False 0,
+// an int is kept as it is. Sets TypeError or OverflowError and returns false.
+bool boolean_from_python(PyObject* value, std::int16_t& out, const char* what);
+// Raises AttributeError(message, name=name, obj=obj); takes over `message`
+// (nullptr: an error is already set).
+void raise_attribute_error(PyObject* message, PyObject* name, PyObject* obj);
 // Runs `body`, turning C++ exceptions into Python ones; false when one was raised.
 template <class Body>
 bool translate(Body&& body) {

@@ -43,22 +43,7 @@ bool flag_from_python(PyObject* value, std::int16_t& out, const char* what) {
         PyErr_Format(PyExc_TypeError, "%s cannot be deleted", what);
         return false;
     }
-    if (PyBool_Check(value)) {
-        out = value == Py_True ? -1 : 0;
-        return true;
-    }
-    if (!PyLong_Check(value)) {
-        PyErr_Format(PyExc_TypeError, "%s takes a bool, not %.100s", what, Py_TYPE(value)->tp_name);
-        return false;
-    }
-    const long v = PyLong_AsLong(value);
-    if (v == -1 && PyErr_Occurred()) return false;
-    if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max()) {
-        PyErr_Format(PyExc_OverflowError, "%s is a 16-bit Boolean: %ld is out of range", what, v);
-        return false;
-    }
-    out = static_cast<std::int16_t>(v);
-    return true;
+    return boolean_from_python(value, out, what);
 }
 
 bool text_argument(PyObject* value, std::string& out, const char* what) {
@@ -522,15 +507,7 @@ void unknown_control_attribute(PyObject* self, PyObject* name) {
                             ? PyUnicode_FromFormat("Vireo has no member \"%s\"", text)
                             : PyUnicode_FromFormat("Vireo has no member \"%s\" (did you mean \"%s\"?)", text,
                                                    suggestion.c_str());
-    if (!message) return;
-    PyObject* args = PyTuple_Pack(1, message);
-    PyObject* kwargs = args ? Py_BuildValue("{sOsO}", "name", name, "obj", self) : nullptr;
-    PyObject* error = kwargs ? PyObject_Call(PyExc_AttributeError, args, kwargs) : nullptr;
-    if (error) PyErr_SetObject(PyExc_AttributeError, error);
-    Py_XDECREF(error);
-    Py_XDECREF(kwargs);
-    Py_XDECREF(args);
-    Py_DECREF(message);
+    raise_attribute_error(message, name, self);
 }
 
 int control_setattro(PyObject* self, PyObject* name, PyObject* value) {

@@ -103,27 +103,6 @@ struct BeforeAddArgs {
 PyTypeObject* ArgsType = nullptr;
 PyTypeObject* EventType = nullptr;
 
-// A 16-bit Boolean from Python: True is -1 and False 0, as in the control;
-// an int is kept as it is (only -1 cancels).
-bool boolean_from_python(PyObject* value, std::int16_t& out, const char* what) {
-    if (PyBool_Check(value)) {
-        out = value == Py_True ? -1 : 0;
-        return true;
-    }
-    if (!PyLong_Check(value)) {
-        PyErr_Format(PyExc_TypeError, "%s takes a bool or an int (-1 is true), not %.100s", what,
-                     Py_TYPE(value)->tp_name);
-        return false;
-    }
-    const long v = PyLong_AsLong(value);
-    if (v == -1 && PyErr_Occurred()) return false;
-    if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max()) {
-        PyErr_Format(PyExc_OverflowError, "%s is a 16-bit Boolean: %ld is out of range", what, v);
-        return false;
-    }
-    out = static_cast<std::int16_t>(v);
-    return true;
-}
 
 void args_dealloc(PyObject* self) {
     Py_XDECREF(reinterpret_cast<BeforeAddArgs*>(self)->seg_value);

@@ -130,15 +130,7 @@ void unknown_attribute(PyObject* self, PyObject* name) {
                             ? PyUnicode_FromFormat("%s has no field \"%s\"", c.name, text)
                             : PyUnicode_FromFormat("%s has no field \"%s\" (did you mean \"%s\"?)", c.name, text,
                                                    suggestion.c_str());
-    if (!message) return;
-    PyObject* args = PyTuple_Pack(1, message);
-    PyObject* kwargs = args ? Py_BuildValue("{sOsO}", "name", name, "obj", self) : nullptr;
-    PyObject* error = kwargs ? PyObject_Call(PyExc_AttributeError, args, kwargs) : nullptr;
-    if (error) PyErr_SetObject(PyExc_AttributeError, error);
-    Py_XDECREF(error);
-    Py_XDECREF(kwargs);
-    Py_XDECREF(args);
-    Py_DECREF(message);
+    raise_attribute_error(message, name, self);
 }
 
 // Unknown names are explained when set. Reading keeps the generic lookup: the

@@ -2,6 +2,7 @@
 #include <sched.h>
 
 #include <exception>
+#include <limits>
 
 #include "binding.h"
 #include "vireo/core/errors.h"
@@ -133,6 +134,40 @@ bool path_from_python(PyObject* value, std::string& path) {
     if (p) path.assign(p, static_cast<std::size_t>(n));
     Py_DECREF(fspath);
     return p != nullptr;
+}
+
+bool boolean_from_python(PyObject* value, std::int16_t& out, const char* what) {
+    if (PyBool_Check(value)) {
+        out = value == Py_True ? -1 : 0;
+        return true;
+    }
+    if (!PyLong_Check(value)) {
+        PyErr_Format(PyExc_TypeError, "%s takes a bool or an int (-1 is true), not %.100s", what,
+                     Py_TYPE(value)->tp_name);
+        return false;
+    }
+    const long v = PyLong_AsLong(value);
+    if (v == -1 && PyErr_Occurred()) return false;
+    if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max()) {
+        PyErr_Format(PyExc_OverflowError, "%s is a 16-bit Boolean: %ld is out of range", what, v);
+        return false;
+    }
+    out = static_cast<std::int16_t>(v);
+    return true;
+}
+
+void raise_attribute_error(PyObject* message, PyObject* name, PyObject* obj) {
+    if (!message) return;
+    // Built with name= and obj= so that Python's error display can offer the
+    // closest name too.
+    PyObject* args = PyTuple_Pack(1, message);
+    PyObject* kwargs = args ? Py_BuildValue("{sOsO}", "name", name, "obj", obj) : nullptr;
+    PyObject* error = kwargs ? PyObject_Call(PyExc_AttributeError, args, kwargs) : nullptr;
+    if (error) PyErr_SetObject(PyExc_AttributeError, error);
+    Py_XDECREF(error);
+    Py_XDECREF(kwargs);
+    Py_XDECREF(args);
+    Py_DECREF(message);
 }
 
 }  // namespace vireo_python

@@ -444,18 +444,7 @@ bool ScriptReader::run_steps(std::uint64_t& pos) {
         if (c < 0) return syntax_error(pos, "value", "'[', '{', or a literal");
         if (records_.empty()) keep_ = pos;
         std::uint64_t end = 0;
-        if (!cut(pos, end)) {
-            if (!flush()) return false;
-            handler_->begin_step();
-            records_.push_back({pos, input_.limit()});
-            FirstParseError errors;
-            nlohmann::json::sax_parse(std::string_view(input_.at(pos), input_.limit() - pos), &errors,
-                                      nlohmann::json::input_format_t::json, true, false);
-            const Record partial = records_.back();
-            records_.clear();
-            report_malformed(partial, errors.message);
-            return false;
-        }
+        if (!cut(pos, end)) return report_unfinished_step(pos);
         records_.push_back({pos, end});
         pos = skip_space(end);
         c = byte_at(pos);
@@ -473,6 +462,19 @@ bool ScriptReader::run_steps(std::uint64_t& pos) {
     }
 }
 
+// A step the scanner could not close: the steps before it run, then the
+// JSON parser's first complaint about the rest of the script is the message.
+bool ScriptReader::report_unfinished_step(std::uint64_t pos) {
+    if (!flush()) return false;
+    handler_->begin_step();
+    FirstParseError errors;
+    nlohmann::json::sax_parse(std::string_view(input_.at(pos), input_.limit() - pos), &errors,
+                              nlohmann::json::input_format_t::json, true, false);
+    records_.clear();
+    report_malformed({pos, input_.limit()}, errors.message);
+    return false;
+}
+
 // One step per line: each a value, separated by whitespace.
 bool ScriptReader::run_lines(std::uint64_t pos) {
     location_ = pos;
@@ -485,18 +487,7 @@ bool ScriptReader::run_lines(std::uint64_t pos) {
         if (!records_.empty() && records_.back().end == pos && !flush()) return false;
         if (records_.empty()) keep_ = pos;
         std::uint64_t end = 0;
-        if (!cut(pos, end)) {
-            if (!flush()) return false;
-            handler_->begin_step();
-            records_.push_back({pos, input_.limit()});
-            FirstParseError errors;
-            nlohmann::json::sax_parse(std::string_view(input_.at(pos), input_.limit() - pos), &errors,
-                                      nlohmann::json::input_format_t::json, true, false);
-            const Record partial = records_.back();
-            records_.clear();
-            report_malformed(partial, errors.message);
-            return false;
-        }
+        if (!cut(pos, end)) return report_unfinished_step(pos);
         records_.push_back({pos, end});
         if (end - records_.front().start >= kBatchBytes) {
             if (!flush()) return false;

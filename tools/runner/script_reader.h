@@ -89,6 +89,7 @@ private:
     bool run_value(std::uint64_t start, std::uint64_t& end);
     bool run_steps(std::uint64_t& pos);
     bool run_lines(std::uint64_t pos);
+    bool report_unfinished_step(std::uint64_t pos);
     bool flush();
     bool parse(std::size_t first, std::size_t last, bool steps);
     bool syntax_error(std::uint64_t at, const char* context, const char* expected);
