@@ -398,16 +398,32 @@ private:
 
 // ---- code lists and descriptors ----
 
+namespace {
+
+// Whether the NUL-terminated `stored` equals `text`, without measuring
+// `stored` first: scripts look codes up for every code field they set, in
+// lists of up to a few hundred members, and nearly every member differs from
+// the text in its first character.
+bool equals_stored(std::string_view text, const char* stored) {
+    for (char c : text) {
+        if (*stored != c || c == '\0') return false;
+        ++stored;
+    }
+    return *stored == '\0';
+}
+
+}  // namespace
+
 const CodeMember* CodeListDescriptor::find_name(std::string_view member_name) const {
     for (std::size_t i = 0; i < member_count; ++i) {
-        if (member_name == members[i].name) return &members[i];
+        if (equals_stored(member_name, members[i].name)) return &members[i];
     }
     return nullptr;
 }
 
 const CodeMember* CodeListDescriptor::find_code(std::string_view code_text) const {
     for (std::size_t i = 0; i < member_count; ++i) {
-        if (code_text == members[i].code) return &members[i];
+        if (equals_stored(code_text, members[i].code)) return &members[i];
     }
     return nullptr;
 }

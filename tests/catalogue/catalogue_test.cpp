@@ -312,6 +312,13 @@ TEST(CatalogueShape, EveryCodeHoldsTheBytesOfItsText) {
             EXPECT_EQ(std::string(member.name).rfind("val_" + code + "_", 0), 0u) << member.name;
             EXPECT_EQ(l->find_name(member.name), &member);
             EXPECT_EQ(l->find_code(code), &member) << "codes are unique within a list";
+            // Only the whole text matches: not a prefix, an extension or a text with a NUL.
+            for (const std::string& near : {code.substr(0, code.size() - 1), code + "0", code + std::string(1, '\0'),
+                                            std::string(member.name) + "X"}) {
+                const CodeMember* found = l->find_code(near);
+                EXPECT_TRUE(found == nullptr || found->code == near) << member.name;
+                EXPECT_EQ(l->find_name(near), nullptr) << member.name;
+            }
         }
     }
 }
