@@ -1,5 +1,7 @@
 // The control's late-bound members: the segment object properties, the eight
 // properties and the five methods, by name and by dispatch id.
+#include <type_traits>
+
 #include "vireo/control/typelib.h"
 #include "vireo/control/vireo.h"
 #include "vireo/core/code.h"
@@ -23,6 +25,25 @@ void expect_args(const std::vector<Variant>& args, std::size_t n, std::string_vi
 }
 
 bool trapping() { return writer_state().trapping(); }
+
+// A property's value as a Variant, by its accessor's type: the Booleans are
+// the control's Integers -1 and 0, NewLine a Long, the rest strings.
+Variant property_value(std::int16_t flag) { return Variant::boolean(flag != 0); }
+Variant property_value(NewLineValues value) { return Variant(static_cast<std::int32_t>(value)); }
+Variant property_value(const std::string& text) { return Variant(text); }
+
+// An argument converted to the type a property's accessor takes.
+template <class T>
+T property_argument(const Variant& v) {
+    if constexpr (std::is_same_v<T, std::int16_t>) {
+        return v.to_boolean();
+    } else if constexpr (std::is_same_v<T, NewLineValues>) {
+        return static_cast<NewLineValues>(v.to_long());
+    } else {
+        static_assert(std::is_same_v<T, std::string>, "a control property is a Boolean, NewLineValues or a string");
+        return v.to_string();
+    }
+}
 
 }  // namespace
 
@@ -89,40 +110,22 @@ Variant ControlDispatch::Invoke(DISPID id, InvokeKind kind, std::vector<Variant>
     }
 
     switch (id) {
-        case kErrorTrap:
-        case kFilename:
-        case kDataElementSeparator:
-        case kSubelementSeparator:
-        case kSegmentTerminator:
-        case kSegCount:
-        case kNewLine:
-        case kAnnotation:
-            if (get || kind == InvokeKind::Method) {
-                expect_args(args, 0, where);
-                switch (id) {
-                    case kErrorTrap: return Variant::boolean(c.ErrorTrap() != 0);
-                    case kFilename: return Variant(c.Filename());
-                    case kDataElementSeparator: return Variant(c.DataElementSeparator());
-                    case kSubelementSeparator: return Variant(c.SubelementSeparator());
-                    case kSegmentTerminator: return Variant(c.SegmentTerminator());
-                    case kSegCount: return Variant(c.SegCount());
-                    case kNewLine: return Variant(static_cast<std::int32_t>(c.NewLine()));
-                    default: return Variant::boolean(c.Annotation() != 0);
-                }
-            }
-            if (!put) throw VbError(vbErrWrongArguments, where);
-            expect_args(args, 1, where);
-            switch (id) {
-                case kErrorTrap: c.ErrorTrap(args[0].to_boolean()); break;
-                case kFilename: c.Filename(args[0].to_string()); break;
-                case kDataElementSeparator: c.DataElementSeparator(args[0].to_string()); break;
-                case kSubelementSeparator: c.SubelementSeparator(args[0].to_string()); break;
-                case kSegmentTerminator: c.SegmentTerminator(args[0].to_string()); break;
-                case kSegCount: c.SegCount(args[0].to_string()); break;
-                case kNewLine: c.NewLine(static_cast<NewLineValues>(args[0].to_long())); break;
-                default: c.Annotation(args[0].to_boolean()); break;
-            }
-            return {};
+        // The eight properties, each read and written through its accessor pair;
+        // the accessor's type says how a Variant converts.
+#define VIREO_CONTROL_PROPERTY(Name, ...)                          \
+    case k##Name:                                                  \
+        if (get || kind == InvokeKind::Method) {                   \
+            expect_args(args, 0, where);                           \
+            return property_value(c.Name());                       \
+        }                                                          \
+        if (!put) throw VbError(vbErrWrongArguments, where);       \
+        expect_args(args, 1, where);                               \
+        c.Name(property_argument<decltype(c.Name())>(args[0]));    \
+        return {};
+#define VIREO_CONTROL_METHOD(...)
+#include "vireo/control/members.def"
+#undef VIREO_CONTROL_PROPERTY
+#undef VIREO_CONTROL_METHOD
         case kOpenFile: {
             if (args.size() > 1) throw VbError(vbErrWrongArguments, where);
             if (args.empty() || args[0].is_empty()) {

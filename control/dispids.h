@@ -5,7 +5,8 @@
 // whose ids would run into the control's own ids, or a class declared without
 // exactly one slot (core/define_family.h asks slots_of_class), fails the build.
 //
-// VIREO_SLOTS_FILE names the slot list; it is control/slots.def unless the
+// VIREO_SLOTS_FILE names the slot list and VIREO_MEMBERS_FILE the control's
+// own members; they are control/slots.def and control/members.def unless the
 // includer says otherwise before the first include.
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +16,9 @@
 #ifndef VIREO_SLOTS_FILE
 #define VIREO_SLOTS_FILE "vireo/control/slots.def"
 #endif
+#ifndef VIREO_MEMBERS_FILE
+#define VIREO_MEMBERS_FILE "vireo/control/members.def"
+#endif
 
 namespace prjVireo {
 
@@ -22,16 +26,31 @@ using DISPID = std::int32_t;
 
 namespace dispids {
 
-// The control's eight properties and five methods (the About box has the
-// standard id), and the segment objects' two methods.
-constexpr DISPID kErrorTrap = 0x68030007, kFilename = 0x68030006, kDataElementSeparator = 0x68030005,
-                 kSubelementSeparator = 0x68030004, kSegmentTerminator = 0x68030003, kSegCount = 0x68030002,
-                 kNewLine = 0x68030001, kAnnotation = 0x68030000;
-constexpr DISPID kOpenFile = 0x600300E3, kCloseFile = 0x600300E4, kDateToCCYYMMDD = 0x600300E5,
-                 kShowAboutBox = -552, kStringToHex = 0x600301CB;
-constexpr DISPID kControlMembers[] = {kErrorTrap, kFilename,   kDataElementSeparator, kSubelementSeparator,
-                                      kSegmentTerminator, kSegCount, kNewLine, kAnnotation,
-                                      kOpenFile, kCloseFile, kDateToCCYYMMDD, kShowAboutBox, kStringToHex};
+// The control's eight properties and five methods, from control/members.def.
+#define VIREO_CONTROL_PROPERTY(Name, Dispid, ...) constexpr DISPID k##Name = Dispid;
+#define VIREO_CONTROL_METHOD(Name, Constant, Dispid, ...) constexpr DISPID Constant = Dispid;
+#include VIREO_MEMBERS_FILE
+#undef VIREO_CONTROL_PROPERTY
+#undef VIREO_CONTROL_METHOD
+
+constexpr DISPID kControlMembers[] = {
+#define VIREO_CONTROL_PROPERTY(Name, Dispid, ...) Dispid,
+#define VIREO_CONTROL_METHOD(Name, Constant, Dispid, ...) Dispid,
+#include VIREO_MEMBERS_FILE
+#undef VIREO_CONTROL_PROPERTY
+#undef VIREO_CONTROL_METHOD
+};
+
+// No two members of the control share a dispatch id.
+constexpr bool control_member_ids_distinct() {
+    for (std::size_t i = 0; i < std::size(kControlMembers); ++i) {
+        for (std::size_t j = i + 1; j < std::size(kControlMembers); ++j) {
+            if (kControlMembers[i] == kControlMembers[j]) return false;
+        }
+    }
+    return true;
+}
+static_assert(control_member_ids_distinct(), "two members in control/members.def share a dispatch id");
 
 }  // namespace dispids
 

@@ -11,41 +11,24 @@ namespace prjVireo::typelib {
 
 const std::vector<Member>& control_properties() {
     static const std::vector<Member> table = {
-        {"ErrorTrap", dispids::kErrorTrap, false, "Boolean", nullptr,
-         "Defaults to false. Used for debugging the control. Set to false for all your applications.", true, {}},
-        {"Filename", dispids::kFilename, false, "String", "FileName",
-         "The path/name of the file segments will be added to.", true, {}},
-        {"DataElementSeparator", dispids::kDataElementSeparator, false, "String", "DataElementSeparator",
-         "Defaults to '*'. See implementation guide. This character value  separates each element within a segment.",
-         true, {}},
-        {"SubelementSeparator", dispids::kSubelementSeparator, false, "String", "SubelementSeparator",
-         "Defaults to ':'.  See Implementation Guide for details.", true, {}},
-        {"SegmentTerminator", dispids::kSegmentTerminator, false, "String", "SegmentTerminator",
-         "Defaults to '~'.  See Implementation Guide for details.", true, {}},
-        {"SegCount", dispids::kSegCount, false, "String", nullptr,
-         "Value contains the number of Segments added to the file.", false, {}},
-        {"NewLine", dispids::kNewLine, false, "NewLineValues", "NewLine",
-         "Setting to 0 caused the file to be contiguous. Any other value will add a linefeed,for unix systems or "
-         "linefeed/carrage return for , windows/dos systems.",
-         true, {}},
-        {"Annotation", dispids::kAnnotation, false, "Boolean", "Annotation",
-         "Vireo will place with in the output file annotation.", true, {}},
+#define VIREO_CONTROL_PROPERTY(Name, Dispid, Type, Persisted, Browsable, Doc) \
+    {#Name, dispids::k##Name, false, #Type, Persisted, Doc, Browsable, {}},
+#define VIREO_CONTROL_METHOD(...)
+#include "vireo/control/members.def"
+#undef VIREO_CONTROL_PROPERTY
+#undef VIREO_CONTROL_METHOD
     };
     return table;
 }
 
 const std::vector<Member>& control_methods() {
     static const std::vector<Member> table = {
-        {"OpenFile", dispids::kOpenFile, true, "", nullptr,
-         "Open the file prior to adding the first segment.  Optional argument filename will open filename else "
-         "Openfile uses the Filename property.",
-         true, {{"FilePath", "String", true, true}}},
-        {"CloseFile", dispids::kCloseFile, true, "", nullptr, "File should be closed after all segements are added.", true, {}},
-        {"Date_to_CCYYMMDD", dispids::kDateToCCYYMMDD, true, "String", nullptr,
-         "Routine to convert a date variable to proper ansi syntax. See Implementation Guide.", true,
-         {{"inDate", "Date", true, false}}},
-        {"ShowAboutBox", kAboutBoxDispid, true, "", nullptr, "Display the about box.", true, {}},
-        {"StringToHex", dispids::kStringToHex, true, "String", nullptr, nullptr, true, {{"value", "String", true, false}}},
+#define VIREO_CONTROL_PROPERTY(...)
+#define VIREO_CONTROL_METHOD(Name, Constant, Dispid, Result, Doc, ...) \
+    {#Name, dispids::Constant, true, Result, nullptr, Doc, true, {__VA_ARGS__}},
+#include "vireo/control/members.def"
+#undef VIREO_CONTROL_PROPERTY
+#undef VIREO_CONTROL_METHOD
     };
     return table;
 }
