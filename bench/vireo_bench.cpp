@@ -607,6 +607,8 @@ int main_impl(int argc, char** argv) {
         j["build_type"] = build_type();
         j["cpus"] = std::thread::hardware_concurrency();
         j["fork_baseline_rss_kb"] = baseline_kb;
+        // JSON objects have no order; the table's order is kept here.
+        for (const Summary& s : summaries) j["variant_order"].push_back(s.info->key);
         for (const Summary& s : summaries) {
             nlohmann::json& v = j["variants"][s.info->key];
             v["label"] = s.info->label;
