@@ -1,6 +1,7 @@
 // vireo-bench: how fast the control writes a large batch of claims, next to
 // the physical limit of this machine for the same file and to a straightforward
-// writer. Every variant runs in a forked child of its own, so that its wall
+// writer, and vireo run's script host on the same batch given as a script in
+// each of its forms. Every variant runs in a forked child of its own, so that its wall
 // time and its peak memory are its own; every output file is compared byte for
 // byte with the reference bytes before it is deleted.
 #include <fcntl.h>
@@ -18,12 +19,14 @@
 #include <latch>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "vireo/bench/workload.h"
+#include "vireo/tools/runner/script_runner.h"
 
 namespace vireo_bench {
 namespace {
@@ -44,7 +47,18 @@ struct Options {
     bool skip_run = false;
 };
 
-enum class Variant { Limit, Naive, Vireo, VireoHandler, VireoChecker, VireoTwoThreads, HostOnly };
+enum class Variant {
+    Limit,
+    Naive,
+    Vireo,
+    VireoHandler,
+    VireoChecker,
+    VireoTwoThreads,
+    HostOnly,
+    RunClassic,
+    RunLines,
+    RunRows
+};
 
 struct VariantInfo {
     Variant id;
@@ -61,18 +75,25 @@ const VariantInfo kVariants[] = {
     {Variant::VireoChecker, "vireo_checker", "vireo + GuideChecker", 1},
     {Variant::VireoTwoThreads, "vireo_2_threads", "vireo, 2 threads", 2},
     {Variant::HostOnly, "host_loop", "host loop alone", 0},
+    {Variant::RunClassic, "run_classic", "vireo run, classic JSON", 1},
+    {Variant::RunLines, "run_lines", "vireo run, JSON Lines", 1},
+    {Variant::RunRows, "run_rows", "vireo run, rows", 1},
 };
+
+bool is_script_run(Variant v) { return v == Variant::RunClassic || v == Variant::RunLines || v == Variant::RunRows; }
 
 // What a child sends back through its pipe.
 struct ChildReport {
     double seconds;
     long handler_reads;
+    double script_bytes;  // the script a vireo run row ran
     char error[240];
 };
 
 struct RunResult {
     double seconds;
     long max_rss_kb;
+    double script_bytes = 0;
 };
 
 [[noreturn]] void fail(const std::string& message) {
@@ -118,8 +139,47 @@ double write_limit(const std::string& reference, const std::string& path) {
     return seconds_since(start);
 }
 
+// The batch as a script of the given form, in memory.
+struct ScriptText {
+    char* bytes = nullptr;
+    std::size_t size = 0;
+    ~ScriptText() { std::free(bytes); }
+    std::string_view text() const { return {bytes, size}; }
+};
+
+void make_script(const PreparedData& data, long claims, ScriptForm form, ScriptText& script) {
+    std::FILE* f = ::open_memstream(&script.bytes, &script.size);
+    if (!f) throw std::runtime_error("cannot make the script in memory");
+    write_script(data, claims, f, form);
+    if (std::fclose(f) != 0) throw std::runtime_error("cannot make the script in memory");
+}
+
+// vireo run's script host in this process, on the batch as a script in
+// memory (made before the clock starts): reading the script, the control
+// calls, and the output file replaced once complete and synced.
+ChildReport run_script_host(const VariantInfo& v, const Options& o, const PreparedData& data) {
+    ScriptText script;
+    make_script(data, o.claims,
+                v.id == Variant::RunClassic ? ScriptForm::Classic
+                : v.id == Variant::RunLines ? ScriptForm::Lines
+                                            : ScriptForm::Rows,
+                script);
+    vireo_runner::RunOptions options;
+    options.output = output_path(o.dir, v, 0);
+    options.script_name = v.key;
+    std::ostringstream err;
+    const auto start = Clock::now();
+    const vireo_runner::RunResult result = vireo_runner::run_script(script.text(), options, err);
+    ChildReport r{};
+    r.seconds = seconds_since(start);
+    if (result.exit_status != 0 || !result.written) throw std::runtime_error("the script failed: " + err.str());
+    r.script_bytes = static_cast<double>(script.size);
+    return r;
+}
+
 ChildReport run_variant(const VariantInfo& v, const Options& o, const PreparedData& data,
                         const std::string& reference) {
+    if (is_script_run(v.id)) return run_script_host(v, o, data);
     ChildReport r{};
     switch (v.id) {
         case Variant::Limit: r.seconds = write_limit(reference, output_path(o.dir, v, 0)); break;
@@ -134,6 +194,9 @@ ChildReport run_variant(const VariantInfo& v, const Options& o, const PreparedDa
             r.handler_reads = t.handler_reads;
             break;
         }
+        case Variant::RunClassic:
+        case Variant::RunLines:
+        case Variant::RunRows: break;  // above
         case Variant::VireoTwoThreads: {
             // Each thread has its own control, writer state and file; they start together.
             std::latch start(3);
@@ -196,7 +259,7 @@ RunResult run_in_child(const VariantInfo& v, const Options& o, const PreparedDat
     if (got != static_cast<ssize_t>(sizeof report) || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         fail(std::string(v.key) + ": the child did not finish normally");
     }
-    return {report.seconds, usage.ru_maxrss};
+    return {report.seconds, usage.ru_maxrss, report.script_bytes};
 }
 
 // Compares `path` with the reference bytes; any difference ends the benchmark.
@@ -306,6 +369,7 @@ struct Summary {
     double segments;     // segments written (both threads for two)
     double bytes;
     std::vector<double> all_seconds;
+    double script_bytes = 0;  // vireo run rows: the script's size
 };
 
 Options parse(int argc, char** argv) {
@@ -350,7 +414,8 @@ Options parse(int argc, char** argv) {
                 "  --export D  only write the batch's tables (D/tables.json) and expected bytes\n"
                 "              (D/reference.x12), for a host in another language (bench/python)\n"
                 "  --only KEY  run one variant once in this process and print its time, for a profiler\n"
-                "              (limit, naive, vireo, vireo_handler, vireo_checker, vireo_2_threads, host_loop)\n");
+                "              (limit, naive, vireo, vireo_handler, vireo_checker, vireo_2_threads, host_loop,\n"
+                "              run_classic, run_lines, run_rows)\n");
             std::exit(0);
         } else {
             fail("unknown option " + a + " (try --help)");
@@ -458,6 +523,7 @@ int main_impl(int argc, char** argv) {
                 ++files_checked;
                 fs::remove(path);
             }
+            s.script_bytes = r.script_bytes;
             if (round == 0) continue;
             s.all_seconds.push_back(r.seconds);
             s.peak_rss_kb = std::max(s.peak_rss_kb, r.max_rss_kb);
@@ -541,6 +607,8 @@ int main_impl(int argc, char** argv) {
         j["build_type"] = build_type();
         j["cpus"] = std::thread::hardware_concurrency();
         j["fork_baseline_rss_kb"] = baseline_kb;
+        // JSON objects have no order; the table's order is kept here.
+        for (const Summary& s : summaries) j["variant_order"].push_back(s.info->key);
         for (const Summary& s : summaries) {
             nlohmann::json& v = j["variants"][s.info->key];
             v["label"] = s.info->label;
@@ -554,6 +622,10 @@ int main_impl(int argc, char** argv) {
                 v["mb_per_second"] = mbps(s);
                 v["ratio_to_limit"] = mbps(s) / mbps(limit);
                 v["ratio_to_naive"] = mbps(s) / mbps(naive);
+            }
+            if (is_script_run(s.info->id)) {
+                v["script_bytes"] = s.script_bytes;
+                v["script_mb_per_second"] = s.script_bytes / s.seconds / 1e6;
             }
         }
         j["writer_ns_per_segment"] = writer_ns;
@@ -597,10 +669,10 @@ int main_impl(int argc, char** argv) {
                 o.claims, file_segments, file_bytes / 1e6, o.runs);
     std::printf("build %s, %u CPUs, files in %s\n\n", build_type(), std::thread::hardware_concurrency(),
                 own_dir ? "a temporary directory" : o.dir.c_str());
-    std::printf("%-22s %9s %8s %8s %7s %9s %8s %8s\n", "variant", "wall ms", "Mseg/s", "MB/s", "ns/seg",
+    std::printf("%-24s %9s %8s %8s %7s %9s %8s %8s\n", "variant", "wall ms", "Mseg/s", "MB/s", "ns/seg",
                 "peak MB", "x limit", "x naive");
     for (const Summary& s : summaries) {
-        std::printf("%-22s %9.1f %8.2f ", s.info->label, s.seconds * 1e3, s.segments / s.seconds / 1e6);
+        std::printf("%-24s %9.1f %8.2f ", s.info->label, s.seconds * 1e3, s.segments / s.seconds / 1e6);
         if (s.info->files) {
             std::printf("%8.0f ", mbps(s));
         } else {
@@ -612,6 +684,15 @@ int main_impl(int argc, char** argv) {
         } else {
             std::printf("%8s %8s\n", "-", "-");
         }
+    }
+    std::printf("\nvireo run's script host in this process, the batch as a script in memory (made before the\n"
+                "clock starts; its peak MB includes the script):\n");
+    std::printf("%-24s %10s %9s %12s %12s %8s\n", "form", "script MB", "wall ms", "script MB/s", "output MB/s",
+                "x limit");
+    for (const Summary& s : summaries) {
+        if (!is_script_run(s.info->id)) continue;
+        std::printf("%-24s %10.1f %9.1f %12.0f %12.0f %8.2f\n", s.info->label, s.script_bytes / 1e6, s.seconds * 1e3,
+                    s.script_bytes / s.seconds / 1e6, mbps(s), mbps(s) / mbps(limit));
     }
     std::printf("\nMB = 10^6 bytes. Two threads write two files: their MB/s and Mseg/s count both.\n");
     std::printf("Peak MB is the child process's peak resident set (ru_maxrss); a forked child that does\n"

@@ -5,8 +5,10 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
+#include <vector>
 
 #include "vireo/checker/guide_checker.h"
 #include "vireo/control/vireo.h"
@@ -190,14 +192,18 @@ void walk_naive(const PreparedData& data, long claims, std::FILE* out) {
 }
 
 // The script form of the interchange: each segment a step naming the control
-// property and its fields; code fields are given by their code text.
+// property and its fields, or a row of its values under the columns named for
+// its property; code fields are given by their code text.
 class ScriptSteps {
 public:
-    explicit ScriptSteps(std::FILE* out) : out_(out) {}
+    ScriptSteps(std::FILE* out, ScriptForm form)
+        : out_(out), form_(form), indent_(form == ScriptForm::Classic ? "    " : "") {}
     using Fields = std::initializer_list<std::pair<const char*, std::string_view>>;
 
     void segment(const char* property, Fields fields) {
-        line_ = "    {\"";
+        if (form_ == ScriptForm::Rows) return row(property, fields);
+        line_ = indent_;
+        line_ += "{\"";
         line_ += property;
         line_ += "\": {";
         bool first = true;
@@ -213,7 +219,8 @@ public:
         put();
     }
     void set(const char* setting, std::string_view json_value) {
-        line_ = "    {\"set\": {\"";
+        line_ = indent_;
+        line_ += "{\"set\": {\"";
         line_ += setting;
         line_ += "\": ";
         line_ += json_value;
@@ -221,10 +228,42 @@ public:
         put();
     }
     void finish() {
-        if (std::fputs("\n  ]\n}\n", out_) < 0) throw std::runtime_error("writing the script failed");
+        if (std::fputs(form_ == ScriptForm::Classic ? "\n  ]\n}\n" : "\n", out_) < 0) {
+            throw std::runtime_error("writing the script failed");
+        }
     }
 
 private:
+    // A "columns" step when the property's fields are not the ones last named
+    // for it, then the row of values.
+    void row(const char* property, Fields fields) {
+        std::vector<std::string_view>& named = columns_[property];
+        bool same = named.size() == fields.size();
+        for (std::size_t i = 0; same && i < named.size(); ++i) same = named[i] == fields.begin()[i].first;
+        if (!same) {
+            named.clear();
+            line_ = "{\"columns\": {\"";
+            line_ += property;
+            line_ += "\": [";
+            for (const auto& [name, value] : fields) {
+                if (!named.empty()) line_ += ", ";
+                named.push_back(name);
+                quote(name);
+            }
+            line_ += "]}}";
+            put();
+        }
+        line_ = "[\"";
+        line_ += property;
+        line_ += '"';
+        for (const auto& [name, value] : fields) {
+            line_ += ", ";
+            quote(value);
+        }
+        line_ += ']';
+        put();
+    }
+
     void quote(std::string_view v) {
         line_ += '"';
         for (char c : v) {
@@ -234,7 +273,8 @@ private:
         line_ += '"';
     }
     void put() {
-        if (std::fputs(first_ ? "{\n  \"steps\": [\n" : ",\n", out_) < 0 ||
+        const char* before = form_ == ScriptForm::Classic ? (first_ ? "{\n  \"steps\": [\n" : ",\n") : (first_ ? "" : "\n");
+        if (std::fputs(before, out_) < 0 ||
             std::fwrite(line_.data(), 1, line_.size(), out_) != line_.size()) {
             throw std::runtime_error("writing the script failed");
         }
@@ -242,16 +282,19 @@ private:
     }
 
     std::FILE* out_;
+    ScriptForm form_;
+    const char* indent_;
     std::string line_;
     bool first_ = true;
+    std::map<std::string_view, std::vector<std::string_view>> columns_;
 };
 
 std::string code_text(std::int32_t value) { return CodeToString(value); }
 
 }  // namespace
 
-void write_script(const PreparedData& data, long claims, std::FILE* out) {
-    ScriptSteps w(out);
+void write_script(const PreparedData& data, long claims, std::FILE* out, ScriptForm form) {
+    ScriptSteps w(out, form);
     w.set("NewLine", "1");
     w.segment("L0_ISA_00_IntControlHeader",
               {{"m01_AuthInfoQul", "00"}, {"m03_SecurityInfoQul", "00"}, {"m05_IntIDQul", "ZZ"},

@@ -91,9 +91,13 @@ Timed write_with_control(const PreparedData& data, long claims, const std::strin
 // Returns the seconds from fopen to fclose (fsync included).
 double write_naive(const PreparedData& data, long claims, const std::string& path);
 
-// Writes the interchange as a script for `vireo run` (one step per line):
+// The shapes of a vireo run script: {"steps": [...]} with one step a line,
+// one step per line (JSON Lines), and JSON Lines of rows under "columns" steps.
+enum class ScriptForm { Classic, Lines, Rows };
+
+// Writes the interchange as a script for `vireo run` in the given form:
 // running it writes exactly the reference bytes.
-void write_script(const PreparedData& data, long claims, std::FILE* out);
+void write_script(const PreparedData& data, long claims, std::FILE* out, ScriptForm form = ScriptForm::Classic);
 
 // Writes every value the host loop reads, and the interchange's constants, as
 // one JSON object: what a host in another language (bench/python) needs to

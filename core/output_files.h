@@ -63,6 +63,8 @@ public:
     // Flushes and closes without reporting (thread exit).
     void close_quietly() noexcept;
     const std::string& path() const { return path_; }
+    // Bytes written to the file so far, the ones still in the buffer included.
+    std::uint64_t size() const { return written_ + used_; }
     // A regular file, by device and inode (0 and 0 for pipes and devices).
     dev_t device() const { return device_; }
     ino_t inode() const { return inode_; }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages of the named groups that are not installed yet.
-# Usage: scripts/packages.sh GROUP...   (groups: build tests windows fuzz python)
+# Usage: scripts/packages.sh GROUP...   (groups: build tests windows fuzz python bench)
 #
 # Each package is there for a reason:
 #   build    cmake, ninja-build, g++    the build
@@ -19,6 +19,8 @@
 #            pybind11-dev               the module vireo._vireo itself (pybind11)
 #            python3-pytest             the module's tests
 #            python3-venv               the install test puts the module into a fresh virtual environment
+#   bench    gnuplot-nox                bench/plot.sh draws the benchmark's chart as SVG (no X needed);
+#                                       only for regenerating bench/throughput.svg by hand
 set -euo pipefail
 
 declare -A GROUPS_OF=(
@@ -27,6 +29,7 @@ declare -A GROUPS_OF=(
   [windows]="libfltk1.3-dev fluid libpng-dev xvfb xauth"
   [fuzz]="clang libclang-rt-14-dev"
   [python]="python3-dev pybind11-dev python3-pytest python3-venv"
+  [bench]="gnuplot-nox"
 )
 
 wanted=()

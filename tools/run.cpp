@@ -9,6 +9,8 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <streambuf>
+#include <string>
 
 #include "vireo/core/output_target.h"
 #include "vireo/tools/commands.h"
@@ -25,6 +27,11 @@ constexpr const char* kDescription =
     "A pipe or a device (a FIFO, /dev/null, /dev/stdout) is written directly, and -o - writes to\n"
     "standard output. Interrupted (SIGINT, SIGTERM, SIGHUP), the run removes its temporary file\n"
     "and ends with status 128 + the signal's number.\n"
+    "A run that wrote OUTPUT ends with a summary (\"wrote OUTPUT: N steps, N segments, N bytes in S s\n"
+    "(R MB/s of script)\") on standard output, or on standard error when the 837 goes to standard\n"
+    "output. While it runs, a progress line on standard error (steps, segments, MB written, MB/s,\n"
+    "seconds) is redrawn a few times a second when standard error is a terminal. --quiet prints\n"
+    "neither; errors are always printed.\n"
     "A script is {\"output\": ..., \"steps\": [step, ...]}, or one step per line (JSON Lines,\n"
     "OUTPUT given with -o), told apart by the first member of the first object. A step\n"
     "{\"columns\": {\"L2300_CLM_00_CLMInfo\": [\"m01_PatAccountNum\", \"m02_TotalCLMChargeAmount\"]}} names a\n"
@@ -49,6 +56,45 @@ struct RunArgs {
     bool trace = false;
     bool strict = false;
     std::string check;  // "", "report" or "strict"
+    bool quiet = false;
+};
+
+// Standard error with the progress line drawn on it: the line is redrawn in
+// place, and cleared before anything else (an error, a trace line, a finding,
+// the summary) is written there, so that it never mixes with other text.
+class ProgressLine final : public std::streambuf {
+public:
+    explicit ProgressLine(std::streambuf* to) : to_(to) {}
+
+    void draw(const std::string& text) {
+        const std::string line = "\r" + text + kClearToEnd;
+        to_->sputn(line.data(), static_cast<std::streamsize>(line.size()));
+        to_->pubsync();
+        drawn_ = true;
+    }
+    void clear() {
+        if (!drawn_) return;
+        drawn_ = false;
+        const std::string blank = std::string("\r") + kClearToEnd;
+        to_->sputn(blank.data(), static_cast<std::streamsize>(blank.size()));
+        to_->pubsync();
+    }
+
+protected:
+    int overflow(int c) override {
+        clear();
+        return c == traits_type::eof() ? traits_type::not_eof(c) : to_->sputc(traits_type::to_char_type(c));
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        clear();
+        return to_->sputn(s, n);
+    }
+    int sync() override { return to_->pubsync(); }
+
+private:
+    static constexpr const char* kClearToEnd = "\x1b[K";  // erase to the end of the line
+    std::streambuf* to_;
+    bool drawn_ = false;
 };
 
 // An interrupted run leaves no temporary file of claims behind. Only
@@ -83,10 +129,19 @@ int run(const RunArgs& args) {
     if (args.check == "report") options.check = vireo_runner::RunOptions::Check::Report;
     if (args.check == "strict") options.check = vireo_runner::RunOptions::Check::Strict;
 
+    // The progress line is for a person watching a terminal; an 837 on the
+    // same terminal would be drawn over.
+    ProgressLine line(std::cerr.rdbuf());
+    std::ostream err(&line);
+    const bool output_on_terminal = args.output == "-" && ::isatty(STDOUT_FILENO);
+    if (!args.quiet && ::isatty(STDERR_FILENO) && !output_on_terminal) {
+        options.progress = [&line](const vireo_runner::RunProgress& p) { line.draw(vireo_runner::progress_text(p)); };
+    }
+
     vireo_runner::RunResult result;
     if (args.script == "-") {
         options.script_file = regular_file_identity(STDIN_FILENO);
-        result = vireo_runner::run_script_descriptor(STDIN_FILENO, options, std::cerr);
+        result = vireo_runner::run_script_descriptor(STDIN_FILENO, options, err);
     } else {
         const int fd = ::open(args.script.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) {
@@ -94,15 +149,17 @@ int run(const RunArgs& args) {
             return 1;
         }
         options.script_file = regular_file_identity(fd);
-        result = vireo_runner::run_script_descriptor(fd, options, std::cerr);
+        result = vireo_runner::run_script_descriptor(fd, options, err);
         ::close(fd);
     }
+    line.clear();
     std::cerr.flush();
-    if (!result.written) return result.exit_status;
+    if (!result.written || args.quiet) return result.exit_status;
+    const std::string summary = vireo_runner::summary_text(result) + "\n";
     // Written to standard output, the 837 is all that goes there.
-    if (result.to_standard_output) return result.exit_status;
-    std::printf("wrote %s (%llu steps)\n", result.output.c_str(), static_cast<unsigned long long>(result.steps));
-    return std::fflush(stdout) == 0 ? result.exit_status : 1;
+    std::FILE* to = result.to_standard_output ? stderr : stdout;
+    std::fputs(summary.c_str(), to);
+    return std::fflush(to) == 0 ? result.exit_status : 1;
 }
 
 Action define(CLI::App& command) {
@@ -124,6 +181,8 @@ Action define(CLI::App& command) {
                      "to standard error after the run (as 'vireo check' does); errors make the status 1. "
                      "--check=strict leaves OUTPUT untouched when there is any error")
         ->check(CLI::IsMember({"report", "strict"}));
+    command.add_flag("-q,--quiet", args->quiet,
+                     "print neither the progress line nor the summary (errors and findings are still printed)");
     return [args] { return run(*args); };
 }
 

@@ -309,6 +309,19 @@ TEST(Runner, SchemaDescribesEverySlotAndCodeList) {
     EXPECT_EQ(schema["$defs"]["codelists"].size(), prjVireo::catalogue::codelists().size());
 }
 
+// Text that is not a number is the control's to judge (passed over, or an
+// error under ErrorTrap), so the schema must not refuse any string.
+TEST(Runner, SchemaTakesAnyTextForSegCount) {
+    const auto schema = vireo_runner::script_schema();
+    const auto& seg_count = schema["$defs"]["settings"]["properties"]["SegCount"];
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : seg_count.items()) keys.push_back(key);
+    EXPECT_EQ(keys, (std::vector<std::string>{"type", "description"}));
+    EXPECT_EQ(seg_count["type"], "string");
+    const std::string description = seg_count["description"];
+    EXPECT_NE(description.find("passed over while ErrorTrap is false"), std::string::npos) << description;
+}
+
 // ---- the command and the examples ----
 
 TEST(RunnerCommand, ExampleScriptAndHostWriteTheSameBytes) {

@@ -5,8 +5,11 @@
 // more memory than a short one.
 #include "vireo/tools/runner/script_runner.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <istream>
 #include <memory>
@@ -195,8 +198,13 @@ struct Scalar {
 
 class ScriptHandler final : public TokenHandler {
 public:
-    ScriptHandler(const RunOptions& options, std::ostream& err, const ScriptPlace& place)
-        : options_(options), err_(err), place_(place), dispatch_(control_), objects_(catalogue::slots().size()),
+    using Clock = std::chrono::steady_clock;
+
+    ScriptHandler(const RunOptions& options, std::ostream& err, const ScriptPlace& place, const ScriptInput& input,
+                  Clock::time_point started)
+        : options_(options), err_(err), place_(place), input_(input), started_(started), last_progress_(started),
+          progress_countdown_(options.progress ? kProgressStride + 1 : 0), dispatch_(control_),
+          objects_(catalogue::slots().size()),
           segments_(catalogue::slots().size()) {
         output_path_ = options.output;
         // A control just placed on a form, loaded from an empty property bag.
@@ -229,6 +237,7 @@ public:
         return attempt([&] {
             if (!steps_seen_) throw RunError("the script has no \"steps\"");
             opened_ = false;
+            output_bytes_ = output_size();
             call_control("CloseFile");  // flushes and syncs; reports any write error
             if (checker_ && !report_check()) {
                 output_->discard();
@@ -275,6 +284,8 @@ public:
         return streamed() && files::identity_of(STDOUT_FILENO, out) && out == output_->identity();
     }
     std::uint64_t steps() const { return step_; }
+    std::uint64_t segments() const { return segments_written_; }
+    std::uint64_t output_bytes() const { return output_bytes_; }
 
     // Reports malformed JSON at `where` ("line:column").
     void malformed(const std::string& where, const std::string& what) override {
@@ -309,6 +320,9 @@ public:
         return attempt([&] { frames_.pop_back(); });
     }
     void begin_step() override {
+        // The clock is read every kProgressStride steps, and only for a run
+        // that shows its progress.
+        if (progress_countdown_ != 0 && --progress_countdown_ == 0) report_progress();
         ++step_;
         in_step_ = true;
     }
@@ -452,6 +466,34 @@ private:
         object(slot).Invoke(method, InvokeKind::Method, none);
     }
 
+    // Additem, counting the segment when it reached the output: an Additem
+    // that wrote nothing (passed over under ErrorTrap false) is not a segment.
+    void additem(std::size_t slot) {
+        const std::uint64_t before = output_size();
+        call_segment(slot, kAdditemDispid);
+        if (output_size() != before) ++segments_written_;
+    }
+
+    // Bytes written to the run's output so far.
+    static std::uint64_t output_size() {
+        const files::OutputFile* file = files::find(writer_state().file_number);
+        return file ? file->size() : 0;
+    }
+
+    void report_progress() {
+        progress_countdown_ = kProgressStride;
+        const Clock::time_point now = Clock::now();
+        if (std::chrono::duration<double>(now - last_progress_).count() < options_.progress_interval) return;
+        last_progress_ = now;
+        RunProgress progress;
+        progress.steps = step_;
+        progress.segments = segments_written_;
+        progress.script_bytes = input_.bytes_read();
+        progress.output_bytes = output_size();
+        progress.seconds = std::chrono::duration<double>(now - started_).count();
+        options_.progress(progress);
+    }
+
     void call_control(std::string_view method) {
         std::vector<Variant> none;
         dispatch_.Invoke(dispatch_.GetIDOfName(method), InvokeKind::Method, none);
@@ -561,7 +603,7 @@ private:
         frames_.pop_back();
         switch (frame) {
             case Frame::Fields:
-                if (additem_on_close_) call_segment(slot_, kAdditemDispid);
+                if (additem_on_close_) additem(slot_);
                 break;
             case Frame::Row: {
                 if (row_values_ == 0) throw RunError("a row is empty: it begins with a segment object property");
@@ -570,7 +612,7 @@ private:
                     throw RunError("the row has " + std::to_string(row_values_ - 1) + " values for the " +
                                    std::to_string(columns) + " columns of " + slot_name(slot_));
                 }
-                call_segment(slot_, kAdditemDispid);
+                additem(slot_);
                 break;
             }
             case Frame::Step:
@@ -801,7 +843,11 @@ private:
             case Expect::AdditemName:
                 if (v.type != Scalar::String) throw wrong();
                 slot_ = resolve_slot(v.text, false);
-                call_segment(slot_, expect == Expect::ClearName ? kClearDispid : kAdditemDispid);
+                if (expect == Expect::ClearName) {
+                    call_segment(slot_, kClearDispid);
+                } else {
+                    additem(slot_);
+                }
                 return;
             case Expect::SetValue: return apply_setting(v, wrong);
             case Expect::FieldValue: return apply_field(v, wrong);
@@ -950,6 +996,12 @@ private:
     const RunOptions& options_;
     std::ostream& err_;
     const ScriptPlace& place_;
+    const ScriptInput& input_;
+    const Clock::time_point started_;
+    Clock::time_point last_progress_;
+    std::uint64_t progress_countdown_;
+    std::uint64_t segments_written_ = 0;
+    std::uint64_t output_bytes_ = 0;
     vireo control_;
     ControlDispatch dispatch_;
     std::vector<std::shared_ptr<Dispatch>> objects_;
@@ -983,6 +1035,7 @@ private:
 }  // namespace
 
 RunResult run_script(ScriptSource& source, const RunOptions& options, std::ostream& err) {
+    const auto started = std::chrono::steady_clock::now();
     RunResult result;
     bool ok = false;
     {
@@ -992,7 +1045,7 @@ RunResult run_script(ScriptSource& source, const RunOptions& options, std::ostre
         ScriptReader reader(input);
         std::unique_ptr<ScriptHandler> handler;
         try {
-            handler = std::make_unique<ScriptHandler>(options, err, reader);
+            handler = std::make_unique<ScriptHandler>(options, err, reader, input, started);
         } catch (const std::exception& e) {
             err << options.script_name << ": " << e.what() << '\n';
             result.exit_status = 1;
@@ -1008,6 +1061,8 @@ RunResult run_script(ScriptSource& source, const RunOptions& options, std::ostre
         result.output = handler->output_path();
         result.steps = handler->steps();
         result.script_bytes = input.bytes_read();
+        result.segments = handler->segments();
+        result.output_bytes = handler->output_bytes();
         result.streamed = handler->streamed();
         result.to_standard_output = handler->to_standard_output();
         result.written = handler->written();
@@ -1015,7 +1070,39 @@ RunResult run_script(ScriptSource& source, const RunOptions& options, std::ostre
         result.check_warnings = handler->check_warnings();
     }
     result.exit_status = ok && result.check_errors == 0 ? 0 : 1;
+    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return result;
+}
+
+namespace {
+
+std::string formatted(const char* format, auto... values) {
+    char text[512];
+    const int n = std::snprintf(text, sizeof text, format, values...);
+    return std::string(text, n < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(n), sizeof text - 1));
+}
+
+// MB (10^6 bytes) per second; a run too short for the clock counts as one microsecond.
+double megabytes_per_second(std::uint64_t bytes, double seconds) {
+    return static_cast<double>(bytes) / std::max(seconds, 1e-6) / 1e6;
+}
+
+}  // namespace
+
+std::string progress_text(const RunProgress& p) {
+    return formatted("%llu steps, %llu segments, %.1f MB written, %.1f MB/s of script, %.1f s",
+                     static_cast<unsigned long long>(p.steps), static_cast<unsigned long long>(p.segments),
+                     static_cast<double>(p.output_bytes) / 1e6, megabytes_per_second(p.script_bytes, p.seconds),
+                     p.seconds);
+}
+
+std::string summary_text(const RunResult& r) {
+    const std::string name = r.output == "-" ? "standard output" : r.output;
+    return "wrote " + name +
+           formatted(": %llu steps, %llu segments, %llu bytes in %.2f s (%.1f MB/s of script)",
+                     static_cast<unsigned long long>(r.steps), static_cast<unsigned long long>(r.segments),
+                     static_cast<unsigned long long>(r.output_bytes), r.seconds,
+                     megabytes_per_second(r.script_bytes, r.seconds));
 }
 
 std::string quoted_excerpt(std::string_view text) { return excerpt_of(text, text.size()); }

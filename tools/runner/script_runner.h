@@ -20,6 +20,7 @@
 // order, so memory does not grow with the number of steps. `vireo schema`
 // prints the format as a JSON Schema.
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <stdexcept>
@@ -36,6 +37,15 @@ namespace vireo_runner {
 class RunError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// How far a run has come, for a progress display.
+struct RunProgress {
+    std::uint64_t steps = 0;         // steps run
+    std::uint64_t segments = 0;      // segments written
+    std::uint64_t script_bytes = 0;  // bytes of the script read
+    std::uint64_t output_bytes = 0;  // bytes of output written (buffered ones included)
+    double seconds = 0;              // since the run began
 };
 
 struct RunOptions {
@@ -59,13 +69,24 @@ struct RunOptions {
     // there is any error. Either way errors make the run fail.
     enum class Check { Off, Report, Strict };
     Check check = Check::Off;
+    // Told how far the run has come, at most once every `progress_interval`
+    // seconds while steps are being run, never after the last one. The clock
+    // is read only every kProgressStride steps, so that a run pays nothing
+    // measurable for it. Must not throw.
+    std::function<void(const RunProgress&)> progress;
+    double progress_interval = 0.25;
 };
+
+inline constexpr std::uint64_t kProgressStride = 4096;
 
 struct RunResult {
     int exit_status = 0;       // 0 success, 1 the script failed (nothing written) or the check found errors
     std::string output;        // the file written (or that would have been)
     std::uint64_t steps = 0;   // steps read
     std::uint64_t script_bytes = 0;  // bytes of the script read
+    std::uint64_t segments = 0;      // Additem calls that wrote a segment
+    std::uint64_t output_bytes = 0;  // bytes of the output (the file's size once written)
+    double seconds = 0;              // the run's wall time, closing the output included
     bool streamed = false;     // written directly (standard output, a pipe, a device), not replaced
     bool to_standard_output = false;  // written to this process's standard output
     bool written = false;      // the output was replaced
@@ -97,6 +118,12 @@ RunResult run_script(ScriptSource& source, const RunOptions& options, std::ostre
 RunResult run_script(std::istream& in, const RunOptions& options, std::ostream& err);
 RunResult run_script(std::string_view script, const RunOptions& options, std::ostream& err);
 RunResult run_script_descriptor(int fd, const RunOptions& options, std::ostream& err);
+
+// The lines vireo run prints: the progress of a run (without the carriage
+// return that redraws it) and the summary of a run that wrote its output,
+// "wrote OUTPUT: N steps, N segments, N bytes in S s (R MB/s of script)".
+std::string progress_text(const RunProgress& progress);
+std::string summary_text(const RunResult& result);
 
 // A JSON Schema (draft 2020-12) of the script format, generated from the
 // catalogue: every segment object property with its fields, and for code

@@ -101,8 +101,10 @@ ordered_json script_schema() {
           {"SegmentTerminator", {{"type", "string"}, {"description", "one character; \"\" stores a space"}}},
           {"SegCount",
            {{"type", "string"},
-            {"pattern", "^\\s*[-+]?[0-9]+\\s*$"},
-            {"description", "the segment count as text; \"0\" before ST makes SE count its transaction"}}},
+            {"description",
+             "the segment count as text; \"0\" before ST makes SE count its transaction. Any string is "
+             "accepted here: the control reads the number, and text that is not one is passed over while "
+             "ErrorTrap is false and is an error (the run stops) while it is true"}}},
           {"NewLine",
            {{"anyOf", {int32_schema(), {{"enum", newline_names}}}},
             {"description", "after each segment: 0 nothing, 1 LF, 2 CR LF"}}},
