@@ -3,6 +3,7 @@
 // line and column in the form it was written in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -24,12 +25,37 @@ struct Outcome {
     std::string output;
 };
 
-Outcome run(const std::string& script) {
+// A script that arrives a few bytes at a time, as from a slow pipe: steps are
+// then often cut across reads.
+class Trickle final : public vireo_runner::ScriptSource {
+public:
+    Trickle(const std::string& text, std::size_t piece) : text_(text), piece_(piece) {}
+    std::size_t read(char* into, std::size_t max) override {
+        const std::size_t n = std::min({max, piece_, text_.size() - at_});
+        text_.copy(into, n, at_);
+        at_ += n;
+        return n;
+    }
+
+private:
+    const std::string& text_;
+    std::size_t piece_;
+    std::size_t at_ = 0;
+};
+
+// Runs `script`, whole or (piece > 0) `piece` bytes per read.
+Outcome run(const std::string& script, std::size_t piece = 0) {
     const std::string path = temp_path();
     vireo_runner::RunOptions options;
     options.output = path;
     std::ostringstream err;
-    const auto result = vireo_runner::run_script(script, options, err);
+    vireo_runner::RunResult result;
+    if (piece == 0) {
+        result = vireo_runner::run_script(script, options, err);
+    } else {
+        Trickle source(script, piece);
+        result = vireo_runner::run_script(source, options, err);
+    }
     return {result.exit_status, err.str(), read_file(path)};
 }
 
@@ -110,10 +136,12 @@ struct Misplaced {
 class ErrorPlace : public ::testing::TestWithParam<Misplaced> {};
 
 TEST_P(ErrorPlace, NamesTheLineColumnAndStep) {
-    const Outcome r = run(GetParam().script);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.errors, GetParam().message + "\n");
-    EXPECT_EQ(r.output, "");
+    for (std::size_t piece : {0, 5}) {
+        const Outcome r = run(GetParam().script, piece);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.errors, GetParam().message + "\n") << "read " << piece << " bytes at a time";
+        EXPECT_EQ(r.output, "");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -128,6 +156,20 @@ INSTANTIATE_TEST_SUITE_P(
         Misplaced{"UnfinishedLastLine", lines({kSt}) + R"({"set": {)",
                   "<script>:2:10: step 2: malformed JSON: syntax error while parsing object key - "
                   "unexpected end of input; expected string literal"},
+        // Read straight from the script (plain values) or by the JSON parser
+        // (an escape), a value is placed at its first character.
+        Misplaced{"EscapedCode", lines({R"({"L1_ST_00_TransSetHeader": {"m01_TransSetIdentCode": "83\u0038"}})"}),
+                  "<script>:1:55: step 1: \"838\" is not in the code list L1_ST_01_143_3_TransSetIdentCode of "
+                  "L1_ST_00.m01_TransSetIdentCode; its codes are \"837\""},
+        Misplaced{"BooleanForText", lines({R"({"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": true}})"}),
+                  "<script>:1:56: step 1: L1_ST_00.m02_TransSetControlNum is a text field: it takes a string, not a "
+                  "Boolean"},
+        Misplaced{"IntegerForBoolean", lines({R"({"set": {"Annotation": 1}})"}),
+                  "<script>:1:24: step 1: Annotation takes true or false, not an integer"},
+        Misplaced{"SecondOfTwoSameKeys",
+                  lines({R"({"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "1", "m02_TransSetControlNum": 2}})"}),
+                  "<script>:1:87: step 1: L1_ST_00.m02_TransSetControlNum is a text field: it takes a string, not an "
+                  "integer"},
         Misplaced{"ClassicMemberAfterSteps", "{\"steps\": [" + kSt + "],\n \"x\": 1}",
                   "<script>:2:2: after step 1: unknown script member \"x\"; a script has \"output\" and \"steps\""}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -164,9 +206,11 @@ TEST_P(Rows, WriteWhatTheSameSegmentStepsWrite) {
     std::vector<std::string> with_columns{kColumns};
     with_columns.insert(with_columns.end(), c.rows.begin(), c.rows.end());
     for (const std::string& script : {classic(with_columns), lines(with_columns), classic(c.segments)}) {
-        const Outcome r = run(script);
-        ASSERT_EQ(r.status, 0) << r.errors;
-        EXPECT_EQ(r.output, c.bytes) << script;
+        for (std::size_t piece : {0, 1, 7}) {
+            const Outcome r = run(script, piece);
+            ASSERT_EQ(r.status, 0) << r.errors;
+            EXPECT_EQ(r.output, c.bytes) << script << " read " << piece << " bytes at a time";
+        }
     }
 }
 
@@ -188,7 +232,18 @@ INSTANTIATE_TEST_SUITE_P(
                 {R"({"assign": {"L1_ST_00_TransSetHeader": {"m01_TransSetIdentCode": "837"}}})",
                  R"({"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "7"}})",
                  R"({"additem": "L1_ST_00_TransSetHeader"})"},
-                "ST**7~ST**7~"}),
+                "ST**7~ST**7~"},
+        // Spacing inside a row, an integer Code value, null, -0; and values with
+        // escapes, which a row of plain values never holds: every way of
+        // writing the same values gives the same bytes.
+        RowCase{"SpacingIntegersAndEscapes",
+                {"[ \"L2010AA_NM1_00_BillPROVName\" ,\n 14389 ,\"ACME\",null ]",
+                 R"(["L2010AA_NM1_00_BillPROVName", "8\u0035", "AC\u004DE", null])",
+                 R"(["L2010AA_NM1_00_BillPROVName", -0, "X", "1"])"},
+                {R"({"L2010AA_NM1_00_BillPROVName": {"m01_EntityIdentCode": "85", "m03_BillPROVLastorOrgalName": "ACME"}})",
+                 R"({"L2010AA_NM1_00_BillPROVName": {"m01_EntityIdentCode": "85", "m03_BillPROVLastorOrgalName": "ACME"}})",
+                 R"({"L2010AA_NM1_00_BillPROVName": {"m01_EntityIdentCode": 0, "m03_BillPROVLastorOrgalName": "X", "m09_BillPROVIdent": "1"}})"},
+                "NM1*85**ACME~NM1*85**ACME~NM1***X******1~"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct BadRow {
@@ -200,10 +255,12 @@ struct BadRow {
 class RowErrors : public ::testing::TestWithParam<BadRow> {};
 
 TEST_P(RowErrors, NameTheRowAndKeepTheOutput) {
-    const Outcome r = run(kColumns + "\n" + GetParam().steps + "\n");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.errors, GetParam().message + "\n");
-    EXPECT_EQ(r.output, "");
+    for (std::size_t piece : {0, 3}) {
+        const Outcome r = run(kColumns + "\n" + GetParam().steps + "\n", piece);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.errors, GetParam().message + "\n") << "read " << piece << " bytes at a time";
+        EXPECT_EQ(r.output, "");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -222,7 +279,44 @@ INSTANTIATE_TEST_SUITE_P(
                "<script>:2:42: step 2: L1_ST_00 has no field \"m02_TransSetControlNo\" (did you mean "
                "\"m02_TransSetControlNum\"?)"},
         BadRow{"NumberFirst", R"([1, "2"])",
-               "<script>:2:2: step 2: a row begins with a segment object property name, not an integer"}),
+               "<script>:2:2: step 2: a row begins with a segment object property name, not an integer"},
+        // The same places and words whether a row is read straight from the
+        // script (plain values) or by the JSON parser (anything else).
+        BadRow{"TooFewEscapedValues", R"(["L2010AA_NM1_00_BillPROVName", "\u0038\u0035"])",
+               "<script>:2:33: step 2: the row has 1 values for the 3 columns of L2010AA_NM1_00_BillPROVName"},
+        BadRow{"NegativeCode", R"(["L2010AA_NM1_00_BillPROVName", -5, "X", "1"])",
+               "<script>:2:33: step 2: -5 (code text \"\u00FF\u00FF\u00FF\u00FB\") is not in the code list "
+               "L2010AA_NM1_01_98_127_EntityIdentCode of L2010AA_NM1_00.m01_EntityIdentCode; its codes are \"85\""},
+        BadRow{"CodeBeyond32Bits", R"(["L2010AA_NM1_00_BillPROVName", 1234567890123456789, "X", "1"])",
+               "<script>:2:33: step 2: L2010AA_NM1_00.m01_EntityIdentCode takes a 32-bit Code value; this integer "
+               "is out of range"},
+        BadRow{"CodeWithFraction", R"(["L2010AA_NM1_00_BillPROVName", 8.5, "X", "1"])",
+               "<script>:2:33: step 2: L2010AA_NM1_00.m01_EntityIdentCode is a code field of "
+               "L2010AA_NM1_01_98_127_EntityIdentCode: it takes a code text, a member name or an integer, not a "
+               "number with a fraction"},
+        BadRow{"BooleanForText", R"(["L2010AA_NM1_00_BillPROVName", "85", true, "1"])",
+               "<script>:2:39: step 2: L2010AA_NM1_00.m03_BillPROVLastorOrgalName is a text field: it takes a "
+               "string, not a Boolean"},
+        BadRow{"NullFirst", R"([null, "1"])",
+               "<script>:2:2: step 2: a row begins with a segment object property name, not null"},
+        BadRow{"Empty", "[]", "<script>:2:1: step 2: a row is empty: it begins with a segment object property"},
+        BadRow{"Nested", R"(["L2010AA_NM1_00_BillPROVName", ["85"], "X", "1"])",
+               "<script>:2:33: step 2: a row holds values, not an array"},
+        BadRow{"TrailingComma", R"(["L1_ST_00_TransSetHeader", "1",])",
+               "<script>:2:33: step 2: malformed JSON: syntax error while parsing value - unexpected ']'; expected "
+               "'[', '{', or a literal"},
+        BadRow{"LeadingZero", R"(["L2010AA_NM1_00_BillPROVName", 014389, "X", "1"])",
+               "<script>:2:38: step 2: malformed JSON: syntax error while parsing array - unexpected number literal; "
+               "expected ']'"},
+        BadRow{"BrokenLiteral", R"(["L1_ST_00_TransSetHeader", nullx])",
+               "<script>:2:33: step 2: malformed JSON: syntax error while parsing array - invalid literal; last read: "
+               "'\"L1_ST_00_TransSetHeader\", nullx'; expected ']'"},
+        BadRow{"ControlCharacter", "[\"L1_ST_00_TransSetHeader\", \"A\tB\"]",
+               "<script>:2:31: step 2: malformed JSON: syntax error while parsing value - invalid string: control "
+               "character U+0009 (HT) must be escaped to \\u0009 or \\t; last read: '\"A<U+0009>'"},
+        BadRow{"NotUtf8", "[\"L1_ST_00_TransSetHeader\", \"A\xff\"]",
+               "<script>:2:31: step 2: malformed JSON: syntax error while parsing value - invalid string: ill-formed "
+               "UTF-8 byte; last read: '\"A\xff'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace rows

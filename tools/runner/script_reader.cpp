@@ -40,6 +40,19 @@ public:
     std::string message;
 };
 
+// True when the `size` bytes at `p` are 7-bit ASCII.
+bool is_ascii(const char* p, std::size_t size) {
+    std::uint64_t high = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, 8);
+        high |= word;
+    }
+    for (; i < size; ++i) high |= static_cast<unsigned char>(p[i]);
+    return (high & 0x8080808080808080ULL) == 0;
+}
+
 // Ends the reading when steps run before more input is read found an error
 // (already reported).
 struct Stopped {};
@@ -444,8 +457,7 @@ bool ScriptReader::run_steps(std::uint64_t& pos) {
         if (c < 0) return syntax_error(pos, "value", "'[', '{', or a literal");
         if (records_.empty()) keep_ = pos;
         std::uint64_t end = 0;
-        if (!cut(pos, end)) return report_unfinished_step(pos);
-        records_.push_back({pos, end});
+        if (!take_step(pos, end)) return false;
         pos = skip_space(end);
         c = byte_at(pos);
         if (c == ']') {
@@ -453,13 +465,163 @@ bool ScriptReader::run_steps(std::uint64_t& pos) {
             return flush();
         }
         if (c != ',') return syntax_error(pos, "array", "']'");
-        if (end - records_.front().start >= kBatchBytes) {
+        if (!records_.empty() && end - records_.front().start >= kBatchBytes) {
             if (!flush()) return false;
             keep_ = pos + 1;
         }
         pos = skip_space(pos + 1);
         c = byte_at(pos);
     }
+}
+
+// The step starting at `start`: a plain step runs at once (after the steps
+// before it), any other step is cut from the script and waits for the
+// parser's next batch. `end` becomes the offset just past the step. False when
+// a step failed or the script ended inside this one.
+bool ScriptReader::take_step(std::uint64_t start, std::uint64_t& end) {
+    switch (run_plain_step(start, end)) {
+        case PlainStep::Ran: return true;
+        case PlainStep::Stopped: return false;
+        case PlainStep::NotPlain: break;
+    }
+    if (!cut(start, end)) return report_unfinished_step(start);
+    records_.push_back({start, end});
+    return true;
+}
+
+// Runs the step at `start` when it lies whole in the bytes read so far and is
+// plain: objects and arrays (at most kPlainDepth deep) of strings without
+// escapes or control characters, keys without escapes, null, true, false and
+// integers of at most 18 digits. `end` becomes the offset just past it. The
+// handler gets the tokens the parser would give it, at the same places.
+// Anything else (an escape, a number with a fraction or an exponent, anything
+// malformed, a step still arriving) is left to the scanner and the parser,
+// which read and report it as for any step. Nothing is handed over before the
+// whole step has been read.
+ScriptReader::PlainStep ScriptReader::run_plain_step(std::uint64_t start, std::uint64_t& end) {
+    constexpr int kPlainDepth = 8;
+    const char* const first = input_.at(start);
+    const char* const last = input_.at(input_.limit());
+    if (*first != '[' && *first != '{') return PlainStep::NotPlain;
+    plain_count_ = 0;
+    const auto offset = [&](const char* at) { return start + static_cast<std::uint64_t>(at - first); };
+    // Whether each open container is an object, innermost last.
+    bool in_object[kPlainDepth];
+    int depth = 0;
+    const char* p = first;
+    for (;;) {
+        // A value.
+        if (*p == '{' || *p == '[') {
+            if (depth == kPlainDepth) return PlainStep::NotPlain;
+            const bool object = *p == '{';
+            in_object[depth++] = object;
+            add_plain({object ? PlainToken::StartObject : PlainToken::StartArray, offset(p), {}, 0});
+            p = vireo_runner::skip_space(p + 1, last);
+            if (p == last) return PlainStep::NotPlain;
+            if (*p == (object ? '}' : ']')) {
+                add_plain({object ? PlainToken::EndObject : PlainToken::EndArray, 0, {}, 0});
+                --depth;
+                ++p;
+            } else if (object) {
+                if (!plain_key(p, last, offset(p))) return PlainStep::NotPlain;
+                continue;
+            } else {
+                continue;
+            }
+        } else if (*p == '"') {
+            const char* stop = find_string_stop(p + 1, last);
+            if (stop == last || *stop != '"') return PlainStep::NotPlain;
+            add_plain({PlainToken::String, offset(p), std::string_view(p + 1, static_cast<std::size_t>(stop - p - 1)), 0});
+            p = stop + 1;
+        } else if (*p == 'n' || *p == 't' || *p == 'f') {
+            const std::string_view word = *p == 'n' ? "null" : *p == 't' ? "true" : "false";
+            if (static_cast<std::size_t>(last - p) < word.size() || std::memcmp(p, word.data(), word.size()) != 0) {
+                return PlainStep::NotPlain;
+            }
+            add_plain({*p == 'n' ? PlainToken::Null : PlainToken::Boolean, offset(p), {}, *p == 't'});
+            p += word.size();
+        } else {
+            const bool negative = *p == '-';
+            const char* digits = p + negative;
+            const char* q = digits;
+            std::int64_t n = 0;
+            while (q != last && *q >= '0' && *q <= '9' && q - digits < 19) n = n * 10 + (*q++ - '0');
+            const std::ptrdiff_t count = q - digits;
+            // No digits, too many, a leading zero, or -0: the parser's to judge.
+            if (count == 0 || count > 18 || (*digits == '0' && count > 1) || (negative && n == 0)) {
+                return PlainStep::NotPlain;
+            }
+            add_plain({PlainToken::Integer, offset(p), {}, negative ? -n : n});
+            p = q;
+        }
+        // After a value: the end of the step, a comma, or the end of containers.
+        for (;;) {
+            if (depth == 0) {
+                const std::size_t size = static_cast<std::size_t>(p - first);
+                // The parser refuses text that is not UTF-8; such a step is its
+                // to report. Most steps are ASCII, which needs no further look.
+                if (!is_ascii(first, size) && !simdjson::validate_utf8(first, size)) return PlainStep::NotPlain;
+                end = start + size;
+                return hand_over_plain(start) ? PlainStep::Ran : PlainStep::Stopped;
+            }
+            // A value ends at a separator: "1.5", "1e3", "nullx" are not plain.
+            if (p == last || !(is_json_space(*p) || *p == ',' || *p == ']' || *p == '}')) return PlainStep::NotPlain;
+            p = vireo_runner::skip_space(p, last);
+            if (p == last) return PlainStep::NotPlain;
+            const bool object = in_object[depth - 1];
+            if (*p == ',') {
+                p = vireo_runner::skip_space(p + 1, last);
+                if (p == last) return PlainStep::NotPlain;
+                if (object && !plain_key(p, last, offset(p))) return PlainStep::NotPlain;
+                break;
+            }
+            if (*p != (object ? '}' : ']')) return PlainStep::NotPlain;
+            add_plain({object ? PlainToken::EndObject : PlainToken::EndArray, 0, {}, 0});
+            --depth;
+            ++p;
+        }
+    }
+}
+
+// A plain key at `p`, then its colon: `p` ends at the value. False when the
+// key is not plain or the colon is missing.
+bool ScriptReader::plain_key(const char*& p, const char* last, std::uint64_t at) {
+    if (*p != '"') return false;
+    const char* stop = find_string_stop(p + 1, last);
+    if (stop == last || *stop != '"') return false;
+    add_plain({PlainToken::Key, at, std::string_view(p + 1, static_cast<std::size_t>(stop - p - 1)), 0});
+    p = vireo_runner::skip_space(stop + 1, last);
+    if (p == last || *p != ':') return false;
+    p = vireo_runner::skip_space(p + 1, last);
+    return p != last;
+}
+
+// Runs the plain step read into plain_, after the steps cut before it.
+bool ScriptReader::hand_over_plain(std::uint64_t start) {
+    if (!flush()) return false;
+    TokenHandler& handler = *handler_;
+    handler.begin_step();
+    location_ = start;
+    for (std::size_t i = 0; i < plain_count_; ++i) {
+        const PlainToken& t = plain_[i];
+        // Containers' ends keep the place of what came before them, as with the parser.
+        if (t.kind != PlainToken::EndObject && t.kind != PlainToken::EndArray) location_ = t.offset;
+        bool ok = false;
+        switch (t.kind) {
+            case PlainToken::StartObject: ok = handler.start_object(); break;
+            case PlainToken::StartArray: ok = handler.start_array(); break;
+            case PlainToken::EndObject: ok = handler.end_object(); break;
+            case PlainToken::EndArray: ok = handler.end_array(); break;
+            case PlainToken::Key: ok = handler.key(t.text); break;
+            case PlainToken::String: ok = handler.string(t.text); break;
+            case PlainToken::Null: ok = handler.null(); break;
+            case PlainToken::Boolean: ok = handler.boolean(t.integer != 0); break;
+            case PlainToken::Integer: ok = handler.number_integer(t.integer); break;
+        }
+        if (!ok) return false;
+    }
+    handler.end_step();
+    return true;
 }
 
 // A step the scanner could not close: the steps before it run, then the
@@ -487,9 +649,8 @@ bool ScriptReader::run_lines(std::uint64_t pos) {
         if (!records_.empty() && records_.back().end == pos && !flush()) return false;
         if (records_.empty()) keep_ = pos;
         std::uint64_t end = 0;
-        if (!cut(pos, end)) return report_unfinished_step(pos);
-        records_.push_back({pos, end});
-        if (end - records_.front().start >= kBatchBytes) {
+        if (!take_step(pos, end)) return false;
+        if (!records_.empty() && end - records_.front().start >= kBatchBytes) {
             if (!flush()) return false;
             keep_ = end;
         }

@@ -9,6 +9,11 @@
 // the parser's buffers for one batch (or one step, when a step is larger),
 // whatever the number of steps.
 //
+// A plain step (strings and keys without escapes, null, true, false,
+// integers) skips the parser: its tokens are read straight from the script's
+// bytes and handed to the handler as the parser would hand them, in order with
+// the other steps.
+//
 // A step that the parser refuses is parsed once more on its own by
 // nlohmann-json, whose messages and line:column (taken from the step's place
 // in the script) are the ones this runner has always reported.
@@ -90,6 +95,11 @@ private:
     bool run_steps(std::uint64_t& pos);
     bool run_lines(std::uint64_t pos);
     bool report_unfinished_step(std::uint64_t pos);
+    enum class PlainStep { NotPlain, Ran, Stopped };
+    PlainStep run_plain_step(std::uint64_t start, std::uint64_t& end);
+    bool plain_key(const char*& p, const char* last, std::uint64_t at);
+    bool hand_over_plain(std::uint64_t start);
+    bool take_step(std::uint64_t start, std::uint64_t& end);
     bool flush();
     bool parse(std::size_t first, std::size_t last, bool steps);
     bool syntax_error(std::uint64_t at, const char* context, const char* expected);
@@ -108,6 +118,20 @@ private:
     // as one array, with what they held.
     mutable std::vector<std::pair<std::uint64_t, char>> patched_;
     std::string key_;
+    // The tokens of a plain step, read before any of them is handed over.
+    struct PlainToken {
+        enum Kind : std::uint8_t { StartObject, StartArray, EndObject, EndArray, Key, String, Null, Boolean, Integer } kind;
+        std::uint64_t offset;    // where the token starts in the script
+        std::string_view text;   // a key's or a string's characters
+        std::int64_t integer;    // an integer, or a Boolean as 0 or 1
+    };
+    // The tokens are kept from step to step, so that reading one is a store.
+    std::vector<PlainToken> plain_;
+    std::size_t plain_count_ = 0;
+    void add_plain(const PlainToken& token) {
+        if (plain_count_ == plain_.size()) plain_.resize(plain_.size() * 2 + 64);
+        plain_[plain_count_++] = token;
+    }
 };
 
 }  // namespace vireo_runner

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -16,7 +17,6 @@
 #include <optional>
 #include <ostream>
 #include <streambuf>
-#include <unordered_map>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -45,17 +45,53 @@ namespace {
 // ---- names ----
 
 // Exact names first (the common case, hashed), then the case-insensitive
-// match late binding allows.
+// match late binding allows. A row names its segment object property every
+// time, so the exact lookup is an open-addressed table hashed on a name's
+// length and its first and last eight characters, where names differ
+// ("L2300_CLM_00_CLMInfo").
 struct NameIndex {
-    std::unordered_map<std::string_view, std::size_t> exact;
     std::vector<std::string_view> names;
+    std::vector<std::uint32_t> table;  // 1 + an index into names; 0 for an empty place
+
+    static std::size_t hash(std::string_view name) {
+        std::uint64_t head = 0, tail = 0;
+        if (name.size() >= 8) {
+            std::memcpy(&head, name.data(), 8);
+            std::memcpy(&tail, name.data() + name.size() - 8, 8);
+        } else if (!name.empty()) {
+            std::memcpy(&head, name.data(), name.size());
+        }
+        const std::uint64_t h = (head * 0x9E3779B97F4A7C15ULL) ^ (tail * 0xC2B2AE3D27D4EB4FULL) ^ name.size();
+        return static_cast<std::size_t>(h ^ (h >> 29));
+    }
 
     void add(std::string_view name) {
-        exact.emplace(name, names.size());
         names.push_back(name);
+        // At most a quarter full, so that a probe is nearly always one look.
+        if (table.size() < names.size() * 4) {
+            table.assign(std::bit_ceil(names.size() * 8), 0);
+            for (std::size_t i = 0; i < names.size(); ++i) place(i);
+        } else {
+            place(names.size() - 1);
+        }
+    }
+    // A name given twice is found as its first entry, which is placed first.
+    void place(std::size_t index) {
+        const std::size_t mask = table.size() - 1;
+        for (std::size_t h = hash(names[index]) & mask;; h = (h + 1) & mask) {
+            if (table[h] == 0) {
+                table[h] = static_cast<std::uint32_t>(index + 1);
+                return;
+            }
+        }
     }
     std::optional<std::size_t> find(std::string_view name) const {
-        if (auto it = exact.find(name); it != exact.end()) return it->second;
+        if (!table.empty()) {
+            const std::size_t mask = table.size() - 1;
+            for (std::size_t h = hash(name) & mask; table[h] != 0; h = (h + 1) & mask) {
+                if (names[table[h] - 1] == name) return table[h] - 1;
+            }
+        }
         for (std::size_t i = 0; i < names.size(); ++i) {
             if (same_name(names[i], name)) return i;
         }
@@ -204,7 +240,6 @@ public:
                   Clock::time_point started)
         : options_(options), err_(err), place_(place), input_(input), started_(started), last_progress_(started),
           progress_countdown_(options.progress ? kProgressStride + 1 : 0), dispatch_(control_),
-          objects_(catalogue::slots().size()),
           segments_(catalogue::slots().size()) {
         output_path_ = options.output;
         // A control just placed on a form, loaded from an empty property bag.
@@ -440,20 +475,9 @@ private:
 
     Frame top() const { return frames_.back(); }
 
-    // The segment object of a slot through late binding, fetched once.
-    Dispatch& object(std::size_t slot) {
-        auto& cached = objects_[slot];
-        if (!cached) {
-            std::vector<Variant> none;
-            Variant v = dispatch_.Invoke(catalogue::slots()[slot].dispid, InvokeKind::PropertyGet, none);
-            cached = v.to_object();
-            if (!cached) throw RunError(std::string(catalogue::slots()[slot].property) + " holds no object");
-        }
-        return *cached;
-    }
-
-    // The segment object itself, for setting text fields without a copy. The
-    // control's members do not change during a run (no step replaces one).
+    // The segment object of a slot, fetched once: fields are set and Clear and
+    // Additem called on it directly. The control's members do not change
+    // during a run (no step replaces one).
     SegmentObject& segment(std::size_t slot) {
         SegmentObject*& cached = segments_[slot];
         if (!cached) cached = control_.member(slot).get();
@@ -461,9 +485,15 @@ private:
         return *cached;
     }
 
+    // Clear or Additem on a slot's segment object: the call a host makes, on
+    // the object itself.
     void call_segment(std::size_t slot, DISPID method) {
-        std::vector<Variant> none;
-        object(slot).Invoke(method, InvokeKind::Method, none);
+        SegmentObject& target = segment(slot);
+        if (method == kAdditemDispid) {
+            target.Additem();
+        } else {
+            target.Clear();
+        }
     }
 
     // Additem, counting the segment when it reached the output: an Additem
@@ -932,24 +962,29 @@ private:
             }
             return;
         }
-        std::vector<Variant> args(1);
+        std::int32_t code = 0;
         if (v.type == Scalar::Null) {
-            args[0] = Variant(std::int32_t{0});
+            code = 0;
         } else if (auto n = v.to_int32()) {
             // An integer is a Code value; it must be one of the list's, as a code text
             // must: any other would write whatever bytes it spells (126 is "~").
             if (*n != 0 && !in_list(f, *n)) {
                 not_in_list(f, std::to_string(*n) + " (code text " + json_quoted(CodeToString(*n)) + ")", {});
             }
-            args[0] = Variant(*n);
+            code = *n;
         } else if (v.type == Scalar::String) {
-            args[0] = Variant(code_of(f, v.text));
+            code = code_of(f, v.text);
         } else if (v.type == Scalar::Integer || v.type == Scalar::Unsigned) {
             throw RunError(field_where() + " takes a 32-bit Code value; this integer is out of range");
         } else {
             throw wrong();
         }
-        object(slot_).Invoke(kFirstFieldDispid + static_cast<DISPID>(field_), InvokeKind::PropertyPut, args);
+        // Set on the object itself, worded as the late-bound put words a refusal.
+        try {
+            segment(slot_).set_code(f, code);
+        } catch (const VbError& e) {
+            throw VbError(e.number(), field_where() + " cannot take that value");
+        }
     }
 
     static bool in_list(const FieldDescriptor& f, std::int32_t value) {
@@ -1004,7 +1039,6 @@ private:
     std::uint64_t output_bytes_ = 0;
     vireo control_;
     ControlDispatch dispatch_;
-    std::vector<std::shared_ptr<Dispatch>> objects_;
     std::vector<SegmentObject*> segments_;
     std::unique_ptr<files::OutputTarget> output_;
     std::string output_path_;
