@@ -128,10 +128,11 @@ private:
     // The tokens are kept from step to step, so that reading one is a store.
     std::vector<PlainToken> plain_;
     std::size_t plain_count_ = 0;
-    void add_plain(const PlainToken& token) {
-        if (plain_count_ == plain_.size()) plain_.resize(plain_.size() * 2 + 64);
+    [[gnu::always_inline]] void add_plain(const PlainToken& token) {
+        if (plain_count_ == plain_.size()) [[unlikely]] grow_plain();
         plain_[plain_count_++] = token;
     }
+    [[gnu::noinline]] void grow_plain() { plain_.resize(plain_.size() * 2 + 64); }
 };
 
 }  // namespace vireo_runner
