@@ -111,8 +111,20 @@ TextPropertyBag TextPropertyBag::parse(const std::string& contents) {
         rest.remove_prefix(std::min(end + 1, rest.size()));
         ++line_no;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        std::size_t first = line.find_first_not_of(" \t");
-        if (first == std::string_view::npos || line[first] == '#' || line[first] == ';') {
+        // Blanks and byte order marks before a key are not part of it: a key
+        // that began with a mark would lose it when saved again as the first
+        // line, where a mark is skipped.
+        std::size_t first = 0;
+        for (;;) {
+            if (first < line.size() && (line[first] == ' ' || line[first] == '\t')) {
+                ++first;
+            } else if (line.substr(first).starts_with("\xEF\xBB\xBF")) {
+                first += 3;
+            } else {
+                break;
+            }
+        }
+        if (first == line.size() || line[first] == '#' || line[first] == ';') {
             bag.lines_.push_back({{}, {}, std::string(line)});
             continue;
         }

@@ -87,6 +87,17 @@ TEST_F(Persistence, ParsesTheTextForms) {
     EXPECT_EQ(bag.ReadProperty("Missing", "dflt").to_string(), "dflt");
 }
 
+// A byte order mark before a key (after blanks, or on a later line) is not
+// part of the key, so that saving and reading again gives the same entries.
+TEST_F(Persistence, AMarkBeforeAKeyIsNotPartOfIt) {
+    for (const char* text : {"\t\xEF\xBB\xBF\tNewLine=1\n", "# c\n\xEF\xBB\xBFNewLine=1\n", "\xEF\xBB\xBF \xEF\xBB\xBFNewLine=1\n"}) {
+        const TextPropertyBag bag = TextPropertyBag::parse(text);
+        ASSERT_EQ(bag.entries().size(), 1u) << text;
+        EXPECT_EQ(bag.entries()[0].first, "NewLine") << text;
+        EXPECT_EQ(TextPropertyBag::parse(bag.serialize()).entries()[0].first, "NewLine") << text;
+    }
+}
+
 TEST_F(Persistence, MalformedFilesAreReportedWithTheLine) {
     for (const char* text : {"NoEquals\n", "Key=\"unterminated\n", "Key=\"bad \\q escape\"\n", "=value\n"}) {
         try {
