@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "vireo/checker/engine.h"
-#include "vireo/control/vireo.h"
+#include "vireo/control/control.h"
 #include "vireo/core/errors.h"
 #include "vireo/core/output_files.h"
 #include "vireo/core/text.h"
@@ -243,10 +243,16 @@ private:
 GuideChecker::GuideChecker(CheckOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 GuideChecker::~GuideChecker() = default;
 
-void GuideChecker::attach(vireo& control) {
+void GuideChecker::attach(basic_vireo& control) {
     // Reading a property checks that the control belongs to the calling
     // thread, whose writer state the checker watches (vbErrWrongThread otherwise).
     (void)control.ErrorTrap();
+    const catalogue::Catalogue& checked = catalogue::professional_4010();
+    if (&control.catalogue() != &checked) {
+        throw VbError(vbErrInvalidProcedureCall, "the guide checker checks files of the catalogue " +
+                                                     std::string(checked.name()) + "; this control writes " +
+                                                     std::string(control.catalogue().name()));
+    }
     impl_->attach();
 }
 void GuideChecker::detach() { impl_->detach(); }

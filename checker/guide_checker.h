@@ -25,7 +25,7 @@
 
 namespace prjVireo {
 
-class vireo;
+class basic_vireo;
 struct WriterState;
 
 struct Finding {
@@ -64,8 +64,9 @@ public:
     // on: each OpenFile starts a file, each CloseFile ends it. Call it on the
     // control's thread (the control refuses another thread), before the file's
     // first segment. One checker per thread: VbError 5 when another one is
-    // attached.
-    void attach(vireo& control);
+    // attached. The checker knows the guide of the 4010 catalogue: a control of
+    // another catalogue is refused with VbError 5.
+    void attach(basic_vireo& control);
     // Stops checking (a file being written is ended first). Also done by the destructor.
     void detach();
 

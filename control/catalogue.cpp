@@ -1,43 +1,80 @@
 #include "vireo/control/catalogue.h"
 
+#include <algorithm>
+#include <mutex>
 #include <unordered_set>
 
-namespace prjVireo::catalogue {
+#include "vireo/core/errors.h"
 
-const std::vector<Slot>& slots() {
-    static const std::vector<Slot> table = [] {
-        std::vector<Slot> t;
-        DISPID id = kFirstSlotDispid;
-#define VIREO_SLOT(Class, Description, ErrorMode) \
-    t.push_back({&Class::Descriptor(), #Class "_" #Description, id--, std::string_view(#ErrorMode) == "AlwaysReported"});
-#include "vireo/control/slots.def"
-#undef VIREO_SLOT
-        return t;
-    }();
-    return table;
+namespace prjVireo {
+namespace catalogue {
+
+Catalogue::Catalogue(std::string_view name, std::string_view description, DISPID first_slot_dispid,
+                     std::vector<Slot> slots)
+    : name_(name), description_(description), first_slot_dispid_(first_slot_dispid), slots_(std::move(slots)) {
+    std::unordered_set<const CodeListDescriptor*> seen;
+    for (const Slot& s : slots_) {
+        const SegmentClassDescriptor& c = *s.segment_class;
+        for (std::size_t i = 0; i < c.field_count; ++i) {
+            const CodeListDescriptor* l = c.fields[i].codelist;
+            if (l && seen.insert(l).second) codelists_.push_back(l);
+        }
+    }
 }
 
-const Slot* find_slot(std::string_view name) {
-    for (const Slot& s : slots()) {
+const Slot* Catalogue::find_slot(std::string_view name) const {
+    for (const Slot& s : slots_) {
         if (same_name(s.property, name) || same_name(s.segment_class->name, name)) return &s;
     }
     return nullptr;
 }
 
-const std::vector<const CodeListDescriptor*>& codelists() {
-    static const std::vector<const CodeListDescriptor*> lists = [] {
-        std::vector<const CodeListDescriptor*> out;
-        std::unordered_set<const CodeListDescriptor*> seen;
-        for (const Slot& s : slots()) {
-            const SegmentClassDescriptor& c = *s.segment_class;
-            for (std::size_t i = 0; i < c.field_count; ++i) {
-                const CodeListDescriptor* l = c.fields[i].codelist;
-                if (l && seen.insert(l).second) out.push_back(l);
-            }
-        }
-        return out;
-    }();
-    return lists;
+namespace {
+
+std::mutex g_registry_mutex;
+
+std::vector<const Catalogue*>& registry() {
+    static std::vector<const Catalogue*> list{&professional_4010()};
+    return list;
 }
 
-}  // namespace prjVireo::catalogue
+}  // namespace
+
+std::vector<const Catalogue*> registered() {
+    std::lock_guard lock(g_registry_mutex);
+    return registry();
+}
+
+void register_catalogue(const Catalogue& catalogue) {
+    std::lock_guard lock(g_registry_mutex);
+    auto& list = registry();
+    if (std::find(list.begin(), list.end(), &catalogue) != list.end()) return;
+    for (const Catalogue* c : list) {
+        if (same_name(c->name(), catalogue.name())) {
+            throw VbError(vbErrInvalidProcedureCall,
+                          "a catalogue named " + std::string(catalogue.name()) + " is already registered");
+        }
+    }
+    list.push_back(&catalogue);
+}
+
+const Catalogue* find_catalogue(std::string_view name) {
+    std::lock_guard lock(g_registry_mutex);
+    for (const Catalogue* c : registry()) {
+        if (same_name(c->name(), name)) return c;
+    }
+    return nullptr;
+}
+
+}  // namespace catalogue
+
+// The 4010 catalogue, from control/slots.def.
+#define VIREO_CATALOGUE_SLOTS "vireo/control/slots.def"
+#define VIREO_CATALOGUE_NAME "004010X098A1"
+#define VIREO_CATALOGUE_DESCRIPTION "Vireo ActiveX Control for HIPAA 837 4010"
+#define VIREO_CATALOGUE_FIRST_DISPID ::prjVireo::slot_list::kFirstSlotDispid
+#include "vireo/control/define_catalogue.h"
+
+const catalogue::Catalogue& catalogue::professional_4010() { return declared_catalogue(); }
+
+}  // namespace prjVireo

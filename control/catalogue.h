@@ -1,6 +1,14 @@
 #pragma once
-// The whole segment catalogue: every family's classes, and the registry of
-// classes in slot order and of code lists, for introspection.
+// Catalogues: a catalogue is one implementation guide's segment classes in
+// slot order (the control's segment object properties and their dispatch ids)
+// with their code lists. The control, its dispatch layer, the type library,
+// the script schema and the script runner each take the catalogue they work
+// on; the 4010 Professional catalogue is the default everywhere.
+//
+// A catalogue is declared by its slot list (a file of VIREO_SLOT lines) and
+// the families that declare its classes; control/define_catalogue.h expands
+// the slot list into its Catalogue.
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -24,17 +32,56 @@ namespace prjVireo::catalogue {
 struct Slot {
     const SegmentClassDescriptor* segment_class;
     std::string_view property;  // L2300_CLM_00_CLMInfo
-    DISPID dispid;              // 0x680300E1 downwards in slot order
+    DISPID dispid;              // the catalogue's first slot id downwards in slot order
     bool write_always_reports;  // writing it reports errors whatever ErrorTrap says
+    std::shared_ptr<SegmentObject> (*make)();  // a new object of the class
 };
 
-// The 218 segment object properties in slot order.
-const std::vector<Slot>& slots();
+class Catalogue {
+public:
+    // `name` identifies the catalogue ("004010X098A1"); `description` is the
+    // type library's description of a control of this catalogue.
+    Catalogue(std::string_view name, std::string_view description, DISPID first_slot_dispid,
+              std::vector<Slot> slots);
+    Catalogue(const Catalogue&) = delete;
+    Catalogue& operator=(const Catalogue&) = delete;
 
-// The slot whose property (case-insensitive) or class name is `name`, or nullptr.
-const Slot* find_slot(std::string_view name);
+    std::string_view name() const { return name_; }
+    std::string_view description() const { return description_; }
+    // The segment object properties in slot order.
+    const std::vector<Slot>& slots() const { return slots_; }
+    // Every code list, in the order the classes (in slot order) first use them.
+    const std::vector<const CodeListDescriptor*>& codelists() const { return codelists_; }
+    // The slot whose property (case-insensitive) or class name is `name`, or nullptr.
+    const Slot* find_slot(std::string_view name) const;
+    // The index of the slot whose dispatch id is `id`, or -1.
+    std::ptrdiff_t slot_of_dispid(DISPID id) const {
+        const DISPID offset = first_slot_dispid_ - id;
+        return offset >= 0 && static_cast<std::size_t>(offset) < slots_.size() ? offset : -1;
+    }
+    DISPID first_slot_dispid() const { return first_slot_dispid_; }
 
-// Every code list, in the order the classes (in slot order) first use them.
-const std::vector<const CodeListDescriptor*>& codelists();
+private:
+    std::string_view name_;
+    std::string_view description_;
+    DISPID first_slot_dispid_;
+    std::vector<Slot> slots_;
+    std::vector<const CodeListDescriptor*> codelists_;
+};
+
+// The 837 Professional 4010 catalogue (004010X098A1): 218 classes.
+const Catalogue& professional_4010();
+
+// The catalogues this program knows, the 4010 one first. A program that
+// brings a catalogue of its own registers it once, before it looks it up.
+std::vector<const Catalogue*> registered();
+void register_catalogue(const Catalogue& catalogue);
+// The registered catalogue named `name` (case-insensitive), or nullptr.
+const Catalogue* find_catalogue(std::string_view name);
+
+// The 4010 catalogue's slots, slot lookup and code lists.
+inline const std::vector<Slot>& slots() { return professional_4010().slots(); }
+inline const Slot* find_slot(std::string_view name) { return professional_4010().find_slot(name); }
+inline const std::vector<const CodeListDescriptor*>& codelists() { return professional_4010().codelists(); }
 
 }  // namespace prjVireo::catalogue

@@ -3,7 +3,7 @@
 #include <type_traits>
 
 #include "vireo/control/typelib.h"
-#include "vireo/control/vireo.h"
+#include "vireo/control/control.h"
 #include "vireo/core/code.h"
 #include "vireo/core/errors.h"
 
@@ -12,9 +12,9 @@ namespace {
 
 using namespace dispids;
 
-std::vector<std::string_view> all_names() {
+std::vector<std::string_view> all_names(const catalogue::Catalogue& catalogue) {
     std::vector<std::string_view> names;
-    for (const auto& s : catalogue::slots()) names.push_back(s.property);
+    for (const auto& s : catalogue.slots()) names.push_back(s.property);
     for (const auto& m : typelib::control_properties()) names.push_back(m.name);
     for (const auto& m : typelib::control_methods()) names.push_back(m.name);
     return names;
@@ -48,7 +48,7 @@ T property_argument(const Variant& v) {
 }  // namespace
 
 DISPID ControlDispatch::GetIDOfName(std::string_view name) const {
-    for (const auto& s : catalogue::slots()) {
+    for (const auto& s : control_.catalogue().slots()) {
         if (same_name(s.property, name)) return s.dispid;
     }
     for (const auto& m : typelib::control_properties()) {
@@ -57,13 +57,13 @@ DISPID ControlDispatch::GetIDOfName(std::string_view name) const {
     for (const auto& m : typelib::control_methods()) {
         if (same_name(m.name, name)) return m.dispid;
     }
-    throw_unknown_member("vireo", name, all_names());
+    throw_unknown_member("vireo", name, all_names(control_.catalogue()));
 }
 
 std::string ControlDispatch::NameOf(DISPID id) const {
-    const auto& slots = catalogue::slots();
-    if (id <= catalogue::kFirstSlotDispid && id > catalogue::kFirstSlotDispid - static_cast<DISPID>(slots.size())) {
-        return std::string(slots[static_cast<std::size_t>(catalogue::kFirstSlotDispid - id)].property);
+    const catalogue::Catalogue& catalogue = control_.catalogue();
+    if (const std::ptrdiff_t slot = catalogue.slot_of_dispid(id); slot >= 0) {
+        return std::string(catalogue.slots()[static_cast<std::size_t>(slot)].property);
     }
     for (const auto& m : typelib::control_properties()) {
         if (m.dispid == id) return m.name;
@@ -80,12 +80,11 @@ Variant ControlDispatch::Invoke(DISPID id, InvokeKind kind, std::vector<Variant>
     const std::string where = "vireo." + name;
     const bool get = kind == InvokeKind::PropertyGet;
     const bool put = kind == InvokeKind::PropertyPut || kind == InvokeKind::PropertyPutRef;
-    vireo& c = control_;
+    basic_vireo& c = control_;
 
     // Segment object properties.
-    const auto& slots = catalogue::slots();
-    if (id <= catalogue::kFirstSlotDispid && id > catalogue::kFirstSlotDispid - static_cast<DISPID>(slots.size())) {
-        const std::size_t index = static_cast<std::size_t>(catalogue::kFirstSlotDispid - id);
+    if (const std::ptrdiff_t slot = c.catalogue().slot_of_dispid(id); slot >= 0) {
+        const std::size_t index = static_cast<std::size_t>(slot);
         if (get || kind == InvokeKind::Method) {
             expect_args(args, 0, where);
             auto object = c.member(index);
@@ -95,7 +94,7 @@ Variant ControlDispatch::Invoke(DISPID id, InvokeKind kind, std::vector<Variant>
         expect_args(args, 1, where);
         // Errors inside the write are passed over unless ErrorTrap is set, except
         // for the two properties whose write always reports them.
-        const bool report = trapping() || slots[index].write_always_reports;
+        const bool report = trapping() || c.catalogue().slots()[index].write_always_reports;
         run_under_error_trap(report, [&] {
             const auto& object = args[0].to_object();
             std::shared_ptr<SegmentObject> target;

@@ -1,9 +1,8 @@
 #pragma once
-// Dispatch ids: the control's own members, and its segment object properties
-// (the slots of control/slots.def), which count down from kFirstSlotDispid in
-// slot order. The slot list is read here at compile time, so that a slot list
-// whose ids would run into the control's own ids, or a class declared without
-// exactly one slot (core/define_family.h asks slots_of_class), fails the build.
+// Dispatch ids: the control's own members, and the segment object properties
+// of the 4010 catalogue (the slots of control/slots.def), which count down
+// from 0x680300E1 in slot order. The slot list is read here at compile time
+// (control/slot_list.h says what that checks).
 //
 // VIREO_SLOTS_FILE names the slot list and VIREO_MEMBERS_FILE the control's
 // own members; they are control/slots.def and control/members.def unless the
@@ -54,39 +53,11 @@ static_assert(control_member_ids_distinct(), "two members in control/members.def
 
 }  // namespace dispids
 
-namespace catalogue {
-
-constexpr DISPID kFirstSlotDispid = 0x680300E1;
-
-// The class of every slot, in slot order.
-inline constexpr std::string_view kSlotClasses[] = {
-#define VIREO_SLOT(Class, Description, ErrorMode) std::string_view(#Class),
-#include VIREO_SLOTS_FILE
-#undef VIREO_SLOT
-};
-constexpr std::size_t kSlotCount = std::size(kSlotClasses);
-constexpr DISPID kLastSlotDispid = kFirstSlotDispid - static_cast<DISPID>(kSlotCount) + 1;
-
-// How many slots hold the class `name`.
-constexpr std::size_t slots_of_class(std::string_view name) {
-    std::size_t n = 0;
-    for (std::string_view c : kSlotClasses) n += c == name;
-    return n;
-}
-
-// Whether no slot's id is one of the control's own members' ids: Invoke and
-// NameOf look among the slots first, so a member whose id a slot took would
-// be unreachable by id.
-constexpr bool slot_ids_clear_of_control_members() {
-    for (DISPID id : dispids::kControlMembers) {
-        if (id >= kLastSlotDispid && id <= kFirstSlotDispid) return false;
-    }
-    return true;
-}
-
-static_assert(slot_ids_clear_of_control_members(),
-              "too many slots: their dispatch ids, counting down from 0x680300E1, reach the ids of the "
-              "control's own members");
-
-}  // namespace catalogue
+// The 4010 catalogue's slot list (control/slots.def unless VIREO_SLOTS_FILE
+// names another), read and checked at compile time.
+namespace slot_list {
+#define VIREO_SLOT_LIST_FILE VIREO_SLOTS_FILE
+#define VIREO_SLOT_LIST_FIRST_DISPID 0x680300E1
+#include "vireo/control/slot_list.h"
+}  // namespace slot_list
 }  // namespace prjVireo

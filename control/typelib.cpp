@@ -142,17 +142,19 @@ void put_guide_positions(std::string& out, const SegmentClassDescriptor& c) {
 
 }  // namespace
 
-std::string to_json() {
+std::string to_json() { return to_json(catalogue::professional_4010()); }
+
+std::string to_json(const catalogue::Catalogue& catalogue) {
     std::string out;
     out.reserve(1 << 20);
     out += "{\"name\": ";
     text::append_json_string(out, kLibraryName, text::JsonNonAscii::Keep);
     out += ", \"description\": ";
-    text::append_json_string(out, kLibraryDescription, text::JsonNonAscii::Keep);
+    text::append_json_string(out, catalogue.description(), text::JsonNonAscii::Keep);
     out += ",\n \"control\": {\"name\": \"vireo\", \"interface\": \"_vireo\", \"events_interface\": \"__vireo\",\n";
     out += "  \"properties\": [\n";
     bool first = true;
-    for (const catalogue::Slot& s : catalogue::slots()) {
+    for (const catalogue::Slot& s : catalogue.slots()) {
         out += first ? "   " : ",\n   ";
         first = false;
         out += "{\"name\": ";
@@ -179,7 +181,7 @@ std::string to_json() {
 
     out += " \"classes\": [\n";
     first = true;
-    for (const catalogue::Slot& s : catalogue::slots()) {
+    for (const catalogue::Slot& s : catalogue.slots()) {
         const SegmentClassDescriptor& c = *s.segment_class;
         out += first ? "  " : ",\n  ";
         first = false;
@@ -221,7 +223,7 @@ std::string to_json() {
     }
     out += "],\n \"codelists\": [\n";
     first = true;
-    for (const CodeListDescriptor* l : catalogue::codelists()) {
+    for (const CodeListDescriptor* l : catalogue.codelists()) {
         out += first ? "  " : ",\n  ";
         first = false;
         out += "{\"name\": ";

@@ -7,6 +7,10 @@
 
 #include "vireo/control/dispatch.h"
 
+namespace prjVireo::catalogue {
+class Catalogue;
+}
+
 namespace prjVireo::typelib {
 
 struct Parameter {
@@ -33,11 +37,13 @@ const std::vector<Member>& control_properties();
 const std::vector<Member>& control_methods();
 
 constexpr const char* kLibraryName = "prjVireo";
-constexpr const char* kLibraryDescription = "Vireo ActiveX Control for HIPAA 837 4010";
 constexpr DISPID kBeforeAddDispid = 1;
 constexpr DISPID kAboutBoxDispid = dispids::kShowAboutBox;
 
-// The whole type library as JSON.
+// The whole type library of a control of `catalogue` as JSON; the library's
+// description is the catalogue's.
+std::string to_json(const catalogue::Catalogue& catalogue);
+// The same for the 4010 catalogue.
 std::string to_json();
 
 }  // namespace prjVireo::typelib

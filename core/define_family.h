@@ -2,6 +2,11 @@
 // list descriptors, the field descriptor tables, the class descriptors and the
 // constructors. Include it (no include guard) in exactly one source file per
 // family, after the family header, with VIREO_FAMILY_FILE naming the file.
+// A family of a catalogue beside the 4010 one also defines, as its header
+// does, VIREO_CATALOGUE_NAMESPACE, and VIREO_CATALOGUE_SLOTS and
+// VIREO_CATALOGUE_FIRST_DISPID (control/define_catalogue.h), so that its
+// classes are checked against its own slot list. All of them are undefined
+// at the end.
 #ifndef VIREO_FAMILY_FILE
 #error "define VIREO_FAMILY_FILE before including core/define_family.h"
 #endif
@@ -15,6 +20,17 @@
 #include "vireo/core/compiled_assembly.h"
 
 namespace prjVireo {
+#ifdef VIREO_CATALOGUE_NAMESPACE
+namespace VIREO_CATALOGUE_NAMESPACE {
+#if !defined(VIREO_CATALOGUE_SLOTS) || !defined(VIREO_CATALOGUE_FIRST_DISPID)
+#error "a family of a catalogue's own namespace names its slot list: define VIREO_CATALOGUE_SLOTS and VIREO_CATALOGUE_FIRST_DISPID"
+#endif
+namespace slot_list {
+#define VIREO_SLOT_LIST_FILE VIREO_CATALOGUE_SLOTS
+#define VIREO_SLOT_LIST_FIRST_DISPID VIREO_CATALOGUE_FIRST_DISPID
+#include "vireo/control/slot_list.h"
+}  // namespace slot_list
+#endif
 namespace codelists {
 #define VIREO_CODELIST(List) static constexpr CodeMember List##_members[] = {
 #define VIREO_MEMBER(List, name, code) {#name, code, ::prjVireo::code_value(code)},
@@ -47,9 +63,9 @@ namespace codelists {
     {#name, FieldKind::Unwritten, element, component, 0, nullptr, offsetof(F, name)},
 #define VIREO_SEGMENT_END(Class)                                                          \
     };                                                                                  \
-    static_assert(catalogue::slots_of_class(#Class) == 1,                               \
+    static_assert(slot_list::slots_of_class(#Class) == 1,                               \
                   #Class ": a declared class needs exactly one slot in the slot list "   \
-                  "(control/slots.def)");                                                \
+                  "of its catalogue (control/slots.def for the 4010 one)");               \
     static_assert(fields_in_element_order(fields, std::size(fields)),                    \
                   #Class ": fields must be listed in element order, a composite's "      \
                   "components together and in ascending order");                          \
@@ -65,6 +81,12 @@ namespace codelists {
     const SegmentClassDescriptor& Class::Descriptor() { return layout_##Class::descriptor; } \
     Class::Class() : SegmentObject(&layout_##Class::descriptor, static_cast<Class##_fields*>(this)) {}
 #include "vireo/core/catalogue_pass.h"
+#ifdef VIREO_CATALOGUE_NAMESPACE
+}  // namespace VIREO_CATALOGUE_NAMESPACE
+#endif
 }  // namespace prjVireo
 
 #undef VIREO_FAMILY_FILE
+#undef VIREO_CATALOGUE_NAMESPACE
+#undef VIREO_CATALOGUE_SLOTS
+#undef VIREO_CATALOGUE_FIRST_DISPID

@@ -2,6 +2,9 @@
 // enumerations, their descriptors, and one field block and segment class per
 // declared segment. Include it (it has no include guard) with
 // VIREO_FAMILY_FILE naming the catalogue file, once per family header.
+// The classes and code lists go into namespace prjVireo, or into
+// prjVireo::VIREO_CATALOGUE_NAMESPACE when the includer defines it (a
+// catalogue beside the 4010 one, whose names may be the same).
 #ifndef VIREO_FAMILY_FILE
 #error "define VIREO_FAMILY_FILE before including core/expand_family.h"
 #endif
@@ -9,6 +12,9 @@
 #include "vireo/core/segment.h"
 
 namespace prjVireo {
+#ifdef VIREO_CATALOGUE_NAMESPACE
+namespace VIREO_CATALOGUE_NAMESPACE {
+#endif
 
 // Code list enumerations: each member holds the Code value of its code.
 #define VIREO_CODELIST(List) enum class List : std::int32_t {
@@ -38,6 +44,10 @@ namespace codelists {
     };
 #include "vireo/core/catalogue_pass.h"
 
+#ifdef VIREO_CATALOGUE_NAMESPACE
+}  // namespace VIREO_CATALOGUE_NAMESPACE
+#endif
 }  // namespace prjVireo
 
 #undef VIREO_FAMILY_FILE
+#undef VIREO_CATALOGUE_NAMESPACE

@@ -24,7 +24,7 @@
 
 #include "catalogues.h"
 #include "vireo/control/catalogue.h"
-#include "vireo/control/vireo.h"
+#include "vireo/control/control.h"
 
 namespace vireo_python {
 
@@ -190,7 +190,7 @@ bool bind_control_type(PyObject* module, const CatalogueDeclarations& catalogue)
 extern PyTypeObject* ControlType;
 struct ControlWrapper;
 // The C++ control of a Vireo object, or nullptr with TypeError set.
-prjVireo::vireo* control_of(PyObject* object);
+prjVireo::basic_vireo* control_of(PyObject* object);
 
 // ---- small helpers ----
 

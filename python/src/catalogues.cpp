@@ -7,7 +7,7 @@ namespace vireo_python {
 
 const std::vector<CatalogueDeclarations>& bound_catalogues() {
     static const std::vector<CatalogueDeclarations> catalogues = {
-        {"4010", &prjVireo::catalogue::slots, &prjVireo::catalogue::codelists},
+        {"4010", &prjVireo::catalogue::professional_4010},
     };
     return catalogues;
 }

@@ -10,8 +10,9 @@ namespace vireo_python {
 
 struct CatalogueDeclarations {
     const char* name;  // "4010"
-    const std::vector<prjVireo::catalogue::Slot>& (*slots)();
-    const std::vector<const prjVireo::CodeListDescriptor*>& (*codelists)();
+    const prjVireo::catalogue::Catalogue& (*catalogue)();
+    const std::vector<prjVireo::catalogue::Slot>& slots() const { return catalogue().slots(); }
+    const std::vector<const prjVireo::CodeListDescriptor*>& codelists() const { return catalogue().codelists(); }
 };
 
 // The first is bound at the top level of the module.

@@ -105,7 +105,7 @@ void bind_checker(py::module_& m) {
         .def(py::init<std::size_t>(), py::arg("keep") = 10000)
         .def("attach",
              [](PyGuideChecker& self, py::object control) {
-                 prjVireo::vireo* ctl = control_of(control.ptr());
+                 prjVireo::basic_vireo* ctl = control_of(control.ptr());
                  if (!ctl) throw py::error_already_set();
                  GuideChecker& checker = self.use();
                  if (!translate([&] { checker.attach(*ctl); })) throw py::error_already_set();

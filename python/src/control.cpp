@@ -17,7 +17,7 @@ namespace vireo_python {
 
 struct ControlWrapper {
     PyObject_HEAD
-    prjVireo::vireo* control;
+    prjVireo::basic_vireo* control;
     std::shared_ptr<Apartment> apartment;
     const CatalogueDeclarations* catalogue;
     PyObject* members;  // list: the Python object of each slot's segment object, or None
@@ -29,7 +29,7 @@ PyTypeObject* ControlType = nullptr;
 
 namespace {
 
-using prjVireo::vireo;
+using prjVireo::basic_vireo;
 
 const CatalogueDeclarations* g_catalogue = nullptr;
 
@@ -102,18 +102,18 @@ int set_strict_values(PyObject* self, PyObject* value, void*) {
 }
 
 // The text properties: Filename and the three delimiters.
-using TextGetter = std::string (vireo::*)() const;
-using TextSetter = void (vireo::*)(const std::string&);
+using TextGetter = std::string (basic_vireo::*)() const;
+using TextSetter = void (basic_vireo::*)(const std::string&);
 struct TextProperty {
     const char* name;
     TextGetter get;
     TextSetter set;
 };
 const TextProperty text_properties[] = {
-    {"Filename", &vireo::Filename, &vireo::Filename},
-    {"DataElementSeparator", &vireo::DataElementSeparator, &vireo::DataElementSeparator},
-    {"SubelementSeparator", &vireo::SubelementSeparator, &vireo::SubelementSeparator},
-    {"SegmentTerminator", &vireo::SegmentTerminator, &vireo::SegmentTerminator},
+    {"Filename", &basic_vireo::Filename, &basic_vireo::Filename},
+    {"DataElementSeparator", &basic_vireo::DataElementSeparator, &basic_vireo::DataElementSeparator},
+    {"SubelementSeparator", &basic_vireo::SubelementSeparator, &basic_vireo::SubelementSeparator},
+    {"SegmentTerminator", &basic_vireo::SegmentTerminator, &basic_vireo::SegmentTerminator},
 };
 
 PyObject* get_text_property(PyObject* self, void* closure) {
@@ -442,7 +442,7 @@ PyObject* control_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     }
     for (std::size_t i = 0; i < n; ++i) PyList_SET_ITEM(c->members, static_cast<Py_ssize_t>(i), Py_NewRef(Py_None));
     if (!translate([&] {
-            c->control = new vireo();
+            c->control = new basic_vireo(g_catalogue->catalogue());
             c->before_add.event = &c->control->BeforeAdd;
             if (read_properties) {
                 // A control placed new reads an empty property bag: "*", ":", "~", no newline.
@@ -552,7 +552,7 @@ const char* property_doc(const char* name) {
 
 }  // namespace
 
-prjVireo::vireo* control_of(PyObject* object) {
+prjVireo::basic_vireo* control_of(PyObject* object) {
     if (!PyObject_TypeCheck(object, ControlType)) {
         PyErr_Format(PyExc_TypeError, "expected a Vireo control, not %.100s", Py_TYPE(object)->tp_name);
         return nullptr;

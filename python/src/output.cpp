@@ -212,7 +212,7 @@ bool bind_output_type(PyObject* module) {
            PyModule_AddObjectRef(module, "OpenedFile", reinterpret_cast<PyObject*>(OpenedFileType)) == 0;
 }
 
-PyObject* open_output(PyObject* control_object, prjVireo::vireo*, const std::shared_ptr<Apartment>& apartment,
+PyObject* open_output(PyObject* control_object, prjVireo::basic_vireo*, const std::shared_ptr<Apartment>& apartment,
                       const std::string& path) {
     // Reported whatever ErrorTrap says: a with block that writes nowhere would lose every segment.
     std::unique_ptr<prjVireo::files::OutputTarget> output;

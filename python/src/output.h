@@ -10,7 +10,7 @@ namespace vireo_python {
 bool bind_output_type(PyObject* module);
 // Opens `path` through `control` (the Python object `control_object`) in a
 // temporary file beside it; a new OpenedFile, or nullptr with the error raised.
-PyObject* open_output(PyObject* control_object, prjVireo::vireo* control, const std::shared_ptr<Apartment>& apartment,
+PyObject* open_output(PyObject* control_object, prjVireo::basic_vireo* control, const std::shared_ptr<Apartment>& apartment,
                       const std::string& path);
 
 }  // namespace vireo_python

@@ -13,7 +13,9 @@
 #include <cstdio>
 #include <cstring>
 #include <istream>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <ostream>
 #include <streambuf>
@@ -25,7 +27,7 @@
 #include <unistd.h>
 
 #include "vireo/checker/guide_checker.h"
-#include "vireo/control/vireo.h"
+#include "vireo/control/control.h"
 #include "vireo/core/output_files.h"
 #include "vireo/tools/runner/script_reader.h"
 
@@ -99,27 +101,27 @@ struct NameIndex {
     }
 };
 
-const NameIndex& slot_index() {
-    static const NameIndex index = [] {
-        NameIndex ix;
-        for (const auto& s : catalogue::slots()) ix.add(s.property);
-        return ix;
-    }();
-    return index;
-}
+// A catalogue's property names, and the field names of every slot's class, by slot.
+struct CatalogueIndexes {
+    NameIndex slots;
+    std::vector<NameIndex> fields;
+};
 
-// Field names of every slot's class, by slot.
-const std::vector<NameIndex>& field_indexes() {
-    static const std::vector<NameIndex> indexes = [] {
-        std::vector<NameIndex> all;
-        for (const auto& s : catalogue::slots()) {
+// Built once per catalogue and kept for the process: runs on any thread share them.
+const CatalogueIndexes& indexes_of(const catalogue::Catalogue& catalogue) {
+    static std::mutex mutex;
+    static std::map<const catalogue::Catalogue*, CatalogueIndexes> built;
+    std::lock_guard lock(mutex);
+    auto [at, added] = built.try_emplace(&catalogue);
+    if (added) {
+        for (const auto& s : catalogue.slots()) {
+            at->second.slots.add(s.property);
             NameIndex ix;
             for (std::size_t i = 0; i < s.segment_class->field_count; ++i) ix.add(s.segment_class->fields[i].name);
-            all.push_back(std::move(ix));
+            at->second.fields.push_back(std::move(ix));
         }
-        return all;
-    }();
-    return indexes;
+    }
+    return at->second;
 }
 
 // The control properties a "set" step takes, with the kind of value each wants.
@@ -239,8 +241,10 @@ public:
     ScriptHandler(const RunOptions& options, std::ostream& err, const ScriptPlace& place, const ScriptInput& input,
                   Clock::time_point started)
         : options_(options), err_(err), place_(place), input_(input), started_(started), last_progress_(started),
-          progress_countdown_(options.progress ? kProgressStride + 1 : 0), dispatch_(control_),
-          segments_(catalogue::slots().size()) {
+          progress_countdown_(options.progress ? kProgressStride + 1 : 0),
+          catalogue_(options.catalogue ? *options.catalogue : catalogue::professional_4010()),
+          indexes_(indexes_of(catalogue_)), control_(catalogue_), dispatch_(control_),
+          segments_(catalogue_.slots().size()) {
         output_path_ = options.output;
         // A control just placed on a form, loaded from an empty property bag.
         TextPropertyBag empty;
@@ -331,7 +335,7 @@ public:
     // A key that begins a step rather than a script: a verb or a segment object property.
     bool names_a_step(std::string_view key) const override {
         return same_name(key, kSet) || same_name(key, kClear) || same_name(key, kAssign) ||
-               same_name(key, kAdditem) || same_name(key, kColumns) || slot_index().find(key).has_value();
+               same_name(key, kAdditem) || same_name(key, kColumns) || indexes_.slots.find(key).has_value();
     }
 
     // The steps begin: an array of them, or one step per line.
@@ -481,7 +485,7 @@ private:
     SegmentObject& segment(std::size_t slot) {
         SegmentObject*& cached = segments_[slot];
         if (!cached) cached = control_.member(slot).get();
-        if (!cached) throw RunError(std::string(catalogue::slots()[slot].property) + " holds no object");
+        if (!cached) throw RunError(std::string(catalogue_.slots()[slot].property) + " holds no object");
         return *cached;
     }
 
@@ -530,15 +534,15 @@ private:
     }
 
     std::size_t resolve_slot(std::string_view name, bool verbs_allowed) {
-        if (auto slot = slot_index().find(name)) return *slot;
-        std::vector<std::string_view> candidates = slot_index().names;
+        if (auto slot = indexes_.slots.find(name)) return *slot;
+        std::vector<std::string_view> candidates = indexes_.slots.names;
         std::string message = quoted_excerpt(name) + " is not a segment object property";
         if (verbs_allowed) {
             candidates.insert(candidates.end(), {kSet, kClear, kAssign, kAdditem});
             message += " nor a step verb (set, clear, assign, additem)";
         }
         // A class name stands for the one property that holds its object.
-        if (const catalogue::Slot* slot = catalogue::find_slot(name)) {
+        if (const catalogue::Slot* slot = catalogue_.find_slot(name)) {
             throw RunError(message + " (did you mean " + json_quoted(slot->property) + "?)");
         }
         throw RunError(message + did_you_mean(name, candidates));
@@ -752,16 +756,16 @@ private:
     }
 
     std::size_t resolve_field(std::size_t slot, std::string_view k) const {
-        const auto& ix = field_indexes()[slot];
+        const auto& ix = indexes_.fields[slot];
         const auto field = ix.find(k);
         if (!field) {
-            throw RunError(std::string(catalogue::slots()[slot].segment_class->name) + " has no field " +
+            throw RunError(std::string(catalogue_.slots()[slot].segment_class->name) + " has no field " +
                            quoted_excerpt(k) + suggest_field(k, ix.names));
         }
         return *field;
     }
 
-    static std::string slot_name(std::size_t slot) { return std::string(catalogue::slots()[slot].property); }
+    std::string slot_name(std::size_t slot) const { return std::string(catalogue_.slots()[slot].property); }
 
     // A value of a row: the first names the segment object property (Clear),
     // each other one sets the next column's field.
@@ -800,7 +804,7 @@ private:
             case Expect::StepList: return "\"steps\" takes an array of steps";
             case Expect::Segment:
             case Expect::AssignFields:
-                return json_quoted(catalogue::slots()[slot_].property) + " takes an object of fields";
+                return json_quoted(catalogue_.slots()[slot_].property) + " takes an object of fields";
             case Expect::SetObject: return "\"set\" takes an object of control properties";
             case Expect::AssignObject: return "\"assign\" takes an object of segment object properties";
             case Expect::ClearName: return "\"clear\" takes a segment object property name";
@@ -825,10 +829,10 @@ private:
         return {};
     }
 
-    const FieldDescriptor& field() const { return catalogue::slots()[slot_].segment_class->fields[field_]; }
+    const FieldDescriptor& field() const { return catalogue_.slots()[slot_].segment_class->fields[field_]; }
 
     std::string field_where() const {
-        return std::string(catalogue::slots()[slot_].segment_class->name) + "." + field().name;
+        return std::string(catalogue_.slots()[slot_].segment_class->name) + "." + field().name;
     }
 
     std::string field_value_text() const {
@@ -1037,7 +1041,9 @@ private:
     std::uint64_t progress_countdown_;
     std::uint64_t segments_written_ = 0;
     std::uint64_t output_bytes_ = 0;
-    vireo control_;
+    const catalogue::Catalogue& catalogue_;
+    const CatalogueIndexes& indexes_;
+    basic_vireo control_;
     ControlDispatch dispatch_;
     std::vector<SegmentObject*> segments_;
     std::unique_ptr<files::OutputTarget> output_;
@@ -1051,7 +1057,7 @@ private:
     std::size_t slot_ = 0;
     std::size_t field_ = 0;
     // The fields of each slot's rows, in order, as its last "columns" step named them.
-    std::vector<std::optional<std::vector<std::size_t>>> row_fields_ = decltype(row_fields_)(catalogue::slots().size());
+    std::vector<std::optional<std::vector<std::size_t>>> row_fields_ = decltype(row_fields_)(catalogue_.slots().size());
     std::size_t row_values_ = 0;
     const Setting* setting_ = nullptr;
     bool additem_on_close_ = false;

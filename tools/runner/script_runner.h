@@ -31,6 +31,10 @@
 
 #include "vireo/core/output_target.h"
 
+namespace prjVireo::catalogue {
+class Catalogue;
+}
+
 namespace vireo_runner {
 
 // A failure of the runner itself (bad script, unusable output), with its message.
@@ -75,6 +79,8 @@ struct RunOptions {
     // measurable for it. Must not throw.
     std::function<void(const RunProgress&)> progress;
     double progress_interval = 0.25;
+    // The catalogue of the control the script drives; nullptr: the 4010 one.
+    const prjVireo::catalogue::Catalogue* catalogue = nullptr;
 };
 
 inline constexpr std::uint64_t kProgressStride = 4096;
@@ -129,6 +135,8 @@ std::string summary_text(const RunResult& result);
 // catalogue: every segment object property with its fields, and for code
 // fields the code texts and member names of their code lists.
 nlohmann::ordered_json script_schema();
+// The same for the scripts of a control of `catalogue`.
+nlohmann::ordered_json script_schema(const prjVireo::catalogue::Catalogue& catalogue);
 
 // The names the "NewLine" setting takes besides integers, with their values.
 struct NewLineName {

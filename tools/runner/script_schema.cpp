@@ -74,11 +74,13 @@ ordered_json class_schema(const SegmentClassDescriptor& c) {
 
 }  // namespace
 
-ordered_json script_schema() {
-    const auto& slots = catalogue::slots();
+ordered_json script_schema() { return script_schema(catalogue::professional_4010()); }
+
+ordered_json script_schema(const catalogue::Catalogue& catalogue) {
+    const auto& slots = catalogue.slots();
 
     ordered_json codelists = ordered_json::object();
-    for (const CodeListDescriptor* list : catalogue::codelists()) codelists[list->name] = codelist_schema(*list);
+    for (const CodeListDescriptor* list : catalogue.codelists()) codelists[list->name] = codelist_schema(*list);
 
     ordered_json classes = ordered_json::object();
     ordered_json slot_refs = ordered_json::object();

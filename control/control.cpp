@@ -1,4 +1,4 @@
-#include "vireo/control/vireo.h"
+#include "vireo/control/control.h"
 
 #include <utility>
 
@@ -22,131 +22,92 @@ void guarded(Step&& step) {
 
 void set_about_box_factory(AboutBoxFactory factory) { g_about_box_factory = factory; }
 
-// Typed access to the members for the slot table.
-struct SlotAccess {
-    using Member = std::shared_ptr<SegmentObject> vireo::*;
-    static const Member* members() {
-        static const Member table[] = {
-#define VIREO_SLOT(Class, Description, ErrorMode) &vireo::m##Class,
-#include "vireo/control/slots.def"
-#undef VIREO_SLOT
-        };
-        return table;
-    }
-    static std::shared_ptr<SegmentObject> (*const* makers())() {
-        static std::shared_ptr<SegmentObject> (*const table[])() = {
-#define VIREO_SLOT(Class, Description, ErrorMode) \
-    []() -> std::shared_ptr<SegmentObject> { return std::make_shared<Class>(); },
-#include "vireo/control/slots.def"
-#undef VIREO_SLOT
-        };
-        return table;
-    }
-};
-
-vireo::vireo() {
+basic_vireo::basic_vireo(const catalogue::Catalogue& catalogue) : catalogue_(catalogue) {
     writer_state();
-    const std::size_t n = catalogue::slots().size();
-    for (std::size_t i = 0; i < n; ++i) {
-        hold(this->*SlotAccess::members()[i], SlotAccess::makers()[i]());
-    }
+    members_.resize(catalogue_.slots().size());
+    for (std::size_t i = 0; i < members_.size(); ++i) hold(members_[i], catalogue_.slots()[i].make());
 }
 
-vireo::~vireo() {
+basic_vireo::~basic_vireo() {
     // Assigns none to every member in slot order; the writer state stays as it is.
-    const std::size_t n = catalogue::slots().size();
-    for (std::size_t i = 0; i < n; ++i) {
-        hold(this->*SlotAccess::members()[i], nullptr);
-    }
+    for (auto& member : members_) hold(member, nullptr);
 }
 
-void vireo::hold(std::shared_ptr<SegmentObject>& member, std::shared_ptr<SegmentObject> object) {
+void basic_vireo::hold(std::shared_ptr<SegmentObject>& member, std::shared_ptr<SegmentObject> object) {
     if (member == object) return;
     if (member) member->remove_forwarder(this);
     if (object) object->add_forwarder(this);
     member = std::move(object);
 }
 
-std::shared_ptr<SegmentObject> vireo::member(std::size_t slot) const {
+std::shared_ptr<SegmentObject> basic_vireo::member(std::size_t slot) const {
     state("member");
-    return this->*SlotAccess::members()[slot];
+    return members_.at(slot);
 }
 
-void vireo::set_member(std::size_t slot, std::shared_ptr<SegmentObject> object) {
+void basic_vireo::set_member(std::size_t slot, std::shared_ptr<SegmentObject> object) {
     state("set_member");
-    const auto& s = catalogue::slots().at(slot);
+    const auto& s = catalogue_.slots().at(slot);
     if (object && &object->descriptor() != s.segment_class) {
         throw VbError(vbErrTypeMismatch, std::string(s.property) + " takes an object of class " +
                                              s.segment_class->name + ", not " +
                                              object->descriptor().name);
     }
-    hold(this->*SlotAccess::members()[slot], std::move(object));
+    hold(members_[slot], std::move(object));
 }
-
-#define VIREO_SLOT(Class, Description, ErrorMode)                                  \
-    std::shared_ptr<Class> vireo::Class##_##Description() const {                 \
-        state(#Class "_" #Description);                                           \
-        return std::static_pointer_cast<Class>(m##Class);                         \
-    }                                                                            \
-    void vireo::Class##_##Description(std::shared_ptr<Class> value) {              \
-        state(#Class "_" #Description);                                           \
-        hold(m##Class, std::move(value));                                         \
-    }
-#include "vireo/control/slots.def"
-#undef VIREO_SLOT
 
 // ---- properties ----
 
-std::int16_t vireo::ErrorTrap() const { return state("ErrorTrap").error_trap; }
-void vireo::ErrorTrap(std::int16_t value) { state("ErrorTrap").error_trap = value; }
+std::int16_t basic_vireo::ErrorTrap() const { return state("ErrorTrap").error_trap; }
+void basic_vireo::ErrorTrap(std::int16_t value) { state("ErrorTrap").error_trap = value; }
 
-std::string vireo::Filename() const { return state("Filename").file_name; }
-void vireo::Filename(const std::string& value) {
+std::string basic_vireo::Filename() const { return state("Filename").file_name; }
+void basic_vireo::Filename(const std::string& value) {
     WriterState& ws = state("Filename");
     guarded([&] { ws.file_name = value; });
 }
 
-std::string vireo::DataElementSeparator() const { return state("DataElementSeparator").element_separator.text(); }
-void vireo::DataElementSeparator(const std::string& value) {
+std::string basic_vireo::DataElementSeparator() const { return state("DataElementSeparator").element_separator.text(); }
+void basic_vireo::DataElementSeparator(const std::string& value) {
     WriterState& ws = state("DataElementSeparator");
     guarded([&] { ws.element_separator.assign(value); });
 }
 
-std::string vireo::SubelementSeparator() const { return state("SubelementSeparator").component_separator.text(); }
-void vireo::SubelementSeparator(const std::string& value) {
+std::string basic_vireo::SubelementSeparator() const { return state("SubelementSeparator").component_separator.text(); }
+void basic_vireo::SubelementSeparator(const std::string& value) {
     WriterState& ws = state("SubelementSeparator");
     guarded([&] { ws.component_separator.assign(value); });
 }
 
-std::string vireo::SegmentTerminator() const { return state("SegmentTerminator").segment_terminator.text(); }
-void vireo::SegmentTerminator(const std::string& value) {
+std::string basic_vireo::SegmentTerminator() const { return state("SegmentTerminator").segment_terminator.text(); }
+void basic_vireo::SegmentTerminator(const std::string& value) {
     WriterState& ws = state("SegmentTerminator");
     guarded([&] { ws.segment_terminator.assign(value); });
 }
 
-std::string vireo::SegCount() const { return std::to_string(state("SegCount").segment_count); }
-void vireo::SegCount(const std::string& value) {
+std::string basic_vireo::SegCount() const { return std::to_string(state("SegCount").segment_count); }
+void basic_vireo::SegCount(const std::string& value) {
     WriterState& ws = state("SegCount");
     guarded([&] { ws.segment_count = text_to_long(value); });
 }
 
-NewLineValues vireo::NewLine() const { return static_cast<NewLineValues>(state("NewLine").new_line); }
-void vireo::NewLine(NewLineValues value) { state("NewLine").new_line = static_cast<std::int32_t>(value); }
+NewLineValues basic_vireo::NewLine() const { return static_cast<NewLineValues>(state("NewLine").new_line); }
+void basic_vireo::NewLine(NewLineValues value) { state("NewLine").new_line = static_cast<std::int32_t>(value); }
 
-std::int16_t vireo::Annotation() const { return state("Annotation").annotation; }
-void vireo::Annotation(std::int16_t value) { state("Annotation").annotation = value; }
+std::int16_t basic_vireo::Annotation() const { return state("Annotation").annotation; }
+void basic_vireo::Annotation(std::int16_t value) { state("Annotation").annotation = value; }
 
-bool vireo::StrictValues() const { return state("StrictValues").strict_values; }
-void vireo::StrictValues(bool on) { state("StrictValues").strict_values = on; }
+bool basic_vireo::StrictValues() const { return state("StrictValues").strict_values; }
+void basic_vireo::StrictValues(bool on) { state("StrictValues").strict_values = on; }
 
 // ---- methods ----
 
-void vireo::OpenFile() {
+void basic_vireo::OpenFile() {
     std::string path;
     OpenFile(path);
 }
 
-void vireo::OpenFile(std::string& FilePath) {
+void basic_vireo::OpenFile(std::string& FilePath) {
     WriterState& ws = state("OpenFile");
     guarded([&] {
         if (FilePath.empty()) FilePath = ws.file_name;
@@ -156,18 +117,18 @@ void vireo::OpenFile(std::string& FilePath) {
     if (ws.watcher && files::find(ws.file_number)) ws.watcher->file_opened(FilePath);
 }
 
-void vireo::OpenFile(const std::string& FilePath) {
+void basic_vireo::OpenFile(const std::string& FilePath) {
     std::string path = FilePath;
     OpenFile(path);
 }
 
-void vireo::CloseFile() {
+void basic_vireo::CloseFile() {
     WriterState& ws = state("CloseFile");
     if (ws.watcher && files::find(ws.file_number)) ws.watcher->file_closing();
     files::close(ws.file_number);
 }
 
-std::string vireo::Date_to_CCYYMMDD(std::chrono::year_month_day inDate) const {
+std::string basic_vireo::Date_to_CCYYMMDD(std::chrono::year_month_day inDate) const {
     state("Date_to_CCYYMMDD");
     std::string result;
     guarded([&] {
@@ -177,7 +138,7 @@ std::string vireo::Date_to_CCYYMMDD(std::chrono::year_month_day inDate) const {
     return result;
 }
 
-void vireo::ShowAboutBox() {
+void basic_vireo::ShowAboutBox() {
     WriterState& ws = state("ShowAboutBox");
     guarded([&] {
         if (!ws.about_box) {
@@ -196,14 +157,14 @@ void vireo::ShowAboutBox() {
     ws.about_box.reset();
 }
 
-std::string vireo::StringToHex(const std::string& value) const {
+std::string basic_vireo::StringToHex(const std::string& value) const {
     state("StringToHex");
     return prjVireo::StringToHex(value);
 }
 
 // ---- persistence ----
 
-void vireo::ReadProperties(PropertyBag& bag) {
+void basic_vireo::ReadProperties(PropertyBag& bag) {
     WriterState& ws = state("ReadProperties");
     ws.element_separator.assign(bag.ReadProperty("DataElementSeparator", "*").to_string());
     ws.component_separator.assign(bag.ReadProperty("SubelementSeparator", ":").to_string());
@@ -213,7 +174,7 @@ void vireo::ReadProperties(PropertyBag& bag) {
     ws.file_name = bag.ReadProperty("FileName", "").to_string();
 }
 
-void vireo::WriteProperties(PropertyBag& bag) const {
+void basic_vireo::WriteProperties(PropertyBag& bag) const {
     const WriterState& ws = state("WriteProperties");
     bag.WriteProperty("DataElementSeparator", ws.element_separator.text(), "*");
     bag.WriteProperty("SubelementSeparator", ws.component_separator.text(), ":");
@@ -223,7 +184,7 @@ void vireo::WriteProperties(PropertyBag& bag) const {
     bag.WriteProperty("FileName", ws.file_name, "");
 }
 
-void vireo::Resize(std::int32_t, std::int32_t) {
+void basic_vireo::Resize(std::int32_t, std::int32_t) {
     width_ = 500;
     height_ = 500;
 }

@@ -1,0 +1,23 @@
+#pragma once
+// The test catalogue: its classes and code lists in prjVireo::sibling, its
+// Catalogue, and its control with a typed property per slot.
+#define VIREO_CATALOGUE_NAMESPACE sibling
+#define VIREO_FAMILY_FILE "sibling/sibling.def"
+#include "vireo/core/expand_family.h"
+
+#include "vireo/control/control.h"
+
+namespace prjVireo::sibling {
+
+constexpr DISPID kFirstSlotDispid = 0x68040103;
+
+const catalogue::Catalogue& declared_catalogue();
+
+class sibling_control final : public basic_vireo {
+public:
+    sibling_control() : basic_vireo(declared_catalogue()) {}
+#define VIREO_SLOT_PROPERTIES_FILE "sibling/slots.def"
+#include "vireo/control/slot_properties.h"
+};
+
+}  // namespace prjVireo::sibling
