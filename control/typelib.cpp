@@ -239,10 +239,16 @@ std::string to_json(const catalogue::Catalogue& catalogue) {
         }
         out += "]}";
     }
-    out += "],\n \"enums\": [{\"name\": \"NewLineValues\", \"members\": ["
-           "{\"name\": \"no_LForCR_ToSegEnd\", \"value\": 0}, "
-           "{\"name\": \"LfCr_ToSegEnd\", \"value\": 2}, "
-           "{\"name\": \"LF_ToSegEnd\", \"value\": 1}]}]}\n";
+    out += "],\n \"enums\": [{\"name\": \"NewLineValues\", \"members\": [";
+    first = true;
+    for (const NewLineValueName& n : kNewLineValueNames) {
+        if (!first) out += ", ";
+        first = false;
+        out += "{\"name\": ";
+        text::append_json_string(out, n.name, text::JsonNonAscii::Keep);
+        out += ", \"value\": " + std::to_string(n.value) + "}";
+    }
+    out += "]}]}\n";
     return out;
 }
 

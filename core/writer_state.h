@@ -12,9 +12,20 @@ class SegmentWatcher;
 
 // What follows each segment: nothing, LF or CR LF. Any other value writes nothing.
 enum class NewLineValues : std::int32_t {
-    no_LForCR_ToSegEnd = 0,
-    LfCr_ToSegEnd = 2,
-    LF_ToSegEnd = 1,
+#define VIREO_NEWLINE_VALUE(Name, Value) Name = Value,
+#include "vireo/core/newline_values.def"
+#undef VIREO_NEWLINE_VALUE
+};
+
+// The names of NewLineValues with their values, in the type library's order.
+struct NewLineValueName {
+    const char* name;
+    std::int32_t value;
+};
+inline constexpr NewLineValueName kNewLineValueNames[] = {
+#define VIREO_NEWLINE_VALUE(Name, Value) {#Name, Value},
+#include "vireo/core/newline_values.def"
+#undef VIREO_NEWLINE_VALUE
 };
 
 // A delimiter: exactly one character, kept in the three forms the writer needs.

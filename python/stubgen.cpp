@@ -47,12 +47,10 @@ def code_text(value: int) -> str:
 def code_value(code: str) -> int:
     """The Code value of a code text of up to 4 characters: "837" gives 3683127."""
 
-class NewLineValues(enum.IntEnum):
-    """What follows each segment: nothing, CR LF or LF."""
-    no_LForCR_ToSegEnd = 0
-    LfCr_ToSegEnd = 2
-    LF_ToSegEnd = 1
+)";
 
+// After the NewLineValues enumeration (written from its declaration).
+const char* kHeaderAfterNewLine = R"(
 class BeforeAddArgs:
     """The arguments of one BeforeAdd, shared by the handlers of one segment."""
     SegValue: str
@@ -263,6 +261,9 @@ int main(int argc, char** argv) {
     }
     std::ofstream out(argv[1]);
     out << kHeader;
+    out << "class NewLineValues(enum.IntEnum):\n    \"\"\"What follows each segment: nothing, CR LF or LF.\"\"\"\n";
+    for (const auto& n : prjVireo::kNewLineValueNames) out << "    " << n.name << " = " << n.value << "\n";
+    out << kHeaderAfterNewLine;
     const vireo_python::CatalogueDeclarations& catalogue = vireo_python::bound_catalogues().front();
     for (const prjVireo::CodeListDescriptor* list : catalogue.codelists()) write_codelist(out, *list);
     for (const auto& slot : catalogue.slots()) write_class(out, slot);

@@ -130,13 +130,10 @@ bool bind_newline_values(PyObject* module) {
     PyObject* int_enum = PyObject_GetAttrString(enum_module, "IntEnum");
     Py_DECREF(enum_module);
     if (!int_enum) return false;
-    using prjVireo::NewLineValues;
     // In the documented order.
-    NewLineValuesType = make_enum(
-        int_enum, "NewLineValues",
-        {{"no_LForCR_ToSegEnd", static_cast<std::int32_t>(NewLineValues::no_LForCR_ToSegEnd)},
-         {"LfCr_ToSegEnd", static_cast<std::int32_t>(NewLineValues::LfCr_ToSegEnd)},
-         {"LF_ToSegEnd", static_cast<std::int32_t>(NewLineValues::LF_ToSegEnd)}});
+    std::vector<std::pair<const char*, std::int32_t>> members;
+    for (const auto& n : prjVireo::kNewLineValueNames) members.emplace_back(n.name, n.value);
+    NewLineValuesType = make_enum(int_enum, "NewLineValues", members);
     Py_DECREF(int_enum);
     return NewLineValuesType && PyModule_AddObjectRef(module, "NewLineValues", NewLineValuesType) == 0;
 }

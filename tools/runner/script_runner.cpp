@@ -36,13 +36,20 @@ namespace vireo_runner {
 using namespace prjVireo;
 using json = nlohmann::json;
 
-const NewLineName kNewLineNames[3] = {
-    {"no_LForCR_ToSegEnd", static_cast<std::int32_t>(NewLineValues::no_LForCR_ToSegEnd)},
-    {"LfCr_ToSegEnd", static_cast<std::int32_t>(NewLineValues::LfCr_ToSegEnd)},
-    {"LF_ToSegEnd", static_cast<std::int32_t>(NewLineValues::LF_ToSegEnd)},
-};
-
 namespace {
+
+// "\"no_LForCR_ToSegEnd\", \"LF_ToSegEnd\", \"LfCr_ToSegEnd\"": the names NewLine
+// takes, by value, for messages.
+const std::string& newline_names_text() {
+    static const std::string text = [] {
+        std::vector<NewLineValueName> names(std::begin(kNewLineValueNames), std::end(kNewLineValueNames));
+        std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) { return a.value < b.value; });
+        std::string out;
+        for (const auto& n : names) out += (out.empty() ? "\"" : ", \"") + std::string(n.name) + "\"";
+        return out;
+    }();
+    return text;
+}
 
 // ---- names ----
 
@@ -823,7 +830,7 @@ private:
             case SettingKind::Text: return std::string(setting_->name) + " takes a string";
             case SettingKind::Count: return "SegCount takes a number as a string, such as \"0\"";
             case SettingKind::NewLine:
-                return "NewLine takes an integer or one of \"no_LForCR_ToSegEnd\", \"LF_ToSegEnd\", \"LfCr_ToSegEnd\"";
+                return "NewLine takes an integer or one of " + newline_names_text();
             case SettingKind::Boolean: return std::string(setting_->name) + " takes true or false";
         }
         return {};
@@ -907,14 +914,13 @@ private:
                 if (auto n = v.to_int32()) {
                     value = Variant(*n);
                 } else if (v.type == Scalar::String) {
-                    const NewLineName* found = nullptr;
-                    for (const auto& m : kNewLineNames) {
+                    const NewLineValueName* found = nullptr;
+                    for (const auto& m : kNewLineValueNames) {
                         if (same_name(m.name, v.text)) found = &m;
                     }
                     if (!found) {
                         throw RunError("NewLine has no member " + quoted_excerpt(v.text) +
-                                       "; it takes an integer or one of \"no_LForCR_ToSegEnd\", \"LF_ToSegEnd\", "
-                                       "\"LfCr_ToSegEnd\"");
+                                       "; it takes an integer or one of " + newline_names_text());
                     }
                     value = Variant(found->value);
                 } else if (v.type == Scalar::Integer || v.type == Scalar::Unsigned) {

@@ -138,11 +138,4 @@ nlohmann::ordered_json script_schema();
 // The same for the scripts of a control of `catalogue`.
 nlohmann::ordered_json script_schema(const prjVireo::catalogue::Catalogue& catalogue);
 
-// The names the "NewLine" setting takes besides integers, with their values.
-struct NewLineName {
-    const char* name;
-    std::int32_t value;
-};
-extern const NewLineName kNewLineNames[3];
-
 }  // namespace vireo_runner

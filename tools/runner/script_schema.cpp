@@ -93,7 +93,7 @@ ordered_json script_schema(const catalogue::Catalogue& catalogue) {
     }
 
     ordered_json newline_names = ordered_json::array();
-    for (const auto& n : kNewLineNames) newline_names.push_back(n.name);
+    for (const auto& n : kNewLineValueNames) newline_names.push_back(n.name);
     ordered_json settings = {
         {"type", "object"},
         {"description", "sets control properties in the order written"},
