@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <simdjson.h>
 
+#include "vireo/core/text.h"
 #include "vireo/tools/runner/script_scanner.h"
 
 namespace vireo_runner {
@@ -39,19 +40,6 @@ public:
     }
     std::string message;
 };
-
-// True when the `size` bytes at `p` are 7-bit ASCII.
-bool is_ascii(const char* p, std::size_t size) {
-    std::uint64_t high = 0;
-    std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p + i, 8);
-        high |= word;
-    }
-    for (; i < size; ++i) high |= static_cast<unsigned char>(p[i]);
-    return (high & 0x8080808080808080ULL) == 0;
-}
 
 // Ends the reading when steps run before more input is read found an error
 // (already reported).
@@ -560,7 +548,7 @@ ScriptReader::PlainStep ScriptReader::run_plain_step(std::uint64_t start, std::u
                 const std::size_t size = static_cast<std::size_t>(p - first);
                 // The parser refuses text that is not UTF-8; such a step is its
                 // to report. Most steps are ASCII, which needs no further look.
-                if (!is_ascii(first, size) && !simdjson::validate_utf8(first, size)) return PlainStep::NotPlain;
+                if (!prjVireo::text::is_ascii(std::string_view(first, size)) && !simdjson::validate_utf8(first, size)) return PlainStep::NotPlain;
                 end = start + size;
                 return hand_over_plain(start) ? PlainStep::Ran : PlainStep::Stopped;
             }

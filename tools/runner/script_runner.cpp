@@ -496,22 +496,11 @@ private:
         return *cached;
     }
 
-    // Clear or Additem on a slot's segment object: the call a host makes, on
-    // the object itself.
-    void call_segment(std::size_t slot, DISPID method) {
-        SegmentObject& target = segment(slot);
-        if (method == kAdditemDispid) {
-            target.Additem();
-        } else {
-            target.Clear();
-        }
-    }
-
     // Additem, counting the segment when it reached the output: an Additem
     // that wrote nothing (passed over under ErrorTrap false) is not a segment.
     void additem(std::size_t slot) {
         const std::uint64_t before = output_size();
-        call_segment(slot, kAdditemDispid);
+        segment(slot).Additem();
         if (output_size() != before) ++segments_written_;
     }
 
@@ -623,7 +612,7 @@ private:
         switch (expect) {
             case Expect::Root: frames_.push_back(Frame::Root); return;
             case Expect::Segment:
-                call_segment(slot_, kClearDispid);
+                segment(slot_).Clear();
                 additem_on_close_ = true;
                 frames_.push_back(Frame::Fields);
                 return;
@@ -786,7 +775,7 @@ private:
                 throw RunError("no \"columns\" step has named the fields of a " + json_quoted(slot_name(slot_)) +
                                " row");
             }
-            call_segment(slot_, kClearDispid);
+            segment(slot_).Clear();
             return;
         }
         const std::vector<std::size_t>& columns = *row_fields_[slot_];
@@ -885,7 +874,7 @@ private:
                 if (v.type != Scalar::String) throw wrong();
                 slot_ = resolve_slot(v.text, false);
                 if (expect == Expect::ClearName) {
-                    call_segment(slot_, kClearDispid);
+                    segment(slot_).Clear();
                 } else {
                     additem(slot_);
                 }
