@@ -15,16 +15,7 @@
 #include "vireo/control/dispatch.h"
 #include "vireo/core/segment.h"
 #include "vireo/core/transaction.h"
-#include "vireo/segments/address/address.h"
-#include "vireo/segments/adjustment/adjustment.h"
-#include "vireo/segments/certification/certification.h"
-#include "vireo/segments/claim/claim.h"
-#include "vireo/segments/dates/dates.h"
-#include "vireo/segments/envelope/envelope.h"
-#include "vireo/segments/hierarchy/hierarchy.h"
-#include "vireo/segments/names/names.h"
-#include "vireo/segments/reference/reference.h"
-#include "vireo/segments/service_line/service_line.h"
+#include "vireo/segments/families.h"
 
 namespace prjVireo::catalogue {
 

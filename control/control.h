@@ -1,10 +1,11 @@
 #pragma once
-// basic_vireo, the control of a catalogue: it owns one object of every segment class of
-// its catalogue, in slot order, configures the thread's writer state through
-// its properties, opens and closes the output file, re-raises every segment
-// object's BeforeAdd, and keeps its settings in a property bag. `vireo` is
-// the control of the 4010 catalogue with a typed property per slot;
-// control/slot_properties.h gives any catalogue's control the same.
+// basic_vireo, the control of a catalogue: it owns one object of every
+// segment class of its catalogue, in slot order, configures the thread's
+// writer state through its properties, opens and closes the output file,
+// re-raises every segment object's BeforeAdd, and keeps its settings in a
+// property bag. `vireo` (control/vireo.h) is the control of the 4010
+// catalogue with a typed property per slot; control/slot_properties.h gives
+// any catalogue's control the same.
 #include <chrono>
 #include <concepts>
 #include <cstdint>
