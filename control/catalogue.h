@@ -8,6 +8,7 @@
 // A catalogue is declared by its slot list (a file of VIREO_SLOT lines) and
 // the families that declare its classes; control/define_catalogue.h expands
 // the slot list into its Catalogue.
+#include <cstdint>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -47,8 +48,10 @@ public:
     const Slot* find_slot(std::string_view name) const;
     // The index of the slot whose dispatch id is `id`, or -1.
     std::ptrdiff_t slot_of_dispid(DISPID id) const {
-        const DISPID offset = first_slot_dispid_ - id;
-        return offset >= 0 && static_cast<std::size_t>(offset) < slots_.size() ? offset : -1;
+        // In 64 bits: any 32-bit id, however far from the first, gives an offset without overflow.
+        const std::int64_t offset = std::int64_t{first_slot_dispid_} - id;
+        return offset >= 0 && static_cast<std::uint64_t>(offset) < slots_.size() ? static_cast<std::ptrdiff_t>(offset)
+                                                                                 : -1;
     }
     DISPID first_slot_dispid() const { return first_slot_dispid_; }
 

@@ -73,6 +73,10 @@ TEST_F(SiblingCatalogue, SlotsCountDownFromItsOwnFirstId) {
     }
     EXPECT_EQ(test_catalogue().slot_of_dispid(sibling::kFirstSlotDispid + 1), -1);
     EXPECT_EQ(test_catalogue().slot_of_dispid(sibling::kFirstSlotDispid - 4), -1);
+    // Ids far from the slots, at either end of the range, are no slot (and no overflow).
+    EXPECT_EQ(test_catalogue().slot_of_dispid(INT32_MIN), -1);
+    EXPECT_EQ(test_catalogue().slot_of_dispid(INT32_MAX), -1);
+    EXPECT_EQ(catalogue::professional_4010().slot_of_dispid(INT32_MIN), -1);
     EXPECT_TRUE(slots[2].write_always_reports);
     EXPECT_FALSE(slots[0].write_always_reports);
     // Its code lists are its own, though one shares a 4010 list's name.
