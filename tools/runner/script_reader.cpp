@@ -517,10 +517,10 @@ ScriptReader::PlainStep ScriptReader::run_plain_step(std::uint64_t start, std::u
                 continue;
             }
         } else if (*p == '"') {
-            const char* stop = find_string_stop(p + 1, last);
-            if (stop == last || *stop != '"') return PlainStep::NotPlain;
-            add_plain({PlainToken::String, offset(p), std::string_view(p + 1, static_cast<std::size_t>(stop - p - 1)), 0});
-            p = stop + 1;
+            const std::string_view text = plain_string(p, last);
+            if (!text.data()) return PlainStep::NotPlain;
+            add_plain({PlainToken::String, offset(p), text, 0});
+            p = text.data() + text.size() + 1;
         } else if (*p == 'n' || *p == 't' || *p == 'f') {
             const std::string_view word = *p == 'n' ? "null" : *p == 't' ? "true" : "false";
             if (static_cast<std::size_t>(last - p) < word.size() || std::memcmp(p, word.data(), word.size()) != 0) {
@@ -548,7 +548,8 @@ ScriptReader::PlainStep ScriptReader::run_plain_step(std::uint64_t start, std::u
                 const std::size_t size = static_cast<std::size_t>(p - first);
                 // The parser refuses text that is not UTF-8; such a step is its
                 // to report. Most steps are ASCII, which needs no further look.
-                if (!prjVireo::text::is_ascii(std::string_view(first, size)) && !simdjson::validate_utf8(first, size)) return PlainStep::NotPlain;
+                const std::string_view step(first, size);
+                if (!prjVireo::text::is_ascii(step) && !simdjson::validate_utf8(first, size)) return PlainStep::NotPlain;
                 end = start + size;
                 return hand_over_plain(start) ? PlainStep::Ran : PlainStep::Stopped;
             }
@@ -571,14 +572,23 @@ ScriptReader::PlainStep ScriptReader::run_plain_step(std::uint64_t start, std::u
     }
 }
 
+// The characters of the string whose opening quote is at `p`, when it closes
+// before `last` without an escape or a control character; a view without data
+// otherwise.
+std::string_view ScriptReader::plain_string(const char* p, const char* last) {
+    const char* stop = find_string_stop(p + 1, last);
+    if (stop == last || *stop != '"') return {};
+    return std::string_view(p + 1, static_cast<std::size_t>(stop - p - 1));
+}
+
 // A plain key at `p`, then its colon: `p` ends at the value. False when the
 // key is not plain or the colon is missing.
 bool ScriptReader::plain_key(const char*& p, const char* last, std::uint64_t at) {
     if (*p != '"') return false;
-    const char* stop = find_string_stop(p + 1, last);
-    if (stop == last || *stop != '"') return false;
-    add_plain({PlainToken::Key, at, std::string_view(p + 1, static_cast<std::size_t>(stop - p - 1)), 0});
-    p = vireo_runner::skip_space(stop + 1, last);
+    const std::string_view text = plain_string(p, last);
+    if (!text.data()) return false;
+    add_plain({PlainToken::Key, at, text, 0});
+    p = vireo_runner::skip_space(text.data() + text.size() + 1, last);
     if (p == last || *p != ':') return false;
     p = vireo_runner::skip_space(p + 1, last);
     return p != last;

@@ -97,6 +97,7 @@ private:
     bool report_unfinished_step(std::uint64_t pos);
     enum class PlainStep { NotPlain, Ran, Stopped };
     PlainStep run_plain_step(std::uint64_t start, std::uint64_t& end);
+    static std::string_view plain_string(const char* p, const char* last);
     bool plain_key(const char*& p, const char* last, std::uint64_t at);
     bool hand_over_plain(std::uint64_t start);
     bool take_step(std::uint64_t start, std::uint64_t& end);
