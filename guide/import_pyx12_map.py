@@ -4,15 +4,22 @@ the facts of pyx12's map of that guide (BSD licence, github.com/azoner/pyx12):
 
   837.4010.X098.A1.xml  loops, segment positions, usage, repeats, element usage,
                         names, code values and syntax notes
-  dataele.xml           every data element's type and minimum / maximum length
   codes.xml             the external code lists the map refers to (states, ...)
+  map-4010/dataele.xml  every data element's type and minimum / maximum length,
+                        as the 4010 dictionary has them
+
+The dictionary beside the map (MAP_DIR/dataele.xml) has the lengths of pyx12's
+5010 update, which widened some of them (NM103 1-60 instead of 1-35, REF02 1-50
+instead of 1-30, ...); a 4010 guide holds 4010 lengths, so the importer reads
+the 4010 dictionary, by default the one in the directory map-4010 beside
+MAP_DIR, and stops if there is none rather than fall back to the wider lengths.
 
 Only facts are taken; the declaration's form is this project's own. The script
 also links every guide position to the catalogue class that writes it, by loop,
 segment ID and the codes of the class's first element, reading segments/*/*.def
 and core/transaction.def.
 
-    guide/import_pyx12_map.py MAP_DIR > guide/837p_4010.def
+    guide/import_pyx12_map.py MAP_DIR [DICTIONARY] > guide/837p_4010.def
 
 Kept as the record of where the declaration came from; run it again only to
 regenerate the declaration from a newer map, and review the difference.
@@ -69,10 +76,23 @@ def read_catalogue():
     return out
 
 
+def dictionary_4010(map_dir, path):
+    """The 4010 data element dictionary, by element number."""
+    if path is None:
+        path = os.path.join(os.path.dirname(os.path.abspath(map_dir)), "map-4010", "dataele.xml")
+    if not os.path.isfile(path):
+        sys.exit("import_pyx12_map.py: no 4010 data element dictionary at %s; the map's own dataele.xml "
+                 "has the widened lengths of pyx12's 5010 update. Give the 4010 dictionary as the second "
+                 "argument." % path)
+    return {d.get("ele_num"): d for d in ET.parse(path).getroot()}
+
+
 def main():
+    if len(sys.argv) not in (2, 3):
+        sys.exit("usage: import_pyx12_map.py MAP_DIR [DICTIONARY] > guide/837p_4010.def")
     map_dir = sys.argv[1]
     guide = ET.parse(os.path.join(map_dir, "837.4010.X098.A1.xml")).getroot()
-    dictionary = {d.get("ele_num"): d for d in ET.parse(os.path.join(map_dir, "dataele.xml")).getroot()}
+    dictionary = dictionary_4010(map_dir, sys.argv[2] if len(sys.argv) == 3 else None)
     code_sets = {c.findtext("id"): c for c in ET.parse(os.path.join(map_dir, "codes.xml")).getroot()}
     catalogue = read_catalogue()
 

@@ -128,7 +128,7 @@ TEST(Schema, DescribesFieldsWithTheGuidesNames) {
     const auto r = run_program({VIREO_BIN, "schema"});
     ASSERT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("\"description\": \"SBR05 Insurance Type Code (situational, ID 1-3)\""), std::string::npos);
-    EXPECT_NE(r.out.find("\"description\": \"NM103 Subscriber Last Name (required, AN 1-60)\""), std::string::npos);
+    EXPECT_NE(r.out.find("\"description\": \"NM103 Subscriber Last Name (required, AN 1-35)\""), std::string::npos);
     EXPECT_NE(r.out.find("\"description\": \"CLM Claim Information, loop 2300 (required, at most 1 in the loop)\""),
               std::string::npos);
 }

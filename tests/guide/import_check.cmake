@@ -1,12 +1,16 @@
 # The guide's declaration is what guide/import_pyx12_map.py writes from the
-# external validator's map of the guide: run the importer and compare. Skipped
-# when the map is not beside the project.
-#   cmake -DPYTHON=... -DIMPORTER=... -DMAP_DIR=... -DDECLARATION=... -DOUT=... -P import_check.cmake
-if(NOT EXISTS "${MAP_DIR}/837.4010.X098.A1.xml")
-  message("SKIPPED: no map of the guide at ${MAP_DIR}")
-  return()
-endif()
-execute_process(COMMAND "${PYTHON}" "${IMPORTER}" "${MAP_DIR}" OUTPUT_FILE "${OUT}" RESULT_VARIABLE status)
+# external validator's map of the guide and its 4010 data element dictionary:
+# run the importer and compare. Skipped when they are not beside the project.
+#   cmake -DPYTHON=... -DIMPORTER=... -DMAP_DIR=... -DDICTIONARY=... -DDECLARATION=... -DOUT=...
+#         -P import_check.cmake
+foreach(needed "${MAP_DIR}/837.4010.X098.A1.xml" "${DICTIONARY}")
+  if(NOT EXISTS "${needed}")
+    message("SKIPPED: no ${needed}")
+    return()
+  endif()
+endforeach()
+execute_process(COMMAND "${PYTHON}" "${IMPORTER}" "${MAP_DIR}" "${DICTIONARY}" OUTPUT_FILE "${OUT}"
+                RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "the importer failed (${status})")
 endif()
