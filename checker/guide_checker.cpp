@@ -61,10 +61,22 @@ std::string finding_json(const Finding& f) {
     return out;
 }
 
-class GuideChecker::Impl final : public checking::FindingSink, public SegmentWatcher {
+// The checker's state. A segment's begin and end reach the checker through
+// the writer state, whose Additem keeps a plain pointer to it in between, while
+// BeforeAdd handlers run: each segment begun holds the state until it ends, so
+// that a handler may destroy the GuideChecker meanwhile.
+class GuideChecker::Impl final : public checking::FindingSink,
+                                 public SegmentWatcher,
+                                 public std::enable_shared_from_this<Impl> {
 public:
     explicit Impl(CheckOptions options) : options_(std::move(options)), engine_(*this) {}
     ~Impl() { detach(); }
+
+    // The GuideChecker is destroyed: detached, it reports nothing more.
+    void close() {
+        detach();
+        closed_ = true;
+    }
 
     void found(Finding&& f) override {
         if (f.severity == Finding::Severity::Error) {
@@ -72,7 +84,7 @@ public:
         } else {
             ++warnings_;
         }
-        if (options_.on_finding) options_.on_finding(f);
+        if (options_.on_finding && !closed_) options_.on_finding(f);
         if (findings_.size() < options_.keep) findings_.push_back(std::move(f));
     }
 
@@ -87,6 +99,9 @@ public:
         }
         ws.watcher = this;
         state_ = &ws;
+        // Segments begun before now end after every segment begun from now on;
+        // they were not seen to begin, so they are not checked.
+        first_open_ = open_;
         BeforeAddEvent::watcher_installed();
         // A file already open is checked from its next segment on.
         if (files::OutputFile* f = files::find(ws.file_number)) file_opened(f->path());
@@ -108,6 +123,7 @@ public:
     }
 
     void segment_begun(const SegmentObject& object) override {
+        if (open_++ == 0) self_ = shared_from_this();
         marks_.push_back(pending_.size());
         try {
             note_fields(object);
@@ -117,6 +133,13 @@ public:
     }
 
     void segment_ended(std::string_view written) override {
+        // Declared first, so that it is the last thing released: the checker
+        // may have been destroyed while the segment was on its way.
+        const std::shared_ptr<Impl> last = --open_ == 0 ? std::move(self_) : nullptr;
+        if (open_ < first_open_) {
+            first_open_ = open_;  // begun before this attachment
+            return;
+        }
         const std::size_t mark = marks_.empty() ? pending_.size() : marks_.back();
         if (!marks_.empty()) marks_.pop_back();
         try {
@@ -235,13 +258,19 @@ private:
     std::uint64_t errors_ = 0, warnings_ = 0, segments_done_ = 0;
     bool not_x12_ = false;
     WriterState* state_ = nullptr;
+    bool closed_ = false;
+    // Segments begun and not yet ended, and how many of them were begun
+    // before the checker was last attached.
+    std::size_t open_ = 0;
+    std::size_t first_open_ = 0;
+    std::shared_ptr<Impl> self_;  // while open_ > 0
     // Notes of segments begun and not yet ended, innermost last.
     std::vector<Finding> pending_;
     std::vector<std::size_t> marks_;
 };
 
-GuideChecker::GuideChecker(CheckOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
-GuideChecker::~GuideChecker() = default;
+GuideChecker::GuideChecker(CheckOptions options) : impl_(std::make_shared<Impl>(std::move(options))) {}
+GuideChecker::~GuideChecker() { impl_->close(); }
 
 void GuideChecker::attach(basic_vireo& control) {
     // Reading a property checks that the control belongs to the calling
