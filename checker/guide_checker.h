@@ -53,7 +53,11 @@ std::string finding_json(const Finding& finding);
 
 struct CheckOptions {
     // Called for every finding as it is found (after it is counted); the
-    // findings list keeps at most `keep` of them, the counts go on.
+    // findings list keeps at most `keep` of them, the counts go on. It runs in
+    // the middle of checking: it may destroy the checker, and OpenFile and
+    // CloseFile are followed once the segment is checked, but the checker's
+    // own calls and Additem on its thread while it is attached are refused
+    // with VbError 5.
     std::function<void(const Finding&)> on_finding;
     std::size_t keep = 10000;
 };

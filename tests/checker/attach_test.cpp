@@ -431,4 +431,66 @@ TEST_F(AttachTest, WhatABeforeAddHandlerDoesInTheMiddleOfASegment) {
     }
 }
 
+// on_finding is host code called in the middle of checking a segment: what
+// would start the checker over from inside is refused, files opened and
+// closed are followed once the segment is checked, and the checker may be
+// destroyed.
+TEST_F(AttachTest, WhatOnFindingDoesInTheMiddleOfChecking) {
+    struct Scene {
+        vireo& ctl;
+        std::unique_ptr<GuideChecker> checker;
+        std::string second;
+    };
+    const struct {
+        const char* name;
+        std::function<void(Scene&)> act;  // run once, at the N3's finding
+        int error;    // VbError number the call raised in on_finding; 0 none
+        int first;    // segments in the file opened first
+        int checked;  // segments the checker saw; -1 when it is gone
+    } cases[] = {
+        {"destroys the checker", [](Scene& s) { s.checker.reset(); }, 0, 3, -1},
+        {"feeds the checker", [](Scene& s) { s.checker->feed("ISA"); }, vbErrInvalidProcedureCall, 3, 3},
+        {"detaches the checker", [](Scene& s) { s.checker->detach(); }, vbErrInvalidProcedureCall, 3, 3},
+        {"adds a segment", [](Scene& s) { put(s.ctl, "L2010AA_N3_00_BillPROVAddress", {}); },
+         vbErrInvalidProcedureCall, 3, 3},
+        // Closed, the file ends after the N3; the ISA after it is lost (ErrorTrap is off).
+        {"closes the file", [](Scene& s) { s.ctl.CloseFile(); }, 0, 2, 2},
+        {"closes the file and opens another",
+         [](Scene& s) {
+             s.ctl.CloseFile();
+             s.ctl.OpenFile(s.second);
+         },
+         0, 2, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ctl->ErrorTrap(false);
+        Scene scene{*ctl, nullptr, vireo_test::temp_path()};
+        bool once = true;
+        int error = 0;
+        scene.checker = std::make_unique<GuideChecker>(CheckOptions{[&](const Finding&) {
+            if (!once) return;
+            once = false;
+            try {
+                c.act(scene);
+            } catch (const VbError& e) {
+                error = e.number();
+            }
+        }});
+        scene.checker->attach(*ctl);
+        ctl->OpenFile(path);
+        put(*ctl, "L0_ISA_00_IntControlHeader", isa_fields());
+        put(*ctl, "L2010AA_N3_00_BillPROVAddress", {{"m01_BillPROVAddressLine", "OUT OF PLACE"}});
+        EXPECT_FALSE(once);
+        put(*ctl, "L0_ISA_00_IntControlHeader", isa_fields());  // the second file's first segment, if any
+        ctl->CloseFile();
+        EXPECT_EQ(error, c.error);
+        const std::string written = read_file(path);
+        EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), c.first) << written;
+        EXPECT_EQ(scene.checker ? static_cast<int>(scene.checker->segments()) : -1, c.checked);
+        scene.checker.reset();
+        ctl->CloseFile();
+    }
+}
+
 }  // namespace
