@@ -1,6 +1,7 @@
 #include "vireo/checker/guide_checker.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "vireo/checker/engine.h"
 #include "vireo/control/control.h"
@@ -61,10 +62,32 @@ std::string finding_json(const Finding& f) {
     return out;
 }
 
-class GuideChecker::Impl final : public checking::FindingSink, public SegmentWatcher {
+// The checker's state. A segment's begin and end reach the checker through
+// the writer state, whose Additem keeps a plain pointer to it in between, while
+// BeforeAdd handlers run: each segment begun holds the state until it ends, so
+// that a handler may destroy the GuideChecker meanwhile.
+class GuideChecker::Impl final : public checking::FindingSink,
+                                 public SegmentWatcher,
+                                 public std::enable_shared_from_this<Impl> {
 public:
     explicit Impl(CheckOptions options) : options_(std::move(options)), engine_(*this) {}
     ~Impl() { detach(); }
+
+    // The GuideChecker is destroyed: detached, it reports nothing more.
+    void close() {
+        detach();
+        closed_ = true;
+    }
+
+    // on_finding is host code, called in the middle of the engine's work, which
+    // cannot start over from inside: the checker's own calls and Additem on its
+    // thread while it is attached are refused with VbError 5; OpenFile and
+    // CloseFile are followed once the engine's step is over. Destroying the
+    // checker is not refused: the engine finishes its step and reports nothing
+    // more.
+    void refuse_while_reporting(const char* what) const {
+        if (reporting_) [[unlikely]] refuse(what);
+    }
 
     void found(Finding&& f) override {
         if (f.severity == Finding::Severity::Error) {
@@ -72,7 +95,13 @@ public:
         } else {
             ++warnings_;
         }
-        if (options_.on_finding) options_.on_finding(f);
+        if (options_.on_finding && !closed_) {
+            struct Reporting {
+                bool& flag;
+                ~Reporting() { flag = false; }
+            } reporting{reporting_ = true};
+            options_.on_finding(f);
+        }
         if (findings_.size() < options_.keep) findings_.push_back(std::move(f));
     }
 
@@ -87,6 +116,9 @@ public:
         }
         ws.watcher = this;
         state_ = &ws;
+        // Segments begun before now end after every segment begun from now on;
+        // they were not seen to begin, so they are not checked.
+        first_open_ = open_;
         BeforeAddEvent::watcher_installed();
         // A file already open is checked from its next segment on.
         if (files::OutputFile* f = files::find(ws.file_number)) file_opened(f->path());
@@ -94,20 +126,30 @@ public:
 
     void detach() {
         if (!state_) return;
-        if (engine_.in_file()) finish_file();
+        // Destroyed from on_finding, the checker leaves its file unfinished.
+        if (engine_.in_file() && !reporting_) finish_file();
         if (state_->watcher == this) state_->watcher = nullptr;
         state_ = nullptr;
+        deferred_.clear();
         BeforeAddEvent::watcher_removed();
         marks_.clear();
         pending_.clear();
     }
 
     void file_opened(const std::string& path) override {
+        if (reporting_) {
+            deferred_.emplace_back(path);
+            return;
+        }
+        const std::shared_ptr<Impl> keep = shared_from_this();  // on_finding may destroy the checker
         if (engine_.in_file()) finish_file();
         engine_.begin(path);
+        settle();
     }
 
     void segment_begun(const SegmentObject& object) override {
+        refuse_while_reporting("Additem");
+        if (open_++ == 0) self_ = shared_from_this();
         marks_.push_back(pending_.size());
         try {
             note_fields(object);
@@ -117,6 +159,13 @@ public:
     }
 
     void segment_ended(std::string_view written) override {
+        // Declared first, so that it is the last thing released: the checker
+        // may have been destroyed while the segment was on its way.
+        const std::shared_ptr<Impl> last = --open_ == 0 ? std::move(self_) : nullptr;
+        if (open_ < first_open_) {
+            first_open_ = open_;  // begun before this attachment
+            return;
+        }
         const std::size_t mark = marks_.empty() ? pending_.size() : marks_.back();
         if (!marks_.empty()) marks_.pop_back();
         try {
@@ -129,13 +178,20 @@ public:
                 for (std::size_t i = mark; i < pending_.size(); ++i) engine_.note_next(std::move(pending_[i]));
                 engine_.feed(written.data(), written.size());
             }
+            settle();
         } catch (...) {
         }
         pending_.resize(std::min(mark, pending_.size()));
     }
 
     void file_closing() override {
+        if (reporting_) {
+            deferred_.emplace_back(std::nullopt);
+            return;
+        }
+        const std::shared_ptr<Impl> keep = shared_from_this();  // on_finding may destroy the checker
         if (engine_.in_file()) finish_file();
+        settle();
     }
 
     // ---- reading ----
@@ -143,13 +199,16 @@ public:
     void begin_file(std::string name) {
         if (engine_.in_file()) finish_file();
         engine_.begin(std::move(name));
+        settle();
     }
     void feed(std::string_view bytes) {
         if (!engine_.in_file()) engine_.begin("<input>");
         engine_.feed(bytes.data(), bytes.size());
+        settle();
     }
     void end_file() {
         if (engine_.in_file()) finish_file();
+        settle();
     }
 
     const std::vector<Finding>& findings() const { return findings_; }
@@ -164,6 +223,25 @@ public:
     }
 
 private:
+    [[noreturn, gnu::cold]] static void refuse(const char* what) {
+        throw VbError(vbErrInvalidProcedureCall,
+                      std::string(what) + " was called from the GuideChecker's on_finding, in the middle of "
+                                          "checking; call it after on_finding has returned");
+    }
+
+    // The files on_finding closed (nullopt) and opened meanwhile, in order.
+    void settle() {
+        while (!deferred_.empty()) {
+            const std::vector<std::optional<std::string>> steps = std::move(deferred_);
+            deferred_.clear();
+            if (!state_ || closed_) continue;
+            for (const auto& step : steps) {
+                if (engine_.in_file()) finish_file();
+                if (step) engine_.begin(*step);
+            }
+        }
+    }
+
     void finish_file() {
         engine_.end();
         segments_done_ += engine_.segments();
@@ -235,13 +313,21 @@ private:
     std::uint64_t errors_ = 0, warnings_ = 0, segments_done_ = 0;
     bool not_x12_ = false;
     WriterState* state_ = nullptr;
+    bool closed_ = false;
+    bool reporting_ = false;  // on_finding runs
+    std::vector<std::optional<std::string>> deferred_;
+    // Segments begun and not yet ended, and how many of them were begun
+    // before the checker was last attached.
+    std::size_t open_ = 0;
+    std::size_t first_open_ = 0;
+    std::shared_ptr<Impl> self_;  // while open_ > 0
     // Notes of segments begun and not yet ended, innermost last.
     std::vector<Finding> pending_;
     std::vector<std::size_t> marks_;
 };
 
-GuideChecker::GuideChecker(CheckOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
-GuideChecker::~GuideChecker() = default;
+GuideChecker::GuideChecker(CheckOptions options) : impl_(std::make_shared<Impl>(std::move(options))) {}
+GuideChecker::~GuideChecker() { impl_->close(); }
 
 void GuideChecker::attach(basic_vireo& control) {
     // Reading a property checks that the control belongs to the calling
@@ -253,12 +339,31 @@ void GuideChecker::attach(basic_vireo& control) {
                                                      std::string(checked.name()) + "; this control writes " +
                                                      std::string(control.catalogue().name()));
     }
-    impl_->attach();
+    const std::shared_ptr<Impl> keep = impl_;  // on_finding may destroy the checker
+    keep->refuse_while_reporting("GuideChecker::attach");
+    keep->attach();
 }
-void GuideChecker::detach() { impl_->detach(); }
-void GuideChecker::begin_file(std::string name) { impl_->begin_file(std::move(name)); }
-void GuideChecker::feed(std::string_view bytes) { impl_->feed(bytes); }
-void GuideChecker::end_file() { impl_->end_file(); }
+// Each call that runs the engine holds the checker's state to its end.
+void GuideChecker::detach() {
+    const std::shared_ptr<Impl> keep = impl_;
+    keep->refuse_while_reporting("GuideChecker::detach");
+    keep->detach();
+}
+void GuideChecker::begin_file(std::string name) {
+    const std::shared_ptr<Impl> keep = impl_;
+    keep->refuse_while_reporting("GuideChecker::begin_file");
+    keep->begin_file(std::move(name));
+}
+void GuideChecker::feed(std::string_view bytes) {
+    const std::shared_ptr<Impl> keep = impl_;
+    keep->refuse_while_reporting("GuideChecker::feed");
+    keep->feed(bytes);
+}
+void GuideChecker::end_file() {
+    const std::shared_ptr<Impl> keep = impl_;
+    keep->refuse_while_reporting("GuideChecker::end_file");
+    keep->end_file();
+}
 const std::vector<Finding>& GuideChecker::findings() const { return impl_->findings(); }
 std::uint64_t GuideChecker::errors() const { return impl_->errors(); }
 std::uint64_t GuideChecker::warnings() const { return impl_->warnings(); }

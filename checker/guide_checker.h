@@ -16,6 +16,12 @@
 //     ...                      // Additem as usual; checker.findings() at any point
 //     ctl.CloseFile();         // the checks that need the whole file run here
 //     if (checker.errors()) ...
+//
+// A BeforeAdd handler may detach, attach or destroy the checker while its
+// segment is on its way. Detached or destroyed, the checker stops at once: the
+// file it was checking ends there (its whole-file checks run) and it checks
+// nothing more, not even the segment in progress, which is written as usual.
+// A checker attached in a handler checks from the next segment on.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -47,7 +53,11 @@ std::string finding_json(const Finding& finding);
 
 struct CheckOptions {
     // Called for every finding as it is found (after it is counted); the
-    // findings list keeps at most `keep` of them, the counts go on.
+    // findings list keeps at most `keep` of them, the counts go on. It runs in
+    // the middle of checking: it may destroy the checker, and OpenFile and
+    // CloseFile are followed once the segment is checked, but the checker's
+    // own calls and Additem on its thread while it is attached are refused
+    // with VbError 5.
     std::function<void(const Finding&)> on_finding;
     std::size_t keep = 10000;
 };
@@ -55,7 +65,7 @@ struct CheckOptions {
 class GuideChecker {
 public:
     explicit GuideChecker(CheckOptions options = {});
-    ~GuideChecker();  // detaches
+    ~GuideChecker();  // detaches; on_finding is not called any more
     GuideChecker(const GuideChecker&) = delete;
     GuideChecker& operator=(const GuideChecker&) = delete;
 
@@ -91,7 +101,7 @@ public:
     class Impl;
 
 private:
-    std::unique_ptr<Impl> impl_;
+    std::shared_ptr<Impl> impl_;
 };
 
 }  // namespace prjVireo

@@ -140,7 +140,9 @@ int traverse_event(EventSlot& slot, visitproc visit, void* arg);
 // first exception a handler raises (which cancels the segment) and raises it
 // when the call returns. With `unlock` it runs without the GIL, which the
 // handlers take back. While it runs, objects of its thread are not torn down
-// by other threads (see wait_until_idle).
+// by other threads (see wait_until_idle), and the objects whose events it
+// raised are not torn down at all: a handler may drop the last reference to
+// its control while the control is still raising the event.
 class WriteCall {
 public:
     WriteCall(Apartment* apartment, bool unlock);
@@ -155,6 +157,9 @@ public:
 
     // The innermost call of this thread, or nullptr.
     static WriteCall* current();
+    // Takes over a reference to `object`, released once the call is over
+    // (with the GIL held).
+    void keep_until_done(PyObject* object);
 
 private:
     friend struct HandlerLock;
@@ -164,6 +169,7 @@ private:
     PyObject* exc_type_ = nullptr;
     PyObject* exc_value_ = nullptr;
     PyObject* exc_traceback_ = nullptr;
+    std::vector<PyObject*> kept_;  // owned references, each object once
 };
 
 // ---- segment objects ----

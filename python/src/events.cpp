@@ -2,6 +2,7 @@
 // SegValue, SegCount and bCancel; the Event object connects and disconnects
 // them. One C++ handler per object calls the Python ones, taking back the GIL
 // that the write let go of.
+#include <algorithm>
 #include <limits>
 
 #include "binding.h"
@@ -29,6 +30,28 @@ WriteCall::~WriteCall() {
     Py_XDECREF(exc_type_);
     Py_XDECREF(exc_value_);
     Py_XDECREF(exc_traceback_);
+    if (!kept_.empty()) {
+        // Releasing may tear an object down and run Python code: the
+        // exception the call raises waits meanwhile.
+        const std::vector<PyObject*> kept = std::move(kept_);
+        PyObject *type, *value, *traceback;
+        PyErr_Fetch(&type, &value, &traceback);
+        for (PyObject* object : kept) Py_DECREF(object);
+        PyErr_Restore(type, value, traceback);
+    }
+}
+
+void WriteCall::keep_until_done(PyObject* object) {
+    if (std::find(kept_.begin(), kept_.end(), object) != kept_.end()) {
+        Py_DECREF(object);  // kept already: one reference is enough
+        return;
+    }
+    try {
+        kept_.push_back(object);
+    } catch (const std::bad_alloc&) {
+        // Without room to keep it, the reference stays for good: a leak, not a
+        // use after free.
+    }
 }
 
 void WriteCall::relock() {
@@ -244,7 +267,15 @@ void dispatch(PyObject* owner, EventSlot* slot, std::string& seg_value, std::int
     }
     Py_XDECREF(reinterpret_cast<PyObject*>(args));
     Py_XDECREF(snapshot);
-    Py_DECREF(owner);
+    // The event being raised belongs to the owner, and the writer goes on using
+    // it after this handler: the owner stays until the Python call that wrote
+    // the segment is over, whatever the handlers dropped. Raised by other C++
+    // code, outside such a call, it stays as long as this handler ran.
+    if (lock.call && lock.how != HandlerLock::How::Ensured) {
+        lock.call->keep_until_done(owner);
+    } else {
+        Py_DECREF(owner);
+    }
 }
 
 // ---- the Event object ----

@@ -2,7 +2,9 @@
 // written, after BeforeAdd had its say, and never changes a byte: its findings
 // are those of checking the written file, plus what only the fields show.
 #include <algorithm>
-#include <initializer_list>
+#include <functional>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,35 +17,48 @@ namespace {
 using namespace prjVireo;
 using vireo_test::read_file;
 
-using Fields = std::initializer_list<std::pair<const char*, const char*>>;
+using Fields = std::vector<std::pair<const char*, const char*>>;
 
-// Clear, set the fields (code fields by their code text), Additem: what a host does.
-void put(vireo& ctl, const char* property, Fields fields) {
+std::size_t slot_index(const char* property) {
     const catalogue::Slot* slot = catalogue::find_slot(property);
-    ASSERT_NE(slot, nullptr) << property;
-    auto obj = ctl.member(static_cast<std::size_t>(slot - catalogue::slots().data()));
-    obj->Clear();
+    EXPECT_NE(slot, nullptr) << property;
+    return static_cast<std::size_t>(slot - catalogue::slots().data());
+}
+
+// Clear and set the fields (code fields by their code text).
+void fill(SegmentObject& obj, const Fields& fields) {
+    obj.Clear();
     for (const auto& [name, value] : fields) {
-        const FieldDescriptor* f = obj->descriptor().find_field(name);
+        const FieldDescriptor* f = obj.descriptor().find_field(name);
         ASSERT_NE(f, nullptr) << name;
         if (f->kind == FieldKind::Code) {
-            obj->set_code(*f, code_value(value));
+            obj.set_code(*f, code_value(value));
         } else {
-            obj->text(*f) = value;
+            obj.text(*f) = value;
         }
     }
+}
+
+// Clear, set the fields, Additem: what a host does.
+void put(vireo& ctl, const char* property, const Fields& fields) {
+    auto obj = ctl.member(slot_index(property));
+    ASSERT_NE(obj, nullptr) << property;
+    fill(*obj, fields);
     obj->Additem();
+}
+
+Fields isa_fields(const char* sender = "VIREOSUBMIT") {
+    return {{"m01_AuthInfoQul", "00"}, {"m03_SecurityInfoQul", "00"}, {"m05_IntIDQul", "ZZ"},
+            {"m06_IntSenderID", sender}, {"m07_IntIDQul", "ZZ"}, {"m08_IntRecvID", "CLEARHOUSE01"},
+            {"m09_IntDate", "240201"}, {"m10_IntTime", "0930"}, {"m11_IntStandsIdent", "U"},
+            {"m12_IntControlVersionNum", "00401"}, {"m13_IntControlNumMustMatchIEA02", "000000001"},
+            {"m14_AcknowledgmentRequested", "0"}, {"m15_ProductionTestUsageIndicator", "T"}};
 }
 
 // The smallest valid interchange, up to the SE (segments 1 to 26) or whole.
 void write_minimal(vireo& ctl, bool trailers = true, const char* subscriber_last_name = "DOE",
                    const char* sender = "VIREOSUBMIT") {
-    put(ctl, "L0_ISA_00_IntControlHeader",
-        {{"m01_AuthInfoQul", "00"}, {"m03_SecurityInfoQul", "00"}, {"m05_IntIDQul", "ZZ"}, {"m06_IntSenderID", sender},
-         {"m07_IntIDQul", "ZZ"}, {"m08_IntRecvID", "CLEARHOUSE01"}, {"m09_IntDate", "240201"}, {"m10_IntTime", "0930"},
-         {"m11_IntStandsIdent", "U"}, {"m12_IntControlVersionNum", "00401"},
-         {"m13_IntControlNumMustMatchIEA02", "000000001"}, {"m14_AcknowledgmentRequested", "0"},
-         {"m15_ProductionTestUsageIndicator", "T"}});
+    put(ctl, "L0_ISA_00_IntControlHeader", isa_fields(sender));
     put(ctl, "L0_GS_00_FunctGroupHeader",
         {{"m01_FunctIdentCode", "HC"}, {"m02_AppSendersCode", "VIREOSUBMIT"}, {"m03_AppRecvsCode", "CLEARHOUSE01"},
          {"m04_CreationDate", "20240201"}, {"m05_CreationTime", "0930"}, {"m06_GroupControlNum", "1"},
@@ -302,6 +317,180 @@ TEST_F(AttachTest, NoFileNoSegments) {
     put(*ctl, "L1_ST_00_TransSetHeader", {{"m01_TransSetIdentCode", "837"}});  // lost: no file is open
     EXPECT_EQ(checker.segments(), 0u);
     EXPECT_TRUE(checker.findings().empty());
+}
+
+// What a BeforeAdd handler may do to the checker, the control, the file and
+// the segment in progress (here the ISA, so that a checker's count shows
+// whether its file began with it): each gives a defined result.
+struct HandlerScene {
+    vireo& ctl;
+    std::unique_ptr<GuideChecker>& checker;
+    SegmentObject* isa;  // the object being added; the control may hold the only reference
+    std::size_t isa_slot;
+    std::string second;  // a second file, for a handler that opens one
+    BeforeAddEvent::Connection connection;  // the handler's own
+};
+
+TEST_F(AttachTest, WhatABeforeAddHandlerDoesInTheMiddleOfASegment) {
+    const std::size_t isa_slot = slot_index("L0_ISA_00_IntControlHeader");
+    ctl->OpenFile(path);
+    put(*ctl, "L0_ISA_00_IntControlHeader", isa_fields());
+    ctl->CloseFile();
+    const std::string isa = read_file(path);
+    ASSERT_TRUE(isa.starts_with("ISA*") && isa.ends_with("~\n")) << isa;
+
+    const struct {
+        const char* name;
+        std::function<void(HandlerScene&)> act;  // run once, announcing the first ISA
+        int error;    // VbError number from that Additem; -1 another exception; 0 none
+        int first;    // ISAs in the file opened first (after none, the test writes one more)
+        int second;   // ISAs in the file the handler opened; -1 when it opened none
+        int checked;  // segments the checker attached at the end saw; -1 when none is
+    } cases[] = {
+        // A checker destroyed or detached stops at once; the segment in progress
+        // is written, and a checker attached meanwhile checks from the next one.
+        {"destroys the checker", [](HandlerScene& s) { s.checker.reset(); }, 0, 2, -1, -1},
+        {"detaches the checker", [](HandlerScene& s) { s.checker->detach(); }, 0, 2, -1, 0},
+        {"detaches and attaches the checker again",
+         [](HandlerScene& s) {
+             s.checker->detach();
+             s.checker->attach(s.ctl);
+         },
+         0, 2, -1, 1},
+        {"destroys the checker and attaches another",
+         [](HandlerScene& s) {
+             s.checker = std::make_unique<GuideChecker>();
+             s.checker->attach(s.ctl);
+         },
+         0, 2, -1, 1},
+        {"releases the segment object", [](HandlerScene& s) { s.ctl.set_member(s.isa_slot, nullptr); }, 0, 2, -1, 2},
+        {"clears the segment object", [](HandlerScene& s) { s.isa->Clear(); }, 0, 2, -1, 2},
+        {"adds the same segment object again", [](HandlerScene& s) { s.isa->Additem(); }, 0, 3, -1, 3},
+        {"closes the file", [](HandlerScene& s) { s.ctl.CloseFile(); }, vbErrBadFileNameOrNumber, 0, -1, 0},
+        {"closes the file and opens another",
+         [](HandlerScene& s) {
+             s.ctl.CloseFile();
+             s.ctl.OpenFile(s.second);
+         },
+         0, 0, 2, 2},
+        {"replaces the handlers",
+         [](HandlerScene& s) {
+             s.ctl.BeforeAdd.disconnect(s.connection);
+             s.ctl.BeforeAdd.connect([](std::string&, std::int32_t&, std::int16_t& bCancel) { bCancel = -1; });
+         },
+         0, 1, -1, 1},
+        {"throws", [](HandlerScene&) { throw std::runtime_error("the host's own error"); }, -1, 0, -1, 0},
+    };
+    auto copies = [&](int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += isa;
+        return out;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ctl.reset();
+        vireo_test::reset_writer_state();
+        ctl = std::make_unique<vireo>();
+        TextPropertyBag defaults;
+        ctl->ReadProperties(defaults);
+        ctl->NewLine(NewLineValues::LF_ToSegEnd);
+        ctl->ErrorTrap(true);
+        auto checker = std::make_unique<GuideChecker>();
+        checker->attach(*ctl);
+        HandlerScene scene{*ctl, checker, nullptr, isa_slot, vireo_test::temp_path(), 0};
+        bool once = true;
+        scene.connection = ctl->BeforeAdd.connect([&](std::string&, std::int32_t&, std::int16_t&) {
+            if (once) {
+                once = false;
+                c.act(scene);
+            }
+        });
+        scene.isa = ctl->member(isa_slot).get();
+        fill(*scene.isa, isa_fields());
+        ctl->OpenFile(path);
+        int error = 0;
+        try {
+            scene.isa->Additem();  // the control may hold the only reference
+        } catch (const VbError& e) {
+            error = e.number();
+        } catch (const std::runtime_error&) {
+            error = -1;
+        }
+        EXPECT_EQ(error, c.error);
+        if (!error) {
+            if (!ctl->member(isa_slot)) ctl->set_member(isa_slot, catalogue::slots()[isa_slot].make());
+            put(*ctl, "L0_ISA_00_IntControlHeader", isa_fields());
+        }
+        ctl->CloseFile();
+        EXPECT_EQ(read_file(path), copies(c.first));
+        if (c.second >= 0) {
+            EXPECT_EQ(read_file(scene.second), copies(c.second));
+        }
+        EXPECT_EQ(checker ? static_cast<int>(checker->segments()) : -1, c.checked);
+        checker.reset();
+    }
+}
+
+// on_finding is host code called in the middle of checking a segment: what
+// would start the checker over from inside is refused, files opened and
+// closed are followed once the segment is checked, and the checker may be
+// destroyed.
+TEST_F(AttachTest, WhatOnFindingDoesInTheMiddleOfChecking) {
+    struct Scene {
+        vireo& ctl;
+        std::unique_ptr<GuideChecker> checker;
+        std::string second;
+    };
+    const struct {
+        const char* name;
+        std::function<void(Scene&)> act;  // run once, at the N3's finding
+        int error;    // VbError number the call raised in on_finding; 0 none
+        int first;    // segments in the file opened first
+        int checked;  // segments the checker saw; -1 when it is gone
+    } cases[] = {
+        {"destroys the checker", [](Scene& s) { s.checker.reset(); }, 0, 3, -1},
+        {"feeds the checker", [](Scene& s) { s.checker->feed("ISA"); }, vbErrInvalidProcedureCall, 3, 3},
+        {"detaches the checker", [](Scene& s) { s.checker->detach(); }, vbErrInvalidProcedureCall, 3, 3},
+        {"adds a segment", [](Scene& s) { put(s.ctl, "L2010AA_N3_00_BillPROVAddress", {}); },
+         vbErrInvalidProcedureCall, 3, 3},
+        // Closed, the file ends after the N3; the ISA after it is lost (ErrorTrap is off).
+        {"closes the file", [](Scene& s) { s.ctl.CloseFile(); }, 0, 2, 2},
+        {"closes the file and opens another",
+         [](Scene& s) {
+             s.ctl.CloseFile();
+             s.ctl.OpenFile(s.second);
+         },
+         0, 2, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ctl->ErrorTrap(false);
+        Scene scene{*ctl, nullptr, vireo_test::temp_path()};
+        bool once = true;
+        int error = 0;
+        scene.checker = std::make_unique<GuideChecker>(CheckOptions{[&](const Finding&) {
+            if (!once) return;
+            once = false;
+            try {
+                c.act(scene);
+            } catch (const VbError& e) {
+                error = e.number();
+            }
+        }});
+        scene.checker->attach(*ctl);
+        ctl->OpenFile(path);
+        put(*ctl, "L0_ISA_00_IntControlHeader", isa_fields());
+        put(*ctl, "L2010AA_N3_00_BillPROVAddress", {{"m01_BillPROVAddressLine", "OUT OF PLACE"}});
+        EXPECT_FALSE(once);
+        put(*ctl, "L0_ISA_00_IntControlHeader", isa_fields());  // the second file's first segment, if any
+        ctl->CloseFile();
+        EXPECT_EQ(error, c.error);
+        const std::string written = read_file(path);
+        EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), c.first) << written;
+        EXPECT_EQ(scene.checker ? static_cast<int>(scene.checker->segments()) : -1, c.checked);
+        scene.checker.reset();
+        ctl->CloseFile();
+    }
 }
 
 }  // namespace
