@@ -171,7 +171,27 @@ INSTANTIATE_TEST_SUITE_P(
                   "<script>:1:87: step 1: L1_ST_00.m02_TransSetControlNum is a text field: it takes a string, not an "
                   "integer"},
         Misplaced{"ClassicMemberAfterSteps", "{\"steps\": [" + kSt + "],\n \"x\": 1}",
-                  "<script>:2:2: after step 1: unknown script member \"x\"; a script has \"output\" and \"steps\""}),
+                  "<script>:2:2: after step 1: unknown script member \"x\"; a script has \"output\" and \"steps\""},
+        // A byte that only ends or separates values, where a step or a value
+        // should begin, is refused where it stands, whatever follows it.
+        Misplaced{"CommaAfterEveryLine", lines({kSt + ",", kSe + ","}),
+                  "<script>:1:96: step 2: malformed JSON: syntax error while parsing value - unexpected ','; expected "
+                  "'[', '{', or a literal"},
+        Misplaced{"BracketOnItsOwnLine", lines({kSt, "]", kSe}),
+                  "<script>:2:1: step 2: malformed JSON: syntax error while parsing value - unexpected ']'; expected "
+                  "'[', '{', or a literal"},
+        Misplaced{"BraceAfterAStep", lines({kSt + " }"}),
+                  "<script>:1:97: step 2: malformed JSON: syntax error while parsing value - unexpected '}'; expected "
+                  "'[', '{', or a literal"},
+        Misplaced{"ColonOnItsOwnLine", lines({kSt, "  :", kSe}),
+                  "<script>:2:3: step 2: malformed JSON: syntax error while parsing value - unexpected ':'; expected "
+                  "'[', '{', or a literal"},
+        Misplaced{"ClassicTrailingComma", "{\"steps\": [" + kSt + ",]}",
+                  "<script>:1:108: step 2: malformed JSON: syntax error while parsing value - unexpected ']'; expected "
+                  "'[', '{', or a literal"},
+        Misplaced{"MemberWithoutValue", R"({"output": , "steps": []})",
+                  "<script>:1:12: malformed JSON: syntax error while parsing value - unexpected ','; expected "
+                  "'[', '{', or a literal"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The command reads one step per line from a pipe: a database export piped in.
@@ -316,7 +336,10 @@ INSTANTIATE_TEST_SUITE_P(
                "character U+0009 (HT) must be escaped to \\u0009 or \\t; last read: '\"A<U+0009>'"},
         BadRow{"NotUtf8", "[\"L1_ST_00_TransSetHeader\", \"A\xff\"]",
                "<script>:2:31: step 2: malformed JSON: syntax error while parsing value - invalid string: ill-formed "
-               "UTF-8 byte; last read: '\"A\xff'"}),
+               "UTF-8 byte; last read: '\"A\xff'"},
+        BadRow{"CommaAfterARow", R"(["L1_ST_00_TransSetHeader", "1"],)",
+               "<script>:2:33: step 3: malformed JSON: syntax error while parsing value - unexpected ','; expected "
+               "'[', '{', or a literal"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace rows

@@ -97,7 +97,10 @@ bool ScriptReader::cut(std::uint64_t start, std::uint64_t& end) {
     for (;;) {
         if (const char* r = scan.scan(input_.at(pos), input_.at(input_.limit()), input_.at_end())) {
             end = input_.offset_of(r);
-            return true;
+            // A byte that only ends or separates values (a stray ']', '}', ','
+            // or ':') begins none: the value it would cut is empty, and reading
+            // on from its end would stay where it is.
+            return end != start;
         }
         pos = input_.limit();
         if (!records_.empty() && records_.back().end <= start) {
@@ -107,7 +110,7 @@ bool ScriptReader::cut(std::uint64_t start, std::uint64_t& end) {
         if (!input_.read_more(std::min(keep_, start))) {
             if (const char* r = scan.scan(input_.at(pos), input_.at(pos), true)) {
                 end = input_.offset_of(r);
-                return true;
+                return end != start;
             }
             return false;
         }
