@@ -191,7 +191,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "'[', '{', or a literal"},
         Misplaced{"MemberWithoutValue", R"({"output": , "steps": []})",
                   "<script>:1:12: malformed JSON: syntax error while parsing value - unexpected ','; expected "
-                  "'[', '{', or a literal"}),
+                  "'[', '{', or a literal"},
+        // An integer beyond 64 bits is an integer all the same, too large for any property.
+        Misplaced{"NewLineBeyond64Bits", lines({R"({"set": {"NewLine": 123456789012345678901234}})"}),
+                  "<script>:1:21: step 1: NewLine takes a 32-bit integer; this one is out of range"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The command reads one step per line from a pipe: a database export piped in.
@@ -337,6 +340,20 @@ INSTANTIATE_TEST_SUITE_P(
         BadRow{"NotUtf8", "[\"L1_ST_00_TransSetHeader\", \"A\xff\"]",
                "<script>:2:31: step 2: malformed JSON: syntax error while parsing value - invalid string: ill-formed "
                "UTF-8 byte; last read: '\"A\xff'"},
+        // Integers that 64 bits cannot hold, or only unsigned: too large for a
+        // Code value, wherever the reader takes them from.
+        BadRow{"CodeOf19Digits", R"(["L2010AA_NM1_00_BillPROVName", 9999999999999999999, "X", "1"])",
+               "<script>:2:33: step 2: L2010AA_NM1_00.m01_EntityIdentCode takes a 32-bit Code value; this integer "
+               "is out of range"},
+        BadRow{"NegativeCodeOf20Digits", R"(["L2010AA_NM1_00_BillPROVName", -99999999999999999999, "X", "1"])",
+               "<script>:2:33: step 2: L2010AA_NM1_00.m01_EntityIdentCode takes a 32-bit Code value; this integer "
+               "is out of range"},
+        BadRow{"CodeBeyond64Bits", R"(["L2010AA_NM1_00_BillPROVName", 123456789012345678901234567890, "X", "1"])",
+               "<script>:2:33: step 2: L2010AA_NM1_00.m01_EntityIdentCode takes a 32-bit Code value; this integer "
+               "is out of range"},
+        BadRow{"MalformedLongInteger", R"(["L2010AA_NM1_00_BillPROVName", 0123456789012345678901, "X", "1"])",
+               "<script>:2:54: step 2: malformed JSON: syntax error while parsing array - unexpected number literal; "
+               "expected ']'"},
         BadRow{"CommaAfterARow", R"(["L1_ST_00_TransSetHeader", "1"],)",
                "<script>:2:33: step 3: malformed JSON: syntax error while parsing value - unexpected ','; expected "
                "'[', '{', or a literal"}),

@@ -46,6 +46,8 @@ public:
     virtual bool number_integer(std::int64_t value) = 0;
     virtual bool number_unsigned(std::uint64_t value) = 0;
     virtual bool number_float(double value) = 0;
+    // An integer beyond 64 bits, with its digits as written.
+    virtual bool number_too_large(std::string_view digits) = 0;
     // A string value or a key: valid during the call only.
     virtual bool string(std::string_view value) = 0;
     virtual bool key(std::string_view key) = 0;

@@ -211,7 +211,8 @@ std::string suggest_field(std::string_view name, const std::vector<std::string_v
 // ---- a scalar value of the script ----
 
 struct Scalar {
-    enum Type { Null, Boolean, Integer, Unsigned, Float, String };
+    // TooLarge: an integer beyond 64 bits, which no field or property takes.
+    enum Type { Null, Boolean, Integer, Unsigned, TooLarge, Float, String };
     explicit Scalar(Type t) : type(t) {}
     Type type;
     bool boolean = false;
@@ -225,12 +226,14 @@ struct Scalar {
             case Null: return "null";
             case Boolean: return "a Boolean";
             case Integer:
-            case Unsigned: return "an integer";
+            case Unsigned:
+            case TooLarge: return "an integer";
             case Float: return "a number with a fraction";
             case String: return "a string";
         }
         return "a value";
     }
+    bool is_integer() const { return type == Integer || type == Unsigned || type == TooLarge; }
     // The value as a 32-bit integer, if it is an integer in range.
     std::optional<std::int32_t> to_int32() const {
         if (type == Integer && integer >= INT32_MIN && integer <= INT32_MAX) return static_cast<std::int32_t>(integer);
@@ -390,6 +393,7 @@ public:
         s.unsigned_integer = v;
         return scalar(s);
     }
+    bool number_too_large(std::string_view) override { return scalar(Scalar(Scalar::TooLarge)); }
     bool number_float(double v) override {
         Scalar s(Scalar::Float);
         s.number = v;
@@ -912,7 +916,7 @@ private:
                                        "; it takes an integer or one of " + newline_names_text());
                     }
                     value = Variant(found->value);
-                } else if (v.type == Scalar::Integer || v.type == Scalar::Unsigned) {
+                } else if (v.is_integer()) {
                     throw RunError("NewLine takes a 32-bit integer; this one is out of range");
                 } else {
                     throw wrong();
@@ -973,7 +977,7 @@ private:
             code = *n;
         } else if (v.type == Scalar::String) {
             code = code_of(f, v.text);
-        } else if (v.type == Scalar::Integer || v.type == Scalar::Unsigned) {
+        } else if (v.is_integer()) {
             throw RunError(field_where() + " takes a 32-bit Code value; this integer is out of range");
         } else {
             throw wrong();
