@@ -166,10 +166,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "Boolean"},
         Misplaced{"IntegerForBoolean", lines({R"({"set": {"Annotation": 1}})"}),
                   "<script>:1:24: step 1: Annotation takes true or false, not an integer"},
-        Misplaced{"SecondOfTwoSameKeys",
-                  lines({R"({"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "1", "m02_TransSetControlNum": 2}})"}),
-                  "<script>:1:87: step 1: L1_ST_00.m02_TransSetControlNum is a text field: it takes a string, not an "
-                  "integer"},
+        // A field named twice, in any case, would lose its first value.
+        Misplaced{"SecondOfTwoSameFields",
+                  lines({R"({"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "1", "M02_TRANSSETCONTROLNUM": 2}})"}),
+                  "<script>:1:61: step 1: L1_ST_00.m02_TransSetControlNum is named twice in one object of fields; each "
+                  "field is set once"},
         Misplaced{"ClassicMemberAfterSteps", "{\"steps\": [" + kSt + "],\n \"x\": 1}",
                   "<script>:2:2: after step 1: unknown script member \"x\"; a script has \"output\" and \"steps\""},
         // A byte that only ends or separates values, where a step or a value
@@ -354,6 +355,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadRow{"MalformedLongInteger", R"(["L2010AA_NM1_00_BillPROVName", 0123456789012345678901, "X", "1"])",
                "<script>:2:54: step 2: malformed JSON: syntax error while parsing array - unexpected number literal; "
                "expected ']'"},
+        // A column named twice (in any case) would take two values of each row and keep one.
+        BadRow{"ColumnNamedTwice",
+               R"({"columns": {"L1_ST_00_TransSetHeader": ["m02_TransSetControlNum", "M02_TRANSSETCONTROLNUM"]}})",
+               "<script>:2:68: step 2: \"columns\" names L1_ST_00.m02_TransSetControlNum twice for "
+               "L1_ST_00_TransSetHeader; a row sets each field once"},
         BadRow{"CommaAfterARow", R"(["L1_ST_00_TransSetHeader", "1"],)",
                "<script>:2:33: step 3: malformed JSON: syntax error while parsing value - unexpected ','; expected "
                "'[', '{', or a literal"}),

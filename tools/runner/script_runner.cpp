@@ -618,17 +618,23 @@ private:
             case Expect::Segment:
                 segment(slot_).Clear();
                 additem_on_close_ = true;
-                frames_.push_back(Frame::Fields);
+                begin_fields();
                 return;
             case Expect::AssignFields:
                 additem_on_close_ = false;
-                frames_.push_back(Frame::Fields);
+                begin_fields();
                 return;
             case Expect::SetObject: frames_.push_back(Frame::Set); return;
             case Expect::AssignObject: frames_.push_back(Frame::Assign); return;
             case Expect::ColumnsObject: frames_.push_back(Frame::Columns); return;
             default: throw RunError(what_expected(expect) + ", not an object");
         }
+    }
+
+    // An object of fields begins: none of them named yet.
+    void begin_fields() {
+        fields_named_.assign(catalogue_.slots()[slot_].segment_class->field_count, false);
+        frames_.push_back(Frame::Fields);
     }
 
     void close_container() {
@@ -746,6 +752,11 @@ private:
                     return;
                 }
                 field_ = resolve_field(slot_, k);
+                // A field named twice (in any case) would lose its first value.
+                if (fields_named_[field_]) {
+                    throw RunError(field_where() + " is named twice in one object of fields; each field is set once");
+                }
+                fields_named_[field_] = true;
                 expect_ = Expect::FieldValue;
                 return;
             }
@@ -858,7 +869,15 @@ private:
             if (v.type != Scalar::String) {
                 throw RunError("\"columns\" names fields with strings, not " + std::string(v.type_name()));
             }
-            row_fields_[slot_]->push_back(resolve_field(slot_, v.text));
+            const std::size_t field = resolve_field(slot_, v.text);
+            std::vector<std::size_t>& columns = *row_fields_[slot_];
+            // A field named twice would take two values of each row, and keep only the last.
+            if (std::find(columns.begin(), columns.end(), field) != columns.end()) {
+                throw RunError("\"columns\" names " + std::string(catalogue_.slots()[slot_].segment_class->name) + "." +
+                               catalogue_.slots()[slot_].segment_class->fields[field].name + " twice for " +
+                               slot_name(slot_) + "; a row sets each field once");
+            }
+            columns.push_back(field);
             return;
         }
         if (!frames_.empty() && top() == Frame::Row) return row_value(v);
@@ -1060,6 +1079,7 @@ private:
     std::size_t row_values_ = 0;
     const Setting* setting_ = nullptr;
     bool additem_on_close_ = false;
+    std::vector<bool> fields_named_;  // by field, in the current object of fields
     std::string step_action_;
     std::size_t step_action_size_ = 0;
     bool step_commented_ = false;
