@@ -145,7 +145,7 @@ int run(const RunArgs& args) {
     } else {
         const int fd = ::open(args.script.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) {
-            std::perror(("vireo run: " + args.script).c_str());
+            std::perror(("vireo run: " + vireo_runner::shown_name(args.script)).c_str());
             return 1;
         }
         options.script_file = regular_file_identity(fd);

@@ -65,6 +65,9 @@ TEST(RunReport, SummaryText) {
         // No clock is that fast: the rate stays finite.
         {"no_time", result("a.837", 1, 1, 5, 3000000, 0), "wrote a.837: 1 steps, 1 segments, 5 bytes in 0.00 s "
                                                           "(3000000.0 MB/s of script)"},
+        // A name that could drive the terminal is quoted with its controls escaped.
+        {"control_characters", result("a\x1b[2J\x9b\u0085é.837", 1, 1, 5, 1000000, 1),
+         "wrote \"a\\u001b[2J\\u009b\\u0085é.837\": 1 steps, 1 segments, 5 bytes in 1.00 s (1.0 MB/s of script)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -338,9 +338,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadRow{"ControlCharacter", "[\"L1_ST_00_TransSetHeader\", \"A\tB\"]",
                "<script>:2:31: step 2: malformed JSON: syntax error while parsing value - invalid string: control "
                "character U+0009 (HT) must be escaped to \\u0009 or \\t; last read: '\"A<U+0009>'"},
+        // The byte that is not UTF-8 is shown escaped, never sent to the terminal.
         BadRow{"NotUtf8", "[\"L1_ST_00_TransSetHeader\", \"A\xff\"]",
                "<script>:2:31: step 2: malformed JSON: syntax error while parsing value - invalid string: ill-formed "
-               "UTF-8 byte; last read: '\"A\xff'"},
+               "UTF-8 byte; last read: '\"A\\u00ff'"},
         // Integers that 64 bits cannot hold, or only unsigned: too large for a
         // Code value, wherever the reader takes them from.
         BadRow{"CodeOf19Digits", R"(["L2010AA_NM1_00_BillPROVName", 9999999999999999999, "X", "1"])",

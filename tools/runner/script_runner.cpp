@@ -29,6 +29,7 @@
 #include "vireo/checker/guide_checker.h"
 #include "vireo/control/control.h"
 #include "vireo/core/output_files.h"
+#include "vireo/core/text.h"
 #include "vireo/tools/runner/script_reader.h"
 
 namespace vireo_runner {
@@ -165,6 +166,32 @@ constexpr std::string_view kColumns = "columns";
 
 std::string json_quoted(std::string_view s) { return json(std::string(s)).dump(-1, ' ', false, json::error_handler_t::replace); }
 
+// Each character of `text` that a terminal would act on, and each byte that is
+// not UTF-8, as \u00XX; other characters as they are. `quoted` also escapes
+// the quote and the backslash, for a JSON string.
+std::string escaped_controls(std::string_view text, bool quoted) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = 1;
+        const char32_t c = text::decode_utf8(text.substr(i), length);
+        const bool invalid = c == 0xFFFD && length == 1;
+        const unsigned code = invalid ? static_cast<unsigned char>(text[i]) : static_cast<unsigned>(c);
+        if (invalid || c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+            out += "\\u00";
+            out += digits[code >> 4];
+            out += digits[code & 15];
+        } else {
+            if (quoted && (c == '"' || c == '\\')) out += '\\';
+            out.append(text.substr(i, length));
+        }
+        i += length;
+    }
+    return out;
+}
+
+bool needs_escapes(std::string_view text) { return escaped_controls(text, false) != text; }
+
 // The detail of a control error, without its standard text ("Path/File access error: ").
 std::string detail_of(const VbError& e) {
     const std::string what = e.what();
@@ -290,7 +317,7 @@ public:
             call_control("CloseFile");  // flushes and syncs; reports any write error
             if (checker_ && !report_check()) {
                 output_->discard();
-                throw RunError(output_path_ + " is left as it was: the guide checker found " +
+                throw RunError(shown_name(output_path_) + " is left as it was: the guide checker found " +
                                std::to_string(checker_->errors()) + " error(s) (--check=strict)");
             }
             try {
@@ -305,18 +332,19 @@ public:
     // The checker's findings, named by the output's own path; false when the
     // output must not be written.
     bool report_check() {
+        const std::string name = shown_name(output_path_);
         for (Finding f : checker_->findings()) {
-            f.file = output_path_;
+            f.file = name;
             err_ << format_finding(f) << '\n';
         }
         if (checker_->findings().size() < checker_->errors() + checker_->warnings()) {
-            err_ << output_path_ << ": " << checker_->errors() + checker_->warnings() - checker_->findings().size()
+            err_ << name << ": " << checker_->errors() + checker_->warnings() - checker_->findings().size()
                  << " more findings not shown\n";
         }
         auto count = [](std::uint64_t n, const char* what) {
             return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
         };
-        err_ << output_path_ << ": checked " << count(checker_->segments(), "segment") << ": "
+        err_ << name << ": checked " << count(checker_->segments(), "segment") << ": "
              << count(checker_->errors(), "error") << ", " << count(checker_->warnings(), "warning") << "\n";
         return checker_->errors() == 0 || options_.check != RunOptions::Check::Strict;
     }
@@ -473,7 +501,10 @@ private:
         } else if (step_ > 0) {
             context = "after step " + std::to_string(step_) + ": ";
         }
-        err_ << options_.script_name << ":" << where << ": " << context << message << '\n';
+        // A message may quote a name from outside (a path in an error of the
+        // file system): nothing in it reaches the terminal as a control.
+        err_ << shown_name(options_.script_name) << ":" << where << ": " << context
+             << escaped_controls(message, false) << '\n';
         close_quietly();
     }
 
@@ -1106,7 +1137,7 @@ RunResult run_script(ScriptSource& source, const RunOptions& options, std::ostre
         try {
             handler = std::make_unique<ScriptHandler>(options, err, reader, input, started);
         } catch (const std::exception& e) {
-            err << options.script_name << ": " << e.what() << '\n';
+            err << shown_name(options.script_name) << ": " << escaped_controls(e.what(), false) << '\n';
             result.exit_status = 1;
             return result;
         }
@@ -1156,7 +1187,7 @@ std::string progress_text(const RunProgress& p) {
 }
 
 std::string summary_text(const RunResult& r) {
-    const std::string name = r.output == "-" ? "standard output" : r.output;
+    const std::string name = r.output == "-" ? "standard output" : shown_name(r.output);
     return "wrote " + name +
            formatted(": %llu steps, %llu segments, %llu bytes in %.2f s (%.1f MB/s of script)",
                      static_cast<unsigned long long>(r.steps), static_cast<unsigned long long>(r.segments),
@@ -1165,6 +1196,12 @@ std::string summary_text(const RunResult& r) {
 }
 
 std::string quoted_excerpt(std::string_view text) { return excerpt_of(text, text.size()); }
+
+
+std::string shown_name(std::string_view name) {
+    if (!needs_escapes(name)) return std::string(name);
+    return "\"" + escaped_controls(name, true) + "\"";
+}
 
 namespace {
 
