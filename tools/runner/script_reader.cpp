@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 #include <simdjson.h>
@@ -58,12 +59,17 @@ struct ScriptReader::Parser {
     ondemand::parser parser;
 };
 
-ScriptReader::ScriptReader(ScriptInput& input) : input_(input), parser_(std::make_unique<Parser>()) {}
+ScriptReader::ScriptReader(ScriptInput& input, PlainSteps plain_steps)
+    : input_(input), plain_steps_(plain_steps), parser_(std::make_unique<Parser>()) {}
 ScriptReader::~ScriptReader() = default;
 
 std::string ScriptReader::where() const {
-    restore();  // the place is counted in the script's own bytes
+    // The place is counted in the script's own bytes. The bytes patched for the
+    // parser are put back for the count only: a handler may ask in the middle
+    // of a batch, and the parser still reads the brackets and commas after it.
+    for (auto it = patched_.rbegin(); it != patched_.rend(); ++it) std::swap(*input_.at(it->first), it->second);
     const auto p = input_.position(location_);
+    for (auto& [offset, byte] : patched_) std::swap(*input_.at(offset), byte);
     return std::to_string(p.line) + ":" + std::to_string(p.column);
 }
 
@@ -89,7 +95,8 @@ std::uint64_t ScriptReader::skip_space(std::uint64_t offset) {
 }
 
 // Finds the end of the value starting at `start` (already in the window),
-// reading as much as it takes. False when the script ends first.
+// reading as much as it takes. False when the script ends first, or when no
+// value starts there.
 bool ScriptReader::cut(std::uint64_t start, std::uint64_t& end) {
     ValueScan scan;
     scan.begin(*input_.at(start));
@@ -436,6 +443,7 @@ bool ScriptReader::run_classic(std::uint64_t open) {
                 if (!handler_->begin_steps(false)) return false;
                 ++pos;
                 if (!run_steps(pos)) return false;
+                location_ = pos - 1;  // the steps' closing bracket
                 if (!handler_->end_steps()) return false;
             } else {
                 if (!run_value(pos, end)) return false;
@@ -491,7 +499,7 @@ bool ScriptReader::run_steps(std::uint64_t& pos) {
 // parser's next batch. `end` becomes the offset just past the step. False when
 // a step failed or the script ended inside this one.
 bool ScriptReader::take_step(std::uint64_t start, std::uint64_t& end) {
-    switch (run_plain_step(start, end)) {
+    switch (plain_steps_ == PlainSteps::Read ? run_plain_step(start, end) : PlainStep::NotPlain) {
         case PlainStep::Ran: return true;
         case PlainStep::Stopped: return false;
         case PlainStep::NotPlain: break;
