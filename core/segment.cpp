@@ -1,8 +1,11 @@
 #include "vireo/core/segment.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <new>
 
 #include "vireo/core/compiled_assembly.h"
 #include "vireo/core/errors.h"
@@ -30,14 +33,21 @@ private:
     char* grow(char* p, std::size_t extra) {
         const std::size_t used = data_ ? static_cast<std::size_t>(p - data_.get()) : 0;
         const std::size_t capacity = std::max<std::size_t>({capacity_ * 2, used + extra, 1024});
-        std::unique_ptr<char[]> bigger(new char[capacity]);
-        if (used) std::memcpy(bigger.get(), data_.get(), used);
-        data_ = std::move(bigger);
+        // realloc moves a large buffer by remapping its pages, not by copying
+        // them: a segment holding a long text never holds it twice while it
+        // grows for the fields after the text.
+        char* bigger = static_cast<char*>(std::realloc(data_.get(), capacity));
+        if (!bigger) throw std::bad_alloc();
+        (void)data_.release();
+        data_.reset(bigger);
         capacity_ = capacity;
-        return data_.get() + used;
+        return bigger + used;
     }
 
-    std::unique_ptr<char[]> data_;
+    struct Free {
+        void operator()(char* p) const { std::free(p); }
+    };
+    std::unique_ptr<char, Free> data_;
     std::size_t capacity_ = 0;
 };
 

@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -29,7 +31,8 @@ constexpr const char* kDescription =
     "and ends with status 128 + the signal's number.\n"
     "A run that wrote OUTPUT ends with a summary (\"wrote OUTPUT: N steps, N segments, N bytes in S s\n"
     "(R MB/s of script)\") on standard output, or on standard error when the 837 goes to standard\n"
-    "output. While it runs, a progress line on standard error (steps, segments, MB written, MB/s,\n"
+    "output; when that line cannot be written (standard output full or closed), OUTPUT is still\n"
+    "in place and the status is 3. While it runs, a progress line on standard error (steps, segments, MB written, MB/s,\n"
     "seconds) is redrawn a few times a second when standard error is a terminal. --quiet prints\n"
     "neither; errors are always printed.\n"
     "A script is {\"output\": ..., \"steps\": [step, ...]}, or one step per line (JSON Lines,\n"
@@ -49,6 +52,10 @@ constexpr const char* kExamples =
     "  vireo run claims.json -o claims.837 --strict       (refuse values holding a delimiter)\n"
     "  vireo run claims.json -o claims.837 --trace 2> segments.jsonl\n"
     "  vireo run claims.json -o claims.837 --check=strict (nothing written unless the guide's checks pass)";
+
+// The status of a run that wrote OUTPUT but could not write its summary
+// (standard output full or closed).
+constexpr int kSummaryLost = 3;
 
 struct RunArgs {
     std::string script;
@@ -145,7 +152,7 @@ int run(const RunArgs& args) {
     } else {
         const int fd = ::open(args.script.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) {
-            std::perror(("vireo run: " + args.script).c_str());
+            std::perror(("vireo run: " + vireo_runner::shown_name(args.script)).c_str());
             return 1;
         }
         options.script_file = regular_file_identity(fd);
@@ -158,8 +165,14 @@ int run(const RunArgs& args) {
     const std::string summary = vireo_runner::summary_text(result) + "\n";
     // Written to standard output, the 837 is all that goes there.
     std::FILE* to = result.to_standard_output ? stderr : stdout;
-    std::fputs(summary.c_str(), to);
-    return std::fflush(to) == 0 ? result.exit_status : 1;
+    errno = 0;
+    if (std::fputs(summary.c_str(), to) >= 0 && std::fflush(to) == 0) return result.exit_status;
+    // OUTPUT is in place: status 1 would say that it was left as it was.
+    const int error = errno;
+    std::fprintf(stderr, "vireo run: %s was written, but its summary could not be written to standard %s (%s)\n",
+                 result.output == "-" ? "standard output" : vireo_runner::shown_name(result.output).c_str(),
+                 to == stdout ? "output" : "error", error ? std::strerror(error) : "write error");
+    return result.exit_status == 0 ? kSummaryLost : result.exit_status;
 }
 
 Action define(CLI::App& command) {

@@ -65,6 +65,9 @@ TEST(RunReport, SummaryText) {
         // No clock is that fast: the rate stays finite.
         {"no_time", result("a.837", 1, 1, 5, 3000000, 0), "wrote a.837: 1 steps, 1 segments, 5 bytes in 0.00 s "
                                                           "(3000000.0 MB/s of script)"},
+        // A name that could drive the terminal is quoted with its controls escaped.
+        {"control_characters", result("a\x1b[2J\x9b\u0085é.837", 1, 1, 5, 1000000, 1),
+         "wrote \"a\\u001b[2J\\u009b\\u0085é.837\": 1 steps, 1 segments, 5 bytes in 1.00 s (1.0 MB/s of script)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -267,6 +270,47 @@ TEST(RunCommandProgress, NotDrawnOffATerminalNorWhenQuiet) {
         } else {
             EXPECT_EQ(r.out, "");
         }
+    }
+}
+
+// The summary is printed once OUTPUT is in place. When it cannot be (standard
+// output full or closed), the status is 3, not the 1 that says OUTPUT was left
+// as it was, and standard error says what happened.
+TEST(RunCommandSummary, UnwritableSummaryIsStatus3WithOutputWritten) {
+    const std::string script = temp_path(".jsonl");
+    {
+        std::FILE* f = std::fopen(script.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        const std::string text = lx_lines(2);
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+    }
+    struct Case {
+        const char* name;
+        const char* redirection;
+        const char* reason;
+    } cases[] = {
+        {"full", "> /dev/full", "No space left on device"},
+        {"closed", ">&-", "Bad file descriptor"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string output = temp_path();
+        const std::string errors = temp_path(".stderr");
+        {
+            std::FILE* f = std::fopen(output.c_str(), "wb");
+            ASSERT_NE(f, nullptr);
+            std::fputs("claims of an earlier run", f);
+            std::fclose(f);
+        }
+        const std::string command = "'" + std::string(VIREO_BIN) + "' run '" + script + "' -o '" + output + "' " +
+                                    c.redirection + " 2> '" + errors + "'";
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 3);
+        EXPECT_EQ(read_file(output), "LX*1~LX*1~");
+        EXPECT_EQ(read_file(errors), "vireo run: " + output + " was written, but its summary could not be written to "
+                                     "standard output (" + c.reason + ")\n");
     }
 }
 

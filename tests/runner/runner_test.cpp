@@ -163,6 +163,43 @@ TEST(Runner, UnusableOutputIsReportedBeforeAnyStep) {
     }
 }
 
+// Names from outside (the script's, OUTPUT from -o or from the script) reach a
+// terminal through messages: a name with control characters or bytes that are
+// not UTF-8 is shown quoted with them escaped, as values are.
+TEST(Runner, NamesInMessagesCannotControlTheTerminal) {
+    const std::string dir = temp_path(".dir");
+    fs::create_directories(dir);
+    struct Case {
+        const char* name;
+        std::string script_name;
+        std::string output;  // -o
+        std::string script;
+        std::string message;  // a part of the message
+    } cases[] = {
+        {"script_name", "claims\a\x1b[31m.json", dir + "/out.837", script(R"({"set": {"Annotation": 1}})"),
+         "\"claims\\u0007\\u001b[31m.json\":1:35: step 1: Annotation takes true or false"},
+        {"output_option", "<script>", dir + "/\x1b]0;x\x07\x9b/out.837", script(kSt),
+         "<script>:1:11: output: cannot create a file in "},
+        {"output_of_the_script", "<script>", "",
+         "{\"output\": " + nlohmann::json(dir + "/\x1b[2J/out.837").dump() + ", \"steps\": []}", "\\u001b[2J/out.837"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunOptions options;
+        options.output = c.output;
+        options.script_name = c.script_name;
+        std::ostringstream err;
+        EXPECT_EQ(vireo_runner::run_script(c.script, options, err).exit_status, 1);
+        const std::string text = err.str();
+        EXPECT_NE(text.find(c.message), std::string::npos) << text;
+        // One line of printable ASCII (every name here is ASCII but for its controls).
+        ASSERT_FALSE(text.empty());
+        EXPECT_EQ(text.find('\n'), text.size() - 1) << text;
+        EXPECT_TRUE(std::all_of(text.begin(), text.end() - 1, [](unsigned char b) { return b >= 0x20 && b < 0x7F; }))
+            << text;
+    }
+}
+
 TEST(Runner, OutputComesFromTheScriptUnlessGiven) {
     const std::string from_script = temp_path();
     const std::string from_option = temp_path();

@@ -166,12 +166,36 @@ INSTANTIATE_TEST_SUITE_P(
                   "Boolean"},
         Misplaced{"IntegerForBoolean", lines({R"({"set": {"Annotation": 1}})"}),
                   "<script>:1:24: step 1: Annotation takes true or false, not an integer"},
-        Misplaced{"SecondOfTwoSameKeys",
-                  lines({R"({"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "1", "m02_TransSetControlNum": 2}})"}),
-                  "<script>:1:87: step 1: L1_ST_00.m02_TransSetControlNum is a text field: it takes a string, not an "
-                  "integer"},
+        // A field named twice, in any case, would lose its first value.
+        Misplaced{"SecondOfTwoSameFields",
+                  lines({R"({"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "1", "M02_TRANSSETCONTROLNUM": 2}})"}),
+                  "<script>:1:61: step 1: L1_ST_00.m02_TransSetControlNum is named twice in one object of fields; each "
+                  "field is set once"},
         Misplaced{"ClassicMemberAfterSteps", "{\"steps\": [" + kSt + "],\n \"x\": 1}",
-                  "<script>:2:2: after step 1: unknown script member \"x\"; a script has \"output\" and \"steps\""}),
+                  "<script>:2:2: after step 1: unknown script member \"x\"; a script has \"output\" and \"steps\""},
+        // A byte that only ends or separates values, where a step or a value
+        // should begin, is refused where it stands, whatever follows it.
+        Misplaced{"CommaAfterEveryLine", lines({kSt + ",", kSe + ","}),
+                  "<script>:1:96: step 2: malformed JSON: syntax error while parsing value - unexpected ','; expected "
+                  "'[', '{', or a literal"},
+        Misplaced{"BracketOnItsOwnLine", lines({kSt, "]", kSe}),
+                  "<script>:2:1: step 2: malformed JSON: syntax error while parsing value - unexpected ']'; expected "
+                  "'[', '{', or a literal"},
+        Misplaced{"BraceAfterAStep", lines({kSt + " }"}),
+                  "<script>:1:97: step 2: malformed JSON: syntax error while parsing value - unexpected '}'; expected "
+                  "'[', '{', or a literal"},
+        Misplaced{"ColonOnItsOwnLine", lines({kSt, "  :", kSe}),
+                  "<script>:2:3: step 2: malformed JSON: syntax error while parsing value - unexpected ':'; expected "
+                  "'[', '{', or a literal"},
+        Misplaced{"ClassicTrailingComma", "{\"steps\": [" + kSt + ",]}",
+                  "<script>:1:108: step 2: malformed JSON: syntax error while parsing value - unexpected ']'; expected "
+                  "'[', '{', or a literal"},
+        Misplaced{"MemberWithoutValue", R"({"output": , "steps": []})",
+                  "<script>:1:12: malformed JSON: syntax error while parsing value - unexpected ','; expected "
+                  "'[', '{', or a literal"},
+        // An integer beyond 64 bits is an integer all the same, too large for any property.
+        Misplaced{"NewLineBeyond64Bits", lines({R"({"set": {"NewLine": 123456789012345678901234}})"}),
+                  "<script>:1:21: step 1: NewLine takes a 32-bit integer; this one is out of range"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The command reads one step per line from a pipe: a database export piped in.
@@ -314,9 +338,32 @@ INSTANTIATE_TEST_SUITE_P(
         BadRow{"ControlCharacter", "[\"L1_ST_00_TransSetHeader\", \"A\tB\"]",
                "<script>:2:31: step 2: malformed JSON: syntax error while parsing value - invalid string: control "
                "character U+0009 (HT) must be escaped to \\u0009 or \\t; last read: '\"A<U+0009>'"},
+        // The byte that is not UTF-8 is shown escaped, never sent to the terminal.
         BadRow{"NotUtf8", "[\"L1_ST_00_TransSetHeader\", \"A\xff\"]",
                "<script>:2:31: step 2: malformed JSON: syntax error while parsing value - invalid string: ill-formed "
-               "UTF-8 byte; last read: '\"A\xff'"}),
+               "UTF-8 byte; last read: '\"A\\u00ff'"},
+        // Integers that 64 bits cannot hold, or only unsigned: too large for a
+        // Code value, wherever the reader takes them from.
+        BadRow{"CodeOf19Digits", R"(["L2010AA_NM1_00_BillPROVName", 9999999999999999999, "X", "1"])",
+               "<script>:2:33: step 2: L2010AA_NM1_00.m01_EntityIdentCode takes a 32-bit Code value; this integer "
+               "is out of range"},
+        BadRow{"NegativeCodeOf20Digits", R"(["L2010AA_NM1_00_BillPROVName", -99999999999999999999, "X", "1"])",
+               "<script>:2:33: step 2: L2010AA_NM1_00.m01_EntityIdentCode takes a 32-bit Code value; this integer "
+               "is out of range"},
+        BadRow{"CodeBeyond64Bits", R"(["L2010AA_NM1_00_BillPROVName", 123456789012345678901234567890, "X", "1"])",
+               "<script>:2:33: step 2: L2010AA_NM1_00.m01_EntityIdentCode takes a 32-bit Code value; this integer "
+               "is out of range"},
+        BadRow{"MalformedLongInteger", R"(["L2010AA_NM1_00_BillPROVName", 0123456789012345678901, "X", "1"])",
+               "<script>:2:54: step 2: malformed JSON: syntax error while parsing array - unexpected number literal; "
+               "expected ']'"},
+        // A column named twice (in any case) would take two values of each row and keep one.
+        BadRow{"ColumnNamedTwice",
+               R"({"columns": {"L1_ST_00_TransSetHeader": ["m02_TransSetControlNum", "M02_TRANSSETCONTROLNUM"]}})",
+               "<script>:2:68: step 2: \"columns\" names L1_ST_00.m02_TransSetControlNum twice for "
+               "L1_ST_00_TransSetHeader; a row sets each field once"},
+        BadRow{"CommaAfterARow", R"(["L1_ST_00_TransSetHeader", "1"],)",
+               "<script>:2:33: step 3: malformed JSON: syntax error while parsing value - unexpected ','; expected "
+               "'[', '{', or a literal"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace rows

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 #include <simdjson.h>
@@ -58,12 +59,17 @@ struct ScriptReader::Parser {
     ondemand::parser parser;
 };
 
-ScriptReader::ScriptReader(ScriptInput& input) : input_(input), parser_(std::make_unique<Parser>()) {}
+ScriptReader::ScriptReader(ScriptInput& input, PlainSteps plain_steps)
+    : input_(input), plain_steps_(plain_steps), parser_(std::make_unique<Parser>()) {}
 ScriptReader::~ScriptReader() = default;
 
 std::string ScriptReader::where() const {
-    restore();  // the place is counted in the script's own bytes
+    // The place is counted in the script's own bytes. The bytes patched for the
+    // parser are put back for the count only: a handler may ask in the middle
+    // of a batch, and the parser still reads the brackets and commas after it.
+    for (auto it = patched_.rbegin(); it != patched_.rend(); ++it) std::swap(*input_.at(it->first), it->second);
     const auto p = input_.position(location_);
+    for (auto& [offset, byte] : patched_) std::swap(*input_.at(offset), byte);
     return std::to_string(p.line) + ":" + std::to_string(p.column);
 }
 
@@ -89,7 +95,8 @@ std::uint64_t ScriptReader::skip_space(std::uint64_t offset) {
 }
 
 // Finds the end of the value starting at `start` (already in the window),
-// reading as much as it takes. False when the script ends first.
+// reading as much as it takes. False when the script ends first, or when no
+// value starts there.
 bool ScriptReader::cut(std::uint64_t start, std::uint64_t& end) {
     ValueScan scan;
     scan.begin(*input_.at(start));
@@ -97,7 +104,10 @@ bool ScriptReader::cut(std::uint64_t start, std::uint64_t& end) {
     for (;;) {
         if (const char* r = scan.scan(input_.at(pos), input_.at(input_.limit()), input_.at_end())) {
             end = input_.offset_of(r);
-            return true;
+            // A byte that only ends or separates values (a stray ']', '}', ','
+            // or ':') begins none: the value it would cut is empty, and reading
+            // on from its end would stay where it is.
+            return end != start;
         }
         pos = input_.limit();
         if (!records_.empty() && records_.back().end <= start) {
@@ -107,7 +117,7 @@ bool ScriptReader::cut(std::uint64_t start, std::uint64_t& end) {
         if (!input_.read_more(std::min(keep_, start))) {
             if (const char* r = scan.scan(input_.at(pos), input_.at(pos), true)) {
                 end = input_.offset_of(r);
-                return true;
+                return end != start;
             }
             return false;
         }
@@ -178,6 +188,19 @@ void ScriptReader::report_malformed(const Record& record, const std::string& par
 
 namespace {
 
+// The integer at the start of a number token (which runs on over the spaces
+// after it) when it is one as JSON writes integers: an optional minus, then
+// 0 or digits not starting with 0. Empty otherwise.
+std::string_view integer_text(std::string_view token) {
+    while (!token.empty() && is_json_space(token.back())) token.remove_suffix(1);
+    const std::size_t first = token.starts_with('-') ? 1 : 0;
+    if (token.size() == first || (token[first] == '0' && token.size() > first + 1)) return {};
+    for (std::size_t i = first; i < token.size(); ++i) {
+        if (token[i] < '0' || token[i] > '9') return {};
+    }
+    return token;
+}
+
 struct Walker {
     TokenHandler& handler;
     ScriptInput& input;
@@ -225,16 +248,24 @@ struct Walker {
                 return handler.string(v.get_string());
             }
             case ondemand::json_type::number: {
-                ondemand::number_type number;
-                if (v.get_number_type().get(number) != simdjson::SUCCESS) {
-                    // An integer beyond 64 bits is a number with a fraction, as nlohmann-json reads it.
-                    return handler.number_float(v.get_double());
+                const ondemand::number_type number = v.get_number_type();
+                if (number == ondemand::number_type::floating_point_number) return handler.number_float(v.get_double());
+                // An integer that the parser cannot hold in 64 bits (any
+                // negative one below INT64_MIN, any other beyond UINT64_MAX) is
+                // still an integer, too large for any field; a malformed one
+                // ("01") is the parser's error.
+                std::int64_t signed_value = 0;
+                std::uint64_t unsigned_value = 0;
+                if (number == ondemand::number_type::signed_integer && v.get_int64().get(signed_value) == simdjson::SUCCESS) {
+                    return handler.number_integer(signed_value);
                 }
-                switch (number) {
-                    case ondemand::number_type::signed_integer: return handler.number_integer(v.get_int64());
-                    case ondemand::number_type::unsigned_integer: return handler.number_unsigned(v.get_uint64());
-                    default: return handler.number_float(v.get_double());
+                if (number == ondemand::number_type::unsigned_integer &&
+                    v.get_uint64().get(unsigned_value) == simdjson::SUCCESS) {
+                    return handler.number_unsigned(unsigned_value);
                 }
+                const std::string_view digits = integer_text(v.raw_json_token());
+                if (digits.empty()) throw simdjson::simdjson_error(simdjson::NUMBER_ERROR);
+                return handler.number_too_large(digits);
             }
             case ondemand::json_type::boolean: return handler.boolean(v.get_bool());
             case ondemand::json_type::null:
@@ -412,6 +443,7 @@ bool ScriptReader::run_classic(std::uint64_t open) {
                 if (!handler_->begin_steps(false)) return false;
                 ++pos;
                 if (!run_steps(pos)) return false;
+                location_ = pos - 1;  // the steps' closing bracket
                 if (!handler_->end_steps()) return false;
             } else {
                 if (!run_value(pos, end)) return false;
@@ -467,7 +499,7 @@ bool ScriptReader::run_steps(std::uint64_t& pos) {
 // parser's next batch. `end` becomes the offset just past the step. False when
 // a step failed or the script ended inside this one.
 bool ScriptReader::take_step(std::uint64_t start, std::uint64_t& end) {
-    switch (run_plain_step(start, end)) {
+    switch (plain_steps_ == PlainSteps::Read ? run_plain_step(start, end) : PlainStep::NotPlain) {
         case PlainStep::Ran: return true;
         case PlainStep::Stopped: return false;
         case PlainStep::NotPlain: break;
@@ -532,14 +564,16 @@ ScriptReader::PlainStep ScriptReader::run_plain_step(std::uint64_t start, std::u
             const bool negative = *p == '-';
             const char* digits = p + negative;
             const char* q = digits;
-            std::int64_t n = 0;
-            while (q != last && *q >= '0' && *q <= '9' && q - digits < 19) n = n * 10 + (*q++ - '0');
+            // Unsigned: 19 digits (read to see that there are more than 18) fit.
+            std::uint64_t n = 0;
+            while (q != last && *q >= '0' && *q <= '9' && q - digits < 19) n = n * 10 + static_cast<unsigned>(*q++ - '0');
             const std::ptrdiff_t count = q - digits;
             // No digits, too many, a leading zero, or -0: the parser's to judge.
             if (count == 0 || count > 18 || (*digits == '0' && count > 1) || (negative && n == 0)) {
                 return PlainStep::NotPlain;
             }
-            add_plain({PlainToken::Integer, offset(p), {}, negative ? -n : n});
+            const auto value = static_cast<std::int64_t>(n);
+            add_plain({PlainToken::Integer, offset(p), {}, negative ? -value : value});
             p = q;
         }
         // After a value: the end of the step, a comma, or the end of containers.

@@ -46,6 +46,8 @@ public:
     virtual bool number_integer(std::int64_t value) = 0;
     virtual bool number_unsigned(std::uint64_t value) = 0;
     virtual bool number_float(double value) = 0;
+    // An integer beyond 64 bits, with its digits as written.
+    virtual bool number_too_large(std::string_view digits) = 0;
     // A string value or a key: valid during the call only.
     virtual bool string(std::string_view value) = 0;
     virtual bool key(std::string_view key) = 0;
@@ -70,7 +72,11 @@ public:
 
 class ScriptReader final : public ScriptPlace {
 public:
-    explicit ScriptReader(ScriptInput& input);
+    // How steps are read: plain ones straight from the script's bytes (as
+    // `vireo run` reads them), or every step by the parser (to compare the two
+    // readings).
+    enum class PlainSteps { Read, Parse };
+    explicit ScriptReader(ScriptInput& input, PlainSteps plain_steps = PlainSteps::Read);
     ~ScriptReader() override;
 
     // Reads the whole script; false when an error was reported.
@@ -109,6 +115,7 @@ private:
     void restore() const;
 
     ScriptInput& input_;
+    const PlainSteps plain_steps_;
     TokenHandler* handler_ = nullptr;
     std::unique_ptr<Parser> parser_;
     std::uint64_t keep_ = 0;      // the oldest offset still needed

@@ -29,6 +29,7 @@
 #include "vireo/checker/guide_checker.h"
 #include "vireo/control/control.h"
 #include "vireo/core/output_files.h"
+#include "vireo/core/text.h"
 #include "vireo/tools/runner/script_reader.h"
 
 namespace vireo_runner {
@@ -165,6 +166,32 @@ constexpr std::string_view kColumns = "columns";
 
 std::string json_quoted(std::string_view s) { return json(std::string(s)).dump(-1, ' ', false, json::error_handler_t::replace); }
 
+// Each character of `text` that a terminal would act on, and each byte that is
+// not UTF-8, as \u00XX; other characters as they are. `quoted` also escapes
+// the quote and the backslash, for a JSON string.
+std::string escaped_controls(std::string_view text, bool quoted) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = 1;
+        const char32_t c = text::decode_utf8(text.substr(i), length);
+        const bool invalid = c == 0xFFFD && length == 1;
+        const unsigned code = invalid ? static_cast<unsigned char>(text[i]) : static_cast<unsigned>(c);
+        if (invalid || c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+            out += "\\u00";
+            out += digits[code >> 4];
+            out += digits[code & 15];
+        } else {
+            if (quoted && (c == '"' || c == '\\')) out += '\\';
+            out.append(text.substr(i, length));
+        }
+        i += length;
+    }
+    return out;
+}
+
+bool needs_escapes(std::string_view text) { return escaped_controls(text, false) != text; }
+
 // The detail of a control error, without its standard text ("Path/File access error: ").
 std::string detail_of(const VbError& e) {
     const std::string what = e.what();
@@ -211,7 +238,8 @@ std::string suggest_field(std::string_view name, const std::vector<std::string_v
 // ---- a scalar value of the script ----
 
 struct Scalar {
-    enum Type { Null, Boolean, Integer, Unsigned, Float, String };
+    // TooLarge: an integer beyond 64 bits, which no field or property takes.
+    enum Type { Null, Boolean, Integer, Unsigned, TooLarge, Float, String };
     explicit Scalar(Type t) : type(t) {}
     Type type;
     bool boolean = false;
@@ -225,12 +253,14 @@ struct Scalar {
             case Null: return "null";
             case Boolean: return "a Boolean";
             case Integer:
-            case Unsigned: return "an integer";
+            case Unsigned:
+            case TooLarge: return "an integer";
             case Float: return "a number with a fraction";
             case String: return "a string";
         }
         return "a value";
     }
+    bool is_integer() const { return type == Integer || type == Unsigned || type == TooLarge; }
     // The value as a 32-bit integer, if it is an integer in range.
     std::optional<std::int32_t> to_int32() const {
         if (type == Integer && integer >= INT32_MIN && integer <= INT32_MAX) return static_cast<std::int32_t>(integer);
@@ -287,7 +317,7 @@ public:
             call_control("CloseFile");  // flushes and syncs; reports any write error
             if (checker_ && !report_check()) {
                 output_->discard();
-                throw RunError(output_path_ + " is left as it was: the guide checker found " +
+                throw RunError(shown_name(output_path_) + " is left as it was: the guide checker found " +
                                std::to_string(checker_->errors()) + " error(s) (--check=strict)");
             }
             try {
@@ -302,18 +332,19 @@ public:
     // The checker's findings, named by the output's own path; false when the
     // output must not be written.
     bool report_check() {
+        const std::string name = shown_name(output_path_);
         for (Finding f : checker_->findings()) {
-            f.file = output_path_;
+            f.file = name;
             err_ << format_finding(f) << '\n';
         }
         if (checker_->findings().size() < checker_->errors() + checker_->warnings()) {
-            err_ << output_path_ << ": " << checker_->errors() + checker_->warnings() - checker_->findings().size()
+            err_ << name << ": " << checker_->errors() + checker_->warnings() - checker_->findings().size()
                  << " more findings not shown\n";
         }
         auto count = [](std::uint64_t n, const char* what) {
             return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
         };
-        err_ << output_path_ << ": checked " << count(checker_->segments(), "segment") << ": "
+        err_ << name << ": checked " << count(checker_->segments(), "segment") << ": "
              << count(checker_->errors(), "error") << ", " << count(checker_->warnings(), "warning") << "\n";
         return checker_->errors() == 0 || options_.check != RunOptions::Check::Strict;
     }
@@ -390,6 +421,7 @@ public:
         s.unsigned_integer = v;
         return scalar(s);
     }
+    bool number_too_large(std::string_view) override { return scalar(Scalar(Scalar::TooLarge)); }
     bool number_float(double v) override {
         Scalar s(Scalar::Float);
         s.number = v;
@@ -469,7 +501,10 @@ private:
         } else if (step_ > 0) {
             context = "after step " + std::to_string(step_) + ": ";
         }
-        err_ << options_.script_name << ":" << where << ": " << context << message << '\n';
+        // A message may quote a name from outside (a path in an error of the
+        // file system): nothing in it reaches the terminal as a control.
+        err_ << shown_name(options_.script_name) << ":" << where << ": " << context
+             << escaped_controls(message, false) << '\n';
         close_quietly();
     }
 
@@ -614,17 +649,23 @@ private:
             case Expect::Segment:
                 segment(slot_).Clear();
                 additem_on_close_ = true;
-                frames_.push_back(Frame::Fields);
+                begin_fields();
                 return;
             case Expect::AssignFields:
                 additem_on_close_ = false;
-                frames_.push_back(Frame::Fields);
+                begin_fields();
                 return;
             case Expect::SetObject: frames_.push_back(Frame::Set); return;
             case Expect::AssignObject: frames_.push_back(Frame::Assign); return;
             case Expect::ColumnsObject: frames_.push_back(Frame::Columns); return;
             default: throw RunError(what_expected(expect) + ", not an object");
         }
+    }
+
+    // An object of fields begins: none of them named yet.
+    void begin_fields() {
+        fields_named_.assign(catalogue_.slots()[slot_].segment_class->field_count, false);
+        frames_.push_back(Frame::Fields);
     }
 
     void close_container() {
@@ -742,6 +783,11 @@ private:
                     return;
                 }
                 field_ = resolve_field(slot_, k);
+                // A field named twice (in any case) would lose its first value.
+                if (fields_named_[field_]) {
+                    throw RunError(field_where() + " is named twice in one object of fields; each field is set once");
+                }
+                fields_named_[field_] = true;
                 expect_ = Expect::FieldValue;
                 return;
             }
@@ -854,7 +900,15 @@ private:
             if (v.type != Scalar::String) {
                 throw RunError("\"columns\" names fields with strings, not " + std::string(v.type_name()));
             }
-            row_fields_[slot_]->push_back(resolve_field(slot_, v.text));
+            const std::size_t field = resolve_field(slot_, v.text);
+            std::vector<std::size_t>& columns = *row_fields_[slot_];
+            // A field named twice would take two values of each row, and keep only the last.
+            if (std::find(columns.begin(), columns.end(), field) != columns.end()) {
+                throw RunError("\"columns\" names " + std::string(catalogue_.slots()[slot_].segment_class->name) + "." +
+                               catalogue_.slots()[slot_].segment_class->fields[field].name + " twice for " +
+                               slot_name(slot_) + "; a row sets each field once");
+            }
+            columns.push_back(field);
             return;
         }
         if (!frames_.empty() && top() == Frame::Row) return row_value(v);
@@ -912,7 +966,7 @@ private:
                                        "; it takes an integer or one of " + newline_names_text());
                     }
                     value = Variant(found->value);
-                } else if (v.type == Scalar::Integer || v.type == Scalar::Unsigned) {
+                } else if (v.is_integer()) {
                     throw RunError("NewLine takes a 32-bit integer; this one is out of range");
                 } else {
                     throw wrong();
@@ -973,7 +1027,7 @@ private:
             code = *n;
         } else if (v.type == Scalar::String) {
             code = code_of(f, v.text);
-        } else if (v.type == Scalar::Integer || v.type == Scalar::Unsigned) {
+        } else if (v.is_integer()) {
             throw RunError(field_where() + " takes a 32-bit Code value; this integer is out of range");
         } else {
             throw wrong();
@@ -1056,6 +1110,7 @@ private:
     std::size_t row_values_ = 0;
     const Setting* setting_ = nullptr;
     bool additem_on_close_ = false;
+    std::vector<bool> fields_named_;  // by field, in the current object of fields
     std::string step_action_;
     std::size_t step_action_size_ = 0;
     bool step_commented_ = false;
@@ -1082,7 +1137,7 @@ RunResult run_script(ScriptSource& source, const RunOptions& options, std::ostre
         try {
             handler = std::make_unique<ScriptHandler>(options, err, reader, input, started);
         } catch (const std::exception& e) {
-            err << options.script_name << ": " << e.what() << '\n';
+            err << shown_name(options.script_name) << ": " << escaped_controls(e.what(), false) << '\n';
             result.exit_status = 1;
             return result;
         }
@@ -1132,7 +1187,7 @@ std::string progress_text(const RunProgress& p) {
 }
 
 std::string summary_text(const RunResult& r) {
-    const std::string name = r.output == "-" ? "standard output" : r.output;
+    const std::string name = r.output == "-" ? "standard output" : shown_name(r.output);
     return "wrote " + name +
            formatted(": %llu steps, %llu segments, %llu bytes in %.2f s (%.1f MB/s of script)",
                      static_cast<unsigned long long>(r.steps), static_cast<unsigned long long>(r.segments),
@@ -1141,6 +1196,12 @@ std::string summary_text(const RunResult& r) {
 }
 
 std::string quoted_excerpt(std::string_view text) { return excerpt_of(text, text.size()); }
+
+
+std::string shown_name(std::string_view name) {
+    if (!needs_escapes(name)) return std::string(name);
+    return "\"" + escaped_controls(name, true) + "\"";
+}
 
 namespace {
 

@@ -113,6 +113,12 @@ public:
 // never fills a message.
 std::string quoted_excerpt(std::string_view text);
 
+// A file name as messages show it: unchanged when it is UTF-8 without control
+// characters, otherwise as a JSON string in which every control character
+// (C0, DEL, C1) and every byte that is not UTF-8 is escaped as \u00XX, so that
+// no name can move the cursor, ring the bell or recolour the terminal.
+std::string shown_name(std::string_view name);
+
 // Runs a script read from `source`. Error messages (and trace lines) go to
 // `err`. Every run starts from the writer state of a new control that read an
 // empty property bag: delimiters "*", ":" and "~", NewLine 0, Annotation and
