@@ -78,6 +78,8 @@ void Engine::begin(std::string name) {
     annotation_reported_ = false;
     mode_ = Mode::Start;
     carry_.clear();
+    wait_ = 0;
+    gap_ = 0;
     segment_ = 0;
     depth_ = 0;
     last_ = nullptr;
@@ -105,43 +107,72 @@ void Engine::feed(const char* data, std::size_t size) {
         if (carry_.empty()) {
             const char* rest = scan(p, end);
             if (rest < end) carry_.assign(rest, end);
-            break;
-        }
-        // Complete the segment that an earlier piece began.
-        if (mode_ == Mode::Interchange) {
-            const void* t = std::memchr(p, terminator_, static_cast<std::size_t>(end - p));
-            const char* upto = t ? static_cast<const char*>(t) + 1 : end;
+            p = end;
+        } else {
+            // Complete what an earlier piece began, and no more: each round
+            // completes a segment, so the carried bytes are scanned once.
+            const char* upto = p + std::min<std::size_t>(static_cast<std::size_t>(end - p), 512);
+            if (wait_) {
+                const void* t = std::memchr(p, wait_, static_cast<std::size_t>(end - p));
+                upto = t ? static_cast<const char*>(t) + 1 : end;
+            }
             carry_.append(p, upto);
             p = upto;
-        } else {
-            const std::size_t take = std::min<std::size_t>(static_cast<std::size_t>(end - p), 512);
-            carry_.append(p, take);
-            p += take;
-        }
-        const char* rest = scan(carry_.data(), carry_.data() + carry_.size());
-        carry_.erase(0, static_cast<std::size_t>(rest - carry_.data()));
-        if (carry_.size() > kMaxSegment) {
-            report_at(segment_ + 1, kError, "terminator", "", "", "",
-                      "no segment terminator " + quoted(std::string_view(&terminator_, 1)) + " in the next " +
-                          std::to_string(kMaxSegment) + " bytes: the rest of the file is not checked");
-            mode_ = Mode::Dead;
+            const char* rest = scan(carry_.data(), carry_.data() + carry_.size());
+            carry_.erase(0, static_cast<std::size_t>(rest - carry_.data()));
         }
     }
+    if (mode_ == Mode::Dead) carry_.clear();
+}
+
+// Where the byte `awaited` occurs within the limit of a segment from p, or
+// nullptr; gives up on the file when it does not occur there.
+const char* Engine::find_end(const char* p, const char* end, char awaited) {
+    const std::size_t left = static_cast<std::size_t>(end - p);
+    if (const void* t = std::memchr(p, awaited, std::min(left, kMaxSegment + 1))) return static_cast<const char*>(t);
+    wait_ = awaited;
+    if (left > kMaxSegment) [[unlikely]] {
+        const std::string bytes = " in the next " + std::to_string(kMaxSegment) + " bytes";
+        give_up(awaited == '\n' ? "a line that begins with a TAB (an annotation line) has no line end" + bytes
+                                : "no segment terminator " + quoted(std::string_view(&awaited, 1)) + bytes);
+    }
+    return nullptr;
+}
+
+void Engine::give_up(const std::string& why) {
+    if (mode_ == Mode::Start) {
+        not_x12_ = true;
+        report_at(0, kError, "not-x12", "", "", "", "not an X12 interchange: " + why);
+    } else {
+        report_at(segment_ + 1, kError, "terminator", "", "", "", why + ": the rest of the file is not checked");
+    }
+    mode_ = Mode::Dead;
 }
 
 const char* Engine::scan(const char* p, const char* end) {
     while (p < end) {
         // Line ends may follow a terminator; an annotation line is a TAB and a
-        // label, on a line of its own.
+        // label, on a line of its own. Neither is a segment: a file of
+        // nothing else would be read to its end (which an endless input
+        // never has), so there is a limit to them between two segments.
+        const char* const from = p;
         while (p < end && (*p == '\n' || *p == '\r')) ++p;
-        if (p == end) return p;
-        if (*p == '\t') {
-            const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-            if (!nl) return p;
+        gap_ += static_cast<std::size_t>(p - from);
+        if (p < end && *p == '\t') {
+            const char* nl = find_end(p, end, '\n');
+            if (!nl) return mode_ == Mode::Dead ? end : p;
             annotation_seen();
-            p = static_cast<const char*>(nl) + 1;
-            continue;
+            gap_ += static_cast<std::size_t>(nl + 1 - p);
+            p = nl + 1;
         }
+        if (gap_ > kMaxSegment) [[unlikely]] {
+            give_up(std::string("more than ") + std::to_string(kMaxSegment) + " bytes of line ends and no " +
+                    (mode_ == Mode::Start ? "ISA header" : "segment"));
+            return end;
+        }
+        if (p == end) return p;
+        if (*p == '\n' || *p == '\r' || *p == '\t') continue;
+        wait_ = 0;
         if (end - p < 4) return p;
         if ((p[0] == 'I' && p[1] == 'S' && p[2] == 'A') || mode_ == Mode::Start) {
             const char* next = header(p, end);
@@ -153,10 +184,10 @@ const char* Engine::scan(const char* p, const char* end) {
             p = next;
             continue;
         }
-        const void* t = std::memchr(p, terminator_, static_cast<std::size_t>(end - p));
-        if (!t) return p;
-        segment(p, static_cast<const char*>(t));
-        p = static_cast<const char*>(t) + 1;
+        const char* t = find_end(p, end, terminator_);
+        if (!t) return mode_ == Mode::Dead ? end : p;
+        segment(p, t);
+        p = t + 1;
     }
     return p;
 }
@@ -233,6 +264,7 @@ const char* Engine::header(const char* p, const char* end) {
 
 void Engine::segment(const char* begin, const char* end) {
     ++segment_;
+    gap_ = 0;
     // Split into elements; past the last one the guide can have, the rest
     // stays in the last.
     int n = 0;

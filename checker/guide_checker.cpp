@@ -157,6 +157,7 @@ public:
     std::uint64_t warnings() const { return warnings_; }
     std::uint64_t segments() const { return segments_done_ + (engine_.in_file() ? engine_.segments() : 0); }
     bool not_x12() const { return not_x12_ || (engine_.in_file() && engine_.not_x12()); }
+    bool stopped() const { return engine_.stopped(); }
     void clear() {
         findings_.clear();
         errors_ = warnings_ = segments_done_ = 0;
@@ -264,6 +265,7 @@ std::uint64_t GuideChecker::errors() const { return impl_->errors(); }
 std::uint64_t GuideChecker::warnings() const { return impl_->warnings(); }
 std::uint64_t GuideChecker::segments() const { return impl_->segments(); }
 bool GuideChecker::not_x12() const { return impl_->not_x12(); }
+bool GuideChecker::stopped() const { return impl_->stopped(); }
 void GuideChecker::clear() { impl_->clear(); }
 
 }  // namespace prjVireo

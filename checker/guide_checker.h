@@ -85,6 +85,10 @@ public:
     // A file that did not begin with an ISA header: it is no X12 interchange,
     // and nothing in it was checked.
     bool not_x12() const;
+    // The file being read is no longer checked: it is no X12 interchange, or
+    // a segment does not end. Its other bytes need not be fed (an endless
+    // input ends here).
+    bool stopped() const;
     // Forgets every finding and count (the file being read, if any, goes on).
     void clear();
 

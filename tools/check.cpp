@@ -64,6 +64,9 @@ int check_file(const std::string& name, prjVireo::GuideChecker& checker) {
         }
         if (n == 0) break;
         checker.feed(std::string_view(buffer.get(), static_cast<std::size_t>(n)));
+        // The checker has its verdict (no X12, or a segment without end):
+        // the rest, which may never end (/dev/zero, a pipe), is not read.
+        if (checker.stopped()) break;
     }
     if (!standard_input) ::close(fd);
     checker.end_file();

@@ -82,6 +82,32 @@ TEST(CheckCommand, JsonAndStandardInput) {
     EXPECT_NE(r.err.find("<stdin>: 28 segments, 1 error, 0 warnings"), std::string::npos) << r.err;
 }
 
+// Inputs that never end get their verdict from their first bytes. Each runs
+// under timeout(1): a check that read to the end would be stopped (status 124).
+TEST(CheckCommand, AnEndlessInputIsRefusedAfterItsFirstBytes) {
+    const std::string isa = "ISA*00*          *00*          *ZZ*VIREOSUBMIT    *ZZ*CLEARHOUSE01   *240201*0930*U*"
+                            "00401*000000001*0*T*:~";
+    const struct {
+        std::string input;
+        int status;
+        std::string out;
+    } cases[] = {
+        {"cat /dev/zero", 2, "<stdin>:0: error: not an X12 interchange"},
+        {"yes", 2, "<stdin>:0: error: not an X12 interchange"},
+        {"yes ''", 2, "<stdin>:0: error: not an X12 interchange: more than 1048576 bytes of line ends"},
+        {"{ printf '%s' '" + isa + "'; cat /dev/zero; }", 1, "<stdin>:2: error: no segment terminator \"~\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        const auto r = run_program({"/bin/sh", "-c", c.input + " | timeout 60 \"$0\" check -", VIREO_BIN});
+        EXPECT_EQ(r.status, c.status) << r.out << r.err;
+        EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+    }
+    const auto r = run_program({"/usr/bin/timeout", "60", VIREO_BIN, "check", "/dev/zero"});
+    EXPECT_EQ(r.status, 2) << r.out << r.err;
+    EXPECT_NE(r.out.find("/dev/zero:0: error: not an X12 interchange"), std::string::npos) << r.out;
+}
+
 TEST(RunCheck, ReportsAfterTheRunAndStrictLeavesTheOutput) {
     std::string script = read_file(std::string(VIREO_EXAMPLES_DIR) + "/minimal.json");
     // Leave out the transmission type: a file every clearinghouse rejects.

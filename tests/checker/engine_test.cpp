@@ -311,6 +311,44 @@ TEST(Checker, ReadsEachInterchangeWithItsOwnDelimiters) {
     EXPECT_EQ(check(bytes, 5), std::vector<std::string>{});
 }
 
+// An input that never ends (a device, a pipe) gets its verdict from its first
+// bytes: the checker stops, and a reader stops reading.
+TEST(Checker, StopsOnAnEndlessInput) {
+    const std::string isa = kMinimal[0] + "~\n";
+    const struct {
+        const char* name;
+        std::string start;
+        std::string repeated;
+        std::string expected;
+    } cases[] = {
+        {"zero bytes", "", std::string(1, '\0'), "0 error not-x12"},
+        {"text", "", "y\n", "0 error not-x12"},
+        {"line ends", "", "\r\n", "0 error not-x12"},
+        {"a segment without end", isa + "GS*", std::string(1, '\0'), "2 error terminator"},
+        {"line ends after a segment", isa, "\n", "2 error terminator"},
+        {"terminators in a line that begins with a TAB", isa + "\t", "~", "2 error terminator"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        GuideChecker checker;
+        checker.begin_file("endless");
+        checker.feed(c.start);
+        std::string piece;
+        while (piece.size() < 65536) piece += c.repeated;
+        std::size_t fed = 0;
+        while (!checker.stopped() && fed < (std::size_t{64} << 20)) {
+            checker.feed(piece);
+            fed += piece.size();
+        }
+        EXPECT_TRUE(checker.stopped());
+        EXPECT_LE(fed, std::size_t{3} << 20);
+        checker.end_file();
+        std::vector<std::string> found;
+        for (const Finding& f : checker.findings()) found.push_back(key(f));
+        EXPECT_EQ(found, std::vector<std::string>{c.expected});
+    }
+}
+
 TEST(Checker, ReportsAnnotationLinesOnce) {
     std::string bytes;
     for (const std::string& s : kMinimal) bytes += "\r\n\tL_0_LABEL\r\n\r\n" + s + "~\r\n";
