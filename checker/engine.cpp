@@ -657,6 +657,12 @@ void Engine::check_value(const SegmentCheck& c, const ElementCheck& e, std::stri
         case guide::DataType::N0:
         case guide::DataType::N2:
             if (!is_integer(v, length)) [[unlikely]] return value_finding(c, e, v, k, m, Problem::Integer);
+            // X12 allows a number a sign, but every N0 element of the guide
+            // counts, numbers or identifies something (segments, sets, groups,
+            // lines, diagnoses, control numbers): none of them is negative.
+            if (e.type == guide::DataType::N0 && v[0] == '-') [[unlikely]] {
+                return value_finding(c, e, v, k, m, Problem::Negative);
+            }
             break;
         case guide::DataType::R:
             if (!is_decimal(v, length)) [[unlikely]] return value_finding(c, e, v, k, m, Problem::Decimal);
@@ -702,6 +708,10 @@ void Engine::value_finding(const SegmentCheck& c, const ElementCheck& e, std::st
         case Problem::Spaces: report(kError, "characters", &c, ref, quoted(v) + " ends with spaces: remove them"); return;
         case Problem::Integer:
             report(kError, "type", &c, ref, quoted(v) + " is not a whole number (" + describe(*e.element) + ")");
+            return;
+        case Problem::Negative:
+            report(kError, "type", &c, ref,
+                   quoted(v) + " is negative: " + describe(*e.element) + " is never below 0");
             return;
         case Problem::Decimal:
             report(kError, "type", &c, ref,

@@ -93,7 +93,9 @@ private:
     void check_elements(const SegmentCheck& check);
     void check_value(const SegmentCheck& check, const ElementCheck& e, std::string_view value, int element,
                      int component);
-    enum class Problem : std::uint8_t { Delimiter, Characters, Spaces, Integer, Decimal, Date, Time, Length, Code };
+    enum class Problem : std::uint8_t {
+        Delimiter, Characters, Spaces, Integer, Negative, Decimal, Date, Time, Length, Code
+    };
     [[gnu::cold, gnu::noinline]] void value_finding(const SegmentCheck& check, const ElementCheck& e,
                                                      std::string_view value, int element, int component,
                                                      Problem problem, std::size_t length = 0);

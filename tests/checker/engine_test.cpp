@@ -261,6 +261,44 @@ TEST(Checker, FindsWhatAHostGetsWrong) {
     }
 }
 
+// Counts, sequence numbers and control numbers are numbers without a sign: a
+// sign, a space or a "-0" is not one, whatever the element.
+TEST(Checker, CountsAndNumbersAreNeverNegative) {
+    const struct {
+        std::size_t number;
+        std::string segment;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {26, "SE*-24*0001", {"26 ST SE[SE01] error type"}},
+        {26, "SE*-1*0001", {"26 ST SE[SE01] error type"}},
+        {26, "SE*-0*0001", {"26 ST SE[SE01] error type"}},
+        {26, "SE*+24*0001", {"26 ST SE[SE01] error type"}},
+        {26, "SE* 24*0001", {"26 ST SE[SE01] error type"}},
+        {26, "SE*24 *0001", {"26 ST SE[SE01] error type"}},
+        {27, "GE*-1*1", {"27 GS GE[GE01] error type"}},
+        {28, "IEA*-1*000000001", {"28 ISA IEA[IEA01] error type"}},
+        {23, "LX*-1", {"23 2400 LX[LX01] error type"}},
+        {23, "LX*-5", {"23 2400 LX[LX01] error type"}},
+        {24, "SV1*HC:99213*110*UN*1***-1", {"24 2400 SV1[SV107-1] error type"}},
+        {9, "HL*-1**20*1", {"14 2000B HL[HL02] error hierarchy", "9 2000A HL[HL01] error hierarchy"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.segment);
+        Segments s = kMinimal;
+        replace(s, c.number, c.segment);
+        EXPECT_EQ(check(render(s)), c.expected);
+    }
+    // The group and interchange control numbers, each with its trailer.
+    Segments s = kMinimal;
+    replace(s, 2, "GS*HC*VIREOSUBMIT*CLEARHOUSE01*20240201*0930*-1*X*004010X098A1");
+    replace(s, 27, "GE*1*-1");
+    replace(s, 1, s[0].replace(90, 9, "-00000001"));
+    replace(s, 28, "IEA*1*-00000001");
+    EXPECT_EQ(check(render(s)), (std::vector<std::string>{"1 ISA ISA[ISA13] error type", "2 GS GS[GS06] error type",
+                                                          "27 GS GE[GE02] error type",
+                                                          "28 ISA IEA[IEA02] error type"}));
+}
+
 TEST(Checker, TellsWhatIsNoX12) {
     const struct {
         const char* name;
