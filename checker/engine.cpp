@@ -86,6 +86,7 @@ void Engine::begin(std::string name) {
     notes_.clear();
     st02_seen_.clear();
     gs06_seen_.clear();
+    isa13_seen_.clear();
 }
 
 void Engine::note_next(Finding&& finding) { notes_.push_back(std::move(finding)); }
@@ -769,14 +770,26 @@ void Engine::apply_rules(const SegmentCheck& c) {
     const std::uint32_t r = c.rules;
     if (r & kRuleIsa) {
         isa13_.assign(element(13));
+        gs06_seen_.clear();
+        std::string key;
+        for (int k = 5; k <= 8; ++k) key.append(element(k)).push_back('\0');
+        key += isa13_;
+        if (isa13_seen_.size() < kControlNumbersKept && !isa13_seen_.insert(key).second) {
+            report(kError, "envelope", &c, "ISA13",
+                   "interchange control number " + quoted(isa13_) +
+                       " is used twice in the file by the same sender and receiver (ISA05 to ISA08): the receiver "
+                       "discards the second interchange as a duplicate");
+        }
         return;
     }
     if (r & kRuleGs) {
         ++groups_;
         transactions_ = 0;
+        st02_seen_.clear();
         gs06_.assign(element(6));
         if (!gs06_.empty() && gs06_seen_.size() < kControlNumbersKept && !gs06_seen_.insert(gs06_).second) {
-            report(kError, "envelope", &c, "GS06", "group control number " + quoted(gs06_) + " is used twice in the file");
+            report(kError, "envelope", &c, "GS06",
+                   "group control number " + quoted(gs06_) + " is used twice in this interchange");
         }
         return;
     }
@@ -787,7 +800,7 @@ void Engine::apply_rules(const SegmentCheck& c) {
         st02_.assign(element(2));
         if (!st02_.empty() && st02_seen_.size() < kControlNumbersKept && !st02_seen_.insert(st02_).second) {
             report(kError, "envelope", &c, "ST02",
-                   "transaction set control number " + quoted(st02_) + " is used twice in the file");
+                   "transaction set control number " + quoted(st02_) + " is used twice in this functional group");
         }
         return;
     }

@@ -157,7 +157,10 @@ private:
     // Envelope
     std::string isa13_, gs06_, st02_;
     std::uint64_t groups_ = 0, transactions_ = 0, st_segment_ = 0;
-    std::unordered_set<std::string> st02_seen_, gs06_seen_;
+    // ST02 is unique in its group, GS06 in its interchange, and ISA13 for its
+    // sender and receiver (ISA05 to ISA08) in the file: a receiver discards a
+    // second interchange of theirs with the same number as a duplicate.
+    std::unordered_set<std::string> st02_seen_, gs06_seen_, isa13_seen_;
     static constexpr std::size_t kControlNumbersKept = 100000;
     // Hierarchy and claim
     std::uint64_t hl_next_ = 1;

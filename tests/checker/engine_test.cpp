@@ -299,6 +299,48 @@ TEST(Checker, CountsAndNumbersAreNeverNegative) {
                                                           "28 ISA IEA[IEA02] error type"}));
 }
 
+// ST02 is unique in its group, GS06 in its interchange; ISA13 is unique for a
+// sender and receiver, as a receiver takes an interchange with a number it has
+// seen from the same sender for a duplicate.
+TEST(Checker, ControlNumbersAreUniqueWhereTheEnvelopeSaysSo) {
+    auto group = [](const std::string& gs06, const std::string& st02) {
+        Segments g(kMinimal.begin() + 1, kMinimal.begin() + 27);
+        g.front() = "GS*HC*VIREOSUBMIT*CLEARHOUSE01*20240201*0930*" + gs06 + "*X*004010X098A1";
+        g[1] = "ST*837*" + st02;
+        g[24] = "SE*24*" + st02;
+        g.back() = "GE*1*" + gs06;
+        return g;
+    };
+    auto interchange = [](const std::string& isa13, const std::vector<Segments>& groups,
+                          const std::string& receiver = "CLEARHOUSE01   ") {
+        Segments s = {kMinimal[0]};
+        s[0].replace(90, 9, isa13).replace(54, 15, receiver);
+        for (const Segments& g : groups) s.insert(s.end(), g.begin(), g.end());
+        s.push_back("IEA*" + std::to_string(groups.size()) + "*" + isa13);
+        return render(s);
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"a second group reuses ST02", interchange("000000001", {group("1", "0001"), group("2", "0001")}), {}},
+        {"a second group reuses GS06", interchange("000000001", {group("1", "0001"), group("1", "0002")}),
+         {"28 GS GS[GS06] error envelope"}},
+        {"a second interchange reuses ISA13",
+         interchange("000000001", {group("1", "0001")}) + interchange("000000001", {group("2", "0002")}),
+         {"29 ISA ISA[ISA13] error envelope"}},
+        {"a second interchange to another receiver reuses ISA13",
+         interchange("000000001", {group("1", "0001")}) +
+             interchange("000000001", {group("1", "0001")}, "CLEARHOUSE02   "),
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(check(c.bytes), c.expected);
+    }
+}
+
 TEST(Checker, TellsWhatIsNoX12) {
     const struct {
         const char* name;
@@ -336,12 +378,9 @@ TEST(Checker, ReadsEachInterchangeWithItsOwnDelimiters) {
         std::replace(s.begin(), s.end(), ':', '^');
         second.push_back(s);
     }
-    // Control numbers are unique in a file.
+    // A new interchange control number; the group and transaction set
+    // control numbers start again.
     replace(second, 1, second[0].replace(90, 9, "000000002"));
-    replace(second, 2, "GS|HC|VIREOSUBMIT|CLEARHOUSE01|20240201|0930|2|X|004010X098A1");
-    replace(second, 3, "ST|837|0002");
-    replace(second, 26, "SE|24|0002");
-    replace(second, 27, "GE|1|2");
     replace(second, 28, "IEA|1|000000002");
     // ISA16 is the component separator: "^" is then no character of the values.
     const std::string bytes = render(kMinimal) + render(second, "!\n");
