@@ -938,9 +938,15 @@ void Engine::apply_rules(const SegmentCheck& c) {
         return;
     }
     if (r & kRuleZip) {
+        // N404 names the country of an address outside the US; any other
+        // postal code is a ZIP code, of digits only.
         const std::string_view zip = element(3);
-        if (all_digits(zip) && zip.size() != 5 && zip.size() != 9) {
-            report(kWarning, "zip", &c, "N403", quoted(zip) + " is no ZIP code: a ZIP code has 5 or 9 digits");
+        const std::string_view country = element(4);
+        if (!zip.empty() && (country.empty() || country == "US") &&
+            !(all_digits(zip) && (zip.size() == 5 || zip.size() == 9))) {
+            report(kWarning, "zip", &c, "N403",
+                   quoted(zip) + " is no ZIP code: a ZIP code has 5 or 9 digits, and nothing else (an address "
+                                 "outside the US names its country in N404)");
         }
         return;
     }
