@@ -224,7 +224,7 @@ private:
         f.loop = positions.empty() ? std::string(d.loop) : std::string(positions.front()->loop->shown);
         f.segment_id = d.segment_id;
         f.element = element;
-        f.severity = Finding::Severity::Warning;
+        f.severity = options_.altered_values_are_errors ? Finding::Severity::Error : Finding::Severity::Warning;
         f.rule = rule;
         f.message = std::move(message);
         pending_.push_back(std::move(f));

@@ -50,6 +50,13 @@ struct CheckOptions {
     // findings list keeps at most `keep` of them, the counts go on.
     std::function<void(const Finding&)> on_finding;
     std::size_t keep = 10000;
+    // Attached to a control: a value that the file cannot hold as it was set
+    // (one that holds a delimiter, which splits it; an ISA value cut to its
+    // width) is a warning, as the control writes it on purpose unless
+    // StrictValues refuses it. True makes it an error: the file then says
+    // something other than what was set, and nothing in its bytes shows it
+    // (vireo run --check).
+    bool altered_values_are_errors = false;
 };
 
 class GuideChecker {

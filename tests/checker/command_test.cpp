@@ -4,6 +4,7 @@
 // by the external validator.
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -148,6 +149,33 @@ TEST(RunCheck, ReportsAfterTheRunAndStrictLeavesTheOutput) {
     EXPECT_EQ(run_program({VIREO_BIN, "run", good, "-o", checked, "--check=strict"}).status, 0);
     EXPECT_EQ(run_program({VIREO_BIN, "run", good, "-o", unchecked}).status, 0);
     EXPECT_EQ(read_file(checked), read_file(unchecked));
+}
+
+// A value that holds a delimiter, and an ISA value longer than its width, make
+// the file say something other than the script, and nothing in its bytes
+// shows it: errors for --check, though the control writes them.
+TEST(RunCheck, ValuesTheFileSplitsOrCutsAreErrors) {
+    const std::string script = read_file(std::string(VIREO_EXAMPLES_DIR) + "/minimal.json");
+    const struct {
+        const char* from;
+        const char* to;
+        std::string finding;
+    } cases[] = {
+        {"\"DOE\"", "\"O*BRIEN\"", ":16: 2010BA NM1[NM103]: error: "},
+        {"\"45 OAK AVENUE\"", "\"45*OAK AVENUE\"", ":17: 2010BA N3[N301]: error: "},
+        {"\"m06_IntSenderID\": \"VIREOSUBMIT\"", "\"m06_IntSenderID\": \"VIREOSUBMITTER00001\"",
+         ":1: ISA ISA[ISA06]: error: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.to);
+        std::string changed = script;
+        changed.replace(changed.find(c.from), std::strlen(c.from), c.to);
+        const std::string in = write(changed, ".json");
+        const std::string out = temp_path();
+        const auto r = run_program({VIREO_BIN, "run", in, "-o", out, "--check"});
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_NE(r.err.find(out + c.finding), std::string::npos) << r.err;
+    }
 }
 
 TEST(Schema, DescribesFieldsWithTheGuidesNames) {
