@@ -12,21 +12,7 @@ namespace {
 constexpr Finding::Severity kError = Finding::Severity::Error;
 constexpr Finding::Severity kWarning = Finding::Severity::Warning;
 
-std::string quoted(std::string_view v) {
-    std::string out = "\"";
-    for (char c : v) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u >= 0x7F) {
-            static constexpr char kHex[] = "0123456789ABCDEF";
-            out += "\\x";
-            out += kHex[u >> 4];
-            out += kHex[u & 15];
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
+std::string quoted(std::string_view v) { return "\"" + printable(v) + "\""; }
 
 std::string describe(const guide::Element& e) {
     return std::string(e.name);
@@ -519,12 +505,12 @@ void Engine::loop_ended(Frame& frame, const Node& node) {
     const char* level = node.subscriber ? "subscriber" : node.patient ? "patient" : "billing provider";
     if (frame.hl04 == '1' && !frame.has_child_level) {
         report_at(frame.hl_segment, kError, "hierarchy", node.loop->shown, "HL", "HL04",
-                  std::string("HL04 is 1 but no level follows under this ") + level + " level (HL " + frame.hl_id +
-                      "): write 0");
+                  std::string("HL04 is 1 but no level follows under this ") + level + " level (HL " +
+                      quoted(frame.hl_id) + "): write 0");
     } else if (frame.hl04 == '0' && frame.has_child_level) {
         report_at(frame.hl_segment, kError, "hierarchy", node.loop->shown, "HL", "HL04",
-                  std::string("HL04 is 0 but a level follows under this ") + level + " level (HL " + frame.hl_id +
-                      "): write 1");
+                  std::string("HL04 is 0 but a level follows under this ") + level + " level (HL " +
+                      quoted(frame.hl_id) + "): write 1");
     }
     if (node.subscriber && !frame.has_child_level && !frame.self_subscriber) {
         report_at(frame.hl_segment, kWarning, "patient", node.loop->shown, "HL", "",
@@ -859,7 +845,7 @@ void Engine::apply_rules(const SegmentCheck& c) {
         const std::uint64_t number = to_number(id, ok);
         if (!ok || number != hl_next_) {
             report(kError, "hierarchy", &c, "HL01",
-                   "HL01 is " + std::string(id) + ", expected " + std::to_string(hl_next_) +
+                   "HL01 is " + quoted(id) + ", expected " + std::to_string(hl_next_) +
                        ": the levels are numbered 1, 2, 3... in each transaction");
         }
         hl_next_ = ok ? number + 1 : hl_next_ + 1;
@@ -868,7 +854,7 @@ void Engine::apply_rules(const SegmentCheck& c) {
                 frames_[static_cast<std::size_t>(t_.nodes[static_cast<std::size_t>(node.hl_parent)].depth)];
             if (element(2) != std::string_view(parent.hl_id)) {
                 report(kError, "hierarchy", &c, "HL02",
-                       "HL02 is " + quoted(element(2)) + " but this level belongs to HL " + parent.hl_id + " (" +
+                       "HL02 is " + quoted(element(2)) + " but this level belongs to HL " + quoted(parent.hl_id) + " (" +
                            std::string(t_.nodes[static_cast<std::size_t>(node.hl_parent)].loop->name) + ") above it");
             }
         }

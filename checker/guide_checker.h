@@ -40,8 +40,12 @@ struct Finding {
     std::string message;
 };
 
-// "FILE:SEGMENT: LOOP SEGMENT[ELEMENT]: error: message"
+// "FILE:SEGMENT: LOOP SEGMENT[ELEMENT]: error: message", fit for a terminal:
+// every byte outside printable ASCII in it (a file name may hold any) is
+// written as \xHH, as the values in messages are.
 std::string format_finding(const Finding& finding);
+// Text with every byte outside printable ASCII written as \xHH.
+std::string printable(std::string_view text);
 // One JSON object (no line end).
 std::string finding_json(const Finding& finding);
 

@@ -109,6 +109,23 @@ TEST(CheckCommand, AnEndlessInputIsRefusedAfterItsFirstBytes) {
     EXPECT_NE(r.out.find("/dev/zero:0: error: not an X12 interchange"), std::string::npos) << r.out;
 }
 
+// A file name may hold any byte: what reaches the terminal holds none that
+// would control it, in findings, summaries and errors alike.
+TEST(CheckCommand, FileNamesReachTheTerminalEscaped) {
+    const std::string dir = temp_path(".d");
+    std::filesystem::create_directory(dir);
+    const std::string name = dir + "/a\x1b]0;x\x07" "b.837";
+    std::ofstream(name, std::ios::binary) << read_file(minimal_837()).replace(0, 0, "\x1b[2J");
+    const std::string shown = dir + "/a\\x1B]0;x\\x07b.837";
+    auto r = run_program({VIREO_BIN, "check", name, dir + "/\x1b[2J.837"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find(shown + ":0: error: not an X12 interchange"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(shown + ": 0 segments, 1 error"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find(dir + "/\\x1B[2J.837: No such file"), std::string::npos) << r.err;
+    EXPECT_EQ((r.out + r.err).find_first_of("\x1b\x07"), std::string::npos) << r.out << r.err;
+    std::filesystem::remove_all(dir);
+}
+
 TEST(RunCheck, ReportsAfterTheRunAndStrictLeavesTheOutput) {
     std::string script = read_file(std::string(VIREO_EXAMPLES_DIR) + "/minimal.json");
     // Leave out the transmission type: a file every clearinghouse rejects.
