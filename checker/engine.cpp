@@ -12,21 +12,7 @@ namespace {
 constexpr Finding::Severity kError = Finding::Severity::Error;
 constexpr Finding::Severity kWarning = Finding::Severity::Warning;
 
-std::string quoted(std::string_view v) {
-    std::string out = "\"";
-    for (char c : v) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u >= 0x7F) {
-            static constexpr char kHex[] = "0123456789ABCDEF";
-            out += "\\x";
-            out += kHex[u >> 4];
-            out += kHex[u & 15];
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
+std::string quoted(std::string_view v) { return "\"" + printable(v) + "\""; }
 
 std::string describe(const guide::Element& e) {
     return std::string(e.name);
@@ -78,12 +64,15 @@ void Engine::begin(std::string name) {
     annotation_reported_ = false;
     mode_ = Mode::Start;
     carry_.clear();
+    wait_ = 0;
+    gap_ = 0;
     segment_ = 0;
     depth_ = 0;
     last_ = nullptr;
     notes_.clear();
     st02_seen_.clear();
     gs06_seen_.clear();
+    isa13_seen_.clear();
 }
 
 void Engine::note_next(Finding&& finding) { notes_.push_back(std::move(finding)); }
@@ -105,43 +94,72 @@ void Engine::feed(const char* data, std::size_t size) {
         if (carry_.empty()) {
             const char* rest = scan(p, end);
             if (rest < end) carry_.assign(rest, end);
-            break;
-        }
-        // Complete the segment that an earlier piece began.
-        if (mode_ == Mode::Interchange) {
-            const void* t = std::memchr(p, terminator_, static_cast<std::size_t>(end - p));
-            const char* upto = t ? static_cast<const char*>(t) + 1 : end;
+            p = end;
+        } else {
+            // Complete what an earlier piece began, and no more: each round
+            // completes a segment, so the carried bytes are scanned once.
+            const char* upto = p + std::min<std::size_t>(static_cast<std::size_t>(end - p), 512);
+            if (wait_) {
+                const void* t = std::memchr(p, wait_, static_cast<std::size_t>(end - p));
+                upto = t ? static_cast<const char*>(t) + 1 : end;
+            }
             carry_.append(p, upto);
             p = upto;
-        } else {
-            const std::size_t take = std::min<std::size_t>(static_cast<std::size_t>(end - p), 512);
-            carry_.append(p, take);
-            p += take;
-        }
-        const char* rest = scan(carry_.data(), carry_.data() + carry_.size());
-        carry_.erase(0, static_cast<std::size_t>(rest - carry_.data()));
-        if (carry_.size() > kMaxSegment) {
-            report_at(segment_ + 1, kError, "terminator", "", "", "",
-                      "no segment terminator " + quoted(std::string_view(&terminator_, 1)) + " in the next " +
-                          std::to_string(kMaxSegment) + " bytes: the rest of the file is not checked");
-            mode_ = Mode::Dead;
+            const char* rest = scan(carry_.data(), carry_.data() + carry_.size());
+            carry_.erase(0, static_cast<std::size_t>(rest - carry_.data()));
         }
     }
+    if (mode_ == Mode::Dead) carry_.clear();
+}
+
+// Where the byte `awaited` occurs within the limit of a segment from p, or
+// nullptr; gives up on the file when it does not occur there.
+const char* Engine::find_end(const char* p, const char* end, char awaited) {
+    const std::size_t left = static_cast<std::size_t>(end - p);
+    if (const void* t = std::memchr(p, awaited, std::min(left, kMaxSegment + 1))) return static_cast<const char*>(t);
+    wait_ = awaited;
+    if (left > kMaxSegment) [[unlikely]] {
+        const std::string bytes = " in the next " + std::to_string(kMaxSegment) + " bytes";
+        give_up(awaited == '\n' ? "a line that begins with a TAB (an annotation line) has no line end" + bytes
+                                : "no segment terminator " + quoted(std::string_view(&awaited, 1)) + bytes);
+    }
+    return nullptr;
+}
+
+void Engine::give_up(const std::string& why) {
+    if (mode_ == Mode::Start) {
+        not_x12_ = true;
+        report_at(0, kError, "not-x12", "", "", "", "not an X12 interchange: " + why);
+    } else {
+        report_at(segment_ + 1, kError, "terminator", "", "", "", why + ": the rest of the file is not checked");
+    }
+    mode_ = Mode::Dead;
 }
 
 const char* Engine::scan(const char* p, const char* end) {
     while (p < end) {
         // Line ends may follow a terminator; an annotation line is a TAB and a
-        // label, on a line of its own.
+        // label, on a line of its own. Neither is a segment: a file of
+        // nothing else would be read to its end (which an endless input
+        // never has), so there is a limit to them between two segments.
+        const char* const from = p;
         while (p < end && (*p == '\n' || *p == '\r')) ++p;
-        if (p == end) return p;
-        if (*p == '\t') {
-            const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-            if (!nl) return p;
+        gap_ += static_cast<std::size_t>(p - from);
+        if (p < end && *p == '\t') {
+            const char* nl = find_end(p, end, '\n');
+            if (!nl) return mode_ == Mode::Dead ? end : p;
             annotation_seen();
-            p = static_cast<const char*>(nl) + 1;
-            continue;
+            gap_ += static_cast<std::size_t>(nl + 1 - p);
+            p = nl + 1;
         }
+        if (gap_ > kMaxSegment) [[unlikely]] {
+            give_up(std::string("more than ") + std::to_string(kMaxSegment) + " bytes of line ends and no " +
+                    (mode_ == Mode::Start ? "ISA header" : "segment"));
+            return end;
+        }
+        if (p == end) return p;
+        if (*p == '\n' || *p == '\r' || *p == '\t') continue;
+        wait_ = 0;
         if (end - p < 4) return p;
         if ((p[0] == 'I' && p[1] == 'S' && p[2] == 'A') || mode_ == Mode::Start) {
             const char* next = header(p, end);
@@ -153,10 +171,10 @@ const char* Engine::scan(const char* p, const char* end) {
             p = next;
             continue;
         }
-        const void* t = std::memchr(p, terminator_, static_cast<std::size_t>(end - p));
-        if (!t) return p;
-        segment(p, static_cast<const char*>(t));
-        p = static_cast<const char*>(t) + 1;
+        const char* t = find_end(p, end, terminator_);
+        if (!t) return mode_ == Mode::Dead ? end : p;
+        segment(p, t);
+        p = t + 1;
     }
     return p;
 }
@@ -233,6 +251,7 @@ const char* Engine::header(const char* p, const char* end) {
 
 void Engine::segment(const char* begin, const char* end) {
     ++segment_;
+    gap_ = 0;
     // Split into elements; past the last one the guide can have, the rest
     // stays in the last.
     int n = 0;
@@ -486,12 +505,12 @@ void Engine::loop_ended(Frame& frame, const Node& node) {
     const char* level = node.subscriber ? "subscriber" : node.patient ? "patient" : "billing provider";
     if (frame.hl04 == '1' && !frame.has_child_level) {
         report_at(frame.hl_segment, kError, "hierarchy", node.loop->shown, "HL", "HL04",
-                  std::string("HL04 is 1 but no level follows under this ") + level + " level (HL " + frame.hl_id +
-                      "): write 0");
+                  std::string("HL04 is 1 but no level follows under this ") + level + " level (HL " +
+                      quoted(frame.hl_id) + "): write 0");
     } else if (frame.hl04 == '0' && frame.has_child_level) {
         report_at(frame.hl_segment, kError, "hierarchy", node.loop->shown, "HL", "HL04",
-                  std::string("HL04 is 0 but a level follows under this ") + level + " level (HL " + frame.hl_id +
-                      "): write 1");
+                  std::string("HL04 is 0 but a level follows under this ") + level + " level (HL " +
+                      quoted(frame.hl_id) + "): write 1");
     }
     if (node.subscriber && !frame.has_child_level && !frame.self_subscriber) {
         report_at(frame.hl_segment, kWarning, "patient", node.loop->shown, "HL", "",
@@ -625,6 +644,12 @@ void Engine::check_value(const SegmentCheck& c, const ElementCheck& e, std::stri
         case guide::DataType::N0:
         case guide::DataType::N2:
             if (!is_integer(v, length)) [[unlikely]] return value_finding(c, e, v, k, m, Problem::Integer);
+            // X12 allows a number a sign, but every N0 element of the guide
+            // counts, numbers or identifies something (segments, sets, groups,
+            // lines, diagnoses, control numbers): none of them is negative.
+            if (e.type == guide::DataType::N0 && v[0] == '-') [[unlikely]] {
+                return value_finding(c, e, v, k, m, Problem::Negative);
+            }
             break;
         case guide::DataType::R:
             if (!is_decimal(v, length)) [[unlikely]] return value_finding(c, e, v, k, m, Problem::Decimal);
@@ -670,6 +695,10 @@ void Engine::value_finding(const SegmentCheck& c, const ElementCheck& e, std::st
         case Problem::Spaces: report(kError, "characters", &c, ref, quoted(v) + " ends with spaces: remove them"); return;
         case Problem::Integer:
             report(kError, "type", &c, ref, quoted(v) + " is not a whole number (" + describe(*e.element) + ")");
+            return;
+        case Problem::Negative:
+            report(kError, "type", &c, ref,
+                   quoted(v) + " is negative: " + describe(*e.element) + " is never below 0");
             return;
         case Problem::Decimal:
             report(kError, "type", &c, ref,
@@ -727,14 +756,26 @@ void Engine::apply_rules(const SegmentCheck& c) {
     const std::uint32_t r = c.rules;
     if (r & kRuleIsa) {
         isa13_.assign(element(13));
+        gs06_seen_.clear();
+        std::string key;
+        for (int k = 5; k <= 8; ++k) key.append(element(k)).push_back('\0');
+        key += isa13_;
+        if (isa13_seen_.size() < kControlNumbersKept && !isa13_seen_.insert(key).second) {
+            report(kError, "envelope", &c, "ISA13",
+                   "interchange control number " + quoted(isa13_) +
+                       " is used twice in the file by the same sender and receiver (ISA05 to ISA08): the receiver "
+                       "discards the second interchange as a duplicate");
+        }
         return;
     }
     if (r & kRuleGs) {
         ++groups_;
         transactions_ = 0;
+        st02_seen_.clear();
         gs06_.assign(element(6));
         if (!gs06_.empty() && gs06_seen_.size() < kControlNumbersKept && !gs06_seen_.insert(gs06_).second) {
-            report(kError, "envelope", &c, "GS06", "group control number " + quoted(gs06_) + " is used twice in the file");
+            report(kError, "envelope", &c, "GS06",
+                   "group control number " + quoted(gs06_) + " is used twice in this interchange");
         }
         return;
     }
@@ -745,7 +786,7 @@ void Engine::apply_rules(const SegmentCheck& c) {
         st02_.assign(element(2));
         if (!st02_.empty() && st02_seen_.size() < kControlNumbersKept && !st02_seen_.insert(st02_).second) {
             report(kError, "envelope", &c, "ST02",
-                   "transaction set control number " + quoted(st02_) + " is used twice in the file");
+                   "transaction set control number " + quoted(st02_) + " is used twice in this functional group");
         }
         return;
     }
@@ -804,7 +845,7 @@ void Engine::apply_rules(const SegmentCheck& c) {
         const std::uint64_t number = to_number(id, ok);
         if (!ok || number != hl_next_) {
             report(kError, "hierarchy", &c, "HL01",
-                   "HL01 is " + std::string(id) + ", expected " + std::to_string(hl_next_) +
+                   "HL01 is " + quoted(id) + ", expected " + std::to_string(hl_next_) +
                        ": the levels are numbered 1, 2, 3... in each transaction");
         }
         hl_next_ = ok ? number + 1 : hl_next_ + 1;
@@ -813,7 +854,7 @@ void Engine::apply_rules(const SegmentCheck& c) {
                 frames_[static_cast<std::size_t>(t_.nodes[static_cast<std::size_t>(node.hl_parent)].depth)];
             if (element(2) != std::string_view(parent.hl_id)) {
                 report(kError, "hierarchy", &c, "HL02",
-                       "HL02 is " + quoted(element(2)) + " but this level belongs to HL " + parent.hl_id + " (" +
+                       "HL02 is " + quoted(element(2)) + " but this level belongs to HL " + quoted(parent.hl_id) + " (" +
                            std::string(t_.nodes[static_cast<std::size_t>(node.hl_parent)].loop->name) + ") above it");
             }
         }
@@ -883,9 +924,15 @@ void Engine::apply_rules(const SegmentCheck& c) {
         return;
     }
     if (r & kRuleZip) {
+        // N404 names the country of an address outside the US; any other
+        // postal code is a ZIP code, of digits only.
         const std::string_view zip = element(3);
-        if (all_digits(zip) && zip.size() != 5 && zip.size() != 9) {
-            report(kWarning, "zip", &c, "N403", quoted(zip) + " is no ZIP code: a ZIP code has 5 or 9 digits");
+        const std::string_view country = element(4);
+        if (!zip.empty() && (country.empty() || country == "US") &&
+            !(all_digits(zip) && (zip.size() == 5 || zip.size() == 9))) {
+            report(kWarning, "zip", &c, "N403",
+                   quoted(zip) + " is no ZIP code: a ZIP code has 5 or 9 digits, and nothing else (an address "
+                                 "outside the US names its country in N404)");
         }
         return;
     }

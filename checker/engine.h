@@ -35,6 +35,9 @@ public:
     // Segments read in the file so far; the next one gets this number + 1.
     std::uint64_t segments() const { return segment_; }
     bool not_x12() const { return not_x12_; }
+    // The rest of the file is not checked (it is no X12 interchange, or a
+    // segment never ends): a reader can stop reading.
+    bool stopped() const { return in_file_ && mode_ == Mode::Dead; }
 
     // A finding about the next segment, from what the writer knows of it (the
     // fields a segment was written from).
@@ -62,8 +65,12 @@ private:
         bool self_subscriber = false;  // 2000B with SBR02 = 18
     };
 
-    // Scans complete segments from p; returns where an incomplete one starts.
+    // Scans complete segments from p; returns where an incomplete one starts,
+    // and sets wait_ to what completes it.
     const char* scan(const char* p, const char* end);
+    const char* find_end(const char* p, const char* end, char awaited);
+    // Stops checking the file: the bytes since the last segment are no X12.
+    void give_up(const std::string& why);
     // Reads an ISA header at p; returns its end (after the terminator), p when
     // more bytes are needed, or nullptr when it is not one.
     const char* header(const char* p, const char* end);
@@ -86,7 +93,9 @@ private:
     void check_elements(const SegmentCheck& check);
     void check_value(const SegmentCheck& check, const ElementCheck& e, std::string_view value, int element,
                      int component);
-    enum class Problem : std::uint8_t { Delimiter, Characters, Spaces, Integer, Decimal, Date, Time, Length, Code };
+    enum class Problem : std::uint8_t {
+        Delimiter, Characters, Spaces, Integer, Negative, Decimal, Date, Time, Length, Code
+    };
     [[gnu::cold, gnu::noinline]] void value_finding(const SegmentCheck& check, const ElementCheck& e,
                                                      std::string_view value, int element, int component,
                                                      Problem problem, std::size_t length = 0);
@@ -124,6 +133,12 @@ private:
     static constexpr std::uint8_t kComponentSeparator = 2;
     std::uint8_t char_class_[256] = {};
     std::string carry_;
+    // What completes the incomplete piece in carry_: this byte (the segment
+    // terminator, or the line end of an annotation line), or 0 for a few more
+    // bytes (an ISA header, a segment ID).
+    char wait_ = 0;
+    // Bytes of line ends and annotation lines since the last segment.
+    std::size_t gap_ = 0;
     std::uint64_t segment_ = 0;
     std::vector<Finding> notes_;
 
@@ -142,7 +157,10 @@ private:
     // Envelope
     std::string isa13_, gs06_, st02_;
     std::uint64_t groups_ = 0, transactions_ = 0, st_segment_ = 0;
-    std::unordered_set<std::string> st02_seen_, gs06_seen_;
+    // ST02 is unique in its group, GS06 in its interchange, and ISA13 for its
+    // sender and receiver (ISA05 to ISA08) in the file: a receiver discards a
+    // second interchange of theirs with the same number as a duplicate.
+    std::unordered_set<std::string> st02_seen_, gs06_seen_, isa13_seen_;
     static constexpr std::size_t kControlNumbersKept = 100000;
     // Hierarchy and claim
     std::uint64_t hl_next_ = 1;

@@ -26,6 +26,23 @@ std::size_t characters(std::string_view utf8) {
 
 }  // namespace
 
+std::string printable(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u >= 0x7F) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::string format_finding(const Finding& f) {
     std::string out = f.file + ":" + std::to_string(f.segment) + ": ";
     if (!f.loop.empty() || !f.segment_id.empty()) {
@@ -40,7 +57,7 @@ std::string format_finding(const Finding& f) {
     out += severity_name(f.severity);
     out += ": ";
     out += f.message;
-    return out;
+    return printable(out);
 }
 
 std::string finding_json(const Finding& f) {
@@ -216,6 +233,7 @@ public:
     std::uint64_t warnings() const { return warnings_; }
     std::uint64_t segments() const { return segments_done_ + (engine_.in_file() ? engine_.segments() : 0); }
     bool not_x12() const { return not_x12_ || (engine_.in_file() && engine_.not_x12()); }
+    bool stopped() const { return engine_.stopped(); }
     void clear() {
         findings_.clear();
         errors_ = warnings_ = segments_done_ = 0;
@@ -301,7 +319,7 @@ private:
         f.loop = positions.empty() ? std::string(d.loop) : std::string(positions.front()->loop->shown);
         f.segment_id = d.segment_id;
         f.element = element;
-        f.severity = Finding::Severity::Warning;
+        f.severity = options_.altered_values_are_errors ? Finding::Severity::Error : Finding::Severity::Warning;
         f.rule = rule;
         f.message = std::move(message);
         pending_.push_back(std::move(f));
@@ -369,6 +387,7 @@ std::uint64_t GuideChecker::errors() const { return impl_->errors(); }
 std::uint64_t GuideChecker::warnings() const { return impl_->warnings(); }
 std::uint64_t GuideChecker::segments() const { return impl_->segments(); }
 bool GuideChecker::not_x12() const { return impl_->not_x12(); }
+bool GuideChecker::stopped() const { return impl_->stopped(); }
 void GuideChecker::clear() { impl_->clear(); }
 
 }  // namespace prjVireo

@@ -46,8 +46,12 @@ struct Finding {
     std::string message;
 };
 
-// "FILE:SEGMENT: LOOP SEGMENT[ELEMENT]: error: message"
+// "FILE:SEGMENT: LOOP SEGMENT[ELEMENT]: error: message", fit for a terminal:
+// every byte outside printable ASCII in it (a file name may hold any) is
+// written as \xHH, as the values in messages are.
 std::string format_finding(const Finding& finding);
+// Text with every byte outside printable ASCII written as \xHH.
+std::string printable(std::string_view text);
 // One JSON object (no line end).
 std::string finding_json(const Finding& finding);
 
@@ -60,6 +64,13 @@ struct CheckOptions {
     // with VbError 5.
     std::function<void(const Finding&)> on_finding;
     std::size_t keep = 10000;
+    // Attached to a control: a value that the file cannot hold as it was set
+    // (one that holds a delimiter, which splits it; an ISA value cut to its
+    // width) is a warning, as the control writes it on purpose unless
+    // StrictValues refuses it. True makes it an error: the file then says
+    // something other than what was set, and nothing in its bytes shows it
+    // (vireo run --check).
+    bool altered_values_are_errors = false;
 };
 
 class GuideChecker {
@@ -95,6 +106,10 @@ public:
     // A file that did not begin with an ISA header: it is no X12 interchange,
     // and nothing in it was checked.
     bool not_x12() const;
+    // The file being read is no longer checked: it is no X12 interchange, or
+    // a segment does not end. Its other bytes need not be fed (an endless
+    // input ends here).
+    bool stopped() const;
     // Forgets every finding and count (the file being read, if any, goes on).
     void clear();
 

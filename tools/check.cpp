@@ -48,7 +48,7 @@ int check_file(const std::string& name, prjVireo::GuideChecker& checker) {
     const bool standard_input = name == "-";
     const int fd = standard_input ? 0 : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        std::fprintf(stderr, "vireo check: %s: %s\n", name.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "vireo check: %s: %s\n", prjVireo::printable(name).c_str(), std::strerror(errno));
         return 2;
     }
     checker.begin_file(standard_input ? "<stdin>" : name);
@@ -58,12 +58,15 @@ int check_file(const std::string& name, prjVireo::GuideChecker& checker) {
         const ssize_t n = ::read(fd, buffer.get(), 1 << 20);
         if (n < 0) {
             if (errno == EINTR) continue;
-            std::fprintf(stderr, "vireo check: %s: %s\n", name.c_str(), std::strerror(errno));
+            std::fprintf(stderr, "vireo check: %s: %s\n", prjVireo::printable(name).c_str(), std::strerror(errno));
             status = 2;
             break;
         }
         if (n == 0) break;
         checker.feed(std::string_view(buffer.get(), static_cast<std::size_t>(n)));
+        // The checker has its verdict (no X12, or a segment without end):
+        // the rest, which may never end (/dev/zero, a pipe), is not read.
+        if (checker.stopped()) break;
     }
     if (!standard_input) ::close(fd);
     checker.end_file();
@@ -88,7 +91,7 @@ int check(const CheckArgs& args) {
         warnings += checker.warnings();
         if (file_status == 0 && (checker.errors() || (args.warnings_as_errors && checker.warnings()))) file_status = 1;
         status = std::max(status, file_status);
-        const std::string name = file == "-" ? "<stdin>" : file;
+        const std::string name = file == "-" ? "<stdin>" : prjVireo::printable(file);
         std::string summary = name + ": " + plural(checker.segments(), "segment", "segments") + ", " +
                               plural(checker.errors(), "error", "errors") + ", " +
                               plural(checker.warnings(), "warning", "warnings");

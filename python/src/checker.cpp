@@ -59,6 +59,7 @@ py::list check_file(PyGuideChecker& self, py::object path_object) {
             std::size_t n;
             while ((n = std::fread(buffer.get(), 1, 1 << 20, file.get())) > 0) {
                 checker.feed(std::string_view(buffer.get(), n));
+                if (checker.stopped()) break;  // the rest, which may never end, would not be checked
             }
             if (std::ferror(file.get())) throw prjVireo::VbError(prjVireo::vbErrDeviceIO, "reading " + path);
             checker.end_file();

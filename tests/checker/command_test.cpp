@@ -4,6 +4,7 @@
 // by the external validator.
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -82,6 +83,49 @@ TEST(CheckCommand, JsonAndStandardInput) {
     EXPECT_NE(r.err.find("<stdin>: 28 segments, 1 error, 0 warnings"), std::string::npos) << r.err;
 }
 
+// Inputs that never end get their verdict from their first bytes. Each runs
+// under timeout(1): a check that read to the end would be stopped (status 124).
+TEST(CheckCommand, AnEndlessInputIsRefusedAfterItsFirstBytes) {
+    const std::string isa = "ISA*00*          *00*          *ZZ*VIREOSUBMIT    *ZZ*CLEARHOUSE01   *240201*0930*U*"
+                            "00401*000000001*0*T*:~";
+    const struct {
+        std::string input;
+        int status;
+        std::string out;
+    } cases[] = {
+        {"cat /dev/zero", 2, "<stdin>:0: error: not an X12 interchange"},
+        {"yes", 2, "<stdin>:0: error: not an X12 interchange"},
+        {"yes ''", 2, "<stdin>:0: error: not an X12 interchange: more than 1048576 bytes of line ends"},
+        {"{ printf '%s' '" + isa + "'; cat /dev/zero; }", 1, "<stdin>:2: error: no segment terminator \"~\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        const auto r = run_program({"/bin/sh", "-c", c.input + " | timeout 60 \"$0\" check -", VIREO_BIN});
+        EXPECT_EQ(r.status, c.status) << r.out << r.err;
+        EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+    }
+    const auto r = run_program({"/usr/bin/timeout", "60", VIREO_BIN, "check", "/dev/zero"});
+    EXPECT_EQ(r.status, 2) << r.out << r.err;
+    EXPECT_NE(r.out.find("/dev/zero:0: error: not an X12 interchange"), std::string::npos) << r.out;
+}
+
+// A file name may hold any byte: what reaches the terminal holds none that
+// would control it, in findings, summaries and errors alike.
+TEST(CheckCommand, FileNamesReachTheTerminalEscaped) {
+    const std::string dir = temp_path(".d");
+    std::filesystem::create_directory(dir);
+    const std::string name = dir + "/a\x1b]0;x\x07" "b.837";
+    std::ofstream(name, std::ios::binary) << read_file(minimal_837()).replace(0, 0, "\x1b[2J");
+    const std::string shown = dir + "/a\\x1B]0;x\\x07b.837";
+    auto r = run_program({VIREO_BIN, "check", name, dir + "/\x1b[2J.837"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find(shown + ":0: error: not an X12 interchange"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(shown + ": 0 segments, 1 error"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find(dir + "/\\x1B[2J.837: No such file"), std::string::npos) << r.err;
+    EXPECT_EQ((r.out + r.err).find_first_of("\x1b\x07"), std::string::npos) << r.out << r.err;
+    std::filesystem::remove_all(dir);
+}
+
 TEST(RunCheck, ReportsAfterTheRunAndStrictLeavesTheOutput) {
     std::string script = read_file(std::string(VIREO_EXAMPLES_DIR) + "/minimal.json");
     // Leave out the transmission type: a file every clearinghouse rejects.
@@ -122,6 +166,33 @@ TEST(RunCheck, ReportsAfterTheRunAndStrictLeavesTheOutput) {
     EXPECT_EQ(run_program({VIREO_BIN, "run", good, "-o", checked, "--check=strict"}).status, 0);
     EXPECT_EQ(run_program({VIREO_BIN, "run", good, "-o", unchecked}).status, 0);
     EXPECT_EQ(read_file(checked), read_file(unchecked));
+}
+
+// A value that holds a delimiter, and an ISA value longer than its width, make
+// the file say something other than the script, and nothing in its bytes
+// shows it: errors for --check, though the control writes them.
+TEST(RunCheck, ValuesTheFileSplitsOrCutsAreErrors) {
+    const std::string script = read_file(std::string(VIREO_EXAMPLES_DIR) + "/minimal.json");
+    const struct {
+        const char* from;
+        const char* to;
+        std::string finding;
+    } cases[] = {
+        {"\"DOE\"", "\"O*BRIEN\"", ":16: 2010BA NM1[NM103]: error: "},
+        {"\"45 OAK AVENUE\"", "\"45*OAK AVENUE\"", ":17: 2010BA N3[N301]: error: "},
+        {"\"m06_IntSenderID\": \"VIREOSUBMIT\"", "\"m06_IntSenderID\": \"VIREOSUBMITTER00001\"",
+         ":1: ISA ISA[ISA06]: error: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.to);
+        std::string changed = script;
+        changed.replace(changed.find(c.from), std::strlen(c.from), c.to);
+        const std::string in = write(changed, ".json");
+        const std::string out = temp_path();
+        const auto r = run_program({VIREO_BIN, "run", in, "-o", out, "--check"});
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_NE(r.err.find(out + c.finding), std::string::npos) << r.err;
+    }
 }
 
 TEST(Schema, DescribesFieldsWithTheGuidesNames) {

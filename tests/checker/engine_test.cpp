@@ -239,6 +239,12 @@ TEST(Checker, FindsWhatAHostGetsWrong) {
          {"10 2010AA NM1[NM109] warning npi"}},
         {"a 4-digit ZIP code", &kMinimal, [](Segments& s) { replace(s, 18, "N4*SPRINGFIELD*IL*6270"); },
          {"18 2010BA N4[N403] warning zip"}},
+        {"a ZIP code of letters", &kMinimal, [](Segments& s) { replace(s, 18, "N4*SPRINGFIELD*IL*ABCDE"); },
+         {"18 2010BA N4[N403] warning zip"}},
+        {"a ZIP+4 code with its dash", &kMinimal, [](Segments& s) { replace(s, 18, "N4*SPRINGFIELD*IL*62704-1234"); },
+         {"18 2010BA N4[N403] warning zip"}},
+        {"a postal code outside the US, with its country", &kMinimal,
+         [](Segments& s) { replace(s, 18, "N4*TORONTO*ON*M5V2T6*CA"); }, {}},
         {"SBR02 = 18 beside a patient level", &kPatient,
          [](Segments& s) { replace(s, 15, "SBR*P*18*GRP20931******CI"); },
          {"18 2000C HL warning patient"}},
@@ -258,6 +264,86 @@ TEST(Checker, FindsWhatAHostGetsWrong) {
         EXPECT_EQ(check(render(s)), expected);
         // The same findings whatever pieces the bytes arrive in.
         EXPECT_EQ(check(render(s), 3), expected);
+    }
+}
+
+// Counts, sequence numbers and control numbers are numbers without a sign: a
+// sign, a space or a "-0" is not one, whatever the element.
+TEST(Checker, CountsAndNumbersAreNeverNegative) {
+    const struct {
+        std::size_t number;
+        std::string segment;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {26, "SE*-24*0001", {"26 ST SE[SE01] error type"}},
+        {26, "SE*-1*0001", {"26 ST SE[SE01] error type"}},
+        {26, "SE*-0*0001", {"26 ST SE[SE01] error type"}},
+        {26, "SE*+24*0001", {"26 ST SE[SE01] error type"}},
+        {26, "SE* 24*0001", {"26 ST SE[SE01] error type"}},
+        {26, "SE*24 *0001", {"26 ST SE[SE01] error type"}},
+        {27, "GE*-1*1", {"27 GS GE[GE01] error type"}},
+        {28, "IEA*-1*000000001", {"28 ISA IEA[IEA01] error type"}},
+        {23, "LX*-1", {"23 2400 LX[LX01] error type"}},
+        {23, "LX*-5", {"23 2400 LX[LX01] error type"}},
+        {24, "SV1*HC:99213*110*UN*1***-1", {"24 2400 SV1[SV107-1] error type"}},
+        {9, "HL*-1**20*1", {"14 2000B HL[HL02] error hierarchy", "9 2000A HL[HL01] error hierarchy"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.segment);
+        Segments s = kMinimal;
+        replace(s, c.number, c.segment);
+        EXPECT_EQ(check(render(s)), c.expected);
+    }
+    // The group and interchange control numbers, each with its trailer.
+    Segments s = kMinimal;
+    replace(s, 2, "GS*HC*VIREOSUBMIT*CLEARHOUSE01*20240201*0930*-1*X*004010X098A1");
+    replace(s, 27, "GE*1*-1");
+    replace(s, 1, s[0].replace(90, 9, "-00000001"));
+    replace(s, 28, "IEA*1*-00000001");
+    EXPECT_EQ(check(render(s)), (std::vector<std::string>{"1 ISA ISA[ISA13] error type", "2 GS GS[GS06] error type",
+                                                          "27 GS GE[GE02] error type",
+                                                          "28 ISA IEA[IEA02] error type"}));
+}
+
+// ST02 is unique in its group, GS06 in its interchange; ISA13 is unique for a
+// sender and receiver, as a receiver takes an interchange with a number it has
+// seen from the same sender for a duplicate.
+TEST(Checker, ControlNumbersAreUniqueWhereTheEnvelopeSaysSo) {
+    auto group = [](const std::string& gs06, const std::string& st02) {
+        Segments g(kMinimal.begin() + 1, kMinimal.begin() + 27);
+        g.front() = "GS*HC*VIREOSUBMIT*CLEARHOUSE01*20240201*0930*" + gs06 + "*X*004010X098A1";
+        g[1] = "ST*837*" + st02;
+        g[24] = "SE*24*" + st02;
+        g.back() = "GE*1*" + gs06;
+        return g;
+    };
+    auto interchange = [](const std::string& isa13, const std::vector<Segments>& groups,
+                          const std::string& receiver = "CLEARHOUSE01   ") {
+        Segments s = {kMinimal[0]};
+        s[0].replace(90, 9, isa13).replace(54, 15, receiver);
+        for (const Segments& g : groups) s.insert(s.end(), g.begin(), g.end());
+        s.push_back("IEA*" + std::to_string(groups.size()) + "*" + isa13);
+        return render(s);
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"a second group reuses ST02", interchange("000000001", {group("1", "0001"), group("2", "0001")}), {}},
+        {"a second group reuses GS06", interchange("000000001", {group("1", "0001"), group("1", "0002")}),
+         {"28 GS GS[GS06] error envelope"}},
+        {"a second interchange reuses ISA13",
+         interchange("000000001", {group("1", "0001")}) + interchange("000000001", {group("2", "0002")}),
+         {"29 ISA ISA[ISA13] error envelope"}},
+        {"a second interchange to another receiver reuses ISA13",
+         interchange("000000001", {group("1", "0001")}) +
+             interchange("000000001", {group("1", "0001")}, "CLEARHOUSE02   "),
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(check(c.bytes), c.expected);
     }
 }
 
@@ -298,17 +384,52 @@ TEST(Checker, ReadsEachInterchangeWithItsOwnDelimiters) {
         std::replace(s.begin(), s.end(), ':', '^');
         second.push_back(s);
     }
-    // Control numbers are unique in a file.
+    // A new interchange control number; the group and transaction set
+    // control numbers start again.
     replace(second, 1, second[0].replace(90, 9, "000000002"));
-    replace(second, 2, "GS|HC|VIREOSUBMIT|CLEARHOUSE01|20240201|0930|2|X|004010X098A1");
-    replace(second, 3, "ST|837|0002");
-    replace(second, 26, "SE|24|0002");
-    replace(second, 27, "GE|1|2");
     replace(second, 28, "IEA|1|000000002");
     // ISA16 is the component separator: "^" is then no character of the values.
     const std::string bytes = render(kMinimal) + render(second, "!\n");
     EXPECT_EQ(check(bytes), std::vector<std::string>{});
     EXPECT_EQ(check(bytes, 5), std::vector<std::string>{});
+}
+
+// An input that never ends (a device, a pipe) gets its verdict from its first
+// bytes: the checker stops, and a reader stops reading.
+TEST(Checker, StopsOnAnEndlessInput) {
+    const std::string isa = kMinimal[0] + "~\n";
+    const struct {
+        const char* name;
+        std::string start;
+        std::string repeated;
+        std::string expected;
+    } cases[] = {
+        {"zero bytes", "", std::string(1, '\0'), "0 error not-x12"},
+        {"text", "", "y\n", "0 error not-x12"},
+        {"line ends", "", "\r\n", "0 error not-x12"},
+        {"a segment without end", isa + "GS*", std::string(1, '\0'), "2 error terminator"},
+        {"line ends after a segment", isa, "\n", "2 error terminator"},
+        {"terminators in a line that begins with a TAB", isa + "\t", "~", "2 error terminator"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        GuideChecker checker;
+        checker.begin_file("endless");
+        checker.feed(c.start);
+        std::string piece;
+        while (piece.size() < 65536) piece += c.repeated;
+        std::size_t fed = 0;
+        while (!checker.stopped() && fed < (std::size_t{64} << 20)) {
+            checker.feed(piece);
+            fed += piece.size();
+        }
+        EXPECT_TRUE(checker.stopped());
+        EXPECT_LE(fed, std::size_t{3} << 20);
+        checker.end_file();
+        std::vector<std::string> found;
+        for (const Finding& f : checker.findings()) found.push_back(key(f));
+        EXPECT_EQ(found, std::vector<std::string>{c.expected});
+    }
 }
 
 TEST(Checker, ReportsAnnotationLinesOnce) {

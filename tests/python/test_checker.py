@@ -1,6 +1,8 @@
 """The guide checker from Python: files checked on disk, and segments checked
 as a control writes them, with findings that say where and what."""
 import importlib.util
+import subprocess
+import sys
 import threading
 
 import pytest
@@ -95,3 +97,10 @@ def test_a_checker_belongs_to_its_thread():
     thread.start()
     thread.join()
     assert outcome == [-2147417842]
+
+
+def test_an_endless_input_is_refused_after_its_first_bytes():
+    # In a child with a deadline: a check that read /dev/zero to its end would never return.
+    code = "import vireo; print(*[(f.segment, f.rule) for f in vireo.check_file('/dev/zero')])"
+    child = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=60)
+    assert (child.stdout, child.returncode) == ("(0, 'not-x12')\n", 0), child.stderr

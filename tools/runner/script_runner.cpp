@@ -297,7 +297,9 @@ public:
             });
         }
         if (options_.check != RunOptions::Check::Off) {
-            checker_ = std::make_unique<GuideChecker>();
+            CheckOptions check;
+            check.altered_values_are_errors = true;  // the output would say other than the script
+            checker_ = std::make_unique<GuideChecker>(std::move(check));
             checker_->attach(control_);
         }
     }
