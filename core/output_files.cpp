@@ -54,6 +54,7 @@ int sync_parent_directory(const std::string& path) {
 
 OutputFile::OutputFile(int fd, std::string path, bool created)
     : fd_(fd),
+      owner_(::getpid()),
       path_(std::move(path)),
       buffer_(new char[kBufferSize]),
       capacity_(kBufferSize),
@@ -67,7 +68,24 @@ OutputFile::OutputFile(int fd, std::string path, bool created)
 
 OutputFile::~OutputFile() { close_quietly(); }
 
+bool OutputFile::opened_here() const { return ::getpid() == owner_; }
+
+void OutputFile::refuse_in_fork() const {
+    throw VbError(vbErrPathFileAccess, path_ + " is written by process " + std::to_string(owner_) + "; process " +
+                                           std::to_string(::getpid()) +
+                                           ", a fork of it, cannot write or close it (only the process that opened "
+                                           "it can): what this process wrote to it is dropped");
+}
+
 bool OutputFile::write_all(const char* data, std::size_t n) {
+    if (!opened_here()) {
+        // A fork's buffer holds its parent's bytes as well: writing it would add them twice.
+        if (pending_errno_ == 0) {
+            pending_errno_ = EBADF;
+            dropped_in_fork_ = true;
+        }
+        return false;
+    }
     while (n > 0) {
         ssize_t w = ::write(fd_, data, n);
         if (w < 0) {
@@ -118,11 +136,24 @@ void OutputFile::append_slow(std::string_view bytes) {
 void OutputFile::raise_pending() {
     int err = pending_errno_;
     pending_errno_ = 0;
+    if (dropped_in_fork_) {
+        dropped_in_fork_ = false;
+        refuse_in_fork();
+    }
     if (err) throw VbError(vb_error_from_errno(err), "writing " + path_);
 }
 
 void OutputFile::close() {
     if (fd_ < 0) return;
+    if (!opened_here()) {
+        // Neither flushed nor synced: only this process's descriptor goes.
+        used_ = 0;
+        pending_errno_ = 0;
+        dropped_in_fork_ = false;
+        ::close(fd_);
+        fd_ = -1;
+        refuse_in_fork();
+    }
     flush();
     // Every failure is collected, the first one is reported: a write that
     // buffering deferred, then syncing the data, then the file's name, then close.
@@ -150,8 +181,10 @@ void OutputFile::close() {
 
 void OutputFile::close_quietly() noexcept {
     if (fd_ < 0) return;
-    flush();
-    ::fsync(fd_);
+    if (opened_here()) {
+        flush();
+        ::fsync(fd_);
+    }
     ::close(fd_);
     fd_ = -1;
 }

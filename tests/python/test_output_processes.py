@@ -1,0 +1,69 @@
+"""Vireo.open() and processes: a fork of the writer never removes, writes or
+puts in place the parent's file. Each case runs in a fresh interpreter of its
+own, so that its interpreter shutdown is a real one."""
+import os
+import subprocess
+import sys
+import textwrap
+
+import pytest
+
+FORKED = textwrap.dedent("""
+    import os, sys
+    import vireo
+    target, how = sys.argv[1], sys.argv[2]
+    ctl = vireo.Vireo()
+    def st(number):
+        ctl.L1_ST_00_TransSetHeader.set(m01_TransSetIdentCode="837", m02_TransSetControlNum=number).Additem()
+    def in_fork():
+        if how == "exit":
+            sys.exit(0)
+        if how == "raise":
+            raise RuntimeError("the fork failed")
+        if how == "close":
+            try:
+                opened.close()
+            except vireo.VbError as e:
+                print("fork:", e.number, "a fork of it, cannot" in str(e), flush=True)
+            sys.exit(0)
+        # "leave": the fork goes on to the end of the with block
+    def in_parent(child):
+        _, status = os.waitpid(child, 0)
+        print("fork status:", os.waitstatus_to_exitcode(status), flush=True)
+        st("0002")
+    opened = ctl.open(target)
+    if how == "exit_with_the_file_never_closed":
+        st("0001")
+        child = os.fork()
+        if child == 0:
+            sys.exit(0)
+        in_parent(child)
+        opened.close()
+    else:
+        with opened:
+            st("0001")
+            child = os.fork()
+            if child == 0:
+                in_fork()
+            else:
+                in_parent(child)
+""")
+
+
+@pytest.mark.parametrize("how, printed, fork_says", [
+    pytest.param(how, printed, fork_says, id=how) for how, printed, fork_says in [
+        ("exit", "fork status: 0\n", ""),
+        ("raise", "fork status: 1\n", "RuntimeError: the fork failed"),
+        ("close", "fork: 75 True\nfork status: 0\n", ""),
+        ("leave", "fork status: 1\n", "a fork of it, cannot write or close it"),
+        ("exit_with_the_file_never_closed", "fork status: 0\n", ""),
+    ]
+])
+def test_a_fork_leaves_the_file_to_the_process_that_opened_it(tmp_path, how, printed, fork_says):
+    target = tmp_path / "claims.837"
+    target.write_bytes(b"YESTERDAY")
+    result = subprocess.run([sys.executable, "-c", FORKED, str(target), how], capture_output=True, text=True)
+    assert (result.returncode, result.stdout) == (0, printed), result.stderr
+    assert fork_says in result.stderr
+    assert target.read_bytes() == b"ST*837*0001~ST*837*0002~"
+    assert [p.name for p in tmp_path.iterdir()] == ["claims.837"]
