@@ -37,13 +37,18 @@ FileTable& table() {
     return t;
 }
 
-// Makes the directory entry of a newly created file durable: without this a
-// crash right after CloseFile could leave the data on disk but no name for it.
-int sync_parent_directory(const std::string& path) {
+// Makes the directory entry of a newly created file (open as `fd`) durable:
+// without this a crash right after CloseFile could leave the data on disk but
+// no name for it. A folder the user may write but not read (a drop folder)
+// cannot be opened to sync it; the file system holding it is synced instead.
+int sync_parent_directory(const std::string& path, int fd) {
     std::filesystem::path parent = std::filesystem::path(path).parent_path();
     if (parent.empty()) parent = ".";
     int dir = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) return 0;  // the file itself is synced; a directory we cannot read is not ours to sync
+    if (dir < 0) {
+        if (errno != EACCES) return 0;  // the file itself is synced; a folder gone or renamed is not ours to sync
+        return ::syncfs(fd) != 0 && errno != EROFS ? errno : 0;
+    }
     int err = 0;
     if (::fsync(dir) != 0 && errno != EINVAL && errno != EROFS) err = errno;
     ::close(dir);
@@ -171,7 +176,7 @@ void OutputFile::close() {
     // the claims written to it are lost, and the host must hear of it.
     struct stat st;
     bool removed = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 0;
-    if (created_ && !removed) note(sync_parent_directory(path_), "syncing the folder of ");
+    if (created_ && !removed) note(sync_parent_directory(path_, fd_), "syncing the folder of ");
     if (::close(fd_) != 0 && errno != EINTR) note(errno, "closing ");
     fd_ = -1;
     pending_errno_ = 0;

@@ -148,6 +148,13 @@ OutputTarget::OutputTarget(const std::string& path) : path_(path), owner_(::getp
 
 void OutputTarget::prepare_replacement(const std::string& folder, const std::string& base) {
     dir_fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir_fd_ < 0 && errno == EACCES) {
+        // A drop folder that the user may write but not read: files are still
+        // created, renamed and removed in it by name, through a descriptor
+        // that only names the folder.
+        dir_fd_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        folder_readable_ = false;
+    }
     if (dir_fd_ < 0) fail(errno, "cannot create a file in " + quoted(folder) + " for " + quoted(path_));
     struct stat st;
     if (::fstatat(dir_fd_, base.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -205,6 +212,9 @@ void OutputTarget::open_direct(const std::string& opened_as) {
 }
 
 void OutputTarget::remove_stale_temporaries() const {
+    // A folder that cannot be read cannot be listed: its leftovers stay (they
+    // are private to their owners, and a new temporary takes a free name).
+    if (!folder_readable_) return;
     const int listing = ::fcntl(dir_fd_, F_DUPFD_CLOEXEC, 0);
     if (listing < 0) return;
     DIR* dir = ::fdopendir(listing);
@@ -335,9 +345,19 @@ void OutputTarget::commit() {
     if (::fstatat(dir_fd_, base_.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 || !same_file(mine, named)) {
         throw VbError(vbErrPathFileAccess, quoted(path_) + " was replaced by another file right after it was written");
     }
-    // The new name is durable only once the folder is.
-    if (::fsync(dir_fd_) != 0 && errno != EINVAL && errno != EROFS) {
-        fail(errno, "syncing the folder of " + quoted(path_));
+    sync_folder();
+}
+
+// The new name is durable only once the folder is. A folder this user may
+// not read cannot be opened to sync it: the file system holding it is synced
+// instead, the folder's entries with it.
+void OutputTarget::sync_folder() {
+    if (folder_readable_) {
+        if (::fsync(dir_fd_) != 0 && errno != EINVAL && errno != EROFS) {
+            fail(errno, "syncing the folder of " + quoted(path_));
+        }
+    } else if (::syncfs(fd_) != 0 && errno != EROFS) {
+        fail(errno, "syncing the file system of " + quoted(path_));
     }
 }
 

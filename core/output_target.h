@@ -20,6 +20,12 @@
 // shares the temporary file (and its lock) but never writes, commits or
 // removes it: its commit and write throw, its discard and destructor leave
 // the file to the process that made it, and its signal cleanup skips it.
+//
+// A folder the user may write but not read (a drop folder, mode 0733 or 1733
+// owned by someone else) is written all the same: its temporaries cannot be
+// listed, so none of a dead writer's are removed there, and the folder cannot
+// be opened to sync it, so the new name is made durable by syncing the whole
+// file system instead.
 #include <sys/types.h>
 
 #include <cstdint>
@@ -92,6 +98,7 @@ private:
     void remove_stale_temporaries() const;
     // Throws VbError when the calling process is not the one that made this target.
     void check_owner(const char* doing) const;
+    void sync_folder();
 
     std::string path_;
     std::string base_;       // the target's name in its folder
@@ -102,6 +109,7 @@ private:
     int fd_ = -1;
     int signal_slot_ = -1;  // where the temporary is listed for removal on a signal
     pid_t owner_ = 0;       // the process that made this target; only it writes, commits or removes
+    bool folder_readable_ = true;  // false: dir_fd_ is a path-only descriptor (a write-only folder)
     bool pending_ = false;  // a temporary exists that commit has not moved into place
 };
 

@@ -1,7 +1,9 @@
 // A file being written belongs to the process that opened it: a copy made by
 // fork never writes, closes, renames or removes it, whichever way the copy
-// ends.
+// ends. And a folder the writer may write but not read (a drop folder owned by
+// someone else) is written like any other.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -117,5 +119,40 @@ TEST_P(ForkedWriter, LeavesTheParentsFileToTheParent) {
 
 INSTANTIATE_TEST_SUITE_P(Ends, ForkedWriter, ::testing::ValuesIn(kForkCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// ---- a folder the writer may write but not read ----
+
+class DropFolder : public ::testing::TestWithParam<mode_t> {};
+
+TEST_P(DropFolder, IsWrittenByAnotherUser) {
+    if (::geteuid() != 0) GTEST_SKIP() << "becoming another user needs root";
+    const std::string dir = fresh_dir("drop");
+    ::chmod(dir.c_str(), GetParam());  // root's: "nobody" may add files, not list them
+    const std::string path = dir + "/claims.837";
+    const std::string report = vireo_fault::in_child([&] {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) return std::string("cannot become nobody");
+        if (::access(dir.c_str(), W_OK | X_OK) != 0) return std::string("skip");
+        if (::access(dir.c_str(), R_OK) == 0) return std::string("nobody may read the folder");
+        std::string outcome;
+        for (const char* claims : {"FIRST", "SECOND"}) {  // a new file, then replacing it
+            outcome += vireo_fault::describe(
+                           vireo_fault::attempt([&] { prjVireo::files::write_file_safely(path, claims); })) +
+                       ";";
+        }
+        return outcome;
+    });
+    if (report == "skip") GTEST_SKIP() << "nobody cannot reach the test folder";
+    EXPECT_EQ(report, "none;none;");
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(vireo_test::read_file(path), "SECOND");
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(names_in(dir), std::vector<std::string>{"claims.837"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, DropFolder, ::testing::Values(0733, 01733), [](const auto& info) {
+    return info.param & S_ISVTX ? std::string("sticky_1733") : std::string("plain_0733");
+});
 
 }  // namespace

@@ -1,9 +1,13 @@
 """Vireo.open() and processes: a fork of the writer never removes, writes or
-puts in place the parent's file. Each case runs in a fresh interpreter of its
+puts in place the parent's file, and a folder the writer may write but not
+read is written like any other. Each case runs in a fresh interpreter of its
 own, so that its interpreter shutdown is a real one."""
 import os
+import shutil
+import stat
 import subprocess
 import sys
+import tempfile
 import textwrap
 
 import pytest
@@ -67,3 +71,32 @@ def test_a_fork_leaves_the_file_to_the_process_that_opened_it(tmp_path, how, pri
     assert fork_says in result.stderr
     assert target.read_bytes() == b"ST*837*0001~ST*837*0002~"
     assert [p.name for p in tmp_path.iterdir()] == ["claims.837"]
+
+
+DROPPED = textwrap.dedent("""
+    import sys
+    import vireo
+    ctl = vireo.Vireo()
+    for number in ("0001", "0002"):  # a new file, then replacing it
+        with ctl.open(sys.argv[1]):
+            ctl.L1_ST_00_TransSetHeader.set(m01_TransSetIdentCode="837", m02_TransSetControlNum=number).Additem()
+""")
+
+
+@pytest.mark.skipif(not hasattr(os, "geteuid") or os.geteuid() != 0, reason="becoming another user needs root")
+@pytest.mark.parametrize("mode", [0o733, 0o1733], ids=["plain_0733", "sticky_1733"])
+def test_a_drop_folder_that_the_writer_cannot_read(mode):
+    folder = tempfile.mkdtemp(prefix="vireo-drop-")  # under /tmp, which "nobody" can reach
+    try:
+        os.chmod(folder, mode)
+        target = os.path.join(folder, "claims.837")
+        result = subprocess.run([sys.executable, "-c", DROPPED, target], capture_output=True, text=True,
+                                user=65534, group=65534, extra_groups=[])
+        assert result.returncode == 0, result.stderr
+        with open(target, "rb") as written:
+            assert written.read() == b"ST*837*0002~"
+        st = os.stat(target)
+        assert (st.st_uid, stat.S_IMODE(st.st_mode)) == (65534, 0o600)
+        assert os.listdir(folder) == ["claims.837"]
+    finally:
+        shutil.rmtree(folder)
