@@ -1,9 +1,11 @@
 """Vireo.open() and processes: a fork of the writer never removes, writes or
-puts in place the parent's file, and a folder the writer may write but not
-read is written like any other. Each case runs in a fresh interpreter of its
-own, so that its interpreter shutdown is a real one."""
+puts in place the parent's file; a signal that ends the program at once takes
+the temporary file with it; a folder the writer may write but not read is
+written like any other. Each case runs in a fresh interpreter of its own, so
+that its interpreter shutdown is a real one."""
 import os
 import shutil
+import signal
 import stat
 import subprocess
 import sys
@@ -70,6 +72,37 @@ def test_a_fork_leaves_the_file_to_the_process_that_opened_it(tmp_path, how, pri
     assert (result.returncode, result.stdout) == (0, printed), result.stderr
     assert fork_says in result.stderr
     assert target.read_bytes() == b"ST*837*0001~ST*837*0002~"
+    assert [p.name for p in tmp_path.iterdir()] == ["claims.837"]
+
+
+SIGNALLED = textwrap.dedent("""
+    import signal, sys
+    import vireo
+    exec(sys.argv[2])
+    ctl = vireo.Vireo()
+    with ctl.open(sys.argv[1]):
+        ctl.L1_ST_00_TransSetHeader.set(m01_TransSetIdentCode="837", m02_TransSetControlNum="0001").Additem()
+        print("writing", flush=True)
+        sys.stdin.read()
+""")
+
+
+@pytest.mark.parametrize("signal_number, setup, returncode", [
+    (signal.SIGTERM, "", -signal.SIGTERM),
+    (signal.SIGHUP, "", -signal.SIGHUP),
+    (signal.SIGINT, "signal.signal(signal.SIGINT, signal.SIG_DFL)", -signal.SIGINT),
+    # The program's own handler stays its own: here it leaves the with block.
+    (signal.SIGTERM, "signal.signal(signal.SIGTERM, lambda number, frame: sys.exit(3))", 3),
+], ids=["sigterm", "sighup", "sigint_set_to_default", "sigterm_handled_by_the_program"])
+def test_a_signal_that_ends_the_program_removes_the_temporary(tmp_path, signal_number, setup, returncode):
+    target = tmp_path / "claims.837"
+    target.write_bytes(b"YESTERDAY")
+    with subprocess.Popen([sys.executable, "-c", SIGNALLED, str(target), setup], stdin=subprocess.PIPE,
+                          stdout=subprocess.PIPE, text=True) as writer:
+        assert writer.stdout.readline() == "writing\n"
+        writer.send_signal(signal_number)
+        assert writer.wait() == returncode
+    assert target.read_bytes() == b"YESTERDAY"
     assert [p.name for p in tmp_path.iterdir()] == ["claims.837"]
 
 
