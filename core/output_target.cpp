@@ -122,7 +122,14 @@ bool identity_of(int fd, FileIdentity& out) {
 std::string temporary_prefix(std::string_view base) {
     // The pid and a counter must fit into the longest file name as well.
     constexpr std::size_t kBaseInName = 200;
-    return "." + std::string(base.substr(0, kBaseInName)) + ".vireo-tmp-";
+    constexpr std::string_view kTail = ".vireo-tmp-";
+    base = base.substr(0, kBaseInName);
+    std::string prefix;
+    prefix.reserve(1 + base.size() + kTail.size());
+    prefix.push_back('.');
+    prefix.append(base);
+    prefix.append(kTail);
+    return prefix;
 }
 
 OutputTarget::OutputTarget(const std::string& path) : path_(path), owner_(::getpid()) {
