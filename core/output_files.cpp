@@ -37,13 +37,18 @@ FileTable& table() {
     return t;
 }
 
-// Makes the directory entry of a newly created file durable: without this a
-// crash right after CloseFile could leave the data on disk but no name for it.
-int sync_parent_directory(const std::string& path) {
+// Makes the directory entry of a newly created file (open as `fd`) durable:
+// without this a crash right after CloseFile could leave the data on disk but
+// no name for it. A folder the user may write but not read (a drop folder)
+// cannot be opened to sync it; the file system holding it is synced instead.
+int sync_parent_directory(const std::string& path, int fd) {
     std::filesystem::path parent = std::filesystem::path(path).parent_path();
     if (parent.empty()) parent = ".";
     int dir = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0) return 0;  // the file itself is synced; a directory we cannot read is not ours to sync
+    if (dir < 0) {
+        if (errno != EACCES) return 0;  // the file itself is synced; a folder gone or renamed is not ours to sync
+        return ::syncfs(fd) != 0 && errno != EROFS ? errno : 0;
+    }
     int err = 0;
     if (::fsync(dir) != 0 && errno != EINVAL && errno != EROFS) err = errno;
     ::close(dir);
@@ -54,6 +59,7 @@ int sync_parent_directory(const std::string& path) {
 
 OutputFile::OutputFile(int fd, std::string path, bool created)
     : fd_(fd),
+      owner_(::getpid()),
       path_(std::move(path)),
       buffer_(new char[kBufferSize]),
       capacity_(kBufferSize),
@@ -67,7 +73,24 @@ OutputFile::OutputFile(int fd, std::string path, bool created)
 
 OutputFile::~OutputFile() { close_quietly(); }
 
+bool OutputFile::opened_here() const { return ::getpid() == owner_; }
+
+void OutputFile::refuse_in_fork() const {
+    throw VbError(vbErrPathFileAccess, path_ + " is written by process " + std::to_string(owner_) + "; process " +
+                                           std::to_string(::getpid()) +
+                                           ", a fork of it, cannot write or close it (only the process that opened "
+                                           "it can): what this process wrote to it is dropped");
+}
+
 bool OutputFile::write_all(const char* data, std::size_t n) {
+    if (!opened_here()) {
+        // A fork's buffer holds its parent's bytes as well: writing it would add them twice.
+        if (pending_errno_ == 0) {
+            pending_errno_ = EBADF;
+            dropped_in_fork_ = true;
+        }
+        return false;
+    }
     while (n > 0) {
         ssize_t w = ::write(fd_, data, n);
         if (w < 0) {
@@ -118,11 +141,24 @@ void OutputFile::append_slow(std::string_view bytes) {
 void OutputFile::raise_pending() {
     int err = pending_errno_;
     pending_errno_ = 0;
+    if (dropped_in_fork_) {
+        dropped_in_fork_ = false;
+        refuse_in_fork();
+    }
     if (err) throw VbError(vb_error_from_errno(err), "writing " + path_);
 }
 
 void OutputFile::close() {
     if (fd_ < 0) return;
+    if (!opened_here()) {
+        // Neither flushed nor synced: only this process's descriptor goes.
+        used_ = 0;
+        pending_errno_ = 0;
+        dropped_in_fork_ = false;
+        ::close(fd_);
+        fd_ = -1;
+        refuse_in_fork();
+    }
     flush();
     // Every failure is collected, the first one is reported: a write that
     // buffering deferred, then syncing the data, then the file's name, then close.
@@ -140,7 +176,7 @@ void OutputFile::close() {
     // the claims written to it are lost, and the host must hear of it.
     struct stat st;
     bool removed = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 0;
-    if (created_ && !removed) note(sync_parent_directory(path_), "syncing the folder of ");
+    if (created_ && !removed) note(sync_parent_directory(path_, fd_), "syncing the folder of ");
     if (::close(fd_) != 0 && errno != EINTR) note(errno, "closing ");
     fd_ = -1;
     pending_errno_ = 0;
@@ -150,8 +186,10 @@ void OutputFile::close() {
 
 void OutputFile::close_quietly() noexcept {
     if (fd_ < 0) return;
-    flush();
-    ::fsync(fd_);
+    if (opened_here()) {
+        flush();
+        ::fsync(fd_);
+    }
     ::close(fd_);
     fd_ = -1;
 }

@@ -3,6 +3,13 @@
 // per-thread table of open files with 16-bit numbers 1 to 255. Output is
 // buffered; a buffer that cannot be written is kept as a pending error that the
 // writer reports (at once when errors are trapped, at the latest by close).
+//
+// A file belongs to the process that opened it. A copy of the process made by
+// fork holds a copy of the buffer and the same open file: writing that buffer
+// would put the parent's bytes into the file twice, so the copy never writes,
+// syncs or closes into the file for its parent. Its flush drops what it
+// buffered (a pending error), its close throws, and its quiet close (thread
+// or process exit) only lets go of its descriptor.
 #include <sys/types.h>
 
 #include <cstddef>
@@ -49,7 +56,8 @@ public:
     std::size_t room() const { return capacity_ - used_; }
     void commit(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.get()); }
 
-    // Writes the buffer out. A failure drops the buffered bytes and becomes the pending error.
+    // Writes the buffer out. A failure drops the buffered bytes and becomes the
+    // pending error; so does a flush in a fork of the process that opened the file.
     void flush();
     // errno of the first write that failed and has not been reported yet, or 0.
     int pending_error() const { return pending_errno_; }
@@ -58,7 +66,8 @@ public:
     // Flushes, syncs the data (and the folder entry of a new file) to disk and
     // closes; throws VbError for the first failure, deferred write errors
     // included, and VbError 53 when the file was removed while open. The file is
-    // closed whatever happens.
+    // closed whatever happens. In a fork of the process that opened the file,
+    // nothing buffered is written and VbError 75 says so.
     void close();
     // Flushes and closes without reporting (thread exit).
     void close_quietly() noexcept;
@@ -73,10 +82,13 @@ private:
     void append_slow(std::string_view bytes);
     bool write_all(const char* data, std::size_t n);
     void start_writeback(std::size_t just_written);
+    bool opened_here() const;
+    [[noreturn]] void refuse_in_fork() const;
 
     static constexpr std::size_t kWritebackStep = 4u << 20;
 
     int fd_;
+    pid_t owner_;  // the process that opened the file
     std::string path_;
     dev_t device_ = 0;
     ino_t inode_ = 0;
@@ -84,6 +96,7 @@ private:
     std::size_t capacity_;
     std::size_t used_ = 0;
     int pending_errno_ = 0;
+    bool dropped_in_fork_ = false;  // the pending error is a flush refused in a fork
     bool created_ = false;
     std::size_t written_ = 0;         // bytes handed to the kernel
     std::size_t writeback_from_ = 0;  // where the writeback not yet started begins

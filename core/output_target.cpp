@@ -21,9 +21,11 @@ namespace {
 
 // A fixed table that a signal handler can read without locks or allocation:
 // a slot is claimed (1), filled, then published (2); only published slots
-// are acted on.
+// are acted on, and only in the process that listed them (a fork copies the
+// table, not the right to remove its parent's files).
 struct SignalSlot {
     std::atomic<int> state{0};
+    pid_t pid = 0;
     int dir_fd = -1;
     char name[NAME_MAX + 1] = {};
 };
@@ -31,14 +33,17 @@ constexpr int kSignalSlots = 64;
 SignalSlot g_signal_slots[kSignalSlots];
 static_assert(std::atomic<int>::is_always_lock_free, "signal handlers need lock-free atomics");
 
-int list_for_signal(int dir_fd, const std::string& name) {
-    if (name.size() > NAME_MAX) return -1;
+int list_for_signal(pid_t pid, int dir_fd, const std::string& name) {
+    if (name.size() >= sizeof(SignalSlot::name)) return -1;
     for (int i = 0; i < kSignalSlots; ++i) {
+        SignalSlot& slot = g_signal_slots[i];
         int expected = 0;
-        if (!g_signal_slots[i].state.compare_exchange_strong(expected, 1)) continue;
-        g_signal_slots[i].dir_fd = dir_fd;
-        std::memcpy(g_signal_slots[i].name, name.c_str(), name.size() + 1);
-        g_signal_slots[i].state.store(2, std::memory_order_release);
+        if (!slot.state.compare_exchange_strong(expected, 1)) continue;
+        slot.pid = pid;
+        slot.dir_fd = dir_fd;
+        name.copy(slot.name, name.size());
+        slot.name[name.size()] = '\0';
+        slot.state.store(2, std::memory_order_release);
         return i;
     }
     return -1;  // more targets at once than slots: this one is not removed on a signal
@@ -117,10 +122,17 @@ bool identity_of(int fd, FileIdentity& out) {
 std::string temporary_prefix(std::string_view base) {
     // The pid and a counter must fit into the longest file name as well.
     constexpr std::size_t kBaseInName = 200;
-    return "." + std::string(base.substr(0, kBaseInName)) + ".vireo-tmp-";
+    constexpr std::string_view kTail = ".vireo-tmp-";
+    base = base.substr(0, kBaseInName);
+    std::string prefix;
+    prefix.reserve(1 + base.size() + kTail.size());
+    prefix.push_back('.');
+    prefix.append(base);
+    prefix.append(kTail);
+    return prefix;
 }
 
-OutputTarget::OutputTarget(const std::string& path) : path_(path) {
+OutputTarget::OutputTarget(const std::string& path) : path_(path), owner_(::getpid()) {
     if (path_.empty()) throw VbError(vbErrBadFileNameOrNumber, "no output file given");
     if (path_.find('\0') != std::string::npos) {
         throw VbError(vbErrBadFileNameOrNumber, path_.substr(0, path_.find('\0')) + "\\0...: a file name cannot hold NUL");
@@ -143,6 +155,13 @@ OutputTarget::OutputTarget(const std::string& path) : path_(path) {
 
 void OutputTarget::prepare_replacement(const std::string& folder, const std::string& base) {
     dir_fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir_fd_ < 0 && errno == EACCES) {
+        // A drop folder that the user may write but not read: files are still
+        // created, renamed and removed in it by name, through a descriptor
+        // that only names the folder.
+        dir_fd_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        folder_readable_ = false;
+    }
     if (dir_fd_ < 0) fail(errno, "cannot create a file in " + quoted(folder) + " for " + quoted(path_));
     struct stat st;
     if (::fstatat(dir_fd_, base.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -200,6 +219,9 @@ void OutputTarget::open_direct(const std::string& opened_as) {
 }
 
 void OutputTarget::remove_stale_temporaries() const {
+    // A folder that cannot be read cannot be listed: its leftovers stay (they
+    // are private to their owners, and a new temporary takes a free name).
+    if (!folder_readable_) return;
     const int listing = ::fcntl(dir_fd_, F_DUPFD_CLOEXEC, 0);
     if (listing < 0) return;
     DIR* dir = ::fdopendir(listing);
@@ -256,7 +278,7 @@ void OutputTarget::create_temporary() {
         temp_name_ = std::move(name);
         temp_path_ = folder + temp_name_;
         pending_ = true;
-        signal_slot_ = list_for_signal(dir_fd_, temp_name_);
+        signal_slot_ = list_for_signal(owner_, dir_fd_, temp_name_);
         return;
     }
     throw VbError(vbErrPathFileAccess, "cannot write " + quoted(path_) + ": too many writers for it at once");
@@ -275,7 +297,16 @@ FileIdentity OutputTarget::identity() const {
     return id;
 }
 
+void OutputTarget::check_owner(const char* doing) const {
+    const pid_t self = ::getpid();
+    if (self == owner_) return;
+    throw VbError(vbErrPathFileAccess, quoted(path_) + " is written by process " + std::to_string(owner_) +
+                                           "; process " + std::to_string(self) + ", a fork of it, cannot " + doing +
+                                           " it (only the process that opened it can): nothing was done to it here");
+}
+
 void OutputTarget::write(std::string_view data) {
+    check_owner("write");
     while (!data.empty()) {
         const ssize_t w = ::write(fd_, data.data(), data.size());
         if (w < 0) {
@@ -287,6 +318,7 @@ void OutputTarget::write(std::string_view data) {
 }
 
 void OutputTarget::commit() {
+    check_owner("close");
     // Pipes and devices cannot be synced (EINVAL); that is not a loss.
     if (::fsync(fd_) != 0 && errno != EINVAL && errno != EROFS) fail(errno, "syncing " + quoted(path_));
     if (mode_ == Mode::Direct || !pending_) return;
@@ -320,15 +352,30 @@ void OutputTarget::commit() {
     if (::fstatat(dir_fd_, base_.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 || !same_file(mine, named)) {
         throw VbError(vbErrPathFileAccess, quoted(path_) + " was replaced by another file right after it was written");
     }
-    // The new name is durable only once the folder is.
-    if (::fsync(dir_fd_) != 0 && errno != EINVAL && errno != EROFS) {
-        fail(errno, "syncing the folder of " + quoted(path_));
+    sync_folder();
+}
+
+// The new name is durable only once the folder is. A folder this user may
+// not read cannot be opened to sync it: the file system holding it is synced
+// instead, the folder's entries with it.
+void OutputTarget::sync_folder() {
+    if (folder_readable_) {
+        if (::fsync(dir_fd_) != 0 && errno != EINVAL && errno != EROFS) {
+            fail(errno, "syncing the folder of " + quoted(path_));
+        }
+    } else if (::syncfs(fd_) != 0 && errno != EROFS) {
+        fail(errno, "syncing the file system of " + quoted(path_));
     }
 }
 
 void OutputTarget::discard() noexcept {
     if (!pending_) return;
     pending_ = false;
+    if (::getpid() != owner_) {
+        // A fork's copy: the temporary is still being written by the process that made it.
+        unlist_for_signal(signal_slot_);
+        return;
+    }
     struct stat mine, named;
     // Only this very file is removed: a name someone else has taken over is left alone.
     if (::fstat(fd_, &mine) == 0 && ::fstatat(dir_fd_, temp_name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
@@ -345,8 +392,9 @@ void write_file_safely(const std::string& path, std::string_view data) {
 }
 
 void remove_temporaries_for_signal() noexcept {
+    const pid_t self = ::getpid();
     for (SignalSlot& slot : g_signal_slots) {
-        if (slot.state.load(std::memory_order_acquire) == 2) ::unlinkat(slot.dir_fd, slot.name, 0);
+        if (slot.state.load(std::memory_order_acquire) == 2 && slot.pid == self) ::unlinkat(slot.dir_fd, slot.name, 0);
     }
 }
 

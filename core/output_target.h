@@ -15,6 +15,17 @@
 // A live writer holds a lock (flock) on its temporary file for as long as it
 // exists; the next writer for the same target removes only temporaries that
 // nobody holds, whichever process, user or PID namespace left them.
+//
+// An OutputTarget belongs to the process that made it. A copy made by fork
+// shares the temporary file (and its lock) but never writes, commits or
+// removes it: its commit and write throw, its discard and destructor leave
+// the file to the process that made it, and its signal cleanup skips it.
+//
+// A folder the user may write but not read (a drop folder, mode 0733 or 1733
+// owned by someone else) is written all the same: its temporaries cannot be
+// listed, so none of a dead writer's are removed there, and the folder cannot
+// be opened to sync it, so the new name is made durable by syncing the whole
+// file system instead.
 #include <sys/types.h>
 
 #include <cstdint>
@@ -73,9 +84,11 @@ public:
     // this very file, gives it the replaced file's mode and (where permitted)
     // owner and group, renames it over the target, checks the target now
     // names it and syncs the folder. Direct: syncs what the device accepts.
-    // Throws VbError; the target is then left as it was (Replace).
+    // Throws VbError; the target is then left as it was (Replace). In a
+    // process other than the one that made it, throws and touches nothing.
     void commit();
-    // Removes the temporary file now (nothing for Direct).
+    // Removes the temporary file now (nothing for Direct, nothing in a
+    // process other than the one that made it).
     void discard() noexcept;
 
 private:
@@ -83,6 +96,9 @@ private:
     void open_direct(const std::string& opened_as);
     void create_temporary();
     void remove_stale_temporaries() const;
+    // Throws VbError when the calling process is not the one that made this target.
+    void check_owner(const char* doing) const;
+    void sync_folder();
 
     std::string path_;
     std::string base_;       // the target's name in its folder
@@ -92,6 +108,8 @@ private:
     int dir_fd_ = -1;
     int fd_ = -1;
     int signal_slot_ = -1;  // where the temporary is listed for removal on a signal
+    pid_t owner_ = 0;       // the process that made this target; only it writes, commits or removes
+    bool folder_readable_ = true;  // false: dir_fd_ is a path-only descriptor (a write-only folder)
     bool pending_ = false;  // a temporary exists that commit has not moved into place
 };
 
@@ -99,9 +117,9 @@ private:
 // OutputTarget. Throws VbError.
 void write_file_safely(const std::string& path, std::string_view data);
 
-// Removes the temporary files of every OutputTarget of this process that is
-// not committed yet. Async-signal-safe: for a signal handler that is about to
-// end the process.
+// Removes the temporary files of every OutputTarget made by this process (not
+// those a fork copied from its parent) that is not committed yet.
+// Async-signal-safe: for a signal handler that is about to end the process.
 void remove_temporaries_for_signal() noexcept;
 
 }  // namespace prjVireo::files

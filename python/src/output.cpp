@@ -6,8 +6,10 @@
 #include "output.h"
 
 #include <fcntl.h>
+#include <signal.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include "vireo/core/errors.h"
@@ -27,6 +29,38 @@ struct OpenedFile {
 };
 
 PyTypeObject* OpenedFileType = nullptr;
+
+// ---- signals that end the interpreter at once ----
+//
+// SIGTERM and SIGHUP end a Python program without running any Python code
+// (unless the program handles them), and so does SIGINT when the program set
+// it to SIG_DFL: no with block is left, and an open file's 0600 temporary
+// would stay behind. Where such a signal still has its default action when a
+// file is opened, a handler takes its place that removes this process's
+// temporaries and then lets the signal end the process as before (same
+// signal, same status). A handler the program installs, before or after,
+// is left to the program.
+extern "C" void remove_temporaries_then_end(int signal_number) {
+    prjVireo::files::remove_temporaries_for_signal();
+    // SA_RESETHAND gave the signal back its default action: raised again, it
+    // ends the process once this handler returns.
+    ::raise(signal_number);
+}
+
+void remove_temporaries_on_default_signals() {
+    for (int signal_number : {SIGTERM, SIGHUP, SIGINT}) {
+        struct sigaction current {};
+        if (::sigaction(signal_number, nullptr, &current) != 0 || current.sa_handler != SIG_DFL ||
+            (current.sa_flags & SA_SIGINFO)) {
+            continue;
+        }
+        struct sigaction action {};
+        action.sa_handler = remove_temporaries_then_end;
+        sigfillset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND;
+        ::sigaction(signal_number, &action, nullptr);
+    }
+}
 
 OpenedFile* as_file(PyObject* self) { return reinterpret_cast<OpenedFile*>(self); }
 
@@ -238,6 +272,7 @@ PyObject* open_output(PyObject* control_object, prjVireo::basic_vireo*, const st
         if (!result) return nullptr;
         Py_DECREF(result);
     }
+    remove_temporaries_on_default_signals();
     OpenedFile* f = PyObject_GC_New(OpenedFile, OpenedFileType);
     if (!f) return nullptr;
     f->control_object = Py_NewRef(control_object);
