@@ -325,7 +325,10 @@ std::string reference(std::string_view segment_id, int element, int component) {
     std::string out(segment_id);
     if (element < 10) out += '0';
     out += std::to_string(element);
-    if (component) out += "-" + std::to_string(component);
+    if (component) {
+        out += '-';
+        out += std::to_string(component);
+    }
     return out;
 }
 
@@ -334,10 +337,15 @@ std::string summary(const Element& e) {
     if (e.data) {
         out += ", ";
         out += type_name(e.data->type);
-        out += " " + std::to_string(e.data->min_length);
-        if (e.data->max_length != e.data->min_length) out += "-" + std::to_string(e.data->max_length);
+        out += ' ';
+        out += std::to_string(e.data->min_length);
+        if (e.data->max_length != e.data->min_length) {
+            out += '-';
+            out += std::to_string(e.data->max_length);
+        }
     } else {
-        out += ", composite " + std::string(e.composite);
+        out += ", composite ";
+        out += e.composite;
     }
     return out;
 }
