@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "vireo/control/catalogue.h"
 #include "vireo/control/typelib.h"
+#include "vireo/guide/guide.h"
 #include "test_support.h"
 
 namespace {
@@ -20,7 +22,8 @@ json typelib_of_the_command() {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     // The command prints the library's text whole.
-    EXPECT_TRUE(r.out == prjVireo::typelib::to_json());
+    EXPECT_TRUE(r.out == prjVireo::typelib::to_json(prjVireo::catalogue::professional_4010(),
+                                                         prjVireo::guide::typelib_notes()));
     return json::parse(r.out);
 }
 
