@@ -30,7 +30,8 @@ const ::prjVireo::catalogue::Catalogue& declared_catalogue() {
         ::prjVireo::DISPID id = VIREO_CATALOGUE_FIRST_DISPID;
 #define VIREO_SLOT(Class, Description, ErrorMode)                                                       \
     slots.push_back({&Class::Descriptor(), #Class "_" #Description, id--,                             \
-                     std::string_view(#ErrorMode) == "AlwaysReported",                                 \
+                     ::prjVireo::catalogue::SlotErrorMode::ErrorMode ==                               \
+                         ::prjVireo::catalogue::SlotErrorMode::AlwaysReported,                         \
                      []() -> std::shared_ptr<::prjVireo::SegmentObject> { return std::make_shared<Class>(); }});
 #include VIREO_CATALOGUE_SLOTS
 #undef VIREO_SLOT
