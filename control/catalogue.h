@@ -20,6 +20,12 @@
 
 namespace prjVireo::catalogue {
 
+// How a slot's property reports errors: the third argument of its VIREO_SLOT
+// line, a name of this enumeration, so that a misspelt mode stops the build.
+//   Trapped         reading and writing pass errors over unless ErrorTrap is set
+//   AlwaysReported  writing always lets an error reach the host (reading is trapped)
+enum class SlotErrorMode { Trapped, AlwaysReported };
+
 // One segment object property of the control.
 struct Slot {
     const SegmentClassDescriptor* segment_class;

@@ -7,7 +7,7 @@
 //   VIREO_CATALOGUE_DESCRIPTION   the type library's description, a string
 //   VIREO_CATALOGUE_FIRST_DISPID  the first slot's dispatch id; the others
 //                                 count down from it in slot order
-// The slot list is checked at compile time as core/slot_list.h says.
+// The slot list is checked at compile time as control/slot_list.h says.
 #if !defined(VIREO_CATALOGUE_SLOTS) || !defined(VIREO_CATALOGUE_NAME) || \
     !defined(VIREO_CATALOGUE_DESCRIPTION) || !defined(VIREO_CATALOGUE_FIRST_DISPID)
 #error "define VIREO_CATALOGUE_SLOTS, _NAME, _DESCRIPTION and _FIRST_DISPID before including control/define_catalogue.h"
@@ -30,7 +30,8 @@ const ::prjVireo::catalogue::Catalogue& declared_catalogue() {
         ::prjVireo::DISPID id = VIREO_CATALOGUE_FIRST_DISPID;
 #define VIREO_SLOT(Class, Description, ErrorMode)                                                       \
     slots.push_back({&Class::Descriptor(), #Class "_" #Description, id--,                             \
-                     std::string_view(#ErrorMode) == "AlwaysReported",                                 \
+                     ::prjVireo::catalogue::SlotErrorMode::ErrorMode ==                               \
+                         ::prjVireo::catalogue::SlotErrorMode::AlwaysReported,                         \
                      []() -> std::shared_ptr<::prjVireo::SegmentObject> { return std::make_shared<Class>(); }});
 #include VIREO_CATALOGUE_SLOTS
 #undef VIREO_SLOT

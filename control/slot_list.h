@@ -1,11 +1,8 @@
 // Reads a slot list at compile time, in the namespace where it is included:
-// kSlotClasses (the class of every slot, in slot order), kSlotCount,
-// slots_of_class(name), kFirstSlotDispid and kLastSlotDispid. It refuses a
-// slot list whose dispatch ids, counting down from the first, would reach the
-// control's own members' ids: Invoke and NameOf look among the slots first,
-// so such a member would be unreachable by id. core/define_family.h asks
-// slots_of_class, so that a class declared without exactly one slot fails the
-// build too.
+// what core/slot_list.h gives, and kFirstSlotDispid and kLastSlotDispid. It
+// refuses a slot list whose dispatch ids, counting down from the first, would
+// reach the control's own members' ids: Invoke and NameOf look among the slots
+// first, so such a member would be unreachable by id.
 //
 // No include guard: include it inside a namespace, after control/dispids.h,
 // with VIREO_SLOT_LIST_FILE naming the slot list and
@@ -14,21 +11,10 @@
 #error "define VIREO_SLOT_LIST_FILE and VIREO_SLOT_LIST_FIRST_DISPID before including control/slot_list.h"
 #endif
 
-inline constexpr std::string_view kSlotClasses[] = {
-#define VIREO_SLOT(Class, Description, ErrorMode) std::string_view(#Class),
-#include VIREO_SLOT_LIST_FILE
-#undef VIREO_SLOT
-};
-constexpr std::size_t kSlotCount = std::size(kSlotClasses);
+#include "vireo/core/slot_list.h"
+
 constexpr ::prjVireo::DISPID kFirstSlotDispid = VIREO_SLOT_LIST_FIRST_DISPID;
 constexpr ::prjVireo::DISPID kLastSlotDispid = kFirstSlotDispid - static_cast<::prjVireo::DISPID>(kSlotCount) + 1;
-
-// How many slots hold the class `name`.
-constexpr std::size_t slots_of_class(std::string_view name) {
-    std::size_t n = 0;
-    for (std::string_view c : kSlotClasses) n += c == name;
-    return n;
-}
 
 // Whether no slot's id is one of the control's own members' ids.
 constexpr bool slot_ids_clear_of_control_members() {
@@ -42,5 +28,4 @@ static_assert(slot_ids_clear_of_control_members(),
               "too many slots: their dispatch ids, counting down from the first slot's id, reach the ids of the "
               "control's own members");
 
-#undef VIREO_SLOT_LIST_FILE
 #undef VIREO_SLOT_LIST_FIRST_DISPID

@@ -5,7 +5,6 @@
 #include "vireo/control/catalogue.h"
 #include "vireo/core/text.h"
 #include "vireo/core/writer_state.h"
-#include "vireo/guide/guide.h"
 
 namespace prjVireo::typelib {
 
@@ -89,62 +88,9 @@ void put_member(std::string& out, const Member& m) {
     out += "}";
 }
 
-// What the implementation guide says of the element a field writes.
-void put_guide_element(std::string& out, const SegmentClassDescriptor& c, const FieldDescriptor& f) {
-    const guide::Element* e = guide::element_of(c, f);
-    if (!e) return;
-    out += ", \"guide\": {\"element\": ";
-    text::append_json_string(out, guide::reference(c.segment_id, f.element, f.component), text::JsonNonAscii::Keep);
-    out += ", \"name\": ";
-    text::append_json_string(out, e->name, text::JsonNonAscii::Keep);
-    out += ", \"usage\": ";
-    text::append_json_string(out, guide::usage_name(e->usage), text::JsonNonAscii::Keep);
-    if (e->data) {
-        out += ", \"type\": ";
-        text::append_json_string(out, guide::type_name(e->data->type), text::JsonNonAscii::Keep);
-        out += ", \"min_length\": " + std::to_string(e->data->min_length);
-        out += ", \"max_length\": " + std::to_string(e->data->max_length);
-    } else {
-        out += ", \"composite\": ";
-        text::append_json_string(out, e->composite, text::JsonNonAscii::Keep);
-    }
-    if (e->codes && !e->codes->set.empty()) {
-        out += ", \"code_set\": ";
-        text::append_json_string(out, e->codes->title, text::JsonNonAscii::Keep);
-    } else if (e->codes) {
-        out += ", \"codes\": [";
-        for (std::size_t i = 0; i < e->codes->codes.size(); ++i) {
-            if (i) out += ", ";
-            text::append_json_string(out, e->codes->codes[i], text::JsonNonAscii::Keep);
-        }
-        out += "]";
-    }
-    out += "}";
-}
-
-// The guide's positions that a class writes.
-void put_guide_positions(std::string& out, const SegmentClassDescriptor& c) {
-    out += ", \"guide\": [";
-    bool first = true;
-    for (const guide::Segment* p : guide::positions_of(c)) {
-        out += first ? "" : ", ";
-        first = false;
-        out += "{\"loop\": ";
-        text::append_json_string(out, p->loop->shown, text::JsonNonAscii::Keep);
-        out += ", \"position\": " + std::to_string(p->position) + ", \"name\": ";
-        text::append_json_string(out, p->name, text::JsonNonAscii::Keep);
-        out += ", \"usage\": ";
-        text::append_json_string(out, guide::usage_name(p->usage), text::JsonNonAscii::Keep);
-        out += ", \"max_use\": " + std::to_string(p->max_use) + "}";
-    }
-    out += "]";
-}
-
 }  // namespace
 
-std::string to_json() { return to_json(catalogue::professional_4010()); }
-
-std::string to_json(const catalogue::Catalogue& catalogue) {
+std::string to_json(const catalogue::Catalogue& catalogue, const ClassNotes& notes) {
     std::string out;
     out.reserve(1 << 20);
     out += "{\"name\": ";
@@ -198,7 +144,7 @@ std::string to_json(const catalogue::Catalogue& catalogue) {
         out += ", \"assembly\": ";
         text::append_json_string(out, assembly_name(c.assembly), text::JsonNonAscii::Keep);
         out += std::string(", \"counted\": ") + (c.counting == Counting::Counted ? "true" : "false");
-        put_guide_positions(out, c);
+        if (notes.segment_class) notes.segment_class(out, c);
         out += ", \"fields\": [";
         for (std::size_t i = 0; i < c.field_count; ++i) {
             const FieldDescriptor& f = c.fields[i];
@@ -216,7 +162,7 @@ std::string to_json(const catalogue::Catalogue& catalogue) {
             if (f.kind == FieldKind::Fixed) out += ", \"width\": " + std::to_string(f.width);
             if (f.kind == FieldKind::Unwritten) out += ", \"written\": false";
             out += ", \"dispid\": " + std::to_string(kFirstFieldDispid + static_cast<DISPID>(i));
-            put_guide_element(out, c, f);
+            if (notes.field) notes.field(out, c, f);
             out += "}";
         }
         out += "]}";

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "vireo/control/dispatch.h"
+#include "vireo/core/segment.h"
 
 namespace prjVireo::catalogue {
 class Catalogue;
@@ -40,10 +41,18 @@ constexpr const char* kLibraryName = "prjVireo";
 constexpr DISPID kBeforeAddDispid = 1;
 constexpr DISPID kAboutBoxDispid = dispids::kShowAboutBox;
 
+// What the type library says of a class and of its fields beyond the
+// catalogue's declarations. Each function, when set, appends JSON members
+// (", \"name\": value") to the class's or the field's object. The layer that
+// knows the implementation guide gives its notes (guide::typelib_notes()), so
+// that the type library does not depend on it.
+struct ClassNotes {
+    void (*segment_class)(std::string& out, const SegmentClassDescriptor& c) = nullptr;
+    void (*field)(std::string& out, const SegmentClassDescriptor& c, const FieldDescriptor& f) = nullptr;
+};
+
 // The whole type library of a control of `catalogue` as JSON; the library's
 // description is the catalogue's.
-std::string to_json(const catalogue::Catalogue& catalogue);
-// The same for the 4010 catalogue.
-std::string to_json();
+std::string to_json(const catalogue::Catalogue& catalogue, const ClassNotes& notes = {});
 
 }  // namespace prjVireo::typelib

@@ -6,10 +6,8 @@
 // "837" is 0x383337. The value 0 means that no code is set.
 #include <chrono>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace prjVireo {
 
@@ -80,29 +78,5 @@ std::string Date_to_CCYYMMDD(std::chrono::year_month_day date);
 // An OLE Automation date (days since 1899-12-30, the fraction being the time of
 // day) as a calendar date; throws VbError 5 outside the years 100 to 9999.
 std::chrono::year_month_day date_from_ole(double ole_date);
-double ole_from_date(std::chrono::year_month_day date);
-
-// Joins components 1..n of `components` with `separator` (element 0 stands for
-// the unused first slot of a zero-based array and is ignored): trailing empty
-// components are dropped, inner empty ones keep their position. Returns no value
-// when every component is empty.
-std::optional<std::string> JoinComposite(const std::vector<std::string>& components,
-                                         std::string_view separator);
-
-// Appends the joined composite of `parts` to `out`; returns false (and appends
-// nothing) when every part is empty.
-bool append_joined(std::string& out, const std::string_view* parts, int count,
-                   std::string_view separator);
-
-// A copy of `text` without the run of `separator` characters at its end.
-std::string TrimTrailingSeparators(std::string_view text, std::string_view separator);
-
-// Removes a trailing run of `separator` from `text` in place, never below `floor` bytes.
-void trim_trailing_separators(std::string& text, std::string_view separator,
-                              std::size_t floor = 0);
-
-// `text` left-justified in exactly `width` characters: filled with spaces or cut.
-// A negative width is an invalid-argument error (VbError 5).
-std::string PadRight(std::string_view text, std::int16_t width);
 
 }  // namespace prjVireo

@@ -1,12 +1,13 @@
 // Defines what core/expand_family.h declares for one catalogue file: the code
 // list descriptors, the field descriptor tables, the class descriptors and the
 // constructors. Include it (no include guard) in exactly one source file per
-// family, after the family header, with VIREO_FAMILY_FILE naming the file.
-// A family of a catalogue beside the 4010 one also defines, as its header
-// does, VIREO_CATALOGUE_NAMESPACE, and VIREO_CATALOGUE_SLOTS and
-// VIREO_CATALOGUE_FIRST_DISPID (control/define_catalogue.h), so that its
-// classes are checked against its own slot list. All of them are undefined
-// at the end.
+// family, after the family header, with VIREO_FAMILY_FILE naming the file and
+// VIREO_CATALOGUE_SLOTS the slot list of the family's catalogue
+// (segments/slots.def for the 4010 one): every class the family declares must
+// have exactly one slot there. A family whose catalogue checks its classes
+// itself defines VIREO_FAMILY_SLOTS_CHECKED_BY_CATALOGUE instead. A family of
+// a catalogue beside the 4010 one also defines, as its header does,
+// VIREO_CATALOGUE_NAMESPACE. All of them are undefined at the end.
 #ifndef VIREO_FAMILY_FILE
 #error "define VIREO_FAMILY_FILE before including core/define_family.h"
 #endif
@@ -14,22 +15,30 @@
 #include <cstddef>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
-#include "vireo/control/dispids.h"
 #include "vireo/core/compiled_assembly.h"
+
+#if !defined(VIREO_CATALOGUE_SLOTS) && !defined(VIREO_FAMILY_SLOTS_CHECKED_BY_CATALOGUE)
+#error "a family names the slot list of its catalogue: define VIREO_CATALOGUE_SLOTS before including core/define_family.h"
+#endif
 
 namespace prjVireo {
 #ifdef VIREO_CATALOGUE_NAMESPACE
 namespace VIREO_CATALOGUE_NAMESPACE {
-#if !defined(VIREO_CATALOGUE_SLOTS) || !defined(VIREO_CATALOGUE_FIRST_DISPID)
-#error "a family of a catalogue's own namespace names its slot list: define VIREO_CATALOGUE_SLOTS and VIREO_CATALOGUE_FIRST_DISPID"
 #endif
-namespace slot_list {
+#ifdef VIREO_CATALOGUE_SLOTS
+namespace family_slots {
 #define VIREO_SLOT_LIST_FILE VIREO_CATALOGUE_SLOTS
-#define VIREO_SLOT_LIST_FIRST_DISPID VIREO_CATALOGUE_FIRST_DISPID
-#include "vireo/control/slot_list.h"
-}  // namespace slot_list
+#include "vireo/core/slot_list.h"
+}  // namespace family_slots
+#define VIREO_FAMILY_SLOT_CHECK(Class)                                                         \
+    static_assert(family_slots::slots_of_class(#Class) == 1,                                  \
+                  #Class ": a declared class needs exactly one slot in the slot list "         \
+                  "of its catalogue (segments/slots.def for the 4010 one)");
+#else
+#define VIREO_FAMILY_SLOT_CHECK(Class)
 #endif
 namespace codelists {
 #define VIREO_CODELIST(List) static constexpr CodeMember List##_members[] = {
@@ -63,9 +72,7 @@ namespace codelists {
     {#name, FieldKind::Unwritten, element, component, 0, nullptr, offsetof(F, name)},
 #define VIREO_SEGMENT_END(Class)                                                          \
     };                                                                                  \
-    static_assert(slot_list::slots_of_class(#Class) == 1,                               \
-                  #Class ": a declared class needs exactly one slot in the slot list "   \
-                  "of its catalogue (control/slots.def for the 4010 one)");               \
+    VIREO_FAMILY_SLOT_CHECK(Class)                                                      \
     static_assert(fields_in_element_order(fields, std::size(fields)),                    \
                   #Class ": fields must be listed in element order, a composite's "      \
                   "components together and in ascending order");                          \
@@ -86,7 +93,9 @@ namespace codelists {
 #endif
 }  // namespace prjVireo
 
+#undef VIREO_FAMILY_SLOT_CHECK
 #undef VIREO_FAMILY_FILE
 #undef VIREO_CATALOGUE_NAMESPACE
 #undef VIREO_CATALOGUE_SLOTS
 #undef VIREO_CATALOGUE_FIRST_DISPID
+#undef VIREO_FAMILY_SLOTS_CHECKED_BY_CATALOGUE

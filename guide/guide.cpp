@@ -8,6 +8,8 @@
 #include <string>
 
 #include "vireo/control/catalogue.h"
+#include "vireo/control/typelib.h"
+#include "vireo/core/text.h"
 
 namespace prjVireo::guide {
 namespace {
@@ -325,7 +327,10 @@ std::string reference(std::string_view segment_id, int element, int component) {
     std::string out(segment_id);
     if (element < 10) out += '0';
     out += std::to_string(element);
-    if (component) out += "-" + std::to_string(component);
+    if (component) {
+        out += '-';
+        out += std::to_string(component);
+    }
     return out;
 }
 
@@ -334,10 +339,15 @@ std::string summary(const Element& e) {
     if (e.data) {
         out += ", ";
         out += type_name(e.data->type);
-        out += " " + std::to_string(e.data->min_length);
-        if (e.data->max_length != e.data->min_length) out += "-" + std::to_string(e.data->max_length);
+        out += ' ';
+        out += std::to_string(e.data->min_length);
+        if (e.data->max_length != e.data->min_length) {
+            out += '-';
+            out += std::to_string(e.data->max_length);
+        }
     } else {
-        out += ", composite " + std::string(e.composite);
+        out += ", composite ";
+        out += e.composite;
     }
     return out;
 }
@@ -347,6 +357,66 @@ std::string describe(const SegmentClassDescriptor& segment_class, const FieldDes
     if (!e) return {};
     return reference(segment_class.segment_id, field.element, field.component) + " " + std::string(e->name) + " (" +
            summary(*e) + ")";
+}
+
+namespace {
+
+// What the implementation guide says of the element a field writes.
+void put_guide_element(std::string& out, const SegmentClassDescriptor& c, const FieldDescriptor& f) {
+    const Element* e = element_of(c, f);
+    if (!e) return;
+    out += ", \"guide\": {\"element\": ";
+    text::append_json_string(out, reference(c.segment_id, f.element, f.component), text::JsonNonAscii::Keep);
+    out += ", \"name\": ";
+    text::append_json_string(out, e->name, text::JsonNonAscii::Keep);
+    out += ", \"usage\": ";
+    text::append_json_string(out, usage_name(e->usage), text::JsonNonAscii::Keep);
+    if (e->data) {
+        out += ", \"type\": ";
+        text::append_json_string(out, type_name(e->data->type), text::JsonNonAscii::Keep);
+        out += ", \"min_length\": " + std::to_string(e->data->min_length);
+        out += ", \"max_length\": " + std::to_string(e->data->max_length);
+    } else {
+        out += ", \"composite\": ";
+        text::append_json_string(out, e->composite, text::JsonNonAscii::Keep);
+    }
+    if (e->codes && !e->codes->set.empty()) {
+        out += ", \"code_set\": ";
+        text::append_json_string(out, e->codes->title, text::JsonNonAscii::Keep);
+    } else if (e->codes) {
+        out += ", \"codes\": [";
+        for (std::size_t i = 0; i < e->codes->codes.size(); ++i) {
+            if (i) out += ", ";
+            text::append_json_string(out, e->codes->codes[i], text::JsonNonAscii::Keep);
+        }
+        out += "]";
+    }
+    out += "}";
+}
+
+// The guide's positions that a class writes.
+void put_guide_positions(std::string& out, const SegmentClassDescriptor& c) {
+    out += ", \"guide\": [";
+    bool first = true;
+    for (const Segment* p : positions_of(c)) {
+        out += first ? "" : ", ";
+        first = false;
+        out += "{\"loop\": ";
+        text::append_json_string(out, p->loop->shown, text::JsonNonAscii::Keep);
+        out += ", \"position\": " + std::to_string(p->position) + ", \"name\": ";
+        text::append_json_string(out, p->name, text::JsonNonAscii::Keep);
+        out += ", \"usage\": ";
+        text::append_json_string(out, usage_name(p->usage), text::JsonNonAscii::Keep);
+        out += ", \"max_use\": " + std::to_string(p->max_use) + "}";
+    }
+    out += "]";
+}
+
+}  // namespace
+
+const typelib::ClassNotes& typelib_notes() {
+    static const typelib::ClassNotes notes{&put_guide_positions, &put_guide_element};
+    return notes;
 }
 
 }  // namespace prjVireo::guide

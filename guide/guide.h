@@ -11,6 +11,10 @@
 
 #include "vireo/core/segment.h"
 
+namespace prjVireo::typelib {
+struct ClassNotes;
+}
+
 namespace prjVireo::guide {
 
 // R required, S situational, N not used: the guide's own letters.
@@ -117,5 +121,8 @@ std::string reference(std::string_view segment_id, int element, int component = 
 std::string describe(const SegmentClassDescriptor& segment_class, const FieldDescriptor& field);
 // "required, ID 1-3": usage, type and lengths of an element.
 std::string summary(const Element& element);
+// What the type library says of a class and its fields from the guide: a
+// class's positions ("guide": [...]) and a field's element ("guide": {...}).
+const typelib::ClassNotes& typelib_notes();
 
 }  // namespace prjVireo::guide

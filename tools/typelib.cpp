@@ -1,7 +1,9 @@
 // vireo typelib: the control's type library as JSON.
 #include <cstdio>
 
+#include "vireo/control/catalogue.h"
 #include "vireo/control/typelib.h"
+#include "vireo/guide/guide.h"
 #include "vireo/tools/commands.h"
 
 namespace vireo_cli {
@@ -15,7 +17,8 @@ Action define(CLI::App& command) {
         "members, and NewLineValues.");
     command.footer("\nExample:\n  vireo typelib > vireo-typelib.json");
     return [] {
-        const std::string json = prjVireo::typelib::to_json();
+        const std::string json = prjVireo::typelib::to_json(prjVireo::catalogue::professional_4010(),
+                                                              prjVireo::guide::typelib_notes());
         std::fwrite(json.data(), 1, json.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     };

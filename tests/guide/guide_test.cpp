@@ -192,7 +192,7 @@ TEST(Guide, FactsOfPositionsAndElements) {
 }
 
 TEST(Guide, NamesInTheTypeLibrary) {
-    const std::string json = typelib::to_json();
+    const std::string json = typelib::to_json(catalogue::professional_4010(), guide::typelib_notes());
     const std::string field =
         "{\"name\": \"m05_InsuranceTypeCode\", \"kind\": \"code\", \"codelist\": "
         "\"L2000B_SBR_05_1336_286_InsuranceTypeCode\", \"element\": 5, \"dispid\": 1073938436, \"guide\": "

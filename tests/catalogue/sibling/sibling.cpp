@@ -3,7 +3,6 @@
 
 #define VIREO_CATALOGUE_NAMESPACE sibling
 #define VIREO_CATALOGUE_SLOTS "sibling/slots.def"
-#define VIREO_CATALOGUE_FIRST_DISPID ::prjVireo::sibling::kFirstSlotDispid
 #define VIREO_FAMILY_FILE "sibling/sibling.def"
 #include "vireo/core/define_family.h"
 

@@ -1,5 +1,4 @@
-// A family of a catalogue of its own (its own namespace) that does not name
-// the catalogue's slot list.
+// A family that does not name the slot list of its catalogue.
 #define VIREO_CATALOGUE_NAMESPACE nine
 #define VIREO_FAMILY_FILE "small_family.def"
 #include "vireo/core/expand_family.h"
