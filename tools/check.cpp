@@ -43,13 +43,18 @@ std::string plural(std::uint64_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-// Checks one file; returns 2 when it cannot be read or is no X12 interchange.
+// The status of a file that cannot be opened: its error is all that is said
+// of it, no summary of a check that did not happen.
+constexpr int kNotOpened = -1;
+
+// Checks one file; returns 2 when it cannot be read or is no X12 interchange,
+// kNotOpened when it cannot be opened.
 int check_file(const std::string& name, prjVireo::GuideChecker& checker) {
     const bool standard_input = name == "-";
     const int fd = standard_input ? 0 : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         std::fprintf(stderr, "vireo check: %s: %s\n", prjVireo::printable(name).c_str(), std::strerror(errno));
-        return 2;
+        return kNotOpened;
     }
     checker.begin_file(standard_input ? "<stdin>" : name);
     static std::unique_ptr<char[]> buffer(new char[1 << 20]);
@@ -86,6 +91,10 @@ int check(const CheckArgs& args) {
     for (const std::string& file : args.files) {
         checker.clear();
         int file_status = check_file(file, checker);
+        if (file_status == kNotOpened) {
+            status = 2;
+            continue;
+        }
         if (checker.not_x12()) file_status = 2;
         errors += checker.errors();
         warnings += checker.warnings();
