@@ -35,7 +35,7 @@ written through the object model of the vireo claim-writer control."""
 import datetime
 import enum
 import os
-from typing import Callable, ClassVar, Optional, TypeVar, Union
+from typing import Callable, ClassVar, Optional, Sequence, TypeVar, Union
 
 from ._base import CodeError as CodeError, CodeList as CodeList, VbError as VbError
 
@@ -115,6 +115,24 @@ class Finding:
     def message(self) -> str: ...
     def to_json(self) -> str: ...
 
+class CheckReport(Sequence[Finding]):
+    """What checking one file found: its findings and counts; str() is vireo check's summary line."""
+    @property
+    def file(self) -> str: ...
+    @property
+    def findings(self) -> list[Finding]: ...
+    @property
+    def segments(self) -> int: ...
+    @property
+    def errors(self) -> int: ...
+    @property
+    def warnings(self) -> int: ...
+    @property
+    def not_x12(self) -> bool: ...
+    @property
+    def ok(self) -> bool:
+        """No error, and the file is an X12 interchange (warnings allowed)."""
+
 class GuideChecker:
     """Checks 837 Professional files against the implementation guide 004010X098A1: files read, or the
     segments a control's thread writes once attached."""
@@ -122,8 +140,8 @@ class GuideChecker:
     def attach(self, control: Vireo) -> None:
         """Checks every segment the control's thread writes to a file from now on."""
     def detach(self) -> None: ...
-    def check_file(self, path: Union[str, os.PathLike[str]]) -> list[Finding]:
-        """Reads and checks a file; returns the findings it added."""
+    def check_file(self, path: Union[str, os.PathLike[str]]) -> CheckReport:
+        """Reads and checks a file; reports the findings and counts it added."""
     def begin_file(self, name: str) -> None: ...
     def feed(self, data: bytes) -> None: ...
     def end_file(self) -> None: ...
@@ -139,8 +157,8 @@ class GuideChecker:
     def not_x12(self) -> bool: ...
     def clear(self) -> None: ...
 
-def check_file(path: Union[str, os.PathLike[str]]) -> list[Finding]:
-    """Checks a file against the implementation guide; an empty list means nothing was found."""
+def check_file(path: Union[str, os.PathLike[str]]) -> CheckReport:
+    """Checks a file against the implementation guide: findings (none when nothing was found), counts, summary."""
 
 _S = TypeVar("_S", bound=Segment)
 

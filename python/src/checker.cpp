@@ -3,6 +3,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -40,14 +41,40 @@ private:
     std::shared_ptr<Apartment> apartment_;
 };
 
+// What checking one file found: its findings (of those the checker keeps) and
+// its counts, which go on past the kept findings. It reads as the list of its
+// findings (empty, and so false, when the guide's checks found nothing), and
+// prints as the command's summary line.
+struct CheckReport {
+    std::string file;
+    std::vector<Finding> findings;
+    std::uint64_t segments = 0;
+    std::uint64_t errors = 0;
+    std::uint64_t warnings = 0;
+    bool not_x12 = false;
+};
+
+std::string counted(std::uint64_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string summary(const CheckReport& r) {
+    std::string line = r.file + ": " + counted(r.segments, "segment", "segments") + ", " +
+                       counted(r.errors, "error", "errors") + ", " + counted(r.warnings, "warning", "warnings");
+    if (r.not_x12) line += " (not an X12 interchange)";
+    return line;
+}
+
 // Reads `path_object` (a str or os.PathLike) through the checker in pieces of
-// 1 MiB, without the GIL; returns the findings the file added (of those the
-// checker keeps).
-py::list check_file(PyGuideChecker& self, py::object path_object) {
+// 1 MiB, without the GIL; reports what the file added to the checker.
+CheckReport check_file(PyGuideChecker& self, py::object path_object) {
     GuideChecker& checker = self.use();
     std::string path;
     if (!path_from_python(path_object.ptr(), path)) throw py::error_already_set();
     const std::size_t before = checker.findings().size();
+    const std::uint64_t segments_before = checker.segments(), errors_before = checker.errors(),
+                        warnings_before = checker.warnings();
+    const bool not_x12_before = checker.not_x12();
     DeferredError error;
     {
         WriteCall call(self.apartment(), true);
@@ -70,10 +97,19 @@ py::list check_file(PyGuideChecker& self, py::object path_object) {
         if (!result) throw py::error_already_set();
         Py_DECREF(result);
     }
-    py::list found;
+    CheckReport report;
+    report.file = path;
     const auto& findings = checker.findings();
-    for (std::size_t i = before; i < findings.size(); ++i) found.append(py::cast(findings[i]));
-    return found;
+    report.findings.assign(findings.begin() + static_cast<std::ptrdiff_t>(before), findings.end());
+    report.segments = checker.segments() - segments_before;
+    report.errors = checker.errors() - errors_before;
+    report.warnings = checker.warnings() - warnings_before;
+    // A checker that refused an earlier file says so for good; this file's
+    // refusal is then told by its own finding.
+    report.not_x12 = checker.not_x12() &&
+                     (!not_x12_before || std::any_of(report.findings.begin(), report.findings.end(),
+                                                     [](const Finding& f) { return f.rule == "not-x12"; }));
+    return report;
 }
 
 std::string severity_name(const Finding& f) { return f.severity == Finding::Severity::Error ? "error" : "warning"; }
@@ -95,6 +131,43 @@ void bind_checker(py::module_& m) {
         .def("to_json", &prjVireo::finding_json, "The finding as one JSON object.")
         .def("__str__", &prjVireo::format_finding)
         .def("__repr__", [](const Finding& f) { return "<Finding " + prjVireo::format_finding(f) + ">"; });
+
+    py::class_<CheckReport>(m, "CheckReport",
+                            "What checking one file found: the findings (it reads as their list, empty when the "
+                            "guide's checks found nothing) and the file's counts, which go on past the findings "
+                            "kept. str() is the summary line that vireo check prints.")
+        .def_readonly("file", &CheckReport::file)
+        .def_readonly("findings", &CheckReport::findings)
+        .def_readonly("segments", &CheckReport::segments, "Segments read in the file.")
+        .def_readonly("errors", &CheckReport::errors)
+        .def_readonly("warnings", &CheckReport::warnings)
+        .def_readonly("not_x12", &CheckReport::not_x12, "The file did not begin with an ISA header: nothing was checked.")
+        .def_property_readonly("ok", [](const CheckReport& r) { return r.errors == 0 && !r.not_x12; },
+                               "No error, and the file is an X12 interchange (warnings allowed).")
+        .def("__len__", [](const CheckReport& r) { return r.findings.size(); })
+        .def("__getitem__",
+             [](const CheckReport& r, py::object index) -> py::object {
+                 py::list findings = py::cast(r.findings);
+                 return findings[index];  // an int or a slice, as a list takes it
+             })
+        .def("__iter__", [](const CheckReport& r) { return py::iter(py::cast(r.findings)); })
+        .def("__eq__",
+             [](const CheckReport& r, py::object other) {
+                 // Compared with a list, as the findings it holds (findings compare by their text).
+                 if (!py::isinstance<py::list>(other) && !py::isinstance<py::tuple>(other)) return false;
+                 if (py::len(other) != r.findings.size()) return false;
+                 std::size_t i = 0;
+                 for (py::handle item : other) {
+                     if (!py::isinstance<Finding>(item) ||
+                         prjVireo::format_finding(item.cast<const Finding&>()) !=
+                             prjVireo::format_finding(r.findings[i]))
+                         return false;
+                     ++i;
+                 }
+                 return true;
+             })
+        .def("__str__", &summary)
+        .def("__repr__", [](const CheckReport& r) { return "<CheckReport " + summary(r) + ">"; });
 
     py::class_<PyGuideChecker>(
         m, "GuideChecker",
@@ -122,7 +195,7 @@ void bind_checker(py::module_& m) {
              },
              "detach()\n\nStops checking; a file being written is ended first.")
         .def("check_file", &check_file, py::arg("path"),
-             "check_file(path) -> list[Finding]\n\nReads and checks a file; returns the findings it added.")
+             "check_file(path) -> CheckReport\n\nReads and checks a file; reports the findings and counts it added.")
         .def("begin_file",
              [](PyGuideChecker& self, const std::string& name) {
                  GuideChecker& checker = self.use();
@@ -160,8 +233,8 @@ void bind_checker(py::module_& m) {
             return check_file(checker, std::move(path));
         },
         py::arg("path"),
-        "check_file(path) -> list[Finding]\n\nChecks a file against the implementation guide; an empty list "
-        "means the guide's checks found nothing.");
+        "check_file(path) -> CheckReport\n\nChecks a file against the implementation guide: its findings (an "
+        "empty report means the guide's checks found nothing), its counts, and str() the summary line.");
 }
 
 }  // namespace vireo_python

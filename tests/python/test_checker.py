@@ -28,10 +28,27 @@ def valid_file(tmp_path_factory):
 
 
 def test_a_valid_file_has_no_findings(valid_file):
-    assert vireo.check_file(valid_file) == []
+    report = vireo.check_file(valid_file)
+    assert report == [] and not report and report.ok
+    assert str(report) == f"{valid_file}: 109 segments, 0 errors, 0 warnings"
     checker = vireo.GuideChecker()
     assert checker.check_file(valid_file) == []
     assert (checker.errors, checker.warnings, checker.segments, checker.not_x12) == (0, 0, 109, False)
+
+
+def test_a_report_counts_its_own_file_past_the_findings_kept(valid_file, tmp_path):
+    broken = tmp_path / "broken.837"
+    broken.write_bytes(valid_file.read_bytes().replace(b"*D8*20240108~", b"*D8*2024-01-08~"))
+    checker = vireo.GuideChecker(keep=1)
+    first = checker.check_file(broken)
+    assert (len(first), first.errors, first.warnings, first.segments, first.ok) == (1, 3, 0, 109, False)
+    assert str(first) == f"{broken}: 109 segments, 3 errors, 0 warnings"
+    again = checker.check_file(valid_file)  # counts are this file's, not the checker's running totals
+    assert (len(again), again.errors, again.segments, again.ok) == (0, 0, 109, True)
+    refused = checker.check_file("/dev/zero")
+    assert (refused.not_x12, refused.ok, refused.segments) == (True, False, 0)
+    assert str(refused).endswith("(not an X12 interchange)")
+    assert not checker.check_file(valid_file).not_x12
 
 
 def test_findings_say_where_and_what(valid_file, tmp_path):
