@@ -12,7 +12,14 @@ namespace {
 constexpr Finding::Severity kError = Finding::Severity::Error;
 constexpr Finding::Severity kWarning = Finding::Severity::Warning;
 
-std::string quoted(std::string_view v) { return "\"" + printable(v) + "\""; }
+// Built by appending: prepending a literal to a temporary is what GCC 12
+// misreads as an overlapping copy (-Wrestrict) once it inlines it.
+std::string quoted(std::string_view v) {
+    std::string out = "\"";
+    out += printable(v);
+    out += '"';
+    return out;
+}
 
 std::string describe(const guide::Element& e) {
     return std::string(e.name);
