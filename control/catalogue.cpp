@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <mutex>
+#include <stdexcept>
+#include <string>
 #include <unordered_set>
 
 #include "vireo/core/errors.h"
@@ -9,9 +11,19 @@
 namespace prjVireo {
 namespace catalogue {
 
-Catalogue::Catalogue(std::string_view name, std::string_view description, DISPID first_slot_dispid,
-                     std::vector<Slot> slots)
-    : name_(name), description_(description), first_slot_dispid_(first_slot_dispid), slots_(std::move(slots)) {
+Catalogue::Catalogue(std::string_view name, std::string_view description, std::vector<Slot> slots)
+    : name_(name), description_(description), slots_(std::move(slots)) {
+    by_dispid_.reserve(slots_.size());
+    for (std::size_t i = 0; i < slots_.size(); ++i) by_dispid_.emplace_back(slots_[i].dispid, i);
+    std::sort(by_dispid_.begin(), by_dispid_.end());
+    const auto twice = std::adjacent_find(by_dispid_.begin(), by_dispid_.end(),
+                                          [](const auto& a, const auto& b) { return a.first == b.first; });
+    if (twice != by_dispid_.end()) {
+        throw std::invalid_argument("catalogue " + std::string(name) + ": slots " +
+                                    std::string(slots_[twice->second].property) + " and " +
+                                    std::string(slots_[(twice + 1)->second].property) + " share dispatch id " +
+                                    std::to_string(twice->first));
+    }
     std::unordered_set<const CodeListDescriptor*> seen;
     for (const Slot& s : slots_) {
         const SegmentClassDescriptor& c = *s.segment_class;
@@ -20,6 +32,12 @@ Catalogue::Catalogue(std::string_view name, std::string_view description, DISPID
             if (l && seen.insert(l).second) codelists_.push_back(l);
         }
     }
+}
+
+std::ptrdiff_t Catalogue::slot_of_dispid(DISPID id) const {
+    const auto at = std::lower_bound(by_dispid_.begin(), by_dispid_.end(), id,
+                                     [](const auto& entry, DISPID wanted) { return entry.first < wanted; });
+    return at != by_dispid_.end() && at->first == id ? static_cast<std::ptrdiff_t>(at->second) : -1;
 }
 
 const Slot* Catalogue::find_slot(std::string_view name) const {
@@ -82,7 +100,6 @@ const Catalogue* find_catalogue(std::string_view name) {
 #define VIREO_CATALOGUE_SLOTS "vireo/segments/slots.def"
 #define VIREO_CATALOGUE_NAME "004010X098A1"
 #define VIREO_CATALOGUE_DESCRIPTION "Vireo ActiveX Control for HIPAA 837 4010"
-#define VIREO_CATALOGUE_FIRST_DISPID ::prjVireo::slot_list::kFirstSlotDispid
 #include "vireo/control/define_catalogue.h"
 
 const catalogue::Catalogue& catalogue::professional_4010() { return declared_catalogue(); }

@@ -30,7 +30,7 @@ enum class SlotErrorMode { Trapped, AlwaysReported };
 struct Slot {
     const SegmentClassDescriptor* segment_class;
     std::string_view property;  // L2300_CLM_00_CLMInfo
-    DISPID dispid;              // the catalogue's first slot id downwards in slot order
+    DISPID dispid;              // as the slot list gives it; never changes
     bool write_always_reports;  // writing it reports errors whatever ErrorTrap says
     std::shared_ptr<SegmentObject> (*make)();  // a new object of the class
 };
@@ -39,8 +39,8 @@ class Catalogue {
 public:
     // `name` identifies the catalogue ("004010X098A1"); `description` is the
     // type library's description of a control of this catalogue.
-    Catalogue(std::string_view name, std::string_view description, DISPID first_slot_dispid,
-              std::vector<Slot> slots);
+    // Throws std::invalid_argument when two slots share a dispatch id.
+    Catalogue(std::string_view name, std::string_view description, std::vector<Slot> slots);
     Catalogue(const Catalogue&) = delete;
     Catalogue& operator=(const Catalogue&) = delete;
 
@@ -53,19 +53,14 @@ public:
     // The slot whose property (case-insensitive) or class name is `name`, or nullptr.
     const Slot* find_slot(std::string_view name) const;
     // The index of the slot whose dispatch id is `id`, or -1.
-    std::ptrdiff_t slot_of_dispid(DISPID id) const {
-        // In 64 bits: any 32-bit id, however far from the first, gives an offset without overflow.
-        const std::int64_t offset = std::int64_t{first_slot_dispid_} - id;
-        return offset >= 0 && static_cast<std::uint64_t>(offset) < slots_.size() ? static_cast<std::ptrdiff_t>(offset)
-                                                                                 : -1;
-    }
-    DISPID first_slot_dispid() const { return first_slot_dispid_; }
+    std::ptrdiff_t slot_of_dispid(DISPID id) const;
 
 private:
     std::string_view name_;
     std::string_view description_;
-    DISPID first_slot_dispid_;
     std::vector<Slot> slots_;
+    // (dispatch id, slot index), sorted by id: looked up by binary search.
+    std::vector<std::pair<DISPID, std::size_t>> by_dispid_;
     std::vector<const CodeListDescriptor*> codelists_;
 };
 

@@ -5,12 +5,10 @@
 //   VIREO_CATALOGUE_SLOTS         the slot list file (VIREO_SLOT lines)
 //   VIREO_CATALOGUE_NAME          its name, a string
 //   VIREO_CATALOGUE_DESCRIPTION   the type library's description, a string
-//   VIREO_CATALOGUE_FIRST_DISPID  the first slot's dispatch id; the others
-//                                 count down from it in slot order
-// The slot list is checked at compile time as control/slot_list.h says.
-#if !defined(VIREO_CATALOGUE_SLOTS) || !defined(VIREO_CATALOGUE_NAME) || \
-    !defined(VIREO_CATALOGUE_DESCRIPTION) || !defined(VIREO_CATALOGUE_FIRST_DISPID)
-#error "define VIREO_CATALOGUE_SLOTS, _NAME, _DESCRIPTION and _FIRST_DISPID before including control/define_catalogue.h"
+// The slot list, which gives each slot its dispatch id, is checked at compile
+// time as control/slot_list.h says.
+#if !defined(VIREO_CATALOGUE_SLOTS) || !defined(VIREO_CATALOGUE_NAME) || !defined(VIREO_CATALOGUE_DESCRIPTION)
+#error "define VIREO_CATALOGUE_SLOTS, _NAME and _DESCRIPTION before including control/define_catalogue.h"
 #endif
 
 #include <memory>
@@ -20,23 +18,20 @@
 
 namespace declared_slots {
 #define VIREO_SLOT_LIST_FILE VIREO_CATALOGUE_SLOTS
-#define VIREO_SLOT_LIST_FIRST_DISPID VIREO_CATALOGUE_FIRST_DISPID
 #include "vireo/control/slot_list.h"
 }  // namespace declared_slots
 
 const ::prjVireo::catalogue::Catalogue& declared_catalogue() {
     static const ::prjVireo::catalogue::Catalogue catalogue = [] {
         std::vector<::prjVireo::catalogue::Slot> slots;
-        ::prjVireo::DISPID id = VIREO_CATALOGUE_FIRST_DISPID;
-#define VIREO_SLOT(Class, Description, ErrorMode)                                                       \
-    slots.push_back({&Class::Descriptor(), #Class "_" #Description, id--,                             \
+#define VIREO_SLOT(Class, Description, ErrorMode, DispatchId)                                           \
+    slots.push_back({&Class::Descriptor(), #Class "_" #Description, ::prjVireo::DISPID(DispatchId),    \
                      ::prjVireo::catalogue::SlotErrorMode::ErrorMode ==                               \
                          ::prjVireo::catalogue::SlotErrorMode::AlwaysReported,                         \
                      []() -> std::shared_ptr<::prjVireo::SegmentObject> { return std::make_shared<Class>(); }});
 #include VIREO_CATALOGUE_SLOTS
 #undef VIREO_SLOT
-        return ::prjVireo::catalogue::Catalogue(VIREO_CATALOGUE_NAME, VIREO_CATALOGUE_DESCRIPTION,
-                                                VIREO_CATALOGUE_FIRST_DISPID, std::move(slots));
+        return ::prjVireo::catalogue::Catalogue(VIREO_CATALOGUE_NAME, VIREO_CATALOGUE_DESCRIPTION, std::move(slots));
     }();
     return catalogue;
 }
@@ -44,4 +39,3 @@ const ::prjVireo::catalogue::Catalogue& declared_catalogue() {
 #undef VIREO_CATALOGUE_SLOTS
 #undef VIREO_CATALOGUE_NAME
 #undef VIREO_CATALOGUE_DESCRIPTION
-#undef VIREO_CATALOGUE_FIRST_DISPID

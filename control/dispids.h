@@ -1,8 +1,8 @@
 #pragma once
 // Dispatch ids: the control's own members, and the segment object properties
-// of the 4010 catalogue (the slots of segments/slots.def), which count down
-// from 0x680300E1 in slot order. The slot list is read here at compile time
-// (control/slot_list.h says what that checks).
+// of the 4010 catalogue (the slots of segments/slots.def, each with the id the
+// list gives it). The slot list is read here at compile time (control/slot_list.h
+// says what that checks).
 //
 // VIREO_SLOTS_FILE names the slot list and VIREO_MEMBERS_FILE the control's
 // own members; they are segments/slots.def and control/members.def unless the
@@ -57,7 +57,6 @@ static_assert(control_member_ids_distinct(), "two members in control/members.def
 // names another), read and checked at compile time.
 namespace slot_list {
 #define VIREO_SLOT_LIST_FILE VIREO_SLOTS_FILE
-#define VIREO_SLOT_LIST_FIRST_DISPID 0x680300E1
 #include "vireo/control/slot_list.h"
 }  // namespace slot_list
 }  // namespace prjVireo

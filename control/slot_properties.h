@@ -1,5 +1,5 @@
 // The typed segment object properties of a control, from its catalogue's slot
-// list: for every VIREO_SLOT(Class, Description, ErrorMode), the pair
+// list: for every VIREO_SLOT(Class, Description, ErrorMode, DispatchId), the pair
 //   std::shared_ptr<Class> Class_Description() const;
 //   void Class_Description(std::shared_ptr<Class> value);
 // and slot_index::Class, the slot's index. Include it (no include guard) in the
@@ -11,13 +11,13 @@
 
 struct slot_index {
     enum : std::size_t {
-#define VIREO_SLOT(Class, Description, ErrorMode) Class,
+#define VIREO_SLOT(Class, Description, ErrorMode, DispatchId) Class,
 #include VIREO_SLOT_PROPERTIES_FILE
 #undef VIREO_SLOT
     };
 };
 
-#define VIREO_SLOT(Class, Description, ErrorMode)                                               \
+#define VIREO_SLOT(Class, Description, ErrorMode, DispatchId)                                   \
     std::shared_ptr<Class> Class##_##Description() const {                                      \
         return std::static_pointer_cast<Class>(slot_member(slot_index::Class, #Class "_" #Description)); \
     }                                                                                           \

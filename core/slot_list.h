@@ -1,5 +1,5 @@
 // Reads a catalogue's slot list (a file of VIREO_SLOT(Class, Description,
-// ErrorMode) lines) at compile time, in the namespace where it is included:
+// ErrorMode, DispatchId) lines) at compile time, in the namespace where it is included:
 // kSlotClasses (the class of every slot, in slot order), kSlotCount and
 // slots_of_class(name). core/define_family.h asks slots_of_class, so that a
 // class declared without exactly one slot fails the build.
@@ -11,7 +11,7 @@
 #endif
 
 inline constexpr std::string_view kSlotClasses[] = {
-#define VIREO_SLOT(Class, Description, ErrorMode) std::string_view(#Class),
+#define VIREO_SLOT(Class, Description, ErrorMode, DispatchId) std::string_view(#Class),
 #include VIREO_SLOT_LIST_FILE
 #undef VIREO_SLOT
 };

@@ -2,6 +2,7 @@
 // binding, the type library, the script schema and the script runner all work
 // on whichever catalogue they are given, and the two never mix.
 #include <sstream>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -51,7 +52,7 @@ TEST_F(SiblingCatalogue, IsRegisteredBesideThe4010One) {
     // Registering it again changes nothing; another catalogue of the same name is refused.
     catalogue::register_catalogue(c);
     EXPECT_EQ(catalogue::registered().size(), 2u);
-    static const catalogue::Catalogue same_name("Sibling-Test", "", 0x68050000, {});
+    static const catalogue::Catalogue same_name("Sibling-Test", "", {});
     try {
         catalogue::register_catalogue(same_name);
         FAIL() << "a second catalogue named sibling-test was registered";
@@ -61,18 +62,21 @@ TEST_F(SiblingCatalogue, IsRegisteredBesideThe4010One) {
     }
 }
 
-TEST_F(SiblingCatalogue, SlotsCountDownFromItsOwnFirstId) {
+TEST_F(SiblingCatalogue, SlotsAnswerToTheIdsTheirListGives) {
     const auto& slots = test_catalogue().slots();
     ASSERT_EQ(slots.size(), 4u);
-    const char* expected[] = {"L2010AA_NM1_00_BillingProviderName", "L2010AA_N3_00_BillingProviderAddress",
-                              "L2300_DTP_00_ClaimDate", "L9_K3_00_FileInformation"};
+    const std::pair<const char*, prjVireo::DISPID> expected[] = {
+        {"L2010AA_NM1_00_BillingProviderName", 0x68040103}, {"L2010AA_N3_00_BillingProviderAddress", 0x68040102},
+        {"L2300_DTP_00_ClaimDate", 0x68040110}, {"L9_K3_00_FileInformation", 0x68040100}};
     for (std::size_t i = 0; i < slots.size(); ++i) {
-        EXPECT_EQ(slots[i].property, expected[i]);
-        EXPECT_EQ(slots[i].dispid, sibling::kFirstSlotDispid - static_cast<prjVireo::DISPID>(i));
+        EXPECT_EQ(slots[i].property, expected[i].first);
+        EXPECT_EQ(slots[i].dispid, expected[i].second);
         EXPECT_EQ(test_catalogue().slot_of_dispid(slots[i].dispid), static_cast<std::ptrdiff_t>(i));
     }
-    EXPECT_EQ(test_catalogue().slot_of_dispid(sibling::kFirstSlotDispid + 1), -1);
-    EXPECT_EQ(test_catalogue().slot_of_dispid(sibling::kFirstSlotDispid - 4), -1);
+    // The ids between and beside them are no slot's.
+    for (prjVireo::DISPID id : {0x68040101, 0x68040104, 0x6804010F, 0x68040111, 0x680400FF}) {
+        EXPECT_EQ(test_catalogue().slot_of_dispid(id), -1) << std::hex << id;
+    }
     // Ids far from the slots, at either end of the range, are no slot (and no overflow).
     EXPECT_EQ(test_catalogue().slot_of_dispid(INT32_MIN), -1);
     EXPECT_EQ(test_catalogue().slot_of_dispid(INT32_MAX), -1);
@@ -130,8 +134,8 @@ TEST_F(SiblingCatalogue, ControlRaisesBeforeAddOfItsMembers) {
 TEST_F(SiblingCatalogue, LateBindingKnowsOnlyItsCatalogue) {
     sibling::sibling_control ctl;
     prjVireo::ControlDispatch dispatch(ctl);
-    EXPECT_EQ(dispatch.GetIDOfName("l9_k3_00_fileinformation"), sibling::kFirstSlotDispid - 3);
-    EXPECT_EQ(dispatch.NameOf(sibling::kFirstSlotDispid - 2), "L2300_DTP_00_ClaimDate");
+    EXPECT_EQ(dispatch.GetIDOfName("l9_k3_00_fileinformation"), 0x68040100);
+    EXPECT_EQ(dispatch.NameOf(0x68040110), "L2300_DTP_00_ClaimDate");
     EXPECT_EQ(dispatch.NameOf(0x680300E1), "");  // the 4010 catalogue's first slot
     EXPECT_EQ(dispatch.GetIDOfName("ErrorTrap"), prjVireo::dispids::kErrorTrap);
     try {
@@ -171,7 +175,7 @@ TEST_F(SiblingCatalogue, TypeLibraryDescribesItsCatalogue) {
     ASSERT_EQ(classes.size(), 4u);
     EXPECT_EQ(classes[0]["name"], "L2010AA_NM1_00");
     EXPECT_EQ(classes[0]["fields"].size(), 5u);
-    EXPECT_EQ(classes[3]["dispid"], sibling::kFirstSlotDispid - 3);
+    EXPECT_EQ(classes[2]["dispid"], 0x68040110);
     EXPECT_EQ(lib["codelists"].size(), 3u);
     // The control's own members are there as for any catalogue.
     EXPECT_EQ(lib["control"]["properties"].size(), 4u + 8u);

@@ -5,6 +5,5 @@
 #include "vireo/core/expand_family.h"
 #define VIREO_CATALOGUE_NAMESPACE nine
 #define VIREO_CATALOGUE_SLOTS "missing_slot.def"
-#define VIREO_CATALOGUE_FIRST_DISPID 0x68040103
 #define VIREO_FAMILY_FILE "small_family.def"
 #include "vireo/core/define_family.h"

@@ -9,6 +9,5 @@ namespace prjVireo::nine {
 #define VIREO_CATALOGUE_SLOTS "misspelt_error_mode.def"
 #define VIREO_CATALOGUE_NAME "nine"
 #define VIREO_CATALOGUE_DESCRIPTION "nine"
-#define VIREO_CATALOGUE_FIRST_DISPID 0x68040103
 #include "vireo/control/define_catalogue.h"
 }  // namespace prjVireo::nine

@@ -10,6 +10,5 @@ namespace prjVireo::sibling {
 #define VIREO_CATALOGUE_SLOTS "sibling/slots.def"
 #define VIREO_CATALOGUE_NAME "sibling-test"
 #define VIREO_CATALOGUE_DESCRIPTION "Vireo test catalogue"
-#define VIREO_CATALOGUE_FIRST_DISPID ::prjVireo::sibling::kFirstSlotDispid
 #include "vireo/control/define_catalogue.h"
 }  // namespace prjVireo::sibling

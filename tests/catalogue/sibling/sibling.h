@@ -9,7 +9,6 @@
 
 namespace prjVireo::sibling {
 
-constexpr DISPID kFirstSlotDispid = 0x68040103;
 
 const catalogue::Catalogue& declared_catalogue();
 
