@@ -12,15 +12,6 @@ namespace {
 constexpr Finding::Severity kError = Finding::Severity::Error;
 constexpr Finding::Severity kWarning = Finding::Severity::Warning;
 
-// Built by appending: prepending a literal to a temporary is what GCC 12
-// misreads as an overlapping copy (-Wrestrict) once it inlines it.
-std::string quoted(std::string_view v) {
-    std::string out = "\"";
-    out += printable(v);
-    out += '"';
-    return out;
-}
-
 std::string describe(const guide::Element& e) {
     return std::string(e.name);
 }
@@ -45,15 +36,6 @@ std::string codes_text(const CodeTable& t) {
 
 std::string place(const SegmentCheck& c) {
     return std::string(c.segment->loop->shown) + " " + std::string(c.segment->id);
-}
-
-std::uint64_t to_number(std::string_view v, bool& ok) {
-    ok = all_digits(v) && v.size() <= 18;
-    std::uint64_t n = 0;
-    if (ok) {
-        for (char c : v) n = n * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    return n;
 }
 
 }  // namespace
