@@ -12,15 +12,6 @@ namespace {
 constexpr Finding::Severity kError = Finding::Severity::Error;
 constexpr Finding::Severity kWarning = Finding::Severity::Warning;
 
-// Built by appending: prepending a literal to a temporary is what GCC 12
-// misreads as an overlapping copy (-Wrestrict) once it inlines it.
-std::string quoted(std::string_view v) {
-    std::string out = "\"";
-    out += printable(v);
-    out += '"';
-    return out;
-}
-
 std::string describe(const guide::Element& e) {
     return std::string(e.name);
 }
@@ -47,15 +38,6 @@ std::string place(const SegmentCheck& c) {
     return std::string(c.segment->loop->shown) + " " + std::string(c.segment->id);
 }
 
-std::uint64_t to_number(std::string_view v, bool& ok) {
-    ok = all_digits(v) && v.size() <= 18;
-    std::uint64_t n = 0;
-    if (ok) {
-        for (char c : v) n = n * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    return n;
-}
-
 }  // namespace
 
 Engine::Engine(FindingSink& sink) : t_(tables()), sink_(sink) {
@@ -77,9 +59,9 @@ void Engine::begin(std::string name) {
     depth_ = 0;
     last_ = nullptr;
     notes_.clear();
-    st02_seen_.clear();
-    gs06_seen_.clear();
-    isa13_seen_.clear();
+    state_.st02_seen.clear();
+    state_.gs06_seen.clear();
+    state_.isa13_seen.clear();
 }
 
 void Engine::note_next(Finding&& finding) { notes_.push_back(std::move(finding)); }
@@ -325,7 +307,7 @@ void Engine::segment(const char* begin, const char* end) {
         return;
     }
     check_elements(*current_);
-    if (current_->rules) apply_rules(*current_);
+    for (std::uint8_t r = 0; r < current_->rule_count; ++r) current_->rules[r](*this, *current_);
     last_ = current_;
 }
 
@@ -388,7 +370,7 @@ void Engine::start_interchange() {
     std::memset(f.count, 0, sizeof f.count);
     f.count[0] = 1;
     depth_ = 1;
-    groups_ = 0;
+    state_.groups = 0;
 }
 
 const SegmentCheck& Engine::enter(const Target& target) {
@@ -479,13 +461,13 @@ void Engine::end() {
 
 void Engine::loop_begun(Frame& frame, const Node& node, const SegmentCheck& first) {
     if (node.claim) {
-        clm_segment_ = segment_;
-        totals_known_ = false;
-        clm_total_ = lines_total_ = 0;
-        lines_ = 0;
-        diagnoses_ = 0;
-        hi_seen_ = false;
-        lx_next_ = 1;
+        state_.clm_segment = segment_;
+        state_.totals_known = false;
+        state_.clm_total = state_.lines_total = 0;
+        state_.lines = 0;
+        state_.diagnoses = 0;
+        state_.hi_seen = false;
+        state_.lx_next = 1;
         return;
     }
     frame.hl_segment = segment_;
@@ -502,10 +484,11 @@ void Engine::loop_begun(Frame& frame, const Node& node, const SegmentCheck& firs
 
 void Engine::loop_ended(Frame& frame, const Node& node) {
     if (node.claim) {
-        if (totals_known_ && lines_ > 0 && clm_total_ != lines_total_) {
-            report_at(clm_segment_, kWarning, "claim-total", "2300", "CLM", "CLM02",
-                      "the claim total is " + format_millionths(clm_total_) + " but its service lines (SV102) add up to " +
-                          format_millionths(lines_total_));
+        const RuleState& s = state_;
+        if (s.totals_known && s.lines > 0 && s.clm_total != s.lines_total) {
+            report_at(s.clm_segment, kWarning, "claim-total", "2300", "CLM", "CLM02",
+                      "the claim total is " + format_millionths(s.clm_total) + " but its service lines (SV102) add up to " +
+                          format_millionths(s.lines_total));
         }
         return;
     }
@@ -638,15 +621,15 @@ void Engine::check_value(const SegmentCheck& c, const ElementCheck& e, std::stri
     // component separator, which splits only a composite (ISA16 is it).
     unsigned flags = 0;
     for (unsigned char ch : v) flags |= char_class_[ch];
-    if (flags && !((c.rules & kRuleIsa) && k == 16)) [[unlikely]] {
-        if ((flags & kComponentSeparator) && !(c.rules & kRuleIsa)) return value_finding(c, e, v, k, m, Problem::Delimiter);
+    if (flags && !(c.id == isa_id_ && k == 16)) [[unlikely]] {
+        if ((flags & kComponentSeparator) && c.id != isa_id_) return value_finding(c, e, v, k, m, Problem::Delimiter);
         if (flags & kOutsideCharacterSet) return value_finding(c, e, v, k, m, Problem::Characters);
     }
     std::size_t length = v.size();
     switch (e.type) {
         case guide::DataType::AN:
         case guide::DataType::ID:
-            if (v.back() == ' ' && !(c.rules & kRuleIsa)) [[unlikely]] value_finding(c, e, v, k, m, Problem::Spaces);
+            if (v.back() == ' ' && c.id != isa_id_) [[unlikely]] value_finding(c, e, v, k, m, Problem::Spaces);
             break;
         case guide::DataType::N0:
         case guide::DataType::N2:
@@ -754,194 +737,6 @@ void Engine::check_date_period(const SegmentCheck& c, const ElementCheck& e, std
         } else if (from > to) {
             report(kWarning, "date", &c, ref(), "the range " + quoted(v) + " ends before it begins");
         }
-    }
-}
-
-// ---- rules of particular segments ----
-
-void Engine::apply_rules(const SegmentCheck& c) {
-    const std::uint32_t r = c.rules;
-    if (r & kRuleIsa) {
-        isa13_.assign(element(13));
-        gs06_seen_.clear();
-        std::string key;
-        for (int k = 5; k <= 8; ++k) key.append(element(k)).push_back('\0');
-        key += isa13_;
-        if (isa13_seen_.size() < kControlNumbersKept && !isa13_seen_.insert(key).second) {
-            report(kError, "envelope", &c, "ISA13",
-                   "interchange control number " + quoted(isa13_) +
-                       " is used twice in the file by the same sender and receiver (ISA05 to ISA08): the receiver "
-                       "discards the second interchange as a duplicate");
-        }
-        return;
-    }
-    if (r & kRuleGs) {
-        ++groups_;
-        transactions_ = 0;
-        st02_seen_.clear();
-        gs06_.assign(element(6));
-        if (!gs06_.empty() && gs06_seen_.size() < kControlNumbersKept && !gs06_seen_.insert(gs06_).second) {
-            report(kError, "envelope", &c, "GS06",
-                   "group control number " + quoted(gs06_) + " is used twice in this interchange");
-        }
-        return;
-    }
-    if (r & kRuleSt) {
-        ++transactions_;
-        st_segment_ = segment_;
-        hl_next_ = 1;
-        st02_.assign(element(2));
-        if (!st02_.empty() && st02_seen_.size() < kControlNumbersKept && !st02_seen_.insert(st02_).second) {
-            report(kError, "envelope", &c, "ST02",
-                   "transaction set control number " + quoted(st02_) + " is used twice in this functional group");
-        }
-        return;
-    }
-    if (r & kRuleSe) {
-        bool ok;
-        const std::uint64_t counted = segment_ - st_segment_ + 1;
-        const std::uint64_t said = to_number(element(1), ok);
-        if (ok && said != counted) {
-            report(kError, "envelope", &c, "SE01",
-                   "SE01 is " + std::string(element(1)) + " but the transaction has " + std::to_string(counted) +
-                       " segments, ST and SE included (set SegCount to 0 before ST, and leave SE01 empty)");
-        }
-        if (element(2) != st02_) {
-            report(kError, "envelope", &c, "SE02",
-                   "SE02 " + quoted(element(2)) + " differs from ST02 " + quoted(st02_));
-        }
-        return;
-    }
-    if (r & kRuleGe) {
-        bool ok;
-        const std::uint64_t said = to_number(element(1), ok);
-        if (ok && said != transactions_) {
-            report(kError, "envelope", &c, "GE01",
-                   "GE01 is " + std::string(element(1)) + " but the group has " + std::to_string(transactions_) +
-                       " transaction sets");
-        }
-        if (element(2) != gs06_) {
-            report(kError, "envelope", &c, "GE02", "GE02 " + quoted(element(2)) + " differs from GS06 " + quoted(gs06_));
-        }
-        return;
-    }
-    if (r & kRuleIea) {
-        bool ok;
-        const std::uint64_t said = to_number(element(1), ok);
-        if (ok && said != groups_) {
-            report(kError, "envelope", &c, "IEA01",
-                   "IEA01 is " + std::string(element(1)) + " but the interchange has " + std::to_string(groups_) +
-                       " functional groups");
-        }
-        if (element(2) != isa13_) {
-            report(kError, "envelope", &c, "IEA02",
-                   "IEA02 " + quoted(element(2)) + " differs from ISA13 " + quoted(isa13_));
-        }
-        return;
-    }
-    if (r & kRuleHl) {
-        Frame& frame = frames_[static_cast<std::size_t>(depth_ - 1)];
-        const Node& node = t_.nodes[static_cast<std::size_t>(frame.node)];
-        const std::string_view id = element(1);
-        const std::size_t kept = std::min<std::size_t>(id.size(), sizeof frame.hl_id - 1);
-        if (kept) std::memcpy(frame.hl_id, id.data(), kept);  // an HL without HL01 has no data to copy
-        frame.hl_id[kept] = 0;
-        const std::string_view hl04 = element(4);
-        frame.hl04 = hl04.size() == 1 && (hl04[0] == '0' || hl04[0] == '1') ? hl04[0] : 0;
-        bool ok;
-        const std::uint64_t number = to_number(id, ok);
-        if (!ok || number != hl_next_) {
-            report(kError, "hierarchy", &c, "HL01",
-                   "HL01 is " + quoted(id) + ", expected " + std::to_string(hl_next_) +
-                       ": the levels are numbered 1, 2, 3... in each transaction");
-        }
-        hl_next_ = ok ? number + 1 : hl_next_ + 1;
-        if (node.hl_parent >= 0) {
-            const Frame& parent =
-                frames_[static_cast<std::size_t>(t_.nodes[static_cast<std::size_t>(node.hl_parent)].depth)];
-            if (element(2) != std::string_view(parent.hl_id)) {
-                report(kError, "hierarchy", &c, "HL02",
-                       "HL02 is " + quoted(element(2)) + " but this level belongs to HL " + quoted(parent.hl_id) + " (" +
-                           std::string(t_.nodes[static_cast<std::size_t>(node.hl_parent)].loop->name) + ") above it");
-            }
-        }
-        return;
-    }
-    if (r & kRuleSubscriber) {
-        frames_[static_cast<std::size_t>(depth_ - 1)].self_subscriber = element(2) == "18";
-        return;
-    }
-    if (r & kRuleClm) {
-        if (auto total = millionths(element(2))) {
-            clm_total_ = *total;
-            totals_known_ = true;
-        }
-        return;
-    }
-    if (r & kRuleHi) {
-        hi_seen_ = true;
-        diagnoses_ = 0;
-        for (int k = 1; k < elements_ && k <= 12; ++k) {
-            if (!element(k).empty()) ++diagnoses_;
-        }
-        return;
-    }
-    if (r & kRuleLx) {
-        bool ok;
-        const std::uint64_t number = to_number(element(1), ok);
-        if (ok && number != lx_next_) {
-            report(kError, "line-number", &c, "LX01",
-                   "LX01 is " + std::string(element(1)) + ", expected " + std::to_string(lx_next_) +
-                       ": the service lines of a claim are numbered 1, 2, 3...");
-        }
-        lx_next_ = ok ? number + 1 : lx_next_ + 1;
-        return;
-    }
-    if (r & kRuleSv1) {
-        ++lines_;
-        if (auto amount = millionths(element(2))) {
-            lines_total_ += *amount;
-        } else {
-            totals_known_ = false;
-        }
-        // SV107: up to four pointers into the claim's HI, as components.
-        const std::string_view pointers = element(7);
-        std::size_t from = 0;
-        for (int m = 1; !pointers.empty() && from <= pointers.size(); ++m) {
-            std::size_t to = pointers.find(component_, from);
-            if (to == std::string_view::npos) to = pointers.size();
-            const std::string_view p = pointers.substr(from, to - from);
-            bool ok;
-            const std::uint64_t n = to_number(p, ok);
-            if (ok && (n < 1 || n > static_cast<std::uint64_t>(diagnoses_))) {
-                report(kWarning, "diagnosis-pointer", &c, guide::reference("SV1", 7, m),
-                       "diagnosis pointer " + std::string(p) + " names no diagnosis: the claim's HI lists " +
-                           std::to_string(diagnoses_) + (hi_seen_ ? "" : " (it has no HI segment)"));
-            }
-            from = to + 1;
-        }
-        return;
-    }
-    if (r & kRuleNpi) {
-        if (element(8) == "XX" && !element(9).empty() && !is_npi(element(9))) {
-            report(kWarning, "npi", &c, "NM109",
-                   quoted(element(9)) + " is not a National Provider Identifier: NM108 XX takes 10 digits whose "
-                                        "last is the check digit");
-        }
-        return;
-    }
-    if (r & kRuleZip) {
-        // N404 names the country of an address outside the US; any other
-        // postal code is a ZIP code, of digits only.
-        const std::string_view zip = element(3);
-        const std::string_view country = element(4);
-        if (!zip.empty() && (country.empty() || country == "US") &&
-            !(all_digits(zip) && (zip.size() == 5 || zip.size() == 9))) {
-            report(kWarning, "zip", &c, "N403",
-                   quoted(zip) + " is no ZIP code: a ZIP code has 5 or 9 digits, and nothing else (an address "
-                                 "outside the US names its country in N404)");
-        }
-        return;
     }
 }
 

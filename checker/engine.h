@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "vireo/checker/guide_checker.h"
+#include "vireo/checker/rules.h"
 #include "vireo/checker/tables.h"
 
 namespace prjVireo::checking {
@@ -45,12 +45,9 @@ public:
     // The file holds annotation lines (reported once per file).
     void annotation_seen();
 
-private:
-    static constexpr int kMaxElements = 64;
-    static constexpr std::size_t kMaxSegment = 1 << 20;
+    // ---- what written rules (rules.h) see of the segment being checked ----
 
-    enum class Mode : std::uint8_t { Start, Interchange, Dead };
-
+    // A loop occurrence on the loop stack.
     struct Frame {
         int node = 0;
         int child = 0;                 // the child last matched in this loop occurrence
@@ -64,6 +61,31 @@ private:
         bool has_child_level = false;
         bool self_subscriber = false;  // 2000B with SBR02 = 18
     };
+
+    // Element k of the segment (0 is its ID); empty past its last element.
+    std::string_view element(int k) const {
+        return k < elements_ ? std::string_view(begin_[k], static_cast<std::size_t>(end_[k] - begin_[k]))
+                             : std::string_view();
+    }
+    // Its elements, the ID counted.
+    int element_count() const { return elements_; }
+    char component_separator() const { return component_; }
+    const Tables& guide_tables() const { return t_; }
+    // The innermost loop occurrence (the one the segment is in), and the one
+    // at a depth of the loop stack.
+    Frame& innermost() { return frames_[static_cast<std::size_t>(depth_ - 1)]; }
+    const Frame& frame_at(int depth) const { return frames_[static_cast<std::size_t>(depth)]; }
+    RuleState& state() { return state_; }
+
+    // A finding about the current segment (or `position`, when given).
+    [[gnu::cold]] void report(Finding::Severity severity, const char* rule, const SegmentCheck* position,
+                              std::string element, std::string message);
+
+private:
+    static constexpr int kMaxElements = 64;
+    static constexpr std::size_t kMaxSegment = 1 << 20;
+
+    enum class Mode : std::uint8_t { Start, Interchange, Dead };
 
     // Scans complete segments from p; returns where an incomplete one starts,
     // and sets wait_ to what completes it.
@@ -100,16 +122,7 @@ private:
                                                      std::string_view value, int element, int component,
                                                      Problem problem, std::size_t length = 0);
     void check_date_period(const SegmentCheck& check, const ElementCheck& e, std::string_view value, int element);
-    void apply_rules(const SegmentCheck& check);
 
-    std::string_view element(int k) const {
-        return k < elements_ ? std::string_view(begin_[k], static_cast<std::size_t>(end_[k] - begin_[k]))
-                             : std::string_view();
-    }
-
-    // Findings about the current segment (or `position`, when given).
-    [[gnu::cold]] void report(Finding::Severity severity, const char* rule, const SegmentCheck* position,
-                              std::string element, std::string message);
     [[gnu::cold]] void report_at(std::uint64_t segment, Finding::Severity severity, const char* rule,
                                  std::string_view loop, std::string_view id, std::string element,
                                  std::string message);
@@ -154,23 +167,8 @@ private:
     std::uint16_t isa_id_;
     const SegmentCheck* last_ = nullptr;
 
-    // Envelope
-    std::string isa13_, gs06_, st02_;
-    std::uint64_t groups_ = 0, transactions_ = 0, st_segment_ = 0;
-    // ST02 is unique in its group, GS06 in its interchange, and ISA13 for its
-    // sender and receiver (ISA05 to ISA08) in the file: a receiver discards a
-    // second interchange of theirs with the same number as a duplicate.
-    std::unordered_set<std::string> st02_seen_, gs06_seen_, isa13_seen_;
-    static constexpr std::size_t kControlNumbersKept = 100000;
-    // Hierarchy and claim
-    std::uint64_t hl_next_ = 1;
-    std::uint64_t lx_next_ = 1;
-    std::uint64_t clm_segment_ = 0;
-    __int128 clm_total_ = 0, lines_total_ = 0;
-    bool totals_known_ = false;
-    int lines_ = 0;
-    int diagnoses_ = 0;
-    bool hi_seen_ = false;
+    // Control numbers, hierarchy and claim, as the written rules keep them.
+    RuleState state_;
 };
 
 }  // namespace prjVireo::checking

@@ -13,6 +13,8 @@ namespace {
 
 class Builder {
 public:
+    explicit Builder(std::span<const WrittenRule> rules) : rules_(rules) {}
+
     Tables build() {
         const guide::Loop& root = guide::interchange();
         // Segment IDs first, so that every node can index its candidates.
@@ -67,6 +69,23 @@ private:
         by_list_[list] = &table;
         code_tables_.push_back(&table);
         return &table;
+    }
+
+    static bool applies(const WrittenRule& rule, const guide::Segment& s) {
+        if (rule.segment != s.id) return false;
+        if (!rule.loop.empty() && rule.loop != s.loop->shown) return false;
+        if (rule.element) {
+            const guide::Element* e = s.element(rule.element);
+            if (!e || !e->codes || !e->codes->contains(rule.code)) return false;
+        }
+        return true;
+    }
+
+    static void add_rule(SegmentCheck& c, RuleFunction run) {
+        if (c.rule_count == SegmentCheck::kMaxRules) {
+            throw std::logic_error("a segment position has more written rules than a position holds");
+        }
+        c.rules[c.rule_count++] = run;
     }
 
     ElementCheck element_check(const guide::Element& e) {
@@ -126,24 +145,8 @@ private:
             c.qualifier_codes = q ? code_table(q->codes) : nullptr;
             if (!c.qualifier_codes) c.qualifier = 0;
         }
-        const std::string_view loop = s.loop->shown;
-        const std::string_view id = s.id;
-        if (id == "ISA") c.rules |= kRuleIsa;
-        if (id == "IEA") c.rules |= kRuleIea;
-        if (id == "GS") c.rules |= kRuleGs;
-        if (id == "GE") c.rules |= kRuleGe;
-        if (id == "ST") c.rules |= kRuleSt;
-        if (id == "SE") c.rules |= kRuleSe;
-        if (id == "HL") c.rules |= kRuleHl;
-        if (id == "LX" && loop == "2400") c.rules |= kRuleLx;
-        if (id == "CLM" && loop == "2300") c.rules |= kRuleClm;
-        if (id == "SV1" && loop == "2400") c.rules |= kRuleSv1;
-        if (id == "HI" && loop == "2300") c.rules |= kRuleHi;
-        if (id == "N4") c.rules |= kRuleZip;
-        if (id == "SBR" && loop == "2000B") c.rules |= kRuleSubscriber;
-        if (id == "NM1") {
-            const guide::Element* q = s.element(8);
-            if (q && q->codes && q->codes->contains("XX")) c.rules |= kRuleNpi;
+        for (const WrittenRule& rule : rules_) {
+            if (applies(rule, s)) add_rule(c, rule.run);
         }
         t_.checks.push_back(std::move(c));
         const int index = static_cast<int>(t_.checks.size() - 1);
@@ -233,6 +236,7 @@ private:
         return index;
     }
 
+    std::span<const WrittenRule> rules_;
     Tables t_;
     std::deque<CodeTable> store_;
     std::vector<const CodeTable*> code_tables_;
@@ -250,7 +254,8 @@ struct Compiled {
 };
 
 Compiled compile() {
-    Builder b;
+    // The guide is the 837 Professional's 004010X098A1.
+    Builder b(rules_837p_4010());
     Compiled c;
     c.tables = b.build();
     c.store = b.take_store();

@@ -2,14 +2,16 @@
 // The guide compiled for checking: the loop tree with the claim loop copied
 // under each level that holds it, each loop's children with their order, usage
 // and repeats, the candidates for every segment ID in every loop, and per
-// segment position the checks of its elements. Built once from guide/ and
-// shared by every checker.
+// segment position the checks of its elements and its written rules. Built
+// once from guide/ and the guide's table of written rules, and shared by every
+// checker.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <vector>
 
+#include "vireo/checker/rules.h"
 #include "vireo/guide/guide.h"
 
 namespace prjVireo::checking {
@@ -71,30 +73,15 @@ struct SyntaxCheck {
     std::uint64_t all;     // bits of every position
 };
 
-// Segment-specific rules, beyond the elements.
-enum Rule : std::uint32_t {
-    kRuleIsa = 1u << 0,
-    kRuleIea = 1u << 1,
-    kRuleGs = 1u << 2,
-    kRuleGe = 1u << 3,
-    kRuleSt = 1u << 4,
-    kRuleSe = 1u << 5,
-    kRuleHl = 1u << 6,
-    kRuleLx = 1u << 7,
-    kRuleClm = 1u << 8,
-    kRuleSv1 = 1u << 9,
-    kRuleHi = 1u << 10,
-    kRuleNpi = 1u << 11,       // NM108 = XX names an NPI in NM109
-    kRuleZip = 1u << 12,       // N403
-    kRuleSubscriber = 1u << 13,  // the 2000B SBR: SBR02 = 18 is the patient
-};
-
 struct SegmentCheck {
     const guide::Segment* segment;
     std::vector<ElementCheck> elements;    // positions 1..N
     std::vector<ElementCheck> components;  // of all composites
     std::vector<SyntaxCheck> syntax;
-    std::uint32_t rules = 0;
+    // The written rules of this position, in the order of the guide's table.
+    static constexpr int kMaxRules = 2;
+    RuleFunction rules[kMaxRules] = {};
+    std::uint8_t rule_count = 0;
     std::uint64_t required = 0;            // bits of the required elements
     std::uint8_t qualifier = 0;            // element telling this position from others of its ID
     const CodeTable* qualifier_codes = nullptr;

@@ -2,7 +2,27 @@
 
 #include <string>
 
+#include "vireo/checker/guide_checker.h"
+
 namespace prjVireo::checking {
+
+// Built by appending: prepending a literal to a temporary is what GCC 12
+// misreads as an overlapping copy (-Wrestrict) once it inlines it.
+std::string quoted(std::string_view v) {
+    std::string out = "\"";
+    out += printable(v);
+    out += '"';
+    return out;
+}
+
+std::uint64_t to_number(std::string_view v, bool& ok) {
+    ok = all_digits(v) && v.size() <= 18;
+    std::uint64_t n = 0;
+    if (ok) {
+        for (char c : v) n = n * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return n;
+}
 
 bool all_digits(std::string_view v) {
     if (v.empty()) return false;

@@ -36,5 +36,11 @@ bool is_npi(std::string_view v);
 
 // Whether every character is a digit (and there is at least one).
 bool all_digits(std::string_view v);
+// A count or sequence number of at most 18 digits; ok is false for anything else.
+std::uint64_t to_number(std::string_view v, bool& ok);
+
+// A value as findings quote it: in double quotes, with bytes outside
+// printable ASCII written as \xHH.
+std::string quoted(std::string_view v);
 
 }  // namespace prjVireo::checking
