@@ -22,7 +22,7 @@ constexpr const char* kDescription =
     "position with its position number, usage (R required, S situational, N not used), how often it\n"
     "may occur, and the segment object property that writes it. With a LOOP (2300, 2010BA, ISA, GS,\n"
     "ST): that loop's part of the tree. With a PROPERTY (or its class name): its fields with the\n"
-    "guide's element names, usage, types, lengths and codes.";
+    "guide's element names, usage, types, lengths and codes, then each code as C++ spells it.";
 
 constexpr const char* kExamples =
     "\nExamples:\n"
@@ -69,6 +69,32 @@ std::string codes_of(const guide::Element& e) {
     return out;
 }
 
+// How a C++ host spells each code of the class's code fields: one line per
+// code, "field  code  List::member", the list being the field's enum type.
+std::string cpp_code_names(const SegmentClassDescriptor& c) {
+    std::vector<std::array<std::string, 3>> rows;
+    for (std::size_t i = 0; i < c.field_count; ++i) {
+        const FieldDescriptor& f = c.fields[i];
+        if (!f.codelist) continue;
+        for (std::size_t k = 0; k < f.codelist->member_count; ++k) {
+            const CodeMember& m = f.codelist->members[k];
+            rows.push_back({f.name, m.code, std::string(f.codelist->name) + "::" + m.name});
+        }
+    }
+    if (rows.empty()) return "";
+    std::size_t field_width = 0, code_width = 0;
+    for (const auto& r : rows) {
+        field_width = std::max(field_width, r[0].size());
+        code_width = std::max(code_width, r[1].size());
+    }
+    std::string out = "  codes in C++ (seg->field = prjVireo::List::member):\n";
+    for (const auto& r : rows) {
+        out += "  " + r[0] + std::string(field_width - r[0].size() + 2, ' ') + r[1] +
+               std::string(code_width - r[1].size() + 2, ' ') + r[2] + "\n";
+    }
+    return out;
+}
+
 int describe_property(const catalogue::Slot& slot) {
     const SegmentClassDescriptor& c = *slot.segment_class;
     std::string out = std::string(slot.property) + ": class " + c.name + ", writes " + c.segment_id + "\n";
@@ -107,6 +133,7 @@ int describe_property(const catalogue::Slot& slot) {
         while (!line.empty() && line.back() == ' ') line.pop_back();
         out += line + "\n";
     }
+    out += cpp_code_names(c);
     std::fwrite(out.data(), 1, out.size(), stdout);
     return 0;
 }

@@ -219,6 +219,9 @@ TEST(Describe, LoopsAndProperties) {
         {{"L2000B_SBR_00_SubscriberInfo"}, 0,
          {"loop 2000B (Subscriber Hierarchical Level), position 5: Subscriber Information, required, at most 1",
           "m05_InsuranceTypeCode", "SBR05", "Insurance Type Code", "situational, ID 1-3", "12 13 14 15 16 41 42 43 47"}},
+        // Each code as a C++ host spells it.
+        {{"L2300_HI_00"}, 0,
+         {"  m0201_DiagnosisTypeCode  BF  L2300_HI_02_1270_1111_DiagnosisTypeCode::val_BF_Diagnosis_1270_1111\n"}},
         {{"l2300_clm_00"}, 0, {"L2300_CLM_00_CLMInfo: class L2300_CLM_00, writes CLM", "CLM05-1"}},
         {{"2999"}, 2, {}},
     };
