@@ -26,23 +26,6 @@ std::size_t characters(std::string_view utf8) {
 
 }  // namespace
 
-std::string printable(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u >= 0x7F) {
-            static constexpr char kHex[] = "0123456789ABCDEF";
-            out += "\\x";
-            out += kHex[u >> 4];
-            out += kHex[u & 15];
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::string format_finding(const Finding& f) {
     std::string out = f.file + ":" + std::to_string(f.segment) + ": ";
     if (!f.loop.empty() || !f.segment_id.empty()) {

@@ -29,6 +29,8 @@
 #include <string_view>
 #include <vector>
 
+#include "vireo/core/text.h"
+
 namespace prjVireo {
 
 class basic_vireo;
@@ -50,8 +52,6 @@ struct Finding {
 // every byte outside printable ASCII in it (a file name may hold any) is
 // written as \xHH, as the values in messages are.
 std::string format_finding(const Finding& finding);
-// Text with every byte outside printable ASCII written as \xHH.
-std::string printable(std::string_view text);
 // One JSON object (no line end).
 std::string finding_json(const Finding& finding);
 

@@ -28,6 +28,12 @@ namespace codelists {
 #include "vireo/core/catalogue_pass.h"
 }  // namespace codelists
 
+// Each list's descriptor by its enum type, for from_code (found by
+// argument-dependent lookup in the list's own namespace).
+#define VIREO_CODELIST(List) \
+    inline const CodeListDescriptor& code_list_of(List) { return codelists::List; }
+#include "vireo/core/catalogue_pass.h"
+
 // Field blocks and segment classes. The host reads and writes the public
 // fields directly; Additem, Clear and BeforeAdd come from SegmentObject.
 #define VIREO_SEGMENT(Class, id, loop, label, assembly, counting) struct Class##_fields {

@@ -11,6 +11,7 @@
 #include "vireo/core/errors.h"
 #include "vireo/core/output_files.h"
 #include "vireo/core/text.h"
+#include "vireo/core/text.h"
 #include "vireo/core/writer_state.h"
 
 namespace prjVireo {
@@ -429,6 +430,23 @@ const CodeMember* CodeListDescriptor::find_name(std::string_view member_name) co
         if (equals_stored(member_name, members[i].name)) return &members[i];
     }
     return nullptr;
+}
+
+std::string codes_text(const CodeListDescriptor& list) {
+    std::string out;
+    constexpr std::size_t kShown = 24;
+    for (std::size_t i = 0; i < list.member_count && i < kShown; ++i) {
+        if (i) out += ", ";
+        out += list.members[i].code;
+    }
+    if (list.member_count > kShown) out += ", ... (" + std::to_string(list.member_count) + " codes)";
+    return out;
+}
+
+const CodeMember& CodeText::member_of(const CodeListDescriptor& list) const {
+    if (const CodeMember* m = list.find_code(text_)) return *m;
+    throw VbError(vbErrInvalidPropertyValue, "\"" + printable(text_) + "\" is not a code of the list " + list.name +
+                                                 " (codes: " + codes_text(list) + ")");
 }
 
 const CodeMember* CodeListDescriptor::find_code(std::string_view code_text) const {

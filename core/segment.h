@@ -59,6 +59,30 @@ struct CodeListDescriptor {
     const CodeMember* find_code(std::string_view code_text) const;
 };
 
+// "N, Y", or the first 24 codes of a longer list and how many it has.
+std::string codes_text(const CodeListDescriptor& list);
+
+// A code given by its text, for a code field of any list:
+//   seg->m0101_DiagnosisTypeCode = from_code("BK");
+// It becomes the field's enum member when assigned (the list is the field's
+// type), and throws VbError 380 naming the list and its codes when the text
+// is no code of that list. The text must outlive the assignment only.
+class CodeText {
+public:
+    explicit constexpr CodeText(std::string_view text) : text_(text) {}
+    // code_list_of(List) is declared beside every code list's enum.
+    template <class List, class = decltype(code_list_of(List{}))>
+    operator List() const {
+        return static_cast<List>(member_of(code_list_of(List{})).value);
+    }
+
+private:
+    const CodeMember& member_of(const CodeListDescriptor& list) const;
+    std::string_view text_;
+};
+
+constexpr CodeText from_code(std::string_view text) { return CodeText(text); }
+
 struct FieldDescriptor {
     const char* name;
     FieldKind kind;

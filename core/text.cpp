@@ -154,3 +154,24 @@ void append_json_string(std::string& out, std::string_view s, JsonNonAscii non_a
 }
 
 }  // namespace prjVireo::text
+
+namespace prjVireo {
+
+std::string printable(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u >= 0x7F) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace prjVireo

@@ -41,3 +41,10 @@ enum class JsonNonAscii { Keep, Escape };
 void append_json_string(std::string& out, std::string_view s, JsonNonAscii non_ascii);
 
 }  // namespace prjVireo::text
+
+namespace prjVireo {
+// Text with every byte outside printable ASCII written as \xHH: what a
+// message may show of a value or a file name (either may hold any byte)
+// without driving the terminal.
+std::string printable(std::string_view text);
+}  // namespace prjVireo

@@ -40,22 +40,10 @@ PyObject* make_enum(PyObject* base, const char* name, const std::vector<std::pai
     return type;
 }
 
-// "N, Y" or the first codes of a long list.
-std::string codes_of(const CodeListDescriptor& list) {
-    std::string out;
-    constexpr std::size_t kShown = 24;
-    for (std::size_t i = 0; i < list.member_count && i < kShown; ++i) {
-        if (i) out += ", ";
-        out += list.members[i].code;
-    }
-    if (list.member_count > kShown) out += ", ... (" + std::to_string(list.member_count) + " codes)";
-    return out;
-}
-
 bool code_error(const SegmentClassDescriptor& segment_class, const FieldDescriptor& field, const std::string& shown) {
     const CodeListDescriptor& list = *field.codelist;
     std::string message = std::string(segment_class.name) + "." + field.name + ": " + shown +
-                          " is not a code of the list " + list.name + " (codes: " + codes_of(list) + ")";
+                          " is not a code of the list " + list.name + " (codes: " + prjVireo::codes_text(list) + ")";
     PyObject* error = PyObject_CallFunction(CodeErrorType, "is#s", 380, message.data(),
                                             static_cast<Py_ssize_t>(message.size()),
                                             "Invalid property value");

@@ -30,6 +30,34 @@ const std::string kIsa =
 
 using Envelope = ControlTest;
 
+// Codes given by their text become the fields' enum members: the same bytes.
+TEST_F(Envelope, CodesGivenAsTextWriteTheSameBytes) {
+    auto isa = ctl->L0_ISA_00_IntControlHeader();
+    fill_isa(*isa);
+    isa->m01_AuthInfoQul = from_code("00");
+    isa->m05_IntIDQul = from_code("ZZ");
+    isa->m11_IntStandsIdent = from_code("U");
+    isa->m14_AcknowledgmentRequested = from_code("0");
+    isa->m15_ProductionTestUsageIndicator = from_code("T");
+    isa->Additem();
+    EXPECT_EQ(output(), kIsa);
+
+    // A text that is no code of the field's list is refused, naming the list
+    // and its codes, and the field keeps its value.
+    for (const char* wrong : {"X", "", "t", "TT", "\x1b"}) {
+        try {
+            isa->m15_ProductionTestUsageIndicator = from_code(wrong);
+            ADD_FAILURE() << wrong << " was taken for a code";
+        } catch (const VbError& e) {
+            EXPECT_EQ(e.number(), 380);
+            EXPECT_NE(std::string(e.what()).find(" is not a code of the list L0_ISA_15_001_001_UsageIndicator (codes: "),
+                      std::string::npos) << e.what();
+            EXPECT_EQ(std::string(e.what()).find('\x1b'), std::string::npos) << "shown raw";
+        }
+        EXPECT_EQ(isa->m15_ProductionTestUsageIndicator, L0_ISA_15_001_001_UsageIndicator::val_T_TestData);
+    }
+}
+
 TEST_F(Envelope, InterchangeHeaderHasFixedWidthsAndTakesTheComponentSeparator) {
     auto isa = ctl->L0_ISA_00_IntControlHeader();
     fill_isa(*isa);
