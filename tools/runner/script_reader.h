@@ -110,7 +110,7 @@ private:
     bool flush();
     bool parse(std::size_t first, std::size_t last, bool steps);
     bool syntax_error(std::uint64_t at, const char* context, const char* expected);
-    void report_malformed(const Record& record, const std::string& parser_message);
+    void report_malformed(const Record& record, std::size_t byte, const std::string& parser_message);
     void patch(std::uint64_t offset, char byte);
     void restore() const;
 
