@@ -30,6 +30,8 @@
 #include "vireo/control/control.h"
 #include "vireo/core/output_files.h"
 #include "vireo/core/text.h"
+#include "vireo/tools/runner/script_messages.h"
+#include "vireo/tools/runner/script_names.h"
 #include "vireo/tools/runner/script_reader.h"
 
 namespace vireo_runner {
@@ -50,86 +52,6 @@ const std::string& newline_names_text() {
         return out;
     }();
     return text;
-}
-
-// ---- names ----
-
-// Exact names first (the common case, hashed), then the case-insensitive
-// match late binding allows. A row names its segment object property every
-// time, so the exact lookup is an open-addressed table hashed on a name's
-// length and its first and last eight characters, where names differ
-// ("L2300_CLM_00_CLMInfo").
-struct NameIndex {
-    std::vector<std::string_view> names;
-    std::vector<std::uint32_t> table;  // 1 + an index into names; 0 for an empty place
-
-    static std::size_t hash(std::string_view name) {
-        std::uint64_t head = 0, tail = 0;
-        if (name.size() >= 8) {
-            std::memcpy(&head, name.data(), 8);
-            std::memcpy(&tail, name.data() + name.size() - 8, 8);
-        } else if (!name.empty()) {
-            std::memcpy(&head, name.data(), name.size());
-        }
-        const std::uint64_t h = (head * 0x9E3779B97F4A7C15ULL) ^ (tail * 0xC2B2AE3D27D4EB4FULL) ^ name.size();
-        return static_cast<std::size_t>(h ^ (h >> 29));
-    }
-
-    void add(std::string_view name) {
-        names.push_back(name);
-        // At most a quarter full, so that a probe is nearly always one look.
-        if (table.size() < names.size() * 4) {
-            table.assign(std::bit_ceil(names.size() * 8), 0);
-            for (std::size_t i = 0; i < names.size(); ++i) place(i);
-        } else {
-            place(names.size() - 1);
-        }
-    }
-    // A name given twice is found as its first entry, which is placed first.
-    void place(std::size_t index) {
-        const std::size_t mask = table.size() - 1;
-        for (std::size_t h = hash(names[index]) & mask;; h = (h + 1) & mask) {
-            if (table[h] == 0) {
-                table[h] = static_cast<std::uint32_t>(index + 1);
-                return;
-            }
-        }
-    }
-    std::optional<std::size_t> find(std::string_view name) const {
-        if (!table.empty()) {
-            const std::size_t mask = table.size() - 1;
-            for (std::size_t h = hash(name) & mask; table[h] != 0; h = (h + 1) & mask) {
-                if (names[table[h] - 1] == name) return table[h] - 1;
-            }
-        }
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            if (same_name(names[i], name)) return i;
-        }
-        return std::nullopt;
-    }
-};
-
-// A catalogue's property names, and the field names of every slot's class, by slot.
-struct CatalogueIndexes {
-    NameIndex slots;
-    std::vector<NameIndex> fields;
-};
-
-// Built once per catalogue and kept for the process: runs on any thread share them.
-const CatalogueIndexes& indexes_of(const catalogue::Catalogue& catalogue) {
-    static std::mutex mutex;
-    static std::map<const catalogue::Catalogue*, CatalogueIndexes> built;
-    std::lock_guard lock(mutex);
-    auto [at, added] = built.try_emplace(&catalogue);
-    if (added) {
-        for (const auto& s : catalogue.slots()) {
-            at->second.slots.add(s.property);
-            NameIndex ix;
-            for (std::size_t i = 0; i < s.segment_class->field_count; ++i) ix.add(s.segment_class->fields[i].name);
-            at->second.fields.push_back(std::move(ix));
-        }
-    }
-    return at->second;
 }
 
 // The control properties a "set" step takes, with the kind of value each wants.
@@ -154,85 +76,6 @@ const Setting* find_setting(std::string_view name) {
         if (same_name(s.name, name)) return &s;
     }
     return nullptr;
-}
-
-// Verbs of a step besides a segment object property.
-constexpr std::string_view kComment = "#";
-constexpr std::string_view kSet = "set";
-constexpr std::string_view kClear = "clear";
-constexpr std::string_view kAssign = "assign";
-constexpr std::string_view kAdditem = "additem";
-constexpr std::string_view kColumns = "columns";
-
-std::string json_quoted(std::string_view s) { return json(std::string(s)).dump(-1, ' ', false, json::error_handler_t::replace); }
-
-// Each character of `text` that a terminal would act on, and each byte that is
-// not UTF-8, as \u00XX; other characters as they are. `quoted` also escapes
-// the quote and the backslash, for a JSON string.
-std::string escaped_controls(std::string_view text, bool quoted) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = 1;
-        const char32_t c = text::decode_utf8(text.substr(i), length);
-        const bool invalid = c == 0xFFFD && length == 1;
-        const unsigned code = invalid ? static_cast<unsigned char>(text[i]) : static_cast<unsigned>(c);
-        if (invalid || c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
-            out += "\\u00";
-            out += digits[code >> 4];
-            out += digits[code & 15];
-        } else {
-            if (quoted && (c == '"' || c == '\\')) out += '\\';
-            out.append(text.substr(i, length));
-        }
-        i += length;
-    }
-    return out;
-}
-
-bool needs_escapes(std::string_view text) { return escaped_controls(text, false) != text; }
-
-// The detail of a control error, without its standard text ("Path/File access error: ").
-std::string detail_of(const VbError& e) {
-    const std::string what = e.what();
-    const std::string prefix = std::string(e.description()) + ": ";
-    return what.rfind(prefix, 0) == 0 ? what.substr(prefix.size()) : what;
-}
-
-// How much of a name or value from the script a message quotes.
-constexpr std::size_t kExcerptSize = 80;
-
-// `start` (the beginning of a text of `size` bytes) quoted, cut after
-// kExcerptSize bytes at a character boundary, with the full size when cut.
-std::string excerpt_of(std::string_view start, std::size_t size) {
-    if (size <= kExcerptSize) return json_quoted(start.substr(0, size));
-    std::size_t cut = kExcerptSize;
-    while (cut > 0 && (static_cast<unsigned char>(start[cut]) & 0xC0) == 0x80) --cut;  // whole UTF-8 characters
-    return json_quoted(start.substr(0, cut)) + "... (" + std::to_string(size) + " bytes)";
-}
-
-std::string did_you_mean(std::string_view name, const std::vector<std::string_view>& candidates) {
-    const std::string best = closest_name(name, candidates);
-    return best.empty() ? std::string() : " (did you mean " + json_quoted(best) + "?)";
-}
-
-// A field is named by its position and a description ("m03_..."): a name
-// whose position matches one field suggests that field, whatever the description.
-std::string suggest_field(std::string_view name, const std::vector<std::string_view>& fields) {
-    const auto underscore = name.find('_');
-    if (underscore != std::string_view::npos && underscore > 1) {
-        const std::string_view position = name.substr(0, underscore + 1);
-        std::string_view match;
-        int matches = 0;
-        for (std::string_view f : fields) {
-            if (f.size() > position.size() && same_name(f.substr(0, position.size()), position)) {
-                match = f;
-                ++matches;
-            }
-        }
-        if (matches == 1) return " (did you mean " + json_quoted(match) + "?)";
-    }
-    return did_you_mean(name, fields);
 }
 
 // ---- a scalar value of the script ----
@@ -1195,14 +1038,6 @@ std::string summary_text(const RunResult& r) {
                      static_cast<unsigned long long>(r.steps), static_cast<unsigned long long>(r.segments),
                      static_cast<unsigned long long>(r.output_bytes), r.seconds,
                      megabytes_per_second(r.script_bytes, r.seconds));
-}
-
-std::string quoted_excerpt(std::string_view text) { return excerpt_of(text, text.size()); }
-
-
-std::string shown_name(std::string_view name) {
-    if (!needs_escapes(name)) return std::string(name);
-    return "\"" + escaped_controls(name, true) + "\"";
 }
 
 namespace {
