@@ -30,9 +30,11 @@
 #include "vireo/control/control.h"
 #include "vireo/core/output_files.h"
 #include "vireo/core/text.h"
+#include "vireo/tools/runner/script_control.h"
 #include "vireo/tools/runner/script_messages.h"
 #include "vireo/tools/runner/script_names.h"
 #include "vireo/tools/runner/script_reader.h"
+#include "vireo/tools/runner/script_values.h"
 
 namespace vireo_runner {
 
@@ -40,77 +42,6 @@ using namespace prjVireo;
 using json = nlohmann::json;
 
 namespace {
-
-// "\"no_LForCR_ToSegEnd\", \"LF_ToSegEnd\", \"LfCr_ToSegEnd\"": the names NewLine
-// takes, by value, for messages.
-const std::string& newline_names_text() {
-    static const std::string text = [] {
-        std::vector<NewLineValueName> names(std::begin(kNewLineValueNames), std::end(kNewLineValueNames));
-        std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) { return a.value < b.value; });
-        std::string out;
-        for (const auto& n : names) out += (out.empty() ? "\"" : ", \"") + std::string(n.name) + "\"";
-        return out;
-    }();
-    return text;
-}
-
-// The control properties a "set" step takes, with the kind of value each wants.
-enum class SettingKind { Text, Count, NewLine, Boolean };
-struct Setting {
-    const char* name;
-    SettingKind kind;
-};
-constexpr std::array<Setting, 8> kSettings{{
-    {"DataElementSeparator", SettingKind::Text},
-    {"SubelementSeparator", SettingKind::Text},
-    {"SegmentTerminator", SettingKind::Text},
-    {"SegCount", SettingKind::Count},
-    {"NewLine", SettingKind::NewLine},
-    {"Annotation", SettingKind::Boolean},
-    {"ErrorTrap", SettingKind::Boolean},
-    {"Filename", SettingKind::Text},
-}};
-
-const Setting* find_setting(std::string_view name) {
-    for (const auto& s : kSettings) {
-        if (same_name(s.name, name)) return &s;
-    }
-    return nullptr;
-}
-
-// ---- a scalar value of the script ----
-
-struct Scalar {
-    // TooLarge: an integer beyond 64 bits, which no field or property takes.
-    enum Type { Null, Boolean, Integer, Unsigned, TooLarge, Float, String };
-    explicit Scalar(Type t) : type(t) {}
-    Type type;
-    bool boolean = false;
-    std::int64_t integer = 0;
-    std::uint64_t unsigned_integer = 0;
-    double number = 0;
-    std::string_view text;
-
-    const char* type_name() const {
-        switch (type) {
-            case Null: return "null";
-            case Boolean: return "a Boolean";
-            case Integer:
-            case Unsigned:
-            case TooLarge: return "an integer";
-            case Float: return "a number with a fraction";
-            case String: return "a string";
-        }
-        return "a value";
-    }
-    bool is_integer() const { return type == Integer || type == Unsigned || type == TooLarge; }
-    // The value as a 32-bit integer, if it is an integer in range.
-    std::optional<std::int32_t> to_int32() const {
-        if (type == Integer && integer >= INT32_MIN && integer <= INT32_MAX) return static_cast<std::int32_t>(integer);
-        if (type == Unsigned && unsigned_integer <= INT32_MAX) return static_cast<std::int32_t>(unsigned_integer);
-        return std::nullopt;
-    }
-};
 
 // ---- the handler ----
 
@@ -121,20 +52,10 @@ public:
     ScriptHandler(const RunOptions& options, std::ostream& err, const ScriptPlace& place, const ScriptInput& input,
                   Clock::time_point started)
         : options_(options), err_(err), place_(place), input_(input), started_(started), last_progress_(started),
-          progress_countdown_(options.progress ? kProgressStride + 1 : 0),
-          catalogue_(options.catalogue ? *options.catalogue : catalogue::professional_4010()),
-          indexes_(indexes_of(catalogue_)), control_(catalogue_), dispatch_(control_),
-          segments_(catalogue_.slots().size()) {
+          progress_countdown_(options.progress ? kProgressStride + 1 : 0), control_(options) {
         output_path_ = options.output;
-        // A control just placed on a form, loaded from an empty property bag.
-        TextPropertyBag empty;
-        control_.ReadProperties(empty);
-        control_.ErrorTrap(0);
-        control_.SegCount("0");
-        strict_before_ = control_.StrictValues();
-        control_.StrictValues(options_.strict);
         if (options_.trace) {
-            control_.BeforeAdd.connect([this](std::string& value, std::int32_t& count, std::int16_t&) {
+            control_.control().BeforeAdd.connect([this](std::string& value, std::int32_t& count, std::int16_t&) {
                 nlohmann::ordered_json line = {{"step", step_}, {"SegValue", value}, {"SegCount", count}};
                 err_ << line.dump(-1, ' ', false, json::error_handler_t::replace) << '\n';
             });
@@ -143,14 +64,11 @@ public:
             CheckOptions check;
             check.altered_values_are_errors = true;  // the output would say other than the script
             checker_ = std::make_unique<GuideChecker>(std::move(check));
-            checker_->attach(control_);
+            checker_->attach(control_.control());
         }
     }
 
-    ~ScriptHandler() override {
-        close_quietly();
-        control_.StrictValues(strict_before_);
-    }
+    ~ScriptHandler() override { close_quietly(); }
 
     // Closes the file and moves it into place; false (with the message written) on failure.
     bool finish() {
@@ -158,8 +76,8 @@ public:
         return attempt([&] {
             if (!steps_seen_) throw RunError("the script has no \"steps\"");
             opened_ = false;
-            output_bytes_ = output_size();
-            call_control("CloseFile");  // flushes and syncs; reports any write error
+            output_bytes_ = ScriptControl::output_size();
+            control_.call("CloseFile");  // flushes and syncs; reports any write error
             if (checker_ && !report_check()) {
                 output_->discard();
                 throw RunError(shown_name(output_path_) + " is left as it was: the guide checker found " +
@@ -206,7 +124,7 @@ public:
         return streamed() && files::identity_of(STDOUT_FILENO, out) && out == output_->identity();
     }
     std::uint64_t steps() const { return step_; }
-    std::uint64_t segments() const { return segments_written_; }
+    std::uint64_t segments() const { return control_.segments_written(); }
     std::uint64_t output_bytes() const { return output_bytes_; }
 
     // Reports malformed JSON at `where` ("line:column").
@@ -218,7 +136,7 @@ public:
     // A key that begins a step rather than a script: a verb or a segment object property.
     bool names_a_step(std::string_view key) const override {
         return same_name(key, kSet) || same_name(key, kClear) || same_name(key, kAssign) ||
-               same_name(key, kAdditem) || same_name(key, kColumns) || indexes_.slots.find(key).has_value();
+               same_name(key, kAdditem) || same_name(key, kColumns) || control_.indexes().slots.find(key).has_value();
     }
 
     // The steps begin: an array of them, or one step per line.
@@ -359,36 +277,12 @@ private:
         if (!opened_) return;
         opened_ = false;
         try {
-            control_.CloseFile();
+            control_.control().CloseFile();
         } catch (...) {
         }
     }
 
     Frame top() const { return frames_.back(); }
-
-    // The segment object of a slot, fetched once: fields are set and Clear and
-    // Additem called on it directly. The control's members do not change
-    // during a run (no step replaces one).
-    SegmentObject& segment(std::size_t slot) {
-        SegmentObject*& cached = segments_[slot];
-        if (!cached) cached = control_.member(slot).get();
-        if (!cached) throw RunError(std::string(catalogue_.slots()[slot].property) + " holds no object");
-        return *cached;
-    }
-
-    // Additem, counting the segment when it reached the output: an Additem
-    // that wrote nothing (passed over under ErrorTrap false) is not a segment.
-    void additem(std::size_t slot) {
-        const std::uint64_t before = output_size();
-        segment(slot).Additem();
-        if (output_size() != before) ++segments_written_;
-    }
-
-    // Bytes written to the run's output so far.
-    static std::uint64_t output_size() {
-        const files::OutputFile* file = files::find(writer_state().file_number);
-        return file ? file->size() : 0;
-    }
 
     void report_progress() {
         progress_countdown_ = kProgressStride;
@@ -397,31 +291,11 @@ private:
         last_progress_ = now;
         RunProgress progress;
         progress.steps = step_;
-        progress.segments = segments_written_;
+        progress.segments = control_.segments_written();
         progress.script_bytes = input_.bytes_read();
-        progress.output_bytes = output_size();
+        progress.output_bytes = ScriptControl::output_size();
         progress.seconds = std::chrono::duration<double>(now - started_).count();
         options_.progress(progress);
-    }
-
-    void call_control(std::string_view method) {
-        std::vector<Variant> none;
-        dispatch_.Invoke(dispatch_.GetIDOfName(method), InvokeKind::Method, none);
-    }
-
-    std::size_t resolve_slot(std::string_view name, bool verbs_allowed) {
-        if (auto slot = indexes_.slots.find(name)) return *slot;
-        std::vector<std::string_view> candidates = indexes_.slots.names;
-        std::string message = quoted_excerpt(name) + " is not a segment object property";
-        if (verbs_allowed) {
-            candidates.insert(candidates.end(), {kSet, kClear, kAssign, kAdditem});
-            message += " nor a step verb (set, clear, assign, additem)";
-        }
-        // A class name stands for the one property that holds its object.
-        if (const catalogue::Slot* slot = catalogue_.find_slot(name)) {
-            throw RunError(message + " (did you mean " + json_quoted(slot->property) + "?)");
-        }
-        throw RunError(message + did_you_mean(name, candidates));
     }
 
     void begin_output() {
@@ -492,7 +366,7 @@ private:
         switch (expect) {
             case Expect::Root: frames_.push_back(Frame::Root); return;
             case Expect::Segment:
-                segment(slot_).Clear();
+                control_.segment(slot_).Clear();
                 additem_on_close_ = true;
                 begin_fields();
                 return;
@@ -509,7 +383,7 @@ private:
 
     // An object of fields begins: none of them named yet.
     void begin_fields() {
-        fields_named_.assign(catalogue_.slots()[slot_].segment_class->field_count, false);
+        fields_named_.assign(control_.field_count(slot_), false);
         frames_.push_back(Frame::Fields);
     }
 
@@ -519,16 +393,16 @@ private:
         frames_.pop_back();
         switch (frame) {
             case Frame::Fields:
-                if (additem_on_close_) additem(slot_);
+                if (additem_on_close_) control_.additem(slot_);
                 break;
             case Frame::Row: {
                 if (row_values_ == 0) throw RunError("a row is empty: it begins with a segment object property");
                 const std::size_t columns = row_fields_[slot_]->size();
                 if (row_values_ - 1 < columns) {
                     throw RunError("the row has " + std::to_string(row_values_ - 1) + " values for the " +
-                                   std::to_string(columns) + " columns of " + slot_name(slot_));
+                                   std::to_string(columns) + " columns of " + control_.slot_name(slot_));
                 }
-                additem(slot_);
+                control_.additem(slot_);
                 break;
             }
             case Frame::Step:
@@ -584,7 +458,7 @@ private:
                 } else if (same_name(k, kColumns)) {
                     expect_ = Expect::ColumnsObject;
                 } else {
-                    slot_ = resolve_slot(k, true);
+                    slot_ = control_.resolve_slot(k, true);
                     expect_ = Expect::Segment;
                 }
                 return;
@@ -595,14 +469,7 @@ private:
                     return;
                 }
                 setting_ = find_setting(k);
-                if (!setting_) {
-                    std::vector<std::string_view> names;
-                    for (const auto& s : kSettings) names.push_back(s.name);
-                    std::string list;
-                    for (const auto& s : kSettings) list += std::string(list.empty() ? "" : ", ") + s.name;
-                    throw RunError("\"set\" has no control property " + quoted_excerpt(k) + did_you_mean(k, names) +
-                                   "; it sets " + list);
-                }
+                if (!setting_) throw RunError(unknown_setting(k));
                 expect_ = Expect::SetValue;
                 return;
             }
@@ -611,7 +478,7 @@ private:
                     expect_ = Expect::Comment;
                     return;
                 }
-                slot_ = resolve_slot(k, false);
+                slot_ = control_.resolve_slot(k, false);
                 expect_ = Expect::ColumnList;
                 return;
             case Frame::Assign:
@@ -619,7 +486,7 @@ private:
                     expect_ = Expect::Comment;
                     return;
                 }
-                slot_ = resolve_slot(k, false);
+                slot_ = control_.resolve_slot(k, false);
                 expect_ = Expect::AssignFields;
                 return;
             case Frame::Fields: {
@@ -627,10 +494,10 @@ private:
                     expect_ = Expect::Comment;
                     return;
                 }
-                field_ = resolve_field(slot_, k);
+                field_ = control_.resolve_field(slot_, k);
                 // A field named twice (in any case) would lose its first value.
                 if (fields_named_[field_]) {
-                    throw RunError(field_where() + " is named twice in one object of fields; each field is set once");
+                    throw RunError(control_.field_where(slot_, field_) + " is named twice in one object of fields; each field is set once");
                 }
                 fields_named_[field_] = true;
                 expect_ = Expect::FieldValue;
@@ -642,18 +509,6 @@ private:
         }
     }
 
-    std::size_t resolve_field(std::size_t slot, std::string_view k) const {
-        const auto& ix = indexes_.fields[slot];
-        const auto field = ix.find(k);
-        if (!field) {
-            throw RunError(std::string(catalogue_.slots()[slot].segment_class->name) + " has no field " +
-                           quoted_excerpt(k) + suggest_field(k, ix.names));
-        }
-        return *field;
-    }
-
-    std::string slot_name(std::size_t slot) const { return std::string(catalogue_.slots()[slot].property); }
-
     // A value of a row: the first names the segment object property (Clear),
     // each other one sets the next column's field.
     void row_value(const Scalar& v) {
@@ -661,21 +516,21 @@ private:
             if (v.type != Scalar::String) {
                 throw RunError("a row begins with a segment object property name, not " + std::string(v.type_name()));
             }
-            slot_ = resolve_slot(v.text, false);
+            slot_ = control_.resolve_slot(v.text, false);
             if (!row_fields_[slot_]) {
-                throw RunError("no \"columns\" step has named the fields of a " + json_quoted(slot_name(slot_)) +
+                throw RunError("no \"columns\" step has named the fields of a " + json_quoted(control_.slot_name(slot_)) +
                                " row");
             }
-            segment(slot_).Clear();
+            control_.segment(slot_).Clear();
             return;
         }
         const std::vector<std::size_t>& columns = *row_fields_[slot_];
         if (row_values_ - 1 > columns.size()) {
             throw RunError("the row has more values than the " + std::to_string(columns.size()) + " columns of " +
-                           slot_name(slot_));
+                           control_.slot_name(slot_));
         }
         field_ = columns[row_values_ - 2];
-        apply_field(v, [&] { return RunError(field_value_text() + ", not " + v.type_name()); });
+        set_field(control_, slot_, field_, v);
     }
 
     std::string row_value_text() const {
@@ -691,43 +546,18 @@ private:
             case Expect::StepList: return "\"steps\" takes an array of steps";
             case Expect::Segment:
             case Expect::AssignFields:
-                return json_quoted(catalogue_.slots()[slot_].property) + " takes an object of fields";
+                return json_quoted(control_.slot_name(slot_)) + " takes an object of fields";
             case Expect::SetObject: return "\"set\" takes an object of control properties";
             case Expect::AssignObject: return "\"assign\" takes an object of segment object properties";
             case Expect::ClearName: return "\"clear\" takes a segment object property name";
             case Expect::AdditemName: return "\"additem\" takes a segment object property name";
             case Expect::ColumnsObject:
                 return "\"columns\" takes an object of segment object properties, each with an array of field names";
-            case Expect::ColumnList: return json_quoted(slot_name(slot_)) + " in \"columns\" takes an array of field names";
-            case Expect::SetValue: return setting_value_text();
-            case Expect::FieldValue: return field_value_text();
+            case Expect::ColumnList: return json_quoted(control_.slot_name(slot_)) + " in \"columns\" takes an array of field names";
+            case Expect::SetValue: return setting_value_text(*setting_);
+            case Expect::FieldValue: return field_value_text(control_, slot_, field_);
             default: return "a value is not expected here";
         }
-    }
-
-    std::string setting_value_text() const {
-        switch (setting_->kind) {
-            case SettingKind::Text: return std::string(setting_->name) + " takes a string";
-            case SettingKind::Count: return "SegCount takes a number as a string, such as \"0\"";
-            case SettingKind::NewLine:
-                return "NewLine takes an integer or one of " + newline_names_text();
-            case SettingKind::Boolean: return std::string(setting_->name) + " takes true or false";
-        }
-        return {};
-    }
-
-    const FieldDescriptor& field() const { return catalogue_.slots()[slot_].segment_class->fields[field_]; }
-
-    std::string field_where() const {
-        return std::string(catalogue_.slots()[slot_].segment_class->name) + "." + field().name;
-    }
-
-    std::string field_value_text() const {
-        if (field().kind == FieldKind::Code) {
-            return field_where() + " is a code field of " + field().codelist->name +
-                   ": it takes a code text, a member name or an integer";
-        }
-        return field_where() + " is a text field: it takes a string";
     }
 
     bool scalar(const Scalar& v) {
@@ -745,13 +575,12 @@ private:
             if (v.type != Scalar::String) {
                 throw RunError("\"columns\" names fields with strings, not " + std::string(v.type_name()));
             }
-            const std::size_t field = resolve_field(slot_, v.text);
+            const std::size_t field = control_.resolve_field(slot_, v.text);
             std::vector<std::size_t>& columns = *row_fields_[slot_];
             // A field named twice would take two values of each row, and keep only the last.
             if (std::find(columns.begin(), columns.end(), field) != columns.end()) {
-                throw RunError("\"columns\" names " + std::string(catalogue_.slots()[slot_].segment_class->name) + "." +
-                               catalogue_.slots()[slot_].segment_class->fields[field].name + " twice for " +
-                               slot_name(slot_) + "; a row sets each field once");
+                throw RunError("\"columns\" names " + control_.field_where(slot_, field) + " twice for " +
+                               control_.slot_name(slot_) + "; a row sets each field once");
             }
             columns.push_back(field);
             return;
@@ -771,159 +600,17 @@ private:
             case Expect::ClearName:
             case Expect::AdditemName:
                 if (v.type != Scalar::String) throw wrong();
-                slot_ = resolve_slot(v.text, false);
+                slot_ = control_.resolve_slot(v.text, false);
                 if (expect == Expect::ClearName) {
-                    segment(slot_).Clear();
+                    control_.segment(slot_).Clear();
                 } else {
-                    additem(slot_);
+                    control_.additem(slot_);
                 }
                 return;
-            case Expect::SetValue: return apply_setting(v, wrong);
-            case Expect::FieldValue: return apply_field(v, wrong);
+            case Expect::SetValue: return set_property(control_, *setting_, v);
+            case Expect::FieldValue: return set_field(control_, slot_, field_, v);
             default: throw wrong();
         }
-    }
-
-    template <class Wrong>
-    void apply_setting(const Scalar& v, const Wrong& wrong) {
-        Variant value;
-        switch (setting_->kind) {
-            case SettingKind::Text:
-                if (v.type != Scalar::String) throw wrong();
-                value = Variant(v.text);
-                break;
-            case SettingKind::Count:
-                // Text that is not a number is the control's to judge: passed
-                // over with ErrorTrap false, an error with it true.
-                if (v.type != Scalar::String) throw wrong();
-                value = Variant(v.text);
-                break;
-            case SettingKind::NewLine:
-                if (auto n = v.to_int32()) {
-                    value = Variant(*n);
-                } else if (v.type == Scalar::String) {
-                    const NewLineValueName* found = nullptr;
-                    for (const auto& m : kNewLineValueNames) {
-                        if (same_name(m.name, v.text)) found = &m;
-                    }
-                    if (!found) {
-                        throw RunError("NewLine has no member " + quoted_excerpt(v.text) +
-                                       "; it takes an integer or one of " + newline_names_text());
-                    }
-                    value = Variant(found->value);
-                } else if (v.is_integer()) {
-                    throw RunError("NewLine takes a 32-bit integer; this one is out of range");
-                } else {
-                    throw wrong();
-                }
-                break;
-            case SettingKind::Boolean:
-                if (v.type != Scalar::Boolean) throw wrong();
-                value = Variant::boolean(v.boolean);
-                break;
-        }
-        std::vector<Variant> args{std::move(value)};
-        try {
-            dispatch_.Invoke(dispatch_.GetIDOfName(setting_->name), InvokeKind::PropertyPut, args);
-        } catch (const VbError& e) {
-            throw VbError(e.number(), shortened(detail_of(e), v));
-        }
-    }
-
-    // A control error's detail quotes the value it refused in full; a message
-    // of the runner quotes at most an excerpt of it.
-    static std::string shortened(std::string detail, const Scalar& v) {
-        if (v.type != Scalar::String || v.text.size() <= kExcerptSize) return detail;
-        const std::string whole = json_quoted(v.text);
-        if (const auto at = detail.find(whole); at != std::string::npos) {
-            return detail.replace(at, whole.size(), quoted_excerpt(v.text));
-        }
-        const std::string plain = "\"" + std::string(v.text) + "\"";
-        if (const auto at = detail.find(plain); at != std::string::npos) {
-            return detail.replace(at, plain.size(), quoted_excerpt(v.text));
-        }
-        return detail;
-    }
-
-    template <class Wrong>
-    void apply_field(const Scalar& v, const Wrong& wrong) {
-        const FieldDescriptor& f = field();
-        if (f.kind != FieldKind::Code) {
-            if (v.type != Scalar::Null && v.type != Scalar::String) throw wrong();
-            // Set on the object itself, as the late-bound put does: a large
-            // value is moved from the parser instead of copied.
-            std::string& text = segment(slot_).text(f);
-            if (v.type == Scalar::Null) {
-                text.clear();
-            } else {
-                text.assign(v.text);
-            }
-            return;
-        }
-        std::int32_t code = 0;
-        if (v.type == Scalar::Null) {
-            code = 0;
-        } else if (auto n = v.to_int32()) {
-            // An integer is a Code value; it must be one of the list's, as a code text
-            // must: any other would write whatever bytes it spells (126 is "~").
-            if (*n != 0 && !in_list(f, *n)) {
-                not_in_list(f, std::to_string(*n) + " (code text " + json_quoted(CodeToString(*n)) + ")", {});
-            }
-            code = *n;
-        } else if (v.type == Scalar::String) {
-            code = code_of(f, v.text);
-        } else if (v.is_integer()) {
-            throw RunError(field_where() + " takes a 32-bit Code value; this integer is out of range");
-        } else {
-            throw wrong();
-        }
-        // Set on the object itself, worded as the late-bound put words a refusal.
-        try {
-            segment(slot_).set_code(f, code);
-        } catch (const VbError& e) {
-            throw VbError(e.number(), field_where() + " cannot take that value");
-        }
-    }
-
-    static bool in_list(const FieldDescriptor& f, std::int32_t value) {
-        const CodeListDescriptor& list = *f.codelist;
-        for (std::size_t i = 0; i < list.member_count; ++i) {
-            if (list.members[i].value == value) return true;
-        }
-        return false;
-    }
-
-    // The Code value for a code text or member name of the field's code list.
-    std::int32_t code_of(const FieldDescriptor& f, std::string_view text) const {
-        if (text.empty()) return 0;
-        const CodeListDescriptor& list = *f.codelist;
-        if (const CodeMember* m = list.find_code(text)) return m->value;
-        if (const CodeMember* m = list.find_name(text)) return m->value;
-        for (std::size_t i = 0; i < list.member_count; ++i) {
-            if (same_name(list.members[i].name, text)) return list.members[i].value;
-        }
-        not_in_list(f, quoted_excerpt(text), text);
-    }
-
-    // A value that is not in the field's code list: the list is named, with its
-    // codes when they are few, or the closest code when `text` is close to one.
-    [[noreturn]] void not_in_list(const FieldDescriptor& f, const std::string& shown, std::string_view text) const {
-        const CodeListDescriptor& list = *f.codelist;
-        std::string message = shown + " is not in the code list " + list.name + " of " + field_where();
-        if (list.member_count <= 16) {
-            message += "; its codes are";
-            for (std::size_t i = 0; i < list.member_count; ++i) {
-                message += std::string(i ? ", " : " ") + json_quoted(list.members[i].code);
-            }
-        } else if (!text.empty()) {
-            std::vector<std::string_view> names;
-            for (std::size_t i = 0; i < list.member_count; ++i) {
-                names.push_back(list.members[i].code);
-                names.push_back(list.members[i].name);
-            }
-            message += did_you_mean(text, names);
-        }
-        throw RunError(message);
     }
 
     const RunOptions& options_;
@@ -933,13 +620,8 @@ private:
     const Clock::time_point started_;
     Clock::time_point last_progress_;
     std::uint64_t progress_countdown_;
-    std::uint64_t segments_written_ = 0;
     std::uint64_t output_bytes_ = 0;
-    const catalogue::Catalogue& catalogue_;
-    const CatalogueIndexes& indexes_;
-    basic_vireo control_;
-    ControlDispatch dispatch_;
-    std::vector<SegmentObject*> segments_;
+    ScriptControl control_;
     std::unique_ptr<files::OutputTarget> output_;
     std::string output_path_;
     std::unique_ptr<GuideChecker> checker_;
@@ -951,7 +633,7 @@ private:
     std::size_t slot_ = 0;
     std::size_t field_ = 0;
     // The fields of each slot's rows, in order, as its last "columns" step named them.
-    std::vector<std::optional<std::vector<std::size_t>>> row_fields_ = decltype(row_fields_)(catalogue_.slots().size());
+    std::vector<std::optional<std::vector<std::size_t>>> row_fields_ = decltype(row_fields_)(control_.catalogue().slots().size());
     std::size_t row_values_ = 0;
     const Setting* setting_ = nullptr;
     bool additem_on_close_ = false;
@@ -963,7 +645,6 @@ private:
     bool steps_seen_ = false;
     bool opened_ = false;
     bool failed_ = false;
-    bool strict_before_ = false;
     std::uint64_t step_ = 0;
 };
 
