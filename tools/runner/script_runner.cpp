@@ -32,6 +32,7 @@
 #include "vireo/core/text.h"
 #include "vireo/tools/runner/script_control.h"
 #include "vireo/tools/runner/script_messages.h"
+#include "vireo/tools/runner/script_output.h"
 #include "vireo/tools/runner/script_names.h"
 #include "vireo/tools/runner/script_reader.h"
 #include "vireo/tools/runner/script_values.h"
@@ -52,80 +53,29 @@ public:
     ScriptHandler(const RunOptions& options, std::ostream& err, const ScriptPlace& place, const ScriptInput& input,
                   Clock::time_point started)
         : options_(options), err_(err), place_(place), input_(input), started_(started), last_progress_(started),
-          progress_countdown_(options.progress ? kProgressStride + 1 : 0), control_(options) {
-        output_path_ = options.output;
+          progress_countdown_(options.progress ? kProgressStride + 1 : 0), control_(options),
+          output_(options, err, control_) {
         if (options_.trace) {
             control_.control().BeforeAdd.connect([this](std::string& value, std::int32_t& count, std::int16_t&) {
                 nlohmann::ordered_json line = {{"step", step_}, {"SegValue", value}, {"SegCount", count}};
                 err_ << line.dump(-1, ' ', false, json::error_handler_t::replace) << '\n';
             });
         }
-        if (options_.check != RunOptions::Check::Off) {
-            CheckOptions check;
-            check.altered_values_are_errors = true;  // the output would say other than the script
-            checker_ = std::make_unique<GuideChecker>(std::move(check));
-            checker_->attach(control_.control());
-        }
     }
-
-    ~ScriptHandler() override { close_quietly(); }
 
     // Closes the file and moves it into place; false (with the message written) on failure.
     bool finish() {
         if (failed_) return false;
         return attempt([&] {
             if (!steps_seen_) throw RunError("the script has no \"steps\"");
-            opened_ = false;
-            output_bytes_ = ScriptControl::output_size();
-            control_.call("CloseFile");  // flushes and syncs; reports any write error
-            if (checker_ && !report_check()) {
-                output_->discard();
-                throw RunError(shown_name(output_path_) + " is left as it was: the guide checker found " +
-                               std::to_string(checker_->errors()) + " error(s) (--check=strict)");
-            }
-            try {
-                output_->commit();
-            } catch (const VbError& e) {
-                throw RunError("output: " + detail_of(e));
-            }
-            written_ = true;
+            output_.commit();
         });
     }
 
-    // The checker's findings, named by the output's own path; false when the
-    // output must not be written.
-    bool report_check() {
-        const std::string name = shown_name(output_path_);
-        for (Finding f : checker_->findings()) {
-            f.file = name;
-            err_ << format_finding(f) << '\n';
-        }
-        if (checker_->findings().size() < checker_->errors() + checker_->warnings()) {
-            err_ << name << ": " << checker_->errors() + checker_->warnings() - checker_->findings().size()
-                 << " more findings not shown\n";
-        }
-        auto count = [](std::uint64_t n, const char* what) {
-            return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
-        };
-        err_ << name << ": checked " << count(checker_->segments(), "segment") << ": "
-             << count(checker_->errors(), "error") << ", " << count(checker_->warnings(), "warning") << "\n";
-        return checker_->errors() == 0 || options_.check != RunOptions::Check::Strict;
-    }
-
-    std::uint64_t check_errors() const { return checker_ ? checker_->errors() : 0; }
-    std::uint64_t check_warnings() const { return checker_ ? checker_->warnings() : 0; }
-    bool written() const { return written_; }
-
     bool failed() const { return failed_; }
-    const std::string& output_path() const { return output_path_; }
-    bool streamed() const { return output_ && output_->mode() == files::OutputTarget::Mode::Direct; }
-    bool to_standard_output() const {
-        files::FileIdentity out;
-        return streamed() && files::identity_of(STDOUT_FILENO, out) && out == output_->identity();
-    }
+    const RunOutput& output() const { return output_; }
     std::uint64_t steps() const { return step_; }
     std::uint64_t segments() const { return control_.segments_written(); }
-    std::uint64_t output_bytes() const { return output_bytes_; }
 
     // Reports malformed JSON at `where` ("line:column").
     void malformed(const std::string& where, const std::string& what) override {
@@ -144,14 +94,14 @@ public:
         return attempt([&] {
             if (lines) {
                 steps_seen_ = true;
-                begin_output();
+                output_.open();
                 frames_.push_back(Frame::Steps);
             } else {
                 if (expect_ != Expect::StepList) throw RunError(what_expected(expect_) + ", not an array");
                 expect_ = Expect::Nothing;
                 if (steps_seen_) throw RunError("\"steps\" appears twice");
                 steps_seen_ = true;
-                begin_output();
+                output_.open();
                 frames_.push_back(Frame::Steps);
             }
         });
@@ -268,18 +218,7 @@ private:
         // file system): nothing in it reaches the terminal as a control.
         err_ << shown_name(options_.script_name) << ":" << where << ": " << context
              << escaped_controls(message, false) << '\n';
-        close_quietly();
-    }
-
-    // The file is closed on every path; a failed run leaves only its temporary
-    // file, which the output target removes.
-    void close_quietly() {
-        if (!opened_) return;
-        opened_ = false;
-        try {
-            control_.control().CloseFile();
-        } catch (...) {
-        }
+        output_.close_quietly();
     }
 
     Frame top() const { return frames_.back(); }
@@ -296,37 +235,6 @@ private:
         progress.output_bytes = ScriptControl::output_size();
         progress.seconds = std::chrono::duration<double>(now - started_).count();
         options_.progress(progress);
-    }
-
-    void begin_output() {
-        if (output_path_.empty()) {
-            throw RunError("no output file: give -o OUTPUT, or put \"output\" before \"steps\" in the script");
-        }
-        // A script that names itself as OUTPUT would be replaced by the claims.
-        files::FileIdentity target;
-        const bool exists = output_path_ == "-" ? files::identity_of(STDOUT_FILENO, target)
-                                                : files::identity_of(output_path_, target);
-        if (options_.script_file && exists && target == *options_.script_file) {
-            throw RunError("output " + quoted_excerpt(output_path_) + " is the script itself; nothing was written");
-        }
-        try {
-            output_ = std::make_unique<files::OutputTarget>(output_path_);
-        } catch (const VbError& e) {
-            throw RunError("output: " + detail_of(e));
-        }
-        if (options_.check == RunOptions::Check::Strict && output_->mode() == files::OutputTarget::Mode::Direct) {
-            throw RunError("--check=strict holds back a file until it passes, but " + quoted_excerpt(output_path_) +
-                           " is written as the script runs (standard output, a pipe or a device): give -o a file");
-        }
-        // The control writes through a duplicate of the target's descriptor: no
-        // path is opened again, and the target keeps its lock until commit.
-        const int fd = ::fcntl(output_->descriptor(), F_DUPFD_CLOEXEC, 3);
-        if (fd < 0) throw RunError("output: " + std::string(std::strerror(errno)));
-        WriterState& ws = writer_state();
-        ws.file_number = files::next_free_number();
-        // Messages name the file actually written: the temporary, until commit.
-        files::adopt_for_output(ws.file_number, fd, output_path_ == "-" ? "standard output" : output_->writing_path());
-        opened_ = true;
     }
 
     void open_container(bool is_object) {
@@ -595,7 +503,7 @@ private:
             case Expect::Output:
                 if (v.type != Scalar::String) throw wrong();
                 if (steps_seen_) throw RunError("\"output\" must come before \"steps\"");
-                if (options_.output.empty()) output_path_.assign(v.text);
+                output_.named_by_script(v.text);
                 return;
             case Expect::ClearName:
             case Expect::AdditemName:
@@ -620,12 +528,8 @@ private:
     const Clock::time_point started_;
     Clock::time_point last_progress_;
     std::uint64_t progress_countdown_;
-    std::uint64_t output_bytes_ = 0;
     ScriptControl control_;
-    std::unique_ptr<files::OutputTarget> output_;
-    std::string output_path_;
-    std::unique_ptr<GuideChecker> checker_;
-    bool written_ = false;
+    RunOutput output_;
 
     std::vector<Frame> frames_;
     Expect expect_ = Expect::Root;
@@ -643,7 +547,6 @@ private:
     bool step_commented_ = false;
     bool in_step_ = false;
     bool steps_seen_ = false;
-    bool opened_ = false;
     bool failed_ = false;
     std::uint64_t step_ = 0;
 };
@@ -674,51 +577,21 @@ RunResult run_script(ScriptSource& source, const RunOptions& options, std::ostre
             handler->error(reader.where(), e.what());
         }
         ok = read && !handler->failed() && handler->finish();
-        result.output = handler->output_path();
+        const RunOutput& output = handler->output();
+        result.output = output.path();
         result.steps = handler->steps();
         result.script_bytes = input.bytes_read();
         result.segments = handler->segments();
-        result.output_bytes = handler->output_bytes();
-        result.streamed = handler->streamed();
-        result.to_standard_output = handler->to_standard_output();
-        result.written = handler->written();
-        result.check_errors = handler->check_errors();
-        result.check_warnings = handler->check_warnings();
+        result.output_bytes = output.bytes();
+        result.streamed = output.streamed();
+        result.to_standard_output = output.to_standard_output();
+        result.written = output.written();
+        result.check_errors = output.check_errors();
+        result.check_warnings = output.check_warnings();
     }
     result.exit_status = ok && result.check_errors == 0 ? 0 : 1;
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return result;
-}
-
-namespace {
-
-std::string formatted(const char* format, auto... values) {
-    char text[512];
-    const int n = std::snprintf(text, sizeof text, format, values...);
-    return std::string(text, n < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(n), sizeof text - 1));
-}
-
-// MB (10^6 bytes) per second; a run too short for the clock counts as one microsecond.
-double megabytes_per_second(std::uint64_t bytes, double seconds) {
-    return static_cast<double>(bytes) / std::max(seconds, 1e-6) / 1e6;
-}
-
-}  // namespace
-
-std::string progress_text(const RunProgress& p) {
-    return formatted("%llu steps, %llu segments, %.1f MB written, %.1f MB/s of script, %.1f s",
-                     static_cast<unsigned long long>(p.steps), static_cast<unsigned long long>(p.segments),
-                     static_cast<double>(p.output_bytes) / 1e6, megabytes_per_second(p.script_bytes, p.seconds),
-                     p.seconds);
-}
-
-std::string summary_text(const RunResult& r) {
-    const std::string name = r.output == "-" ? "standard output" : shown_name(r.output);
-    return "wrote " + name +
-           formatted(": %llu steps, %llu segments, %llu bytes in %.2f s (%.1f MB/s of script)",
-                     static_cast<unsigned long long>(r.steps), static_cast<unsigned long long>(r.segments),
-                     static_cast<unsigned long long>(r.output_bytes), r.seconds,
-                     megabytes_per_second(r.script_bytes, r.seconds));
 }
 
 namespace {
