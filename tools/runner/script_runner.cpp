@@ -35,6 +35,7 @@
 #include "vireo/tools/runner/script_output.h"
 #include "vireo/tools/runner/script_names.h"
 #include "vireo/tools/runner/script_reader.h"
+#include "vireo/tools/runner/script_rows.h"
 #include "vireo/tools/runner/script_values.h"
 
 namespace vireo_runner {
@@ -252,7 +253,7 @@ private:
         if (!frames_.empty() && top() == Frame::Steps) {
             if (!is_object) {
                 // A row: the segment object property, then its columns' values.
-                row_values_ = 0;
+                rows_.begin_row();
                 frames_.push_back(Frame::Row);
                 return;
             }
@@ -261,13 +262,13 @@ private:
             return;
         }
         if (!frames_.empty() && (top() == Frame::Row || top() == Frame::ColumnList)) {
-            throw RunError(top() == Frame::Row ? row_value_text() + ", not " + (is_object ? "an object" : "an array")
+            throw RunError(top() == Frame::Row ? rows_.value_text() + ", not " + (is_object ? "an object" : "an array")
                                                : std::string("\"columns\" names fields with strings, not ") +
                                                      (is_object ? "an object" : "an array"));
         }
         if (!is_object) {
             if (expect != Expect::ColumnList) throw RunError(what_expected(expect) + ", not an array");
-            row_fields_[slot_].emplace().clear();
+            rows_.begin_columns(slot_);
             frames_.push_back(Frame::ColumnList);
             return;
         }
@@ -303,16 +304,7 @@ private:
             case Frame::Fields:
                 if (additem_on_close_) control_.additem(slot_);
                 break;
-            case Frame::Row: {
-                if (row_values_ == 0) throw RunError("a row is empty: it begins with a segment object property");
-                const std::size_t columns = row_fields_[slot_]->size();
-                if (row_values_ - 1 < columns) {
-                    throw RunError("the row has " + std::to_string(row_values_ - 1) + " values for the " +
-                                   std::to_string(columns) + " columns of " + control_.slot_name(slot_));
-                }
-                control_.additem(slot_);
-                break;
-            }
+            case Frame::Row: rows_.end_row(); break;
             case Frame::Step:
                 if (step_action_.empty() && !step_commented_) throw RunError("the step is empty");
                 step_commented_ = false;
@@ -417,35 +409,6 @@ private:
         }
     }
 
-    // A value of a row: the first names the segment object property (Clear),
-    // each other one sets the next column's field.
-    void row_value(const Scalar& v) {
-        if (row_values_++ == 0) {
-            if (v.type != Scalar::String) {
-                throw RunError("a row begins with a segment object property name, not " + std::string(v.type_name()));
-            }
-            slot_ = control_.resolve_slot(v.text, false);
-            if (!row_fields_[slot_]) {
-                throw RunError("no \"columns\" step has named the fields of a " + json_quoted(control_.slot_name(slot_)) +
-                               " row");
-            }
-            control_.segment(slot_).Clear();
-            return;
-        }
-        const std::vector<std::size_t>& columns = *row_fields_[slot_];
-        if (row_values_ - 1 > columns.size()) {
-            throw RunError("the row has more values than the " + std::to_string(columns.size()) + " columns of " +
-                           control_.slot_name(slot_));
-        }
-        field_ = columns[row_values_ - 2];
-        set_field(control_, slot_, field_, v);
-    }
-
-    std::string row_value_text() const {
-        if (row_values_ == 0) return "a row begins with a segment object property name";
-        return "a row holds values";
-    }
-
     std::string what_expected(Expect e) const {
         switch (e) {
             case Expect::Root: return "a script is a JSON object";
@@ -479,21 +442,8 @@ private:
         if (!frames_.empty() && top() == Frame::Steps) {
             throw RunError("a step is an object, not " + std::string(v.type_name()));
         }
-        if (!frames_.empty() && top() == Frame::ColumnList) {
-            if (v.type != Scalar::String) {
-                throw RunError("\"columns\" names fields with strings, not " + std::string(v.type_name()));
-            }
-            const std::size_t field = control_.resolve_field(slot_, v.text);
-            std::vector<std::size_t>& columns = *row_fields_[slot_];
-            // A field named twice would take two values of each row, and keep only the last.
-            if (std::find(columns.begin(), columns.end(), field) != columns.end()) {
-                throw RunError("\"columns\" names " + control_.field_where(slot_, field) + " twice for " +
-                               control_.slot_name(slot_) + "; a row sets each field once");
-            }
-            columns.push_back(field);
-            return;
-        }
-        if (!frames_.empty() && top() == Frame::Row) return row_value(v);
+        if (!frames_.empty() && top() == Frame::ColumnList) return rows_.add_column(v);
+        if (!frames_.empty() && top() == Frame::Row) return rows_.value(v);
         const auto wrong = [&] { return RunError(what_expected(expect) + ", not " + v.type_name()); };
         switch (expect) {
             case Expect::Comment:
@@ -530,15 +480,13 @@ private:
     std::uint64_t progress_countdown_;
     ScriptControl control_;
     RunOutput output_;
+    RowForm rows_{control_};
 
     std::vector<Frame> frames_;
     Expect expect_ = Expect::Root;
     int skip_depth_ = 0;
     std::size_t slot_ = 0;
     std::size_t field_ = 0;
-    // The fields of each slot's rows, in order, as its last "columns" step named them.
-    std::vector<std::optional<std::vector<std::size_t>>> row_fields_ = decltype(row_fields_)(control_.catalogue().slots().size());
-    std::size_t row_values_ = 0;
     const Setting* setting_ = nullptr;
     bool additem_on_close_ = false;
     std::vector<bool> fields_named_;  // by field, in the current object of fields
