@@ -9,7 +9,8 @@ using namespace prjVireo;
 
 ScriptControl::ScriptControl(const RunOptions& options)
     : catalogue_(options.catalogue ? *options.catalogue : catalogue::professional_4010()),
-      indexes_(indexes_of(catalogue_)), control_(catalogue_), dispatch_(control_), segments_(catalogue_.slots().size()) {
+      indexes_(indexes_of(catalogue_)), control_(catalogue_), dispatch_(control_),
+      segments_(catalogue_.slots().size()) {
     TextPropertyBag empty;
     control_.ReadProperties(empty);
     control_.ErrorTrap(0);

@@ -12,7 +12,9 @@ namespace vireo_runner {
 using namespace prjVireo;
 using json = nlohmann::json;
 
-std::string json_quoted(std::string_view s) { return json(std::string(s)).dump(-1, ' ', false, json::error_handler_t::replace); }
+std::string json_quoted(std::string_view s) {
+    return json(std::string(s)).dump(-1, ' ', false, json::error_handler_t::replace);
+}
 
 std::string escaped_controls(std::string_view text, bool quoted) {
     static const char digits[] = "0123456789abcdef";

@@ -202,7 +202,8 @@ void set_field(ScriptControl& control, std::size_t slot, std::size_t field, cons
         // An integer is a Code value; it must be one of the list's, as a code text
         // must: any other would write whatever bytes it spells (126 is "~").
         if (*n != 0 && !in_list(f, *n)) {
-            not_in_list(control, slot, field, std::to_string(*n) + " (code text " + json_quoted(CodeToString(*n)) + ")", {});
+            not_in_list(control, slot, field,
+                        std::to_string(*n) + " (code text " + json_quoted(CodeToString(*n)) + ")", {});
         }
         code = *n;
     } else if (v.type == Scalar::String) {
