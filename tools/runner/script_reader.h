@@ -15,8 +15,8 @@
 // the other steps.
 //
 // A step that the parser refuses is parsed once more on its own by
-// nlohmann-json, whose messages and line:column (taken from the step's place
-// in the script) are the ones this runner has always reported.
+// nlohmann-json, whose messages are the ones this runner has always reported;
+// the place is the last byte it read, counted in the script's own bytes.
 #include <cstdint>
 #include <memory>
 #include <string>
