@@ -190,6 +190,10 @@ INSTANTIATE_TEST_SUITE_P(
         Misplaced{"ClassicTrailingComma", "{\"steps\": [" + kSt + ",]}",
                   "<script>:1:108: step 2: malformed JSON: syntax error while parsing value - unexpected ']'; expected "
                   "'[', '{', or a literal"},
+        // A script's member names are JSON strings like any other.
+        Misplaced{"LineBreakInMemberName", "{\"st\neps\": []}",
+                  "<script>:1:5: malformed JSON: syntax error while parsing value - invalid string: control character "
+                  "U+000A (LF) must be escaped to \\u000A or \\n; last read: '\"st<U+000A>'"},
         Misplaced{"MemberWithoutValue", R"({"output": , "steps": []})",
                   "<script>:1:12: malformed JSON: syntax error while parsing value - unexpected ','; expected "
                   "'[', '{', or a literal"},

@@ -126,11 +126,15 @@ bool ScriptReader::cut(std::uint64_t start, std::uint64_t& end) {
     }
 }
 
-// The text of the key [start, end) (quotes included).
+// The text of the key [start, end) (quotes included). A key of ASCII without
+// escapes or control characters is its own text; any other is the JSON
+// parser's to read, and to refuse as it refuses such a string in a step.
 bool ScriptReader::decode_key(std::uint64_t start, std::uint64_t end, std::string& into) {
     const std::string_view raw(input_.at(start), end - start);
-    if (raw.find('\\') == std::string_view::npos) {
-        into.assign(raw.substr(1, raw.size() - 2));
+    const std::string_view text = raw.substr(1, raw.size() - 2);
+    if (find_string_stop(text.data(), text.data() + text.size()) == text.data() + text.size() &&
+        prjVireo::text::is_ascii(text)) {
+        into.assign(text);
         return true;
     }
     nlohmann::json value;
