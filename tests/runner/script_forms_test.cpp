@@ -190,9 +190,21 @@ INSTANTIATE_TEST_SUITE_P(
         Misplaced{"ClassicTrailingComma", "{\"steps\": [" + kSt + ",]}",
                   "<script>:1:108: step 2: malformed JSON: syntax error while parsing value - unexpected ']'; expected "
                   "'[', '{', or a literal"},
+        // A script's member names are JSON strings like any other.
+        Misplaced{"LineBreakInMemberName", "{\"st\neps\": []}",
+                  "<script>:1:5: malformed JSON: syntax error while parsing value - invalid string: control character "
+                  "U+000A (LF) must be escaped to \\u000A or \\n; last read: '\"st<U+000A>'"},
         Misplaced{"MemberWithoutValue", R"({"output": , "steps": []})",
                   "<script>:1:12: malformed JSON: syntax error while parsing value - unexpected ','; expected "
                   "'[', '{', or a literal"},
+        // A line break the parser read, or read and put back, is placed where it
+        // stands, at the end of its own line.
+        Misplaced{"LineBreakInString", lines({R"({"set": {"Filename": "a)", R"(b"}})"}),
+                  "<script>:1:24: step 1: malformed JSON: syntax error while parsing value - invalid string: control "
+                  "character U+000A (LF) must be escaped to \\u000A or \\n; last read: '\"a<U+000A>'"},
+        Misplaced{"NumberBeforeLineBreak", lines({R"({"set": {"NewLine" 1)", "}}"}),
+                  "<script>:1:20: step 1: malformed JSON: syntax error while parsing object separator - unexpected "
+                  "number literal; expected ':'"},
         // An integer beyond 64 bits is an integer all the same, too large for any property.
         Misplaced{"NewLineBeyond64Bits", lines({R"({"set": {"NewLine": 123456789012345678901234}})"}),
                   "<script>:1:21: step 1: NewLine takes a 32-bit integer; this one is out of range"}),

@@ -35,10 +35,12 @@ public:
     bool end_object() override { return true; }
     bool start_array(std::size_t) override { return true; }
     bool end_array() override { return true; }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& ex) override {
+    bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& ex) override {
+        byte = position;
         message = ex.what();
         return false;
     }
+    std::size_t byte = 1;  // bytes read when the error was found: the last is where it is
     std::string message;
 };
 
@@ -124,18 +126,22 @@ bool ScriptReader::cut(std::uint64_t start, std::uint64_t& end) {
     }
 }
 
-// The text of the key [start, end) (quotes included).
+// The text of the key [start, end) (quotes included). A key of ASCII without
+// escapes or control characters is its own text; any other is the JSON
+// parser's to read, and to refuse as it refuses such a string in a step.
 bool ScriptReader::decode_key(std::uint64_t start, std::uint64_t end, std::string& into) {
     const std::string_view raw(input_.at(start), end - start);
-    if (raw.find('\\') == std::string_view::npos) {
-        into.assign(raw.substr(1, raw.size() - 2));
+    const std::string_view text = raw.substr(1, raw.size() - 2);
+    if (find_string_stop(text.data(), text.data() + text.size()) == text.data() + text.size() &&
+        prjVireo::text::is_ascii(text)) {
+        into.assign(text);
         return true;
     }
     nlohmann::json value;
     try {
         value = nlohmann::json::parse(raw);
     } catch (const nlohmann::json::parse_error& e) {
-        report_malformed({start, end}, e.what());
+        report_malformed({start, end}, e.byte, e.what());
         return false;
     }
     into = value.get<std::string>();
@@ -162,26 +168,22 @@ bool ScriptReader::syntax_error(std::uint64_t at, const char* context, const cha
     return false;
 }
 
-// A value nlohmann-json's message places at "line L, column C" of `record`.
-void ScriptReader::report_malformed(const Record& record, const std::string& parser_message) {
+// A value nlohmann-json refused in `record` after reading `byte` bytes of it:
+// the last byte read is where the error is. Its message reads
+// "[json.exception.parse_error.N] parse error at line L, column C: DETAIL";
+// only DETAIL is kept, and the place is counted in the script's own bytes
+// (the parser's own count puts a line break that it read, or read and put
+// back, at column 0 of the next line).
+void ScriptReader::report_malformed(const Record& record, std::size_t byte, const std::string& parser_message) {
     restore();
     std::string what = parser_message;
-    std::uint64_t line = 1, column = 1;
-    if (const auto at = what.find(" at line "); at != std::string::npos) {
-        const auto comma = what.find(", column ", at);
-        const auto colon = what.find(": ", at);
-        if (comma != std::string::npos && colon != std::string::npos && comma < colon) {
-            line = std::stoull(what.substr(at + 9, comma - at - 9));
-            column = std::stoull(what.substr(comma + 9, colon - comma - 9));
-            what = what.substr(colon + 2);
-        }
-    } else if (const auto colon = what.find("] "); colon != std::string::npos) {
+    if (const auto colon = what.find(": "); colon != std::string::npos) {
         what = what.substr(colon + 2);
+    } else if (const auto bracket = what.find("] "); bracket != std::string::npos) {
+        what = what.substr(bracket + 2);
     }
-    const auto start = input_.position(record.start);
-    const std::uint64_t abs_line = start.line + line - 1;
-    const std::uint64_t abs_column = line == 1 ? start.column + column - 1 : column;
-    handler_->malformed(std::to_string(abs_line) + ":" + std::to_string(abs_column), what);
+    location_ = record.start + std::max<std::size_t>(byte, 1) - 1;
+    handler_->malformed(where(), what);
 }
 
 // ---- handing a parsed value to the handler ----
@@ -330,7 +332,7 @@ bool ScriptReader::parse(std::size_t first, std::size_t last, bool steps) {
         location_ = bad.start;
         handler_->malformed(where(), simdjson::error_message(failure));
     } else {
-        report_malformed(bad, errors.message);
+        report_malformed(bad, errors.byte, errors.message);
     }
     return false;
 }
@@ -408,7 +410,7 @@ bool ScriptReader::run_value(std::uint64_t start, std::uint64_t& end) {
         nlohmann::json::sax_parse(std::string_view(input_.at(start), input_.limit() - start), &errors,
                                   nlohmann::json::input_format_t::json, true, false);
         records_.clear();
-        report_malformed(partial, errors.message.empty() ? "unexpected end of input" : errors.message);
+        report_malformed(partial, errors.byte, errors.message.empty() ? "unexpected end of input" : errors.message);
         return false;
     }
     records_.push_back({start, end});
@@ -665,7 +667,7 @@ bool ScriptReader::report_unfinished_step(std::uint64_t pos) {
     nlohmann::json::sax_parse(std::string_view(input_.at(pos), input_.limit() - pos), &errors,
                               nlohmann::json::input_format_t::json, true, false);
     records_.clear();
-    report_malformed({pos, input_.limit()}, errors.message);
+    report_malformed({pos, input_.limit()}, errors.byte, errors.message);
     return false;
 }
 

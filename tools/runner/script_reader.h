@@ -15,8 +15,8 @@
 // the other steps.
 //
 // A step that the parser refuses is parsed once more on its own by
-// nlohmann-json, whose messages and line:column (taken from the step's place
-// in the script) are the ones this runner has always reported.
+// nlohmann-json, whose messages are the ones this runner has always reported;
+// the place is the last byte it read, counted in the script's own bytes.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -110,7 +110,7 @@ private:
     bool flush();
     bool parse(std::size_t first, std::size_t last, bool steps);
     bool syntax_error(std::uint64_t at, const char* context, const char* expected);
-    void report_malformed(const Record& record, const std::string& parser_message);
+    void report_malformed(const Record& record, std::size_t byte, const std::string& parser_message);
     void patch(std::uint64_t offset, char byte);
     void restore() const;
 
