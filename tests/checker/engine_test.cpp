@@ -50,43 +50,35 @@ const Segments kMinimal = {
     "IEA*1*000000001",
 };
 
-// A subscriber with a patient level under it, one claim of two lines.
-const Segments kPatient = {
-    "ISA*00*          *00*          *ZZ*VIREOSUBMIT    *ZZ*CLEARHOUSE01   *240201*0930*U*00401*000000001*0*T*:",
-    "GS*HC*VIREOSUBMIT*CLEARHOUSE01*20240201*0930*1*X*004010X098A1",
-    "ST*837*0001",
-    "BHT*0019*00*BATCH1*20240201*0930*CH",
-    "REF*87*004010X098A1",
-    "NM1*41*2*VIREO BILLING SERVICES*****46*VBS12345",
-    "PER*IC*EDI DESK*TE*2175550100",
-    "NM1*40*2*CLEARINGHOUSE ONE*****46*CH01",
-    "HL*1**20*1",
-    "NM1*85*2*RIVERSIDE FAMILY MEDICINE*****XX*1345678902",
-    "N3*100 MAIN STREET",
-    "N4*SPRINGFIELD*IL*627011234",
-    "REF*EI*371234567",
-    "HL*2*1*22*1",
-    "SBR*P**GRP20931******CI",
-    "NM1*IL*1*MILLER*ROBERT****MI*PHP778812301",
-    "NM1*PR*2*PRAIRIE HEALTH PLAN*****PI*PHP01",
-    "HL*3*2*23*0",
-    "PAT*19",
-    "NM1*QC*1*MILLER*EMMA",
-    "N3*912 ELM STREET",
-    "N4*CHATHAM*IL*62629",
-    "DMG*D8*20190415*F",
-    "CLM*EM240112C*75***11::1*Y*A*Y*Y*C",
-    "HI*BK:V202*BF:V061",
-    "LX*1",
-    "SV1*HC:99393*45*UN*1***1",
-    "DTP*472*D8*20240112",
-    "LX*2",
-    "SV1*HC:90460*30*UN*1***2",
-    "DTP*472*D8*20240112",
-    "SE*30*0001",
-    "GE*1*1",
-    "IEA*1*000000001",
-};
+// The same sender and billing provider; a subscriber with a patient level
+// under it, one claim of two lines.
+const Segments kPatient = [] {
+    Segments s(kMinimal.begin(), kMinimal.begin() + 13);
+    s.insert(s.end(), {
+        "HL*2*1*22*1",
+        "SBR*P**GRP20931******CI",
+        "NM1*IL*1*MILLER*ROBERT****MI*PHP778812301",
+        "NM1*PR*2*PRAIRIE HEALTH PLAN*****PI*PHP01",
+        "HL*3*2*23*0",
+        "PAT*19",
+        "NM1*QC*1*MILLER*EMMA",
+        "N3*912 ELM STREET",
+        "N4*CHATHAM*IL*62629",
+        "DMG*D8*20190415*F",
+        "CLM*EM240112C*75***11::1*Y*A*Y*Y*C",
+        "HI*BK:V202*BF:V061",
+        "LX*1",
+        "SV1*HC:99393*45*UN*1***1",
+        "DTP*472*D8*20240112",
+        "LX*2",
+        "SV1*HC:90460*30*UN*1***2",
+        "DTP*472*D8*20240112",
+        "SE*30*0001",
+        "GE*1*1",
+        "IEA*1*000000001",
+    });
+    return s;
+}();
 
 std::string render(const Segments& segments, const std::string& end = "~\n") {
     std::string out;
@@ -239,8 +231,6 @@ TEST(Checker, FindsWhatAHostGetsWrong) {
          {"10 2010AA NM1[NM109] warning npi"}},
         {"a 4-digit ZIP code", &kMinimal, [](Segments& s) { replace(s, 18, "N4*SPRINGFIELD*IL*6270"); },
          {"18 2010BA N4[N403] warning zip"}},
-        {"a ZIP code of letters", &kMinimal, [](Segments& s) { replace(s, 18, "N4*SPRINGFIELD*IL*ABCDE"); },
-         {"18 2010BA N4[N403] warning zip"}},
         {"a ZIP+4 code with its dash", &kMinimal, [](Segments& s) { replace(s, 18, "N4*SPRINGFIELD*IL*62704-1234"); },
          {"18 2010BA N4[N403] warning zip"}},
         {"a postal code outside the US, with its country", &kMinimal,
@@ -276,7 +266,6 @@ TEST(Checker, CountsAndNumbersAreNeverNegative) {
         std::vector<std::string> expected;
     } cases[] = {
         {26, "SE*-24*0001", {"26 ST SE[SE01] error type"}},
-        {26, "SE*-1*0001", {"26 ST SE[SE01] error type"}},
         {26, "SE*-0*0001", {"26 ST SE[SE01] error type"}},
         {26, "SE*+24*0001", {"26 ST SE[SE01] error type"}},
         {26, "SE* 24*0001", {"26 ST SE[SE01] error type"}},
@@ -284,7 +273,6 @@ TEST(Checker, CountsAndNumbersAreNeverNegative) {
         {27, "GE*-1*1", {"27 GS GE[GE01] error type"}},
         {28, "IEA*-1*000000001", {"28 ISA IEA[IEA01] error type"}},
         {23, "LX*-1", {"23 2400 LX[LX01] error type"}},
-        {23, "LX*-5", {"23 2400 LX[LX01] error type"}},
         {24, "SV1*HC:99213*110*UN*1***-1", {"24 2400 SV1[SV107-1] error type"}},
         {9, "HL*-1**20*1", {"14 2000B HL[HL02] error hierarchy", "9 2000A HL[HL01] error hierarchy"}},
     };
