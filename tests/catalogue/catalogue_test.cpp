@@ -286,6 +286,7 @@ TEST_P(CatalogueShape, SlotsFollowTheNamingRulesAndCountDownTheirDispatchIds) {
         EXPECT_EQ(s.dispid, cat().first_slot_dispid() - static_cast<DISPID>(i));
         EXPECT_EQ(cat().slot_of_dispid(s.dispid), static_cast<std::ptrdiff_t>(i));
         EXPECT_EQ(d.GetIDOfName(s.property), s.dispid);
+        EXPECT_EQ(d.NameOf(s.dispid), s.property);
         EXPECT_EQ(control.member(i)->descriptor().name, std::string(c.name)) << "created in slot order";
 
         const std::string name = c.name;

@@ -58,7 +58,6 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, StLayout,
     ::testing::Values(StCase{"both", 3683127, "0001", "ST*837*0001~"}, StCase{"code_only", 3683127, "", "ST*837~"},
                       StCase{"number_only", 0, "0001", "ST**0001~"}, StCase{"nothing", 0, "", "ST*~"},
-                      StCase{"own_trailing_separator", 3683127, "0001*", "ST*837*0001~"},
                       StCase{"space_code_is_absent", 0x20, "", "ST*~"},
                       // an absent code before the last present element is an empty position
                       StCase{"space_code_before_present", 0x20, "0001", "ST**0001~"},
