@@ -42,29 +42,6 @@ def test_strict_values_refuse_a_delimiter_inside_a_value(ctl, write):
     assert vireo.Vireo(strict_values=True).StrictValues is True
 
 
-def test_segments_of_every_assembly(ctl, write):
-    def steps():
-        ctl.L0_ISA_00_IntControlHeader.set(
-            m01_AuthInfoQul="00", m03_SecurityInfoQul="00", m05_IntIDQul="ZZ", m06_IntSenderID="VIREOSUBMIT",
-            m07_IntIDQul="ZZ", m08_IntRecvID="CLEARHOUSE01", m09_IntDate="240201", m10_IntTime="0930",
-            m11_IntStandsIdent="U", m12_IntControlVersionNum="00401", m13_IntControlNumMustMatchIEA02="000000101",
-            m14_AcknowledgmentRequested="0", m15_ProductionTestUsageIndicator="T").Additem()
-        ctl.L2300_CLM_00_CLMInfo.set(m01_PatAccountNum="A1", m02_TotalCLMChargeAmount="100", m0501_FacTypeCode="11",
-                                     m0503_CLMFrequencyCode="1", m06_PROVorSupplierSigIndicator="Y").Additem()
-        ctl.L2300_HI_00_HealthCareDiagnosisCode.set(m0101_DiagnosisTypeCode="BK", m0102_DiagnosisCode="4019",
-                                                    m0301_DiagnosisTypeCode="BF", m0302_DiagnosisCode="2724").Additem()
-        ctl.SegCount = "4"
-        ctl.L2440_SE_00_TransSetTrailer.set(m02_TransSetControlNum="0001").Additem()
-    assert write(steps) == (
-        b"ISA*00*          *00*          *ZZ*VIREOSUBMIT    *ZZ*CLEARHOUSE01   *240201*0930*U*00401*000000101*0*T*:~"
-        b"CLM*A1*100***11::1*Y~"
-        b"HI*BK:4019*BF:2724~"
-        b"SE*5*0001~")
-    se = ctl.L2440_SE_00_TransSetTrailer
-    assert se.m01_TransSegCount == "5"  # filled in by Additem and kept
-    assert ctl.SegCount == "5"
-
-
 def test_text_is_utf8_in_python_and_windows_1252_in_the_file(ctl, write):
     n3 = ctl.L2010BA_N3_00_SubscriberAddress
     address = "12 RUE JOSÉ € 日"
