@@ -37,18 +37,8 @@ TEST_F(Control, SegCountConvertsTextAndKeepsItsValueOnBadText) {
     ctl->SegCount("99999999999");
     EXPECT_EQ(ctl->SegCount(), "16");
     ctl->ErrorTrap(-1);
-    try {
-        ctl->SegCount("abc");
-        FAIL();
-    } catch (const VbError& e) {
-        EXPECT_EQ(e.number(), vbErrTypeMismatch);
-    }
-    try {
-        ctl->SegCount("99999999999");
-        FAIL();
-    } catch (const VbError& e) {
-        EXPECT_EQ(e.number(), vbErrOverflow);
-    }
+    EXPECT_EQ(vireo_test::attempt([&] { ctl->SegCount("abc"); }).number, vbErrTypeMismatch);
+    EXPECT_EQ(vireo_test::attempt([&] { ctl->SegCount("99999999999"); }).number, vbErrOverflow);
 }
 
 // A Boolean set from C++ with a bool holds the control's true, -1, as one set
