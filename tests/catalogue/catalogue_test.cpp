@@ -12,8 +12,11 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "sibling/sibling.h"
 #include "test_support.h"
+#include "vireo/control/typelib.h"
 
 using namespace prjVireo;
 
@@ -401,4 +404,39 @@ TEST_P(CatalogueShape, CodeListsAreNamedAfterTheirClassAndElement) {
             }
         }
     }
+}
+
+// The type library: segment object property i has slot i's name, dispatch id
+// and class, each class its fields, and every code list a field names is
+// listed, once; the control's own members follow the slots.
+TEST_P(CatalogueShape, TypeLibraryListsItsSlotsClassesAndCodeLists) {
+    const auto lib = nlohmann::json::parse(typelib::to_json(cat()));
+    const auto& classes = lib["classes"];
+    const auto& properties = lib["control"]["properties"];
+    const auto& slots = cat().slots();
+    ASSERT_EQ(classes.size(), slots.size());
+    ASSERT_EQ(properties.size(), slots.size() + typelib::control_properties().size());
+    EXPECT_EQ(lib["control"]["methods"].size(), typelib::control_methods().size());
+    std::set<std::string> named_lists;
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        const SegmentClassDescriptor& c = *slots[i].segment_class;
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(classes[i]["name"], c.name);
+        EXPECT_EQ(classes[i]["property"], slots[i].property);
+        EXPECT_EQ(classes[i]["dispid"], slots[i].dispid);
+        EXPECT_EQ(properties[i]["name"], slots[i].property);
+        EXPECT_EQ(properties[i]["dispid"], slots[i].dispid);
+        EXPECT_EQ(properties[i]["type"], c.name);
+        ASSERT_EQ(classes[i]["fields"].size(), c.field_count);
+        for (std::size_t k = 0; k < c.field_count; ++k) {
+            EXPECT_EQ(classes[i]["fields"][k]["name"], c.fields[k].name);
+            if (!c.fields[k].codelist) continue;
+            EXPECT_EQ(classes[i]["fields"][k]["codelist"], c.fields[k].codelist->name);
+            named_lists.insert(c.fields[k].codelist->name);
+        }
+    }
+    std::set<std::string> listed;
+    for (const auto& l : lib["codelists"]) listed.insert(l["name"].get<std::string>());
+    EXPECT_EQ(lib["codelists"].size(), cat().codelists().size());
+    EXPECT_EQ(listed, named_lists);
 }
