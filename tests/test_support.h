@@ -46,6 +46,35 @@ inline std::string read_file(const std::string& path) {
     return ss.str();
 }
 
+// What an operation let reach the host: the number and text of its VbError.
+struct Outcome {
+    bool raised = false;
+    int number = 0;
+    std::string message;
+};
+
+template <class Fn>
+Outcome attempt(Fn&& fn) {
+    Outcome o;
+    try {
+        fn();
+    } catch (const prjVireo::VbError& e) {
+        o.raised = true;
+        o.number = e.number();
+        o.message = e.what();
+    }
+    return o;
+}
+
+inline bool mentions(const Outcome& o, const std::string& text) {
+    return o.message.find(text) != std::string::npos;
+}
+
+// "NNN <message>" of a VbError, or "none".
+inline std::string describe(const Outcome& o) {
+    return o.raised ? std::to_string(o.number) + " " + o.message : "none";
+}
+
 // Resets the calling thread's writer state to what a new thread has.
 inline void reset_writer_state() {
     prjVireo::WriterState& ws = prjVireo::writer_state();

@@ -1,21 +1,41 @@
-// Every segment class of the catalogue, driven by the slot list and reached
-// through late binding: Clear empties every field, a cleared object writes its
+// Every segment class of every registered catalogue (the test catalogue in
+// sibling/ included), driven by the slot list and reached through late binding: Clear empties every field, a cleared object writes its
 // bare segment, and each field set alone lands at the position its name gives.
 // Expected bytes are built from the position digits in the field names
 // (m05_ is element 5, m0501_ is component 1 of element 5), so a declaration
 // with a wrong element or component number is caught here.
 #include <algorithm>
+#include <cctype>
+#include <climits>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
+#include "sibling/sibling.h"
 #include "test_support.h"
+#include "vireo/control/typelib.h"
 
 using namespace prjVireo;
-using vireo_test::ControlTest;
 
 namespace {
+
+// Every registered catalogue, once the test catalogue has been registered too.
+std::vector<const catalogue::Catalogue*> every_catalogue() {
+    sibling::registered_catalogue();
+    return catalogue::registered();
+}
+
+// A gtest name: the catalogue's name with only letters, digits and "_".
+std::string name_of(const catalogue::Catalogue& c) {
+    std::string name(c.name());
+    for (char& ch : name) {
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    }
+    return name;
+}
 
 struct NamedPosition {
     int element;
@@ -55,15 +75,6 @@ bool split_class_name(std::string_view name, std::string_view& loop, std::string
            all_of_class(number, is_digit);
 }
 
-// The one field the catalogue holds but never writes.
-bool never_written(const SegmentClassDescriptor& c, const FieldDescriptor& f) {
-    return std::string_view(c.name) == "L2300_HI_00" && std::string_view(f.name) == "m0807_not_used_in_context";
-}
-
-// Diagnosis composites are packed: a lone composite is always the first
-// element, and the plain elements after them count from the first plain one.
-bool packs_composites(const SegmentClassDescriptor& c) { return std::string_view(c.segment_id) == "HI"; }
-
 int first_plain_element(const SegmentClassDescriptor& c) {
     int first = 0;
     for (std::size_t i = 0; i < c.field_count; ++i) {
@@ -94,16 +105,18 @@ std::string interchange_header(const SegmentClassDescriptor& c, const FieldDescr
 // segment count at 0, so it counts itself as 1.
 std::string written_alone(const SegmentClassDescriptor& c, const FieldDescriptor* set, std::string_view value) {
     const std::string id = c.segment_id;
-    if (id == "ISA") return interchange_header(c, set, value);
-    if (id == "SE") {
+    if (c.assembly == Assembly::Interchange) return interchange_header(c, set, value);
+    if (c.assembly == Assembly::Trailer) {
         if (!set) return "SE*1~";
         return position_from_name(set->name).element == 1 ? "SE*" + std::string(value) + "~"
                                                           : "SE*1*" + std::string(value) + "~";
     }
-    if (!set || never_written(c, *set)) return id + "*~";
+    if (!set || set->kind == FieldKind::Unwritten) return id + "*~";
     const NamedPosition p = position_from_name(set->name);
     std::string lead;
-    if (packs_composites(c)) {
+    // Packed composites: a lone composite is always the first element, and the
+    // plain elements after them count from the first plain one.
+    if (c.assembly == Assembly::PackedComposites) {
         if (p.component == 0) lead.assign(p.element - first_plain_element(c), '*');
     } else {
         lead.assign(p.element - 1, '*');
@@ -112,13 +125,23 @@ std::string written_alone(const SegmentClassDescriptor& c, const FieldDescriptor
     return id + "*" + lead + std::string(value) + "~";
 }
 
-std::shared_ptr<Dispatch> object_of(vireo& control, const catalogue::Slot& slot) {
+std::shared_ptr<Dispatch> object_of(basic_vireo& control, const catalogue::Slot& slot) {
     ControlDispatch d(control);
     return d.get(slot.property).to_object();
 }
 
-std::string slot_test_name(const ::testing::TestParamInfo<std::size_t>& info) {
-    return catalogue::slots()[info.param].segment_class->name;
+// One segment class: its catalogue and its slot there.
+struct ClassCase {
+    const catalogue::Catalogue* catalogue;
+    std::size_t slot;
+};
+
+std::vector<ClassCase> every_class() {
+    std::vector<ClassCase> cases;
+    for (const catalogue::Catalogue* c : every_catalogue()) {
+        for (std::size_t i = 0; i < c->slots().size(); ++i) cases.push_back({c, i});
+    }
+    return cases;
 }
 
 // Collects what the control announces, one entry per segment, with what was
@@ -142,23 +165,42 @@ struct Expectations {
     }
 };
 
-class CatalogueClass : public ControlTest, public ::testing::WithParamInterface<std::size_t> {
+// A control of the class's catalogue with "*", ":" and "~", writing to a fresh file.
+class CatalogueClass : public ::testing::TestWithParam<ClassCase> {
 protected:
     void SetUp() override {
-        ControlTest::SetUp();
+        vireo_test::reset_writer_state();
+        ctl = std::make_unique<basic_vireo>(*GetParam().catalogue);
+        ctl->DataElementSeparator("*");
+        ctl->SubelementSeparator(":");
+        ctl->SegmentTerminator("~");
+        path = vireo_test::temp_path();
+        ctl->OpenFile(path);
         ctl->BeforeAdd.connect(
             [this](std::string& value, std::int32_t&, std::int16_t&) { log.announced.push_back(value); });
     }
-    const catalogue::Slot& slot() const { return catalogue::slots()[GetParam()]; }
+    void TearDown() override {
+        ctl.reset();
+        vireo_test::reset_writer_state();
+    }
+    std::string output() {
+        ctl->CloseFile();
+        return vireo_test::read_file(path);
+    }
+    const catalogue::Slot& slot() const { return GetParam().catalogue->slots()[GetParam().slot]; }
     const SegmentClassDescriptor& cls() const { return *slot().segment_class; }
 
-    // Writes the object; the trailer always starts from a count of 0.
+    // Writes the object; the trailer always starts from a count of 0, and a
+    // component separator the interchange header set is put back.
     void add(Dispatch& object, std::string why, std::string expected) {
-        if (std::string_view(cls().segment_id) == "SE") ctl->SegCount("0");
+        if (cls().assembly == Assembly::Trailer) ctl->SegCount("0");
         object.call("Additem");
+        if (cls().assembly == Assembly::Interchange) ctl->SubelementSeparator(":");
         log.expected.push_back({std::move(why), std::move(expected)});
     }
 
+    std::unique_ptr<basic_vireo> ctl;
+    std::string path;
     Expectations log;
 };
 
@@ -207,20 +249,30 @@ TEST_P(CatalogueClass, EachFieldAloneLandsAtItsNamedPosition) {
         } else {
             object->put(f.name, Variant("X"));
             add(*object, std::string(f.name) + " = X", written_alone(c, &f, "X"));
-            if (std::string_view(f.name) == "m16_ComponentElementSeparator") ctl->SubelementSeparator(":");
         }
     }
     log.check_and_compare_file(output());
 }
 
-INSTANTIATE_TEST_SUITE_P(AllClasses, CatalogueClass, ::testing::Range<std::size_t>(0, catalogue::slots().size()),
-                         slot_test_name);
+INSTANTIATE_TEST_SUITE_P(AllClasses, CatalogueClass, ::testing::ValuesIn(every_class()),
+                         [](const ::testing::TestParamInfo<ClassCase>& info) {
+                             return name_of(*info.param.catalogue) + "_" +
+                                    info.param.catalogue->slots()[info.param.slot].segment_class->name;
+                         });
 
-// ---- the catalogue as a whole ----
+// ---- each catalogue as a whole ----
 
-TEST(CatalogueShape, SlotsFollowTheNamingRulesAndCountDownTheirDispatchIds) {
+class CatalogueShape : public ::testing::TestWithParam<const catalogue::Catalogue*> {
+protected:
+    const catalogue::Catalogue& cat() const { return *GetParam(); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Registered, CatalogueShape, ::testing::ValuesIn(every_catalogue()),
+                         [](const auto& info) { return name_of(*info.param); });
+
+TEST_P(CatalogueShape, SlotsFollowTheNamingRulesAndAnswerToTheirDispatchIds) {
     vireo_test::reset_writer_state();
-    vireo control;
+    basic_vireo control(cat());
     ControlDispatch d(control);
     // The two classes whose annotation label is not made from their property.
     const std::map<std::string, std::string> irregular_labels = {
@@ -228,14 +280,21 @@ TEST(CatalogueShape, SlotsFollowTheNamingRulesAndCountDownTheirDispatchIds) {
         {"L2300_DTP_18", "L_2300_DTP_DateAssumedandRelinquishedCareDates"},
     };
     std::set<std::string> names;
-    const auto& slots = catalogue::slots();
+    std::set<DISPID> ids;
+    // The 4010 ids are published: a host compiled against them calls by
+    // number, so they stay where they have always been.
+    const bool published_4010 = &cat() == &catalogue::professional_4010();
+    const auto& slots = cat().slots();
     for (std::size_t i = 0; i < slots.size(); ++i) {
         const catalogue::Slot& s = slots[i];
         const SegmentClassDescriptor& c = *s.segment_class;
         SCOPED_TRACE(c.name);
         EXPECT_TRUE(names.insert(c.name).second) << "one slot per class";
-        EXPECT_EQ(s.dispid, 0x680300E1 - static_cast<DISPID>(i));
+        EXPECT_TRUE(ids.insert(s.dispid).second) << "one slot per id";
+        if (published_4010) EXPECT_EQ(s.dispid, 0x680300E1 - static_cast<DISPID>(i));
+        EXPECT_EQ(cat().slot_of_dispid(s.dispid), static_cast<std::ptrdiff_t>(i));
         EXPECT_EQ(d.GetIDOfName(s.property), s.dispid);
+        EXPECT_EQ(d.NameOf(s.dispid), s.property);
         EXPECT_EQ(control.member(i)->descriptor().name, std::string(c.name)) << "created in slot order";
 
         const std::string name = c.name;
@@ -251,13 +310,21 @@ TEST(CatalogueShape, SlotsFollowTheNamingRulesAndCountDownTheirDispatchIds) {
         auto irregular = irregular_labels.find(name);
         EXPECT_EQ(c.label, irregular == irregular_labels.end() ? rule : irregular->second);
     }
-    EXPECT_EQ(names.size(), catalogue::slots().size());
+    // Next to every id, an id that no slot has is no slot.
+    for (DISPID id : ids) {
+        for (DISPID beside : {id - 1, id + 1}) {
+            if (!ids.count(beside)) EXPECT_EQ(cat().slot_of_dispid(beside), -1) << beside;
+        }
+    }
+    // Ids far from the slots, at either end of the range, are no slot (and no overflow).
+    EXPECT_EQ(cat().slot_of_dispid(INT32_MIN), -1);
+    EXPECT_EQ(cat().slot_of_dispid(INT32_MAX), -1);
 }
 
-TEST(CatalogueShape, FieldsSitWhereTheirNamesSayAndAnswerToTheirDispatchIds) {
+TEST_P(CatalogueShape, FieldsSitWhereTheirNamesSayAndAnswerToTheirDispatchIds) {
     vireo_test::reset_writer_state();
-    vireo control;
-    const auto& slots = catalogue::slots();
+    basic_vireo control(cat());
+    const auto& slots = cat().slots();
     for (std::size_t i = 0; i < slots.size(); ++i) {
         const SegmentClassDescriptor& c = *slots[i].segment_class;
         SegmentDispatch object(control.member(i));
@@ -280,9 +347,9 @@ TEST(CatalogueShape, FieldsSitWhereTheirNamesSayAndAnswerToTheirDispatchIds) {
     }
 }
 
-TEST(CatalogueShape, EveryCodeHoldsTheBytesOfItsText) {
+TEST_P(CatalogueShape, EveryCodeHoldsTheBytesOfItsText) {
     std::set<std::string> list_names;
-    for (const CodeListDescriptor* l : catalogue::codelists()) {
+    for (const CodeListDescriptor* l : cat().codelists()) {
         SCOPED_TRACE(l->name);
         EXPECT_TRUE(list_names.insert(l->name).second);
         ASSERT_GT(l->member_count, 0u);
@@ -312,15 +379,15 @@ TEST(CatalogueShape, EveryCodeHoldsTheBytesOfItsText) {
     }
 }
 
-TEST(CatalogueShape, EachCodeListServesOneElementExceptTheInterchangeQualifiers) {
+TEST_P(CatalogueShape, EachCodeListServesOneElementExceptTheInterchangeQualifiers) {
     std::map<const CodeListDescriptor*, std::vector<std::string>> users;
-    for (const auto& s : catalogue::slots()) {
+    for (const auto& s : cat().slots()) {
         const SegmentClassDescriptor& c = *s.segment_class;
         for (std::size_t k = 0; k < c.field_count; ++k) {
             if (c.fields[k].codelist) users[c.fields[k].codelist].push_back(std::string(c.name) + "." + c.fields[k].name);
         }
     }
-    EXPECT_EQ(users.size(), catalogue::codelists().size());
+    EXPECT_EQ(users.size(), cat().codelists().size());
     for (const auto& [list, fields] : users) {
         if (std::string_view(list->name) == "L0_ISA_05_001_001_IntIDQul") {
             EXPECT_EQ(fields, (std::vector<std::string>{"L0_ISA_00.m05_IntIDQul", "L0_ISA_00.m07_IntIDQul"}));
@@ -330,9 +397,9 @@ TEST(CatalogueShape, EachCodeListServesOneElementExceptTheInterchangeQualifiers)
     }
 }
 
-TEST(CatalogueShape, CodeListsAreNamedAfterTheirClassAndElement) {
+TEST_P(CatalogueShape, CodeListsAreNamedAfterTheirClassAndElement) {
     // L<loop>_<segment>_<element>_... : the list of element 05 of L2300_CLM_00 is L2300_CLM_05_...
-    for (const auto& s : catalogue::slots()) {
+    for (const auto& s : cat().slots()) {
         const SegmentClassDescriptor& c = *s.segment_class;
         for (std::size_t k = 0; k < c.field_count; ++k) {
             const FieldDescriptor& f = c.fields[k];
@@ -346,4 +413,39 @@ TEST(CatalogueShape, CodeListsAreNamedAfterTheirClassAndElement) {
             }
         }
     }
+}
+
+// The type library: segment object property i has slot i's name, dispatch id
+// and class, each class its fields, and every code list a field names is
+// listed, once; the control's own members follow the slots.
+TEST_P(CatalogueShape, TypeLibraryListsItsSlotsClassesAndCodeLists) {
+    const auto lib = nlohmann::json::parse(typelib::to_json(cat()));
+    const auto& classes = lib["classes"];
+    const auto& properties = lib["control"]["properties"];
+    const auto& slots = cat().slots();
+    ASSERT_EQ(classes.size(), slots.size());
+    ASSERT_EQ(properties.size(), slots.size() + typelib::control_properties().size());
+    EXPECT_EQ(lib["control"]["methods"].size(), typelib::control_methods().size());
+    std::set<std::string> named_lists;
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        const SegmentClassDescriptor& c = *slots[i].segment_class;
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(classes[i]["name"], c.name);
+        EXPECT_EQ(classes[i]["property"], slots[i].property);
+        EXPECT_EQ(classes[i]["dispid"], slots[i].dispid);
+        EXPECT_EQ(properties[i]["name"], slots[i].property);
+        EXPECT_EQ(properties[i]["dispid"], slots[i].dispid);
+        EXPECT_EQ(properties[i]["type"], c.name);
+        ASSERT_EQ(classes[i]["fields"].size(), c.field_count);
+        for (std::size_t k = 0; k < c.field_count; ++k) {
+            EXPECT_EQ(classes[i]["fields"][k]["name"], c.fields[k].name);
+            if (!c.fields[k].codelist) continue;
+            EXPECT_EQ(classes[i]["fields"][k]["codelist"], c.fields[k].codelist->name);
+            named_lists.insert(c.fields[k].codelist->name);
+        }
+    }
+    std::set<std::string> listed;
+    for (const auto& l : lib["codelists"]) listed.insert(l["name"].get<std::string>());
+    EXPECT_EQ(lib["codelists"].size(), cat().codelists().size());
+    EXPECT_EQ(listed, named_lists);
 }

@@ -245,8 +245,9 @@ TEST(EveryClass, OneValidFileUsesEverySegmentClass) {
     const auto written = run_program({VIREO_EVERY_CLASS, path});
     ASSERT_EQ(written.status, 0) << written.err;
     std::set<std::string> used;
+    std::size_t segments = 0;  // one class a line, one segment each
     std::size_t start = 0;
-    for (std::size_t nl; (nl = written.out.find('\n', start)) != std::string::npos; start = nl + 1) {
+    for (std::size_t nl; (nl = written.out.find('\n', start)) != std::string::npos; start = nl + 1, ++segments) {
         used.insert(written.out.substr(start, nl - start));
     }
     for (const auto& slot : prjVireo::catalogue::slots()) {
@@ -254,7 +255,8 @@ TEST(EveryClass, OneValidFileUsesEverySegmentClass) {
     }
     const auto checked = run_program({VIREO_BIN, "check", path});
     EXPECT_EQ(checked.status, 0) << checked.out;
-    EXPECT_NE(checked.out.find(": 218 segments, 0 errors, 0 warnings"), std::string::npos) << checked.out;
+    EXPECT_NE(checked.out.find(": " + std::to_string(segments) + " segments, 0 errors, 0 warnings"), std::string::npos)
+        << checked.out;
 
     const std::string validator = validator_path();
     if (!std::filesystem::exists(validator)) GTEST_SKIP() << "no external validator at " << validator;

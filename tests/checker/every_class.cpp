@@ -10,7 +10,6 @@
 // A class linked to the wrong position fills the wrong codes, so a clean check
 // of this file is also a check of the links between positions and classes.
 #include <cstdio>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -21,12 +20,6 @@
 using namespace prjVireo;
 
 namespace {
-
-// Positions whose class can write no valid segment, with the reason.
-const std::map<std::string, std::string>& unwritable() {
-    static const std::map<std::string, std::string> m = {};
-    return m;
-}
 
 std::string repeat(char c, std::size_t n) { return std::string(n ? n : 1, c); }
 
@@ -75,7 +68,6 @@ private:
     void segment(const guide::Segment& s) {
         if (!s.segment_class) return;  // the control has no object for it
         const std::string name = s.segment_class->name;
-        if (unwritable().count(name)) return;
         const catalogue::Slot* slot = catalogue::find_slot(name);
         std::shared_ptr<SegmentObject> obj = ctl_.member(static_cast<std::size_t>(slot - catalogue::slots().data()));
         obj->Clear();

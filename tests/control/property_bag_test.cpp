@@ -100,20 +100,12 @@ TEST_F(Persistence, AMarkBeforeAKeyIsNotPartOfIt) {
 
 TEST_F(Persistence, MalformedFilesAreReportedWithTheLine) {
     for (const char* text : {"NoEquals\n", "Key=\"unterminated\n", "Key=\"bad \\q escape\"\n", "=value\n"}) {
-        try {
-            TextPropertyBag::parse(text);
-            FAIL() << text;
-        } catch (const VbError& e) {
-            EXPECT_EQ(e.number(), vbErrInvalidPropertyValue);
-            EXPECT_NE(std::string(e.what()).find("line 1"), std::string::npos) << e.what();
-        }
+        const auto parsed = vireo_test::attempt([&] { TextPropertyBag::parse(text); });
+        EXPECT_EQ(parsed.number, vbErrInvalidPropertyValue) << text;
+        EXPECT_TRUE(vireo_test::mentions(parsed, "line 1")) << parsed.message;
     }
-    try {
-        TextPropertyBag::load(vireo_test::temp_path(".missing"));
-        FAIL();
-    } catch (const VbError& e) {
-        EXPECT_EQ(e.number(), vbErrFileNotFound);
-    }
+    EXPECT_EQ(vireo_test::attempt([] { TextPropertyBag::load(vireo_test::temp_path(".missing")); }).number,
+              vbErrFileNotFound);
 }
 
 TEST_F(Persistence, BadNewLineValueIsReported) {

@@ -3,13 +3,15 @@
 // descriptor-driven engine into the file's bytes (nobody listens, but an
 // annotation line is asked for, which the compiled path leaves to the engine),
 // and announced first (someone listens: compiled for ASCII, the engine for the
-// rest). The fields of every class of the catalogue are filled many times over
+// rest). The fields of every class of every registered catalogue (the test
+// catalogue in tests/catalogue/sibling/ included) are filled many times over
 // from a pool of awkward values (empty, exactly 16 bytes, 17 bytes, long, not
 // ASCII, made of delimiters, codes with odd digit counts or below " ") and the
 // three files must be equal byte for byte once the annotation lines are gone.
+#include <cctype>
 #include <random>
 
-#include "vireo/control/catalogue.h"
+#include "sibling/sibling.h"
 #include "test_support.h"
 
 using namespace prjVireo;
@@ -37,25 +39,35 @@ const Filling kFillings[] = {
     {"separator_outside_ascii", "\xC2\xA7", ":", 0},
 };
 
-class CompiledAssembly : public vireo_test::ControlTest, public ::testing::WithParamInterface<Filling> {
+std::vector<const catalogue::Catalogue*> every_catalogue() {
+    sibling::registered_catalogue();
+    return catalogue::registered();
+}
+
+class CompiledAssembly
+    : public ::testing::TestWithParam<std::tuple<Filling, const catalogue::Catalogue*>> {
 protected:
+    void SetUp() override { vireo_test::reset_writer_state(); }
+    void TearDown() override { vireo_test::reset_writer_state(); }
+
     // Writes `rounds` random fillings of every compiled class and returns the file.
     std::string write_all(bool listening, bool annotated, int rounds) {
-        const Filling& f = GetParam();
-        path = vireo_test::temp_path();
-        ctl->OpenFile(path);
-        ctl->Annotation(annotated ? -1 : 0);
-        ctl->DataElementSeparator(f.separator);
-        ctl->SubelementSeparator(f.component);
-        ctl->NewLine(static_cast<NewLineValues>(f.new_line));
-        BeforeAddEvent::Connection c = 0;
-        if (listening) c = ctl->BeforeAdd.connect([](std::string&, std::int32_t&, std::int16_t&) {});
+        const auto& [f, cat] = GetParam();
+        basic_vireo ctl(*cat);
+        std::string path = vireo_test::temp_path();
+        ctl.OpenFile(path);
+        ctl.Annotation(annotated ? -1 : 0);
+        ctl.DataElementSeparator(f.separator);
+        ctl.SubelementSeparator(f.component);
+        ctl.SegmentTerminator("~");
+        ctl.NewLine(static_cast<NewLineValues>(f.new_line));
+        if (listening) ctl.BeforeAdd.connect([](std::string&, std::int32_t&, std::int16_t&) {});
         std::mt19937 random(20261205);
-        const auto& slots = catalogue::slots();
+        const auto& slots = cat->slots();
         for (int round = 0; round < rounds; ++round) {
             for (std::size_t i = 0; i < slots.size(); ++i) {
                 if (!slots[i].segment_class->compiled_body) continue;
-                std::shared_ptr<SegmentObject> object = ctl->member(i);
+                std::shared_ptr<SegmentObject> object = ctl.member(i);
                 const SegmentClassDescriptor& d = object->descriptor();
                 for (std::size_t k = 0; k < d.field_count; ++k) {
                     const FieldDescriptor& field = d.fields[k];
@@ -69,8 +81,7 @@ protected:
                 object->Clear();
             }
         }
-        if (listening) ctl->BeforeAdd.disconnect(c);
-        ctl->CloseFile();
+        ctl.CloseFile();
         return vireo_test::read_file(path);
     }
 };
@@ -101,29 +112,39 @@ void expect_same(const std::string& expected, const std::string& actual, const c
 }
 
 TEST_P(CompiledAssembly, WritesWhatTheEngineWrites) {
-    const std::string compiled = write_all(false, false, 40);
-    const std::string engine = without_annotations(write_all(false, true, 40));
-    const std::string announced = write_all(true, false, 40);
+    // As many rounds as give every catalogue some ten thousand segments.
+    const int rounds = static_cast<int>(10000 / std::get<1>(GetParam())->slots().size()) + 1;
+    const std::string compiled = write_all(false, false, rounds);
+    const std::string engine = without_annotations(write_all(false, true, rounds));
+    const std::string announced = write_all(true, false, rounds);
     ASSERT_GT(compiled.size(), 100000u);
     expect_same(compiled, engine, "engine");
     expect_same(compiled, announced, "announced");
 }
 
-INSTANTIATE_TEST_SUITE_P(Delimiters, CompiledAssembly, ::testing::ValuesIn(kFillings),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Delimiters, CompiledAssembly,
+                         ::testing::Combine(::testing::ValuesIn(kFillings), ::testing::ValuesIn(every_catalogue())),
+                         [](const auto& info) {
+                             std::string name = std::string(std::get<0>(info.param).name) + "_" +
+                                                std::string(std::get<1>(info.param)->name());
+                             for (char& c : name) {
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             }
+                             return name;
+                         });
 
-// Every class but the five envelope and trailer ones with their own assembly
+// Every class but the envelope and trailer ones with their own assembly
 // (ISA, GS, GE, IEA, SE) has a compiled body: a class that lost it would still
 // write correctly, only slower, so it is checked here.
 TEST(CompiledAssemblyCoverage, EveryCommonAndPackedClassIsCompiled) {
-    std::size_t without = 0;
-    for (const catalogue::Slot& slot : catalogue::slots()) {
-        const Assembly a = slot.segment_class->assembly;
-        const bool expected = a == Assembly::Common || a == Assembly::PackedComposites;
-        EXPECT_EQ(slot.segment_class->compiled_body != nullptr, expected) << slot.segment_class->name;
-        if (!slot.segment_class->compiled_body) ++without;
+    for (const catalogue::Catalogue* cat : every_catalogue()) {
+        for (const catalogue::Slot& slot : cat->slots()) {
+            const Assembly a = slot.segment_class->assembly;
+            const bool expected = a == Assembly::Common || a == Assembly::PackedComposites;
+            EXPECT_EQ(slot.segment_class->compiled_body != nullptr, expected)
+                << cat->name() << " " << slot.segment_class->name;
+        }
     }
-    EXPECT_EQ(without, 5u);
 }
 
 // The compiled path reads 16 bytes from every string's buffer: an empty

@@ -1,7 +1,7 @@
 #pragma once
-// Helpers for the fault tests: run an operation and record what reached the
-// host, run a piece of work in a child process with its own limits, and a
-// control with known delimiters and no file open yet.
+// Helpers for the fault tests: run a piece of work in a child process with its
+// own limits, and a control with known delimiters and no file open yet (what
+// reached the host: attempt() of test_support.h).
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,29 +14,10 @@
 
 namespace vireo_fault {
 
-// What an operation let reach the host.
-struct Outcome {
-    bool raised = false;
-    int number = 0;
-    std::string message;
-};
-
-template <class Fn>
-Outcome attempt(Fn&& fn) {
-    Outcome o;
-    try {
-        fn();
-    } catch (const prjVireo::VbError& e) {
-        o.raised = true;
-        o.number = e.number();
-        o.message = e.what();
-    }
-    return o;
-}
-
-inline bool mentions(const Outcome& o, const std::string& text) {
-    return o.message.find(text) != std::string::npos;
-}
+using vireo_test::attempt;
+using vireo_test::describe;
+using vireo_test::mentions;
+using vireo_test::Outcome;
 
 // Runs `work` in a forked child (so that resource limits and signal settings
 // stay there) and returns the text it produced. The child must not throw.
@@ -70,10 +51,6 @@ inline std::string in_child(const std::function<std::string()>& work) {
     ::waitpid(pid, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) report += " [child died]";
     return report;
-}
-
-inline std::string describe(const Outcome& o) {
-    return o.raised ? std::to_string(o.number) + " " + o.message : "none";
 }
 
 // A control with "*", ":" and "~" on a fresh writer state, no file open.

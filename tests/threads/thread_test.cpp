@@ -207,11 +207,7 @@ TEST(Threads, AControlOutlivingItsThreadStillRefusesOthers) {
         int number = 0;
         vireo_test::on_new_thread([&] {
             vireo own;  // this thread's writer state exists too
-            try {
-                orphan->L1_ST_00_TransSetHeader()->Additem();
-            } catch (const VbError& e) {
-                number = e.number();
-            }
+            number = vireo_test::attempt([&] { orphan->L1_ST_00_TransSetHeader()->Additem(); }).number;
         });
         EXPECT_EQ(number, vbErrWrongThread) << round;
     }

@@ -1,11 +1,10 @@
 // vireo typelib: the type library a late-bound host reads. The control's own
 // members with their dispatch ids and parameters (the one written table of
-// those ids: a host compiled against them breaks if one moves), the segment
-// object properties in slot order, and every class's fields tied to code lists
-// that the library lists.
+// those ids: a host compiled against them breaks if one moves). The segment
+// object properties, classes and code lists of every catalogue's library are
+// held against the catalogue in tests/catalogue/catalogue_test.cpp.
 #include <nlohmann/json.hpp>
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -92,36 +91,6 @@ TEST(Typelib, ControlMembersAndEvent) {
         R"([{"name": "NewLineValues", "members": [{"name": "no_LForCR_ToSegEnd", "value": 0},
             {"name": "LfCr_ToSegEnd", "value": 2}, {"name": "LF_ToSegEnd", "value": 1}]}])");
     EXPECT_EQ(lib["enums"], expected_enums);
-}
-
-// Segment object property i has dispatch id 0x680300E1 - i and the type of
-// class i; every code list a field names is listed, and every listed one is used.
-TEST(Typelib, ClassesInSlotOrderWithTheirCodeLists) {
-    const json lib = typelib_of_the_command();
-    const json& classes = lib["classes"];
-    const json& properties = lib["control"]["properties"];
-    ASSERT_EQ(classes.size(), prjVireo::catalogue::slots().size());
-    EXPECT_EQ(classes.front()["property"], "L0_ISA_00_IntControlHeader");
-    EXPECT_EQ(classes.back()["property"], "L2440_SE_00_TransSetTrailer");
-    std::set<std::string> named_lists;
-    for (std::size_t i = 0; i < classes.size(); ++i) {
-        const json& c = classes[i];
-        SCOPED_TRACE(c["name"].get<std::string>());
-        EXPECT_EQ(c["dispid"], 0x680300E1 - static_cast<int>(i));
-        EXPECT_EQ(properties[i]["name"], c["property"]);
-        EXPECT_EQ(properties[i]["dispid"], c["dispid"]);
-        EXPECT_EQ(properties[i]["type"], c["name"]);
-        std::set<std::string> field_names;
-        for (const json& f : c["fields"]) {
-            EXPECT_TRUE(field_names.insert(f["name"].get<std::string>()).second) << f["name"];
-            if (f["kind"] == "code") named_lists.insert(f["codelist"].get<std::string>());
-        }
-    }
-
-    std::set<std::string> listed;
-    for (const json& l : lib["codelists"]) listed.insert(l["name"].get<std::string>());
-    EXPECT_EQ(lib["codelists"].size(), prjVireo::catalogue::codelists().size());
-    EXPECT_EQ(listed, named_lists);
 }
 
 }  // namespace

@@ -199,12 +199,7 @@ TEST_F(PropertyPage, RefusesUnknownFieldsAndCheckValues) {
     for (const auto& [field, value] : std::vector<std::pair<std::string, std::string>>{
              {"lblFilename", "x"}, {"txtNewLine", "1"}, {"chkAnnotation", "3"}, {"chkErrorTrap", ""}}) {
         SCOPED_TRACE(field + "=" + value);
-        try {
-            page.edit(field, value);
-            ADD_FAILURE() << "accepted";
-        } catch (const VbError& e) {
-            EXPECT_EQ(e.number(), vbErrInvalidPropertyValue);
-        }
+        EXPECT_EQ(vireo_test::attempt([&] { page.edit(field, value); }).number, vbErrInvalidPropertyValue);
     }
     EXPECT_FALSE(page.Changed());
 }
@@ -216,12 +211,8 @@ TEST_F(PropertyPage, ARefusedValueStopsTheApplyWhenTheControlTrapsErrors) {
     page.edit("chkAnnotation", "0");
     page.edit("txtSegmentCount", "lots");
     page.edit("txtSegmentTerminator", "#");
-    try {
-        page.ApplyChanges();
-        FAIL() << "applied a count that is not a number";
-    } catch (const VbError& e) {
-        EXPECT_EQ(e.number(), vbErrTypeMismatch);
-    }
+    EXPECT_EQ(vireo_test::attempt([&] { page.ApplyChanges(); }).number, vbErrTypeMismatch)
+        << "applied a count that is not a number";
     EXPECT_EQ(control->Annotation(), 0);           // applied before the count
     EXPECT_EQ(control->SegCount(), "7");
     EXPECT_EQ(control->SegmentTerminator(), "!");  // not reached
@@ -230,12 +221,7 @@ TEST_F(PropertyPage, ARefusedValueStopsTheApplyWhenTheControlTrapsErrors) {
 
 TEST_F(PropertyPage, NothingSelected) {
     pp1 page;
-    try {
-        page.SelectedControls({});
-        FAIL() << "showed an empty selection";
-    } catch (const VbError& e) {
-        EXPECT_EQ(e.number(), vbErrObjectNotSet);
-    }
+    EXPECT_EQ(vireo_test::attempt([&] { page.SelectedControls({}); }).number, vbErrObjectNotSet);
     EXPECT_THROW(page.ApplyChanges(), VbError);
 }
 

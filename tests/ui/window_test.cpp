@@ -153,12 +153,21 @@ std::string kind_of(const Fl_Widget* w) {
 
 std::string label_of(const Fl_Widget* w) { return w->label() ? w->label() : ""; }
 
-struct Expected {
-    const char* name;
-    const char* kind;
-    const char* caption;
-    int x, y, w, h;  // pixels, relative to the page (or the window)
-};
+// Every widget of `area` lies inside it, and no two overlap.
+void expect_laid_out(const Fl_Group& area) {
+    for (int i = 0; i < area.children(); ++i) {
+        const Fl_Widget* a = area.child(i);
+        EXPECT_TRUE(a->x() >= area.x() && a->y() >= area.y() && a->x() + a->w() <= area.x() + area.w() &&
+                    a->y() + a->h() <= area.y() + area.h())
+            << "child " << i << " reaches outside";
+        for (int j = i + 1; j < area.children(); ++j) {
+            const Fl_Widget* b = area.child(j);
+            EXPECT_FALSE(a->x() < b->x() + b->w() && b->x() < a->x() + a->w() && a->y() < b->y() + b->h() &&
+                         b->y() < a->y() + a->h())
+                << "children " << i << " and " << j << " overlap";
+        }
+    }
+}
 
 // Presses Tab `count` times from `first` and returns the names of the widgets
 // that had the focus, starting with `first`.
@@ -222,50 +231,31 @@ TEST_F(Windows, PropertyPageShowsTheSavedControl) {
     EXPECT_EQ(frame.page_area().w(), 395);
     EXPECT_EQ(frame.page_area().h(), 233);
 
-    const Expected expected[] = {
-        {"chkErrorTrap", "check box", "ErrorTrap", 6, 8, 180, 19},
-        {"lblFilename", "label", "Filename:", 6, 51, 180, 16},
-        {"txtFilename", "text box", "", 6, 68, 180, 22},
-        {"lblDataElementSeparator", "label", "DataElementSeparator:", 6, 95, 180, 16},
-        {"txtDataElementSeparator", "text box", "", 6, 111, 180, 22},
-        {"lblSubelementSeparator", "label", "SubelementSeparator:", 6, 138, 180, 16},
-        {"txtSubelementSeparator", "text box", "", 6, 155, 180, 22},
-        {"lblSegmentTerminator", "label", "SegmentTerminator:", 6, 181, 180, 16},
-        {"txtSegmentTerminator", "text box", "", 6, 198, 180, 22},
-        {"lblSegmentCount", "label", "SegmentCount:", 200, 8, 180, 16},
-        {"txtSegmentCount", "text box", "", 200, 25, 180, 22},
-        {"chkAnnotation", "check box", "Annotation", 200, 51, 180, 19},
-    };
+    // Every control of the page's table, in tab order, where the table puts
+    // it to the nearest pixel (94.67 pixels is 95), inside the page and
+    // overlapping none of the others.
+    EXPECT_EQ(twips_to_pixels(1420), 95);
+    const char* const kinds[] = {"check box", "label", "text box"};  // PageControlKind's order
     Fl_Group& area = frame.page_area();
-    ASSERT_EQ(area.children(), 12);
-    for (int i = 0; i < 12; ++i) {
-        const Expected& e = expected[i];
-        SCOPED_TRACE(e.name);
-        Fl_Widget* w = frame.control(e.name);
+    ASSERT_EQ(area.children(), static_cast<int>(kPageControls.size()));
+    for (int i = 0; i < area.children(); ++i) {
+        const PageControl& c = kPageControls[i];
+        SCOPED_TRACE(c.name);
+        Fl_Widget* w = frame.control(c.name);
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(area.find(w), i) << "tab index";
-        EXPECT_EQ(kind_of(w), e.kind);
-        EXPECT_EQ(label_of(w), e.caption);
-        EXPECT_EQ(w->x() - area.x(), e.x);
-        EXPECT_EQ(w->y() - area.y(), e.y);
-        EXPECT_EQ(w->w(), e.w);
-        EXPECT_EQ(w->h(), e.h);
+        EXPECT_EQ(kind_of(w), kinds[static_cast<int>(c.kind)]);
+        EXPECT_EQ(label_of(w), c.caption);
+        EXPECT_EQ(w->x() - area.x(), twips_to_pixels(c.left));
+        EXPECT_EQ(w->y() - area.y(), twips_to_pixels(c.top));
+        EXPECT_EQ(w->w(), twips_to_pixels(c.width));
+        EXPECT_EQ(w->h(), twips_to_pixels(c.height));
     }
-    const Expected buttons[] = {
-        {"OK", "button", "OK", 177, 281, 75, 23},
-        {"Cancel", "button", "Cancel", 258, 281, 75, 23},
-        {"Apply", "button", "&Apply", 339, 281, 75, 23},
-    };
-    Fl_Button* frame_buttons[] = {&frame.ok_button(), &frame.cancel_button(), &frame.apply_button()};
-    for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(buttons[i].name);
-        EXPECT_EQ(kind_of(frame_buttons[i]), buttons[i].kind);
-        EXPECT_EQ(label_of(frame_buttons[i]), buttons[i].caption);
-        EXPECT_EQ(frame_buttons[i]->x(), buttons[i].x);
-        EXPECT_EQ(frame_buttons[i]->y(), buttons[i].y);
-        EXPECT_EQ(frame_buttons[i]->w(), buttons[i].w);
-        EXPECT_EQ(frame_buttons[i]->h(), buttons[i].h);
-    }
+    expect_laid_out(area);
+    expect_laid_out(window);
+    EXPECT_EQ(label_of(&frame.ok_button()), "OK");
+    EXPECT_EQ(label_of(&frame.cancel_button()), "Cancel");
+    EXPECT_EQ(label_of(&frame.apply_button()), "&Apply");
 
     // The saved values.
     EXPECT_EQ(static_cast<Fl_Check_Button*>(frame.control("chkErrorTrap"))->value(), 0);
@@ -361,31 +351,32 @@ TEST_F(Windows, AboutBoxShowsTheVersionInformation) {
     EXPECT_STREQ(window.label(), "About vireo");
     EXPECT_EQ(window.w(), 420);
     EXPECT_EQ(window.h(), 214);
-    const Expected expected[] = {
-        {"picIcon", "picture", "", 16, 16, 40, 40},
-        {"lblTitle", "label", "vireo", 72, 14, 332, 28},
-        {"lblVersion", "label", version.c_str(), 72, 44, 332, 18},
-        {"lblDescription", "label", "Vireo ActiveX Control for HIPAA 837 4010", 72, 64, 332, 36},
-        {"lblDisclaimer", "label", about.form().lblDisclaimer.c_str(), 16, 126, 282, 72},
-        {"Line1", "line", "", 12, 112, 396, 1},
-        {"Line2", "line", "", 12, 113, 396, 1},
-        {"cmdOK", "default button", "OK", 312, 126, 92, 25},
-        {"cmdSysInfo", "button", "&System Info...", 312, 158, 92, 25},
+    const struct {
+        const char* name;
+        const char* kind;
+        const char* caption;
+    } expected[] = {
+        {"picIcon", "picture", ""},
+        {"lblTitle", "label", "vireo"},
+        {"lblVersion", "label", version.c_str()},
+        {"lblDescription", "label", "Vireo ActiveX Control for HIPAA 837 4010"},
+        {"lblDisclaimer", "label", about.form().lblDisclaimer.c_str()},
+        {"Line1", "line", ""},
+        {"Line2", "line", ""},
+        {"cmdOK", "default button", "OK"},
+        {"cmdSysInfo", "button", "&System Info..."},
     };
-    ASSERT_EQ(window.children(), 9);
-    for (int i = 0; i < 9; ++i) {
-        const Expected& e = expected[i];
+    ASSERT_EQ(window.children(), static_cast<int>(std::size(expected)));
+    for (int i = 0; i < window.children(); ++i) {
+        const auto& e = expected[i];
         SCOPED_TRACE(e.name);
         Fl_Widget* w = about.control(e.name);
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(window.find(w), i) << "tab index";
         EXPECT_EQ(kind_of(w), e.kind);
         EXPECT_EQ(label_of(w), e.caption);
-        EXPECT_EQ(w->x(), e.x);
-        EXPECT_EQ(w->y(), e.y);
-        EXPECT_EQ(w->w(), e.w);
-        EXPECT_EQ(w->h(), e.h);
     }
+    expect_laid_out(window);
     EXPECT_NE(about.form().lblDisclaimer.find("Copyright"), std::string::npos);
 
     screenshot(window, "about-box.png");

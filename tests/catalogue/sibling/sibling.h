@@ -12,6 +12,14 @@ namespace prjVireo::sibling {
 
 const catalogue::Catalogue& declared_catalogue();
 
+// The test catalogue, registered beside the 4010 one the first time it is
+// asked for: the one line a program adds to know a catalogue by name.
+inline const catalogue::Catalogue& registered_catalogue() {
+    static const bool registered = (catalogue::register_catalogue(declared_catalogue()), true);
+    (void)registered;
+    return declared_catalogue();
+}
+
 class sibling_control final : public basic_vireo {
 public:
     sibling_control() : basic_vireo(declared_catalogue()) {}
