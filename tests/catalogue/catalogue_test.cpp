@@ -291,7 +291,9 @@ TEST_P(CatalogueShape, SlotsFollowTheNamingRulesAndAnswerToTheirDispatchIds) {
         SCOPED_TRACE(c.name);
         EXPECT_TRUE(names.insert(c.name).second) << "one slot per class";
         EXPECT_TRUE(ids.insert(s.dispid).second) << "one slot per id";
-        if (published_4010) EXPECT_EQ(s.dispid, 0x680300E1 - static_cast<DISPID>(i));
+        if (published_4010) {
+            EXPECT_EQ(s.dispid, 0x680300E1 - static_cast<DISPID>(i));
+        }
         EXPECT_EQ(cat().slot_of_dispid(s.dispid), static_cast<std::ptrdiff_t>(i));
         EXPECT_EQ(d.GetIDOfName(s.property), s.dispid);
         EXPECT_EQ(d.NameOf(s.dispid), s.property);
@@ -313,7 +315,9 @@ TEST_P(CatalogueShape, SlotsFollowTheNamingRulesAndAnswerToTheirDispatchIds) {
     // Next to every id, an id that no slot has is no slot.
     for (DISPID id : ids) {
         for (DISPID beside : {id - 1, id + 1}) {
-            if (!ids.count(beside)) EXPECT_EQ(cat().slot_of_dispid(beside), -1) << beside;
+            if (!ids.count(beside)) {
+                EXPECT_EQ(cat().slot_of_dispid(beside), -1) << beside;
+            }
         }
     }
     // Ids far from the slots, at either end of the range, are no slot (and no overflow).
