@@ -131,7 +131,7 @@ int run(const RunArgs& args) {
     options.output = args.output;
     options.trace = args.trace;
     options.strict = args.strict;
-    options.script_name = args.script;
+    options.script_name = args.script == "-" ? "<stdin>" : args.script;  // as vireo check names it
     remove_temporaries_on_signals();
     if (args.check == "report") options.check = vireo_runner::RunOptions::Check::Report;
     if (args.check == "strict") options.check = vireo_runner::RunOptions::Check::Strict;

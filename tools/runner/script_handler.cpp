@@ -44,6 +44,9 @@ bool ScriptHandler::finish() {
     if (failed_) return false;
     return attempt([&] {
         if (!steps_seen_) throw RunError("the script has no \"steps\"");
+        // An empty list is a query that found nothing: an 837 of no segments
+        // is no claim file, and OUTPUT keeps what it held.
+        if (step_ == 0) throw RunError("the script's \"steps\" are empty: there is nothing to write");
         output_.commit();
     });
 }

@@ -94,7 +94,8 @@ void RunOutput::commit() {
 // The checker's findings, named by the output's own path; false when the
 // output must not be written.
 bool RunOutput::report_check() {
-    const std::string name = shown_name(path_);
+    // Named as vireo check names a file, standard output as <stdout>.
+    const std::string name = path_ == "-" ? "<stdout>" : shown_name(path_);
     for (Finding f : checker_->findings()) {
         f.file = name;
         err_ << format_finding(f) << '\n';
@@ -104,7 +105,7 @@ bool RunOutput::report_check() {
              << " more findings not shown\n";
     }
     auto count = [](std::uint64_t n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); };
-    err_ << name << ": checked " << count(checker_->segments(), "segment") << ": " << count(checker_->errors(), "error")
+    err_ << name << ": " << count(checker_->segments(), "segment") << ", " << count(checker_->errors(), "error")
          << ", " << count(checker_->warnings(), "warning") << "\n";
     return checker_->errors() == 0 || options_.check != RunOptions::Check::Strict;
 }
