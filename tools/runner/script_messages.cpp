@@ -77,7 +77,12 @@ std::string quoted_excerpt(std::string_view text) { return excerpt_of(text, text
 std::string shown_name(std::string_view name) {
     const std::string escaped = escaped_controls(name, false);
     if (escaped == name) return std::string(name);
-    return "\"" + escaped_controls(name, true) + "\"";
+    // Appended, not a literal prepended to a temporary: GCC 12 misreads the
+    // latter as an overlapping copy (-Wrestrict) once it inlines it.
+    std::string shown = "\"";
+    shown += escaped_controls(name, true);
+    shown += '"';
+    return shown;
 }
 
 }  // namespace vireo_runner
