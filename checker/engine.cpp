@@ -40,9 +40,60 @@ std::string place(const SegmentCheck& c) {
 
 }  // namespace
 
-Engine::Engine(FindingSink& sink) : t_(tables()), sink_(sink) {
-    frames_.resize(static_cast<std::size_t>(t_.max_depth) + 1);
-    isa_id_ = t_.id_of("ISA");
+Engine::Engine(FindingSink& sink, const guide::Guide& guide, bool fixed) : sink_(sink) {
+    use_guide(guide, fixed);
+    t_ = start_;
+    frames_.resize(static_cast<std::size_t>(t_->max_depth) + 1);
+    isa_id_ = t_->id_of("ISA");
+    gs_id_ = t_->id_of("GS");
+}
+
+void Engine::use_guide(const guide::Guide& guide, bool fixed) {
+    start_ = &tables_for(guide);
+    fixed_ = fixed;
+}
+
+void Engine::switch_tables(const Tables& next) {
+    // The interchange frame is the only one open (GS comes at depth 1): the
+    // children that occurred in it are carried over by their segment IDs.
+    const Tables& before = *t_;
+    const Frame old = frames_[0];
+    const Node& from = before.nodes[static_cast<std::size_t>(old.node)];
+    t_ = &next;
+    frames_.resize(std::max(frames_.size(), static_cast<std::size_t>(t_->max_depth) + 1));
+    isa_id_ = t_->id_of("ISA");
+    gs_id_ = t_->id_of("GS");
+    Frame& f = frames_[0];
+    f = Frame{};
+    std::memset(f.count, 0, sizeof f.count);
+    const Node& to = t_->nodes[0];
+    for (std::size_t j = 0; j < from.children.size(); ++j) {
+        if (!old.count[j]) continue;
+        const std::uint16_t id = t_->id_of(before.ids[from.children[j].id]);
+        for (std::size_t k = 0; k < to.children.size(); ++k) {
+            if (to.children[k].id != id) continue;
+            f.count[k] = old.count[j];
+            f.seen |= std::uint64_t{1} << k;
+            if (j == static_cast<std::size_t>(old.child)) f.child = static_cast<int>(k);
+            break;
+        }
+    }
+}
+
+bool Engine::choose_guide() {
+    const std::string_view named = element(8);
+    const guide::Guide* chosen = guide::find_guide(named);
+    if (!chosen) {
+        if (!named.empty()) {
+            report_at(segment_, kError, "guide", "GS", "GS", "GS08",
+                      "GS08 " + quoted(named) + " names no guide vireo knows (it knows " + guide::known_guides() +
+                          "): the group is checked against " + std::string(t_->guide->id()));
+        }
+        return false;
+    }
+    if (chosen == t_->guide) return false;
+    switch_tables(tables_for(*chosen));
+    return true;
 }
 
 void Engine::begin(std::string name) {
@@ -59,6 +110,12 @@ void Engine::begin(std::string name) {
     depth_ = 0;
     last_ = nullptr;
     notes_.clear();
+    if (t_ != start_) {
+        t_ = start_;
+        frames_.resize(std::max(frames_.size(), static_cast<std::size_t>(t_->max_depth) + 1));
+        isa_id_ = t_->id_of("ISA");
+        gs_id_ = t_->id_of("GS");
+    }
     state_.st02_seen.clear();
     state_.gs06_seen.clear();
     state_.isa13_seen.clear();
@@ -270,7 +327,8 @@ void Engine::segment(const char* begin, const char* end) {
     }
 
     const std::string_view id = element(0);
-    const std::uint16_t sid = t_.id_of(id);
+    std::uint16_t sid = t_->id_of(id);
+    if (sid == gs_id_ && !fixed_ && depth_ == 1 && choose_guide()) [[unlikely]] sid = gs_id_;
     current_ = nullptr;
     if (sid == kUnknownId) {
         bool shaped = id.size() >= 2 && id.size() <= 3;
@@ -293,7 +351,7 @@ void Engine::segment(const char* begin, const char* end) {
             return;
         }
         start_interchange();
-        current_ = &t_.checks[static_cast<std::size_t>(t_.nodes[0].children[0].check)];
+        current_ = &t_->checks[static_cast<std::size_t>(t_->nodes[0].children[0].check)];
     } else if (locate(sid, target)) {
         current_ = &enter(target);
         if (!target.exact) {
@@ -322,7 +380,7 @@ bool Engine::locate(std::uint16_t id, Target& target) const {
     int loose_child = -1;
     for (int level = depth_ - 1; level >= 0; --level) {
         const Frame& f = frames_[static_cast<std::size_t>(level)];
-        const Node& n = t_.nodes[static_cast<std::size_t>(f.node)];
+        const Node& n = t_->nodes[static_cast<std::size_t>(f.node)];
         const std::uint32_t at = n.candidates_at[id];
         const std::uint32_t count = at >> 24;
         if (!count) continue;
@@ -334,7 +392,7 @@ bool Engine::locate(std::uint16_t id, Target& target) const {
             // one level up, never as a repeat inside the loop.
             if (j < start || j == 0) continue;
             const Node::Child& child = n.children[static_cast<std::size_t>(j)];
-            if (qualifies(t_.checks[static_cast<std::size_t>(child.first_check)])) {
+            if (qualifies(t_->checks[static_cast<std::size_t>(child.first_check)])) {
                 target = {level, j, true};
                 return true;
             }
@@ -348,12 +406,12 @@ bool Engine::locate(std::uint16_t id, Target& target) const {
     // A qualifier that no position of this segment ID takes anywhere is a bad
     // code in the nearest position; one that another position takes means the
     // segment is out of place.
-    const SegmentCheck& nearest = t_.checks[static_cast<std::size_t>(
-        t_.nodes[static_cast<std::size_t>(frames_[static_cast<std::size_t>(loose_level)].node)]
+    const SegmentCheck& nearest = t_->checks[static_cast<std::size_t>(
+        t_->nodes[static_cast<std::size_t>(frames_[static_cast<std::size_t>(loose_level)].node)]
             .children[static_cast<std::size_t>(loose_child)]
             .first_check)];
     const std::string_view v = element(nearest.qualifier);
-    for (const SegmentCheck& c : t_.checks) {
+    for (const SegmentCheck& c : t_->checks) {
         if (c.id == id && c.qualifier && c.qualifier_codes->contains(v)) return false;
     }
     target = {loose_level, loose_child, false};
@@ -376,7 +434,7 @@ void Engine::start_interchange() {
 const SegmentCheck& Engine::enter(const Target& target) {
     while (depth_ - 1 > target.level) close_frame();
     Frame& f = frames_[static_cast<std::size_t>(target.level)];
-    const Node& n = t_.nodes[static_cast<std::size_t>(f.node)];
+    const Node& n = t_->nodes[static_cast<std::size_t>(f.node)];
     const std::size_t j = static_cast<std::size_t>(target.child);
     const std::uint64_t missing = n.required & n.before[j] & ~f.seen & ~f.reported;
     if (missing) {
@@ -387,10 +445,10 @@ const SegmentCheck& Engine::enter(const Target& target) {
     if (f.count[j] != 0xFFFF) ++f.count[j];
     f.child = target.child;
     const Node::Child& c = n.children[j];
-    const SegmentCheck& check = t_.checks[static_cast<std::size_t>(c.first_check)];
+    const SegmentCheck& check = t_->checks[static_cast<std::size_t>(c.first_check)];
     if (c.max && f.count[j] > c.max && f.count[j] != 0xFFFF) {
         if (c.node >= 0) {
-            const guide::Loop& loop = *t_.nodes[static_cast<std::size_t>(c.node)].loop;
+            const guide::Loop& loop = *t_->nodes[static_cast<std::size_t>(c.node)].loop;
             report(kError, "repeat", &check, "",
                    "loop " + std::string(loop.shown) + " (" + std::string(loop.name) + ") occurs " +
                        std::to_string(f.count[j]) + " times in this " + std::string(n.loop->shown) +
@@ -416,7 +474,7 @@ const SegmentCheck& Engine::enter(const Target& target) {
         inner.has_child_level = false;
         inner.self_subscriber = false;
         depth_ = target.level + 2;
-        const Node& node = t_.nodes[static_cast<std::size_t>(c.node)];
+        const Node& node = t_->nodes[static_cast<std::size_t>(c.node)];
         if (node.hl_level || node.claim) loop_begun(inner, node, check);
     }
     return check;
@@ -424,7 +482,7 @@ const SegmentCheck& Engine::enter(const Target& target) {
 
 void Engine::close_frame() {
     Frame& f = frames_[static_cast<std::size_t>(depth_ - 1)];
-    const Node& n = t_.nodes[static_cast<std::size_t>(f.node)];
+    const Node& n = t_->nodes[static_cast<std::size_t>(f.node)];
     const std::uint64_t missing = n.required & ~f.seen & ~f.reported;
     if (missing) report_missing(f, missing);
     if (n.hl_level || n.claim) loop_ended(f, n);
@@ -472,7 +530,7 @@ void Engine::loop_begun(Frame& frame, const Node& node, const SegmentCheck& firs
     }
     frame.hl_segment = segment_;
     if (node.hl_parent >= 0) {
-        Frame& parent = frames_[static_cast<std::size_t>(t_.nodes[static_cast<std::size_t>(node.hl_parent)].depth)];
+        Frame& parent = frames_[static_cast<std::size_t>(t_->nodes[static_cast<std::size_t>(node.hl_parent)].depth)];
         parent.has_child_level = true;
         if (node.patient && parent.self_subscriber) {
             report(kWarning, "patient", &first, "",
@@ -775,13 +833,13 @@ void Engine::report_at(std::uint64_t segment, Finding::Severity severity, const 
 }
 
 void Engine::report_missing(const Frame& frame, std::uint64_t missing) {
-    const Node& n = t_.nodes[static_cast<std::size_t>(frame.node)];
+    const Node& n = t_->nodes[static_cast<std::size_t>(frame.node)];
     for (std::size_t j = 0; j < n.children.size(); ++j) {
         if (!(missing & (std::uint64_t{1} << j))) continue;
         const Node::Child& c = n.children[j];
-        const SegmentCheck& first = t_.checks[static_cast<std::size_t>(c.first_check)];
+        const SegmentCheck& first = t_->checks[static_cast<std::size_t>(c.first_check)];
         if (c.node >= 0) {
-            const guide::Loop& loop = *t_.nodes[static_cast<std::size_t>(c.node)].loop;
+            const guide::Loop& loop = *t_->nodes[static_cast<std::size_t>(c.node)].loop;
             report_at(segment_, kError, "required-loop", n.loop->shown, first.segment->id, "",
                       "required loop " + std::string(loop.shown) + " (" + std::string(loop.name) + ") is missing in " +
                           std::string(n.loop->shown) + (segment_ ? " before this segment" : ""));
@@ -795,11 +853,11 @@ void Engine::report_missing(const Frame& frame, std::uint64_t missing) {
 
 std::string_view Engine::current_loop() const {
     if (depth_ == 0) return {};
-    return t_.nodes[static_cast<std::size_t>(frames_[static_cast<std::size_t>(depth_ - 1)].node)].loop->shown;
+    return t_->nodes[static_cast<std::size_t>(frames_[static_cast<std::size_t>(depth_ - 1)].node)].loop->shown;
 }
 
 void Engine::report_unplaced(std::uint16_t id) {
-    const std::string_view name = t_.ids[id];
+    const std::string_view name = t_->ids[id];
     report_at(segment_, kError, "placement", current_loop(), name, "",
               "segment " + std::string(name) + " is not expected after " + where() +
                   " (out of order, repeated, or in the wrong loop)");

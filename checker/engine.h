@@ -24,7 +24,14 @@ protected:
 
 class Engine {
 public:
-    explicit Engine(FindingSink& sink);
+    // Checks against `guide`. Unless `fixed`, each group's GS08 chooses the
+    // guide the group is checked against, among the guides the program knows;
+    // every file starts with `guide`.
+    Engine(FindingSink& sink, const guide::Guide& guide, bool fixed);
+    // The same, from the next file on (the writer knows its guide only once a
+    // control is attached).
+    void use_guide(const guide::Guide& guide, bool fixed);
+    const guide::Guide& guide() const { return *t_->guide; }
 
     void begin(std::string name);
     void feed(const char* data, std::size_t size);
@@ -70,7 +77,7 @@ public:
     // Its elements, the ID counted.
     int element_count() const { return elements_; }
     char component_separator() const { return component_; }
-    const Tables& guide_tables() const { return t_; }
+    const Tables& guide_tables() const { return *t_; }
     // The innermost loop occurrence (the one the segment is in), and the one
     // at a depth of the loop stack.
     Frame& innermost() { return frames_[static_cast<std::size_t>(depth_ - 1)]; }
@@ -107,6 +114,10 @@ private:
     bool qualifies(const SegmentCheck& check) const;
     const SegmentCheck& enter(const Target& target);
     void start_interchange();
+    // GS08 names a guide other than the one in use: the interchange goes on
+    // in that guide's loop tree. True when the guide changed.
+    bool choose_guide();
+    void switch_tables(const Tables& next);
     void close_frame();
     void close_all();
     void loop_begun(Frame& frame, const Node& node, const SegmentCheck& first);
@@ -131,7 +142,9 @@ private:
     std::string where() const;
     std::string_view current_loop() const;
 
-    const Tables& t_;
+    const Tables* t_;
+    const Tables* start_;  // the tables every file starts with
+    bool fixed_ = false;
     FindingSink& sink_;
     std::string file_;
     bool in_file_ = false;
@@ -165,6 +178,7 @@ private:
     std::vector<Frame> frames_;
     int depth_ = 0;
     std::uint16_t isa_id_;
+    std::uint16_t gs_id_;
     const SegmentCheck* last_ = nullptr;
 
     // Control numbers, hierarchy and claim, as the written rules keep them.

@@ -70,8 +70,16 @@ class GuideChecker::Impl final : public checking::FindingSink,
                                  public SegmentWatcher,
                                  public std::enable_shared_from_this<Impl> {
 public:
-    explicit Impl(CheckOptions options) : options_(std::move(options)), engine_(*this) {}
+    explicit Impl(CheckOptions options)
+        : options_(std::move(options)),
+          engine_(*this, options_.guide ? *options_.guide : guide::professional_4010(), options_.guide != nullptr) {}
     ~Impl() { detach(); }
+
+    // Files read are checked against the guide of the options, or each
+    // group's GS08 chooses.
+    void reading_guide() {
+        engine_.use_guide(options_.guide ? *options_.guide : guide::professional_4010(), options_.guide != nullptr);
+    }
 
     // The GuideChecker is destroyed: detached, it reports nothing more.
     void close() {
@@ -107,7 +115,12 @@ public:
 
     // ---- the writer's side ----
 
-    void attach() {
+    void attach(const guide::Guide& guide) {
+        if (options_.guide && options_.guide != &guide) {
+            throw VbError(vbErrInvalidProcedureCall, "this GuideChecker checks against " +
+                                                         std::string(options_.guide->id()) +
+                                                         "; the control writes " + std::string(guide.id()));
+        }
         WriterState& ws = writer_state();
         if (ws.watcher == this) return;
         if (ws.watcher) {
@@ -116,6 +129,7 @@ public:
         }
         ws.watcher = this;
         state_ = &ws;
+        engine_.use_guide(guide, true);
         // Segments begun before now end after every segment begun from now on;
         // they were not seen to begin, so they are not checked.
         first_open_ = open_;
@@ -130,6 +144,7 @@ public:
         if (engine_.in_file() && !reporting_) finish_file();
         if (state_->watcher == this) state_->watcher = nullptr;
         state_ = nullptr;
+        reading_guide();
         deferred_.clear();
         BeforeAddEvent::watcher_removed();
         marks_.clear();
@@ -297,7 +312,7 @@ private:
     }
 
     void note(const SegmentClassDescriptor& d, const std::string& element, const char* rule, std::string message) {
-        const auto positions = guide::positions_of(d);
+        const auto positions = engine_.guide().positions_of(d);
         Finding f;
         f.loop = positions.empty() ? std::string(d.loop) : std::string(positions.front()->loop->shown);
         f.segment_id = d.segment_id;
@@ -334,15 +349,16 @@ void GuideChecker::attach(basic_vireo& control) {
     // Reading a property checks that the control belongs to the calling
     // thread, whose writer state the checker watches (vbErrWrongThread otherwise).
     (void)control.ErrorTrap();
-    const catalogue::Catalogue& checked = catalogue::professional_4010();
-    if (&control.catalogue() != &checked) {
-        throw VbError(vbErrInvalidProcedureCall, "the guide checker checks files of the catalogue " +
-                                                     std::string(checked.name()) + "; this control writes " +
-                                                     std::string(control.catalogue().name()));
+    const std::string_view writes = control.catalogue().name();
+    const guide::Guide* guide = guide::guide_of(control.catalogue());
+    if (!guide) {
+        throw VbError(vbErrInvalidProcedureCall, "the guide checker knows no guide for the catalogue " +
+                                                     std::string(writes) + " (it knows " + guide::known_guides() +
+                                                     "): register the catalogue's guide first");
     }
     const std::shared_ptr<Impl> keep = impl_;  // on_finding may destroy the checker
     keep->refuse_while_reporting("GuideChecker::attach");
-    keep->attach();
+    keep->attach(*guide);
 }
 // Each call that runs the engine holds the checker's state to its end.
 void GuideChecker::detach() {

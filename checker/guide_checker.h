@@ -31,6 +31,10 @@
 
 #include "vireo/core/text.h"
 
+namespace prjVireo::guide {
+class Guide;
+}
+
 namespace prjVireo {
 
 class basic_vireo;
@@ -71,6 +75,10 @@ struct CheckOptions {
     // something other than what was set, and nothing in its bytes shows it
     // (vireo run --check).
     bool altered_values_are_errors = false;
+    // The guide files are checked against. nullptr: reading, each group's
+    // GS08 chooses among the guides the program knows (004010X098A1 until a
+    // GS names another); attached, the guide of the control's catalogue.
+    const guide::Guide* guide = nullptr;
 };
 
 class GuideChecker {
@@ -85,8 +93,9 @@ public:
     // on: each OpenFile starts a file, each CloseFile ends it. Call it on the
     // control's thread (the control refuses another thread), before the file's
     // first segment. One checker per thread: VbError 5 when another one is
-    // attached. The checker knows the guide of the 4010 catalogue: a control of
-    // another catalogue is refused with VbError 5.
+    // attached. It checks against the guide of the control's catalogue: a
+    // control whose catalogue has no registered guide, or another guide than
+    // CheckOptions::guide, is refused with VbError 5.
     void attach(basic_vireo& control);
     // Stops checking (a file being written is ended first). Also done by the destructor.
     void detach();

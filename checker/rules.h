@@ -13,6 +13,10 @@
 #include <string_view>
 #include <unordered_set>
 
+namespace prjVireo::guide {
+class Guide;
+}
+
 namespace prjVireo::checking {
 
 class Engine;
@@ -58,5 +62,11 @@ struct RuleState {
 // The written rules of the 837 Professional, 004010X098A1, in the order they
 // run on a segment.
 std::span<const WrittenRule> rules_837p_4010();
+
+// A guide's written rules: a program that brings a guide of its own
+// registers its table once, before the guide is first checked (the 4010
+// table is known). A guide without a table is checked by its shapes alone.
+void register_written_rules(std::string_view guide_id, std::span<const WrittenRule> rules);
+std::span<const WrittenRule> written_rules_of(const guide::Guide& guide);
 
 }  // namespace prjVireo::checking

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -13,12 +15,13 @@ namespace {
 
 class Builder {
 public:
-    explicit Builder(std::span<const WrittenRule> rules) : rules_(rules) {}
+    Builder(const guide::Guide& guide, std::span<const WrittenRule> rules) : guide_(guide), rules_(rules) {}
 
     Tables build() {
-        const guide::Loop& root = guide::interchange();
+        t_.guide = &guide_;
+        const guide::Loop& root = guide_.interchange();
         // Segment IDs first, so that every node can index its candidates.
-        for (const guide::Segment* s : guide::segments()) id_number(s->id);
+        for (const guide::Segment* s : guide_.segments()) id_number(s->id);
         build_id_hash();
         add_node(root, -1, -1, 0);
         t_.tables_store.assign(code_tables_.begin(), code_tables_.end());
@@ -236,6 +239,7 @@ private:
         return index;
     }
 
+    const guide::Guide& guide_;
     std::span<const WrittenRule> rules_;
     Tables t_;
     std::deque<CodeTable> store_;
@@ -253,13 +257,34 @@ struct Compiled {
     Tables tables;
 };
 
-Compiled compile() {
-    // The guide is the 837 Professional's 004010X098A1.
-    Builder b(rules_837p_4010());
-    Compiled c;
-    c.tables = b.build();
-    c.store = b.take_store();
+std::unique_ptr<Compiled> compile(const guide::Guide& guide) {
+    Builder b(guide, written_rules_of(guide));
+    auto c = std::make_unique<Compiled>();
+    c->tables = b.build();
+    c->store = b.take_store();
     return c;
+}
+
+struct RuleTable {
+    std::string_view guide_id;
+    std::span<const WrittenRule> rules;
+};
+
+struct Registry {
+    std::mutex mutex;
+    std::vector<RuleTable> rule_tables;
+    std::map<const guide::Guide*, std::unique_ptr<Compiled>> compiled;
+};
+
+Registry& registry() {
+    static Registry r;
+    return r;
+}
+
+bool same_id(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return (x | 0x20) == (y | 0x20);
+           });
 }
 
 }  // namespace
@@ -271,9 +296,40 @@ const SegmentCheck& Tables::check_of(const guide::Segment& segment) const {
     throw std::logic_error("no check for a segment position");
 }
 
-const Tables& tables() {
-    static const Compiled compiled = compile();
-    return compiled.tables;
+void register_written_rules(std::string_view guide_id, std::span<const WrittenRule> rules) {
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    for (const RuleTable& t : r.rule_tables) {
+        if (same_id(t.guide_id, guide_id)) {
+            throw std::invalid_argument("a second table of written rules for " + std::string(guide_id));
+        }
+    }
+    r.rule_tables.push_back({guide_id, rules});
+}
+
+std::span<const WrittenRule> written_rules_of(const guide::Guide& guide) {
+    if (&guide == &guide::professional_4010()) return rules_837p_4010();
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    for (const RuleTable& t : r.rule_tables) {
+        if (same_id(t.guide_id, guide.id())) return t.rules;
+    }
+    return {};
+}
+
+const Tables& tables_for(const guide::Guide& guide) {
+    Registry& r = registry();
+    {
+        std::lock_guard lock(r.mutex);
+        auto it = r.compiled.find(&guide);
+        if (it != r.compiled.end()) return it->second->tables;
+    }
+    // Compiled outside the lock (it reads the rule tables under it); a
+    // second thread that compiled the same guide meanwhile keeps the first.
+    std::unique_ptr<Compiled> compiled = compile(guide);
+    std::lock_guard lock(r.mutex);
+    auto [it, inserted] = r.compiled.emplace(&guide, std::move(compiled));
+    return it->second->tables;
 }
 
 }  // namespace prjVireo::checking

@@ -3,8 +3,8 @@
 // under each level that holds it, each loop's children with their order, usage
 // and repeats, the candidates for every segment ID in every loop, and per
 // segment position the checks of its elements and its written rules. Built
-// once from guide/ and the guide's table of written rules, and shared by every
-// checker.
+// once per guide, from the guide and its table of written rules, and shared by
+// every checker of that guide.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -119,6 +119,7 @@ struct Node {
 };
 
 struct Tables {
+    const guide::Guide* guide = nullptr;
     std::vector<Node> nodes;           // nodes[0]: the interchange
     std::vector<SegmentCheck> checks;  // one per guide segment position
     std::vector<std::string_view> ids;  // segment ID of each ID number
@@ -146,6 +147,7 @@ struct Tables {
     const SegmentCheck& check_of(const guide::Segment& segment) const;
 };
 
-const Tables& tables();
+// The tables of a guide, built the first time they are asked for.
+const Tables& tables_for(const guide::Guide& guide);
 
 }  // namespace prjVireo::checking

@@ -2,6 +2,7 @@
 // The type library: everything a late-bound host can know about the control,
 // its segment classes and code lists, built from the same declarations the
 // code uses.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,11 +45,11 @@ constexpr DISPID kAboutBoxDispid = dispids::kShowAboutBox;
 // What the type library says of a class and of its fields beyond the
 // catalogue's declarations. Each function, when set, appends JSON members
 // (", \"name\": value") to the class's or the field's object. The layer that
-// knows the implementation guide gives its notes (guide::typelib_notes()), so
-// that the type library does not depend on it.
+// knows the implementation guide gives its notes (Guide::typelib_notes()),
+// so that the type library does not depend on it.
 struct ClassNotes {
-    void (*segment_class)(std::string& out, const SegmentClassDescriptor& c) = nullptr;
-    void (*field)(std::string& out, const SegmentClassDescriptor& c, const FieldDescriptor& f) = nullptr;
+    std::function<void(std::string& out, const SegmentClassDescriptor& c)> segment_class;
+    std::function<void(std::string& out, const SegmentClassDescriptor& c, const FieldDescriptor& f)> field;
 };
 
 // The whole type library of a control of `catalogue` as JSON; the library's

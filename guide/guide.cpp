@@ -1,9 +1,12 @@
 #include "vireo/guide/guide.h"
 
+#include "vireo/guide/guide_data.h"
+
 #include <algorithm>
 #include <cctype>
 #include <deque>
 #include <map>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -14,83 +17,18 @@
 namespace prjVireo::guide {
 namespace {
 
-// ---- the declaration, expanded into flat tables ----
-
-enum DataElementIndex : int {
-#define VIREO_GUIDE_DATA_ELEMENT(Number, Type, Min, Max, Name) de_##Number,
-#include "vireo/guide/guide_pass.h"
-    kDataElementCount
-};
-
-constexpr DataElement kDictionary[] = {
-#define VIREO_GUIDE_DATA_ELEMENT(Number, Type, Min, Max, Name) {#Number, DataType::Type, Min, Max, Name},
-#include "vireo/guide/guide_pass.h"
-};
-
-struct CodeSetRecord {
-    const char* name;
-    const char* title;
-    const char* codes;
-};
-
-constexpr CodeSetRecord kCodeSets[] = {
-#define VIREO_GUIDE_CODE_SET(Set, Name, Codes) {#Set, Name, Codes},
-#include "vireo/guide/guide_pass.h"
-};
-
-// A position with no class: the control has no object for it.
-struct none;
-using ClassLink = const SegmentClassDescriptor& (*)();
-template <class C>
-constexpr ClassLink link_of() {
-    return &C::Descriptor;
-}
-template <>
-constexpr ClassLink link_of<none>() {
-    return nullptr;
+bool same_text(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
 }
 
-enum class Kind : std::uint8_t {
-    Loop, LoopAgain, LoopEnd, Segment, SegmentEnd, Element, Composite, Component, CompositeEnd, Syntax
-};
+}  // namespace
 
-struct Record {
-    Kind kind;
-    const char* ident;  // loop ident, segment ID, composite number, syntax kind
-    const char* shown;  // loop: shown as; syntax: positions
-    const char* name;
-    const char* codes;
-    Usage usage;
-    int a;  // loop: repeat; segment and element: position
-    int b;  // loop: position; segment: maximum use
-    int c;  // segment: qualifier
-    int data;  // element: data element index
-    ClassLink link;
-};
+// ---- the tables built from a declaration ----
 
-constexpr Record kRecords[] = {
-#define VIREO_GUIDE_LOOP(Ident, Shown, Usage_, Repeat, Position, Name) \
-    {Kind::Loop, #Ident, Shown, Name, "", Usage::Usage_, Repeat, Position, 0, 0, nullptr},
-#define VIREO_GUIDE_LOOP_AGAIN(Ident) {Kind::LoopAgain, #Ident, "", "", "", Usage::N, 0, 0, 0, 0, nullptr},
-#define VIREO_GUIDE_LOOP_END(Ident) {Kind::LoopEnd, #Ident, "", "", "", Usage::N, 0, 0, 0, 0, nullptr},
-#define VIREO_GUIDE_SEGMENT(Id, Position, Usage_, MaxUse, Qualifier, Class, Name) \
-    {Kind::Segment, #Id, "", Name, "", Usage::Usage_, Position, MaxUse, Qualifier, 0, link_of<Class>()},
-#define VIREO_GUIDE_SEGMENT_END() {Kind::SegmentEnd, "", "", "", "", Usage::N, 0, 0, 0, 0, nullptr},
-#define VIREO_GUIDE_ELEMENT(Position, Number, Usage_, Name, Codes) \
-    {Kind::Element, "", "", Name, Codes, Usage::Usage_, Position, 0, 0, de_##Number, nullptr},
-#define VIREO_GUIDE_COMPOSITE(Position, Number, Usage_, Name) \
-    {Kind::Composite, #Number, "", Name, "", Usage::Usage_, Position, 0, 0, 0, nullptr},
-#define VIREO_GUIDE_COMPONENT(Position, Number, Usage_, Name, Codes) \
-    {Kind::Component, "", "", Name, Codes, Usage::Usage_, Position, 0, 0, de_##Number, nullptr},
-#define VIREO_GUIDE_COMPOSITE_END() {Kind::CompositeEnd, "", "", "", "", Usage::N, 0, 0, 0, 0, nullptr},
-#define VIREO_GUIDE_SYNTAX(Kind_, Positions) \
-    {Kind::Syntax, #Kind_, Positions, "", "", Usage::N, 0, 0, 0, 0, nullptr},
-#include "vireo/guide/guide_pass.h"
-};
-
-// ---- the tables built from it ----
-
-struct Tables {
+struct Guide::Tables {
+    std::string_view id;
     std::deque<Loop> loop_store;
     std::deque<Segment> segment_store;
     std::deque<CodeList> code_lists;
@@ -100,6 +38,8 @@ struct Tables {
     std::multimap<const SegmentClassDescriptor*, const Segment*> by_class;
     const Loop* root = nullptr;
 };
+
+namespace {
 
 std::vector<std::string_view> split_codes(std::string_view text) {
     std::vector<std::string_view> out;
@@ -115,13 +55,17 @@ std::vector<std::string_view> split_codes(std::string_view text) {
     return out;
 }
 
-[[noreturn]] void malformed(const std::string& what) {
-    throw std::logic_error("guide/837p_4010.def: " + what);
+[[noreturn]] void malformed(const GuideData& data, const std::string& what) {
+    throw std::logic_error(std::string(data.source) + ": " + what);
 }
 
-Tables build() {
-    Tables t;
-    for (const CodeSetRecord& s : kCodeSets) {
+}  // namespace
+
+Guide::Guide(const GuideData& data) : t_(std::make_unique<Tables>()) {
+    Tables& t = *t_;
+    t.id = data.id;
+    auto malformed = [&](const std::string& what) { guide::malformed(data, what); };
+    for (const CodeSetRecord& s : data.code_sets) {
         CodeList& list = t.code_lists.emplace_back();
         list.set = s.name;
         list.title = s.title;
@@ -144,9 +88,9 @@ Tables build() {
     std::map<std::string_view, Loop*> by_ident;
     Segment* segment = nullptr;
     Element* composite = nullptr;
-    for (const Record& r : kRecords) {
+    for (const Record& r : data.records) {
         switch (r.kind) {
-            case Kind::Loop: {
+            case RecordKind::Loop: {
                 Loop& loop = t.loop_store.emplace_back();
                 loop.ident = r.ident;
                 loop.shown = r.shown;
@@ -165,19 +109,19 @@ Tables build() {
                 t.loops.push_back(&loop);
                 break;
             }
-            case Kind::LoopAgain: {
+            case RecordKind::LoopAgain: {
                 auto it = by_ident.find(r.ident);
                 if (it == by_ident.end() || open.empty()) malformed("loop again before its declaration: " + std::string(r.ident));
                 open.back()->children.push_back({nullptr, it->second});
                 break;
             }
-            case Kind::LoopEnd:
+            case RecordKind::LoopEnd:
                 if (open.empty() || open.back()->ident != std::string_view(r.ident)) {
                     malformed("loop end out of place: " + std::string(r.ident));
                 }
                 open.pop_back();
                 break;
-            case Kind::Segment: {
+            case RecordKind::Segment: {
                 if (open.empty() || segment) malformed("segment out of place: " + std::string(r.ident));
                 segment = &t.segment_store.emplace_back();
                 segment->id = r.ident;
@@ -193,12 +137,12 @@ Tables build() {
                 if (segment->segment_class) t.by_class.emplace(segment->segment_class, segment);
                 break;
             }
-            case Kind::SegmentEnd:
+            case RecordKind::SegmentEnd:
                 if (!segment || composite) malformed("segment end out of place");
                 segment = nullptr;
                 break;
-            case Kind::Element:
-            case Kind::Composite: {
+            case RecordKind::Element:
+            case RecordKind::Composite: {
                 if (!segment || composite) malformed("element outside a segment");
                 Element& e = segment->elements.emplace_back();
                 e.position = static_cast<std::uint8_t>(r.a);
@@ -207,8 +151,8 @@ Tables build() {
                 if (e.position != segment->elements.size()) {
                     malformed(std::string(segment->id) + ": element " + std::to_string(r.a) + " out of order");
                 }
-                if (r.kind == Kind::Element) {
-                    e.data = &kDictionary[r.data];
+                if (r.kind == RecordKind::Element) {
+                    e.data = &data.dictionary[static_cast<std::size_t>(r.data)];
                     e.codes = codes_for(r.codes);
                 } else {
                     e.data = nullptr;
@@ -218,21 +162,21 @@ Tables build() {
                 }
                 break;
             }
-            case Kind::Component: {
+            case RecordKind::Component: {
                 if (!composite) malformed("component outside a composite");
                 Element& c = composite->components.emplace_back();
                 c.position = static_cast<std::uint8_t>(r.a);
                 c.usage = r.usage;
                 c.name = r.name;
-                c.data = &kDictionary[r.data];
+                c.data = &data.dictionary[static_cast<std::size_t>(r.data)];
                 c.codes = codes_for(r.codes);
                 break;
             }
-            case Kind::CompositeEnd:
+            case RecordKind::CompositeEnd:
                 if (!composite) malformed("composite end out of place");
                 composite = nullptr;
                 break;
-            case Kind::Syntax: {
+            case RecordKind::Syntax: {
                 if (!segment) malformed("syntax note outside a segment");
                 SyntaxNote note;
                 note.kind = r.ident[0];
@@ -246,21 +190,14 @@ Tables build() {
         }
     }
     if (!open.empty() || segment || !t.root) malformed("unbalanced loops");
-    return t;
+    notes_ = std::make_unique<typelib::ClassNotes>();
+    notes_->segment_class = [this](std::string& out, const SegmentClassDescriptor& c) { put_positions(out, c); };
+    notes_->field = [this](std::string& out, const SegmentClassDescriptor& c, const FieldDescriptor& f) {
+        put_element(out, c, f);
+    };
 }
 
-const Tables& tables() {
-    static const Tables t = build();
-    return t;
-}
-
-bool same_text(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-}  // namespace
+Guide::~Guide() = default;
 
 std::string_view usage_name(Usage usage) {
     switch (usage) {
@@ -296,27 +233,28 @@ const Segment& Loop::first() const {
     return c.segment ? *c.segment : c.loop->first();
 }
 
-const Loop& interchange() { return *tables().root; }
-const std::vector<const Loop*>& loops() { return tables().loops; }
-const std::vector<const Segment*>& segments() { return tables().segments; }
+std::string_view Guide::id() const { return t_->id; }
+const Loop& Guide::interchange() const { return *t_->root; }
+const std::vector<const Loop*>& Guide::loops() const { return t_->loops; }
+const std::vector<const Segment*>& Guide::segments() const { return t_->segments; }
 
-const Loop* find_loop(std::string_view shown) {
-    for (const Loop* l : tables().loops) {
+const Loop* Guide::find_loop(std::string_view shown) const {
+    for (const Loop* l : t_->loops) {
         if (same_text(l->shown, shown) || same_text(l->ident, shown)) return l;
     }
     return nullptr;
 }
 
-std::vector<const Segment*> positions_of(const SegmentClassDescriptor& segment_class) {
+std::vector<const Segment*> Guide::positions_of(const SegmentClassDescriptor& segment_class) const {
     std::vector<const Segment*> out;
-    auto range = tables().by_class.equal_range(&segment_class);
+    auto range = t_->by_class.equal_range(&segment_class);
     for (auto it = range.first; it != range.second; ++it) out.push_back(it->second);
     return out;
 }
 
-const Element* element_of(const SegmentClassDescriptor& segment_class, const FieldDescriptor& field) {
-    auto it = tables().by_class.find(&segment_class);
-    if (it == tables().by_class.end()) return nullptr;
+const Element* Guide::element_of(const SegmentClassDescriptor& segment_class, const FieldDescriptor& field) const {
+    auto it = t_->by_class.find(&segment_class);
+    if (it == t_->by_class.end()) return nullptr;
     const Element* e = it->second->element(field.element);
     if (!e || field.component == 0) return e;
     if (field.component > e->components.size()) return nullptr;
@@ -352,17 +290,15 @@ std::string summary(const Element& e) {
     return out;
 }
 
-std::string describe(const SegmentClassDescriptor& segment_class, const FieldDescriptor& field) {
+std::string Guide::describe(const SegmentClassDescriptor& segment_class, const FieldDescriptor& field) const {
     const Element* e = element_of(segment_class, field);
     if (!e) return {};
     return reference(segment_class.segment_id, field.element, field.component) + " " + std::string(e->name) + " (" +
            summary(*e) + ")";
 }
 
-namespace {
-
 // What the implementation guide says of the element a field writes.
-void put_guide_element(std::string& out, const SegmentClassDescriptor& c, const FieldDescriptor& f) {
+void Guide::put_element(std::string& out, const SegmentClassDescriptor& c, const FieldDescriptor& f) const {
     const Element* e = element_of(c, f);
     if (!e) return;
     out += ", \"guide\": {\"element\": ";
@@ -395,7 +331,7 @@ void put_guide_element(std::string& out, const SegmentClassDescriptor& c, const 
 }
 
 // The guide's positions that a class writes.
-void put_guide_positions(std::string& out, const SegmentClassDescriptor& c) {
+void Guide::put_positions(std::string& out, const SegmentClassDescriptor& c) const {
     out += ", \"guide\": [";
     bool first = true;
     for (const Segment* p : positions_of(c)) {
@@ -412,11 +348,68 @@ void put_guide_positions(std::string& out, const SegmentClassDescriptor& c) {
     out += "]";
 }
 
+const typelib::ClassNotes& Guide::typelib_notes() const { return *notes_; }
+
+// ---- the guides this program knows ----
+
+namespace {
+
+struct Registry {
+    std::mutex mutex;
+    std::vector<const Guide*> guides;
+};
+
+Registry& registry() {
+    static Registry r;
+    return r;
+}
+
 }  // namespace
 
-const typelib::ClassNotes& typelib_notes() {
-    static const typelib::ClassNotes notes{&put_guide_positions, &put_guide_element};
-    return notes;
+std::vector<const Guide*> registered_guides() {
+    std::vector<const Guide*> out{&professional_4010()};
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    out.insert(out.end(), r.guides.begin(), r.guides.end());
+    return out;
+}
+
+void register_guide(const Guide& guide) {
+    if (&guide == &professional_4010()) return;
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    for (const Guide* g : r.guides) {
+        if (g == &guide) return;
+        if (same_text(g->id(), guide.id())) {
+            throw std::invalid_argument("a second guide with the id " + std::string(guide.id()));
+        }
+    }
+    r.guides.push_back(&guide);
+}
+
+const Guide* find_guide(std::string_view id) {
+    for (const Guide* g : registered_guides()) {
+        if (same_text(g->id(), id)) return g;
+    }
+    return nullptr;
+}
+
+const Guide* guide_of(const catalogue::Catalogue& catalogue) { return find_guide(catalogue.name()); }
+
+const Guide* guide_writing(const SegmentClassDescriptor& segment_class) {
+    for (const Guide* g : registered_guides()) {
+        if (g->t_->by_class.count(&segment_class)) return g;
+    }
+    return nullptr;
+}
+
+std::string known_guides() {
+    std::string out;
+    for (const Guide* g : registered_guides()) {
+        if (!out.empty()) out += ", ";
+        out += g->id();
+    }
+    return out;
 }
 
 }  // namespace prjVireo::guide

@@ -1,10 +1,14 @@
 #pragma once
-// The 837 Professional implementation guide 004010X098A1 as data: its loops
-// and their nesting, the segment positions of each loop with their usage,
-// repeats and the class that writes them, every element's usage, type,
-// lengths and codes, and the X12 syntax notes. Declared once in
-// guide/837p_4010.def; this is the form the rest of the project reads.
+// An implementation guide as data: its loops and their nesting, the segment
+// positions of each loop with their usage, repeats and the class that writes
+// them, every element's usage, type, lengths and codes, and the X12 syntax
+// notes. Each guide is declared once, in a file of VIREO_GUIDE_* lines beside
+// its catalogue (the 4010 one: guide/837p_4010.def), expanded by
+// guide/define_guide.h into a Guide value; this is the form the rest of the
+// project reads.
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +17,9 @@
 
 namespace prjVireo::typelib {
 struct ClassNotes;
+}
+namespace prjVireo::catalogue {
+class Catalogue;
 }
 
 namespace prjVireo::guide {
@@ -102,27 +109,69 @@ struct Loop {
     const Segment& first() const;
 };
 
-// The interchange: the root of the guide's loops.
-const Loop& interchange();
-// Every loop, and every segment position, in declaration order (a loop nested
-// twice is listed once).
-const std::vector<const Loop*>& loops();
-const std::vector<const Segment*>& segments();
-// The loop shown as `shown` ("2300", "ISA"), case-insensitive, or nullptr.
-const Loop* find_loop(std::string_view shown);
-// The positions the class writes (one for every class of the catalogue).
-std::vector<const Segment*> positions_of(const SegmentClassDescriptor& segment_class);
-// The guide element (or component) a field of a class writes, or nullptr.
-const Element* element_of(const SegmentClassDescriptor& segment_class, const FieldDescriptor& field);
+struct GuideData;
+
+// One implementation guide, built from its declaration. Every pointer it hands
+// out lives as long as the guide.
+class Guide {
+public:
+    explicit Guide(const GuideData& data);
+    ~Guide();
+    Guide(const Guide&) = delete;
+    Guide& operator=(const Guide&) = delete;
+
+    // The guide's id as GS08 names it: "004010X098A1".
+    std::string_view id() const;
+    // The interchange: the root of the guide's loops.
+    const Loop& interchange() const;
+    // Every loop, and every segment position, in declaration order (a loop
+    // nested twice is listed once).
+    const std::vector<const Loop*>& loops() const;
+    const std::vector<const Segment*>& segments() const;
+    // The loop shown as `shown` ("2300", "ISA"), case-insensitive, or nullptr.
+    const Loop* find_loop(std::string_view shown) const;
+    // The positions the class writes (one or more for every class of the
+    // guide's catalogue, none for a class of another).
+    std::vector<const Segment*> positions_of(const SegmentClassDescriptor& segment_class) const;
+    // The guide element (or component) a field of a class writes, or nullptr.
+    const Element* element_of(const SegmentClassDescriptor& segment_class, const FieldDescriptor& field) const;
+    // "SBR05 Insurance Type Code (situational, ID 1-3)": what the guide says
+    // of a field of a class; "" when the guide has no such element.
+    std::string describe(const SegmentClassDescriptor& segment_class, const FieldDescriptor& field) const;
+    // What the type library says of a class and its fields from the guide: a
+    // class's positions ("guide": [...]) and a field's element ("guide": {...}).
+    const typelib::ClassNotes& typelib_notes() const;
+
+private:
+    void put_positions(std::string& out, const SegmentClassDescriptor& c) const;
+    void put_element(std::string& out, const SegmentClassDescriptor& c, const FieldDescriptor& f) const;
+
+    friend const Guide* guide_writing(const SegmentClassDescriptor& segment_class);
+    struct Tables;
+    std::unique_ptr<Tables> t_;
+    std::unique_ptr<typelib::ClassNotes> notes_;
+};
+
+// The 837 Professional 4010 guide, 004010X098A1.
+const Guide& professional_4010();
+
+// The guides this program knows, the 4010 one first. A program that brings a
+// catalogue of its own registers its guide once, before it looks it up; a
+// guide's id is its catalogue's name.
+std::vector<const Guide*> registered_guides();
+void register_guide(const Guide& guide);
+// The registered guide whose id is `id` (case-insensitive), or nullptr.
+const Guide* find_guide(std::string_view id);
+// The guide of a catalogue (the one whose id is the catalogue's name), or nullptr.
+const Guide* guide_of(const catalogue::Catalogue& catalogue);
+// The registered guide one of whose positions the class writes, or nullptr.
+const Guide* guide_writing(const SegmentClassDescriptor& segment_class);
+// "004010X098A1, 005010X222A1": the ids of the registered guides, for messages.
+std::string known_guides();
+
 // "CLM05-1": the reference of an element (component 0: a plain element).
 std::string reference(std::string_view segment_id, int element, int component = 0);
-// "SBR05 Insurance Type Code (situational, ID 1-3)": what the guide says of a
-// field of a class; "" when the guide has no such element.
-std::string describe(const SegmentClassDescriptor& segment_class, const FieldDescriptor& field);
 // "required, ID 1-3": usage, type and lengths of an element.
 std::string summary(const Element& element);
-// What the type library says of a class and its fields from the guide: a
-// class's positions ("guide": [...]) and a field's element ("guide": {...}).
-const typelib::ClassNotes& typelib_notes();
 
 }  // namespace prjVireo::guide

@@ -1,7 +1,8 @@
-// One pass over guide/837p_4010.def. The includer defines the VIREO_GUIDE_*
-// macros it needs for the table it builds; this header gives every other macro
-// an empty expansion, expands the declaration, and undefines them all again.
-// No include guard: it is included once per pass.
+// One pass over a guide's declaration, the file VIREO_GUIDE_FILE names. The
+// includer (guide/define_guide.h) defines the VIREO_GUIDE_* macros it needs
+// for the table it builds; this header gives every other macro an empty
+// expansion, expands the declaration, and undefines them all again. No include
+// guard: it is included once per pass.
 #ifndef VIREO_GUIDE_DATA_ELEMENT
 #define VIREO_GUIDE_DATA_ELEMENT(Number, Type, Min, Max, Name)
 #endif
@@ -39,7 +40,7 @@
 #define VIREO_GUIDE_SYNTAX(Kind, Positions)
 #endif
 
-#include "vireo/guide/837p_4010.def"
+#include VIREO_GUIDE_FILE
 
 #undef VIREO_GUIDE_DATA_ELEMENT
 #undef VIREO_GUIDE_CODE_SET

@@ -11,13 +11,16 @@
 
 #include "vireo/checker/guide_checker.h"
 #include "vireo/tools/commands.h"
+#include "vireo/tools/guide_choice.h"
 
 namespace vireo_cli {
 namespace {
 
 constexpr const char* kDescription =
-    "Check 837 files against the implementation guide 004010X098A1.\n\n"
-    "Every segment is placed in the guide's loops and its elements checked: the envelope\n"
+    "Check 837 files against their implementation guide.\n\n"
+    "Each functional group is checked against the guide its GS08 names (004010X098A1 until a GS\n"
+    "names another; --guide checks every group against one). Every segment is placed in the\n"
+    "guide's loops and its elements checked: the envelope\n"
     "(ISA widths and delimiters, control numbers and counts), the order, presence and repeats of\n"
     "segments and loops, every element's usage, type, length and codes, the X12 syntax notes, the\n"
     "HL hierarchy and the LX numbering. Warnings name what the guide's text asks beyond that: claim\n"
@@ -30,6 +33,7 @@ constexpr const char* kExamples =
     "\nExamples:\n"
     "  vireo check claims.837\n"
     "  vireo check --json claims.837 > findings.jsonl\n"
+    "  vireo check --guide 004010X098A1 claims.837\n"
     "  generate-claims | vireo run - -o - | vireo check -      (standard input)\n"
     "  vireo check --warnings-as-errors out/*.837";
 
@@ -37,6 +41,7 @@ struct CheckArgs {
     std::vector<std::string> files;
     bool json = false;
     bool warnings_as_errors = false;
+    std::string guide;  // "": chosen by each group's GS08
 };
 
 std::string plural(std::uint64_t n, const char* one, const char* many) {
@@ -80,6 +85,7 @@ int check_file(const std::string& name, prjVireo::GuideChecker& checker) {
 
 int check(const CheckArgs& args) {
     prjVireo::CheckOptions options;
+    if (!args.guide.empty()) options.guide = &chosen_guide(args.guide);
     options.keep = 0;  // printed as found: memory does not grow with the findings
     options.on_finding = [&](const prjVireo::Finding& f) {
         const std::string line = (args.json ? prjVireo::finding_json(f) : prjVireo::format_finding(f)) + "\n";
@@ -128,6 +134,9 @@ Action define(CLI::App& command) {
                      "one JSON object per finding ({\"file\", \"segment\", \"loop\", \"segment_id\", \"element\", "
                      "\"severity\", \"rule\", \"message\"}); the summary goes to standard error");
     command.add_flag("--warnings-as-errors", args->warnings_as_errors, "exit with status 1 on warnings too");
+    add_guide_option(command, args->guide,
+                     "check every group against this guide, whatever its GS08 says (" +
+                         prjVireo::guide::known_guides() + ")");
     return [args] { return check(*args); };
 }
 

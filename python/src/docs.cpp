@@ -22,7 +22,8 @@ std::string element_reference(const prjVireo::SegmentClassDescriptor& segment_cl
 std::string field_doc(const prjVireo::SegmentClassDescriptor& segment_class, const prjVireo::FieldDescriptor& field) {
     // The guide's name, usage, type and lengths of the element, when the guide has it:
     // "SBR05 Insurance Type Code (situational, ID 1-3)".
-    std::string doc = prjVireo::guide::describe(segment_class, field);
+    const prjVireo::guide::Guide* guide = prjVireo::guide::guide_writing(segment_class);
+    std::string doc = guide ? guide->describe(segment_class, field) : std::string();
     if (doc.empty()) doc = element_reference(segment_class, field);
     switch (field.kind) {
         case FieldKind::Code:
@@ -43,7 +44,8 @@ std::string class_doc(const prjVireo::catalogue::Slot& slot) {
     const prjVireo::SegmentClassDescriptor& c = *slot.segment_class;
     std::string doc = std::string(c.name) + ": the " + c.segment_id + " segment of loop " + c.loop;
     // The guide's name of the position it writes: "Claim Information".
-    const auto positions = prjVireo::guide::positions_of(c);
+    const prjVireo::guide::Guide* guide = prjVireo::guide::guide_writing(c);
+    const auto positions = guide ? guide->positions_of(c) : std::vector<const prjVireo::guide::Segment*>();
     if (!positions.empty() && !positions.front()->name.empty()) doc += ", " + std::string(positions.front()->name);
     return doc + "; the object of Vireo." + std::string(slot.property) + " (annotation label " + c.label + ").";
 }

@@ -2,6 +2,7 @@
 // binding, the type library, the script schema and the script runner all work
 // on whichever catalogue they are given, and the two never mix. Every class,
 // field, slot and code list of it is also run through catalogue_test.cpp.
+#include <map>
 #include <sstream>
 #include <utility>
 
@@ -10,6 +11,7 @@
 #include "sibling/sibling.h"
 #include "test_support.h"
 #include "vireo/checker/guide_checker.h"
+#include "vireo/guide/guide.h"
 #include "vireo/control/typelib.h"
 #include "vireo/tools/runner/script_runner.h"
 
@@ -40,7 +42,7 @@ protected:
 
 TEST_F(SiblingCatalogue, IsRegisteredBesideThe4010One) {
     const catalogue::Catalogue& c = test_catalogue();
-    EXPECT_EQ(catalogue::find_catalogue("SIBLING-TEST"), &c);
+    EXPECT_EQ(catalogue::find_catalogue("999999x999t1"), &c);
     EXPECT_EQ(catalogue::find_catalogue("004010X098A1"), &catalogue::professional_4010());
     EXPECT_EQ(catalogue::registered().front(), &catalogue::professional_4010());
     EXPECT_EQ(catalogue::find_catalogue("005010X222A1"), nullptr);
@@ -48,10 +50,13 @@ TEST_F(SiblingCatalogue, IsRegisteredBesideThe4010One) {
     const auto before = catalogue::registered();
     catalogue::register_catalogue(c);
     EXPECT_EQ(catalogue::registered(), before);
-    static const catalogue::Catalogue same_name("Sibling-Test", "", {});
+    static const catalogue::Catalogue same_name("999999x999t1", "", {});
     const Outcome twice = attempt([&] { catalogue::register_catalogue(same_name); });
     EXPECT_EQ(twice.number, 5);
-    EXPECT_TRUE(mentions(twice, "a catalogue named Sibling-Test is already registered")) << twice.message;
+    EXPECT_TRUE(mentions(twice, "a catalogue named 999999x999t1 is already registered")) << twice.message;
+    // Its guide too: the guides are known by the catalogues' names.
+    EXPECT_EQ(prjVireo::guide::find_guide("999999X999T1"), &sibling::declared_guide());
+    EXPECT_EQ(prjVireo::guide::registered_guides().front(), &prjVireo::guide::professional_4010());
 }
 
 TEST_F(SiblingCatalogue, SlotsAnswerToTheIdsTheirListGives) {
@@ -195,22 +200,140 @@ INSTANTIATE_TEST_SUITE_P(
                    "L2300_DTP_00.m01_DateTimeQualifier"}),
     [](const ::testing::TestParamInfo<ScriptCase>& info) { return std::string(info.param.name); });
 
-TEST_F(SiblingCatalogue, GuideCheckerRefusesAControlOfAnotherCatalogue) {
-    sibling::sibling_control ctl;
-    prjVireo::GuideChecker checker;
-    const Outcome attached = attempt([&] { checker.attach(ctl); });
-    EXPECT_EQ(attached.number, 5);
-    EXPECT_TRUE(mentions(attached, "checks files of the catalogue 004010X098A1; this control writes sibling-test"))
-        << attached.message;
+// An interchange of the test guide, 999999X999T1.
+constexpr const char* kSiblingFile =
+    "ISA*00*          *00*          *ZZ*SENDER         *ZZ*RECEIVER       *061015*1405*U*00401*000000001*0*T*:~"
+    "GS*HC*SENDER*RECEIVER*20061015*1405*1*X*999999X999T1~"
+    "ST*837*0001~"
+    "NM1*85*2*ACME CLINIC*****XX*1234567893~"
+    "DTP*431*D8*20061001~"
+    "K3*NOTE~"
+    "SE*5*0001~"
+    "GE*1*1~"
+    "IEA*1*000000001~";
 
-    vireo_runner::RunOptions options;
-    options.output = temp_path();
-    options.catalogue = &test_catalogue();
-    options.check = vireo_runner::RunOptions::Check::Report;
-    std::ostringstream err;
-    const auto result = vireo_runner::run_script(std::string_view(R"({"L9_K3_00_FileInformation": {}})"), options, err);
-    EXPECT_EQ(result.exit_status, 1);
-    EXPECT_NE(err.str().find("checks files of the catalogue 004010X098A1"), std::string::npos) << err.str();
+// Writes one segment of the test guide's interchange through the class that
+// writes it: the test catalogue's for the body, the 4010 one's for the envelope.
+void write_segment(prjVireo::vireo& envelope, sibling::sibling_control& body, const std::string& text) {
+    std::vector<std::string> elements(1);
+    for (char c : text) {
+        if (c == '*') {
+            elements.emplace_back();
+        } else {
+            elements.back() += c;
+        }
+    }
+    const std::map<std::string, std::string> envelope_classes = {{"ISA", "L0_ISA_00"}, {"GS", "L0_GS_00"},
+                                                                  {"ST", "L1_ST_00"},   {"SE", "L2440_SE_00"},
+                                                                  {"GE", "L0_GE_00"},   {"IEA", "L0_IEA_00"}};
+    const auto known = envelope_classes.find(elements[0]);
+    prjVireo::basic_vireo& ctl = known != envelope_classes.end() ? static_cast<prjVireo::basic_vireo&>(envelope) : body;
+    const catalogue::Catalogue& c = ctl.catalogue();
+    const catalogue::Slot* slot = nullptr;
+    for (const catalogue::Slot& s : c.slots()) {
+        if (known != envelope_classes.end() ? s.segment_class->name == known->second
+                                            : s.segment_class->segment_id == elements[0]) {
+            slot = &s;
+        }
+    }
+    ASSERT_NE(slot, nullptr) << text;
+    auto object = ctl.member(static_cast<std::size_t>(slot - c.slots().data()));
+    object->Clear();
+    const prjVireo::SegmentClassDescriptor& d = *slot->segment_class;
+    for (std::size_t i = 0; i < d.field_count; ++i) {
+        const prjVireo::FieldDescriptor& f = d.fields[i];
+        if (static_cast<std::size_t>(f.element) >= elements.size() || elements[f.element].empty()) continue;
+        if (f.kind == prjVireo::FieldKind::Code) {
+            object->set_code(f, prjVireo::code_value(elements[f.element]));
+        } else {
+            object->text(f) = elements[f.element];
+        }
+    }
+    object->Additem();
+}
+
+std::vector<std::string> rules_of(const prjVireo::GuideChecker& checker) {
+    std::vector<std::string> out;
+    for (const prjVireo::Finding& f : checker.findings()) out.push_back(f.rule + " " + f.element);
+    return out;
+}
+
+TEST_F(SiblingCatalogue, FilesAreCheckedAgainstTheGuideTheirGroupNames) {
+    test_catalogue();
+    struct Case {
+        const char* name;
+        const prjVireo::guide::Guide* forced;
+        std::vector<std::string> rules;
+    };
+    const Case cases[] = {
+        {"GS08 chooses the test guide", nullptr, {}},
+        {"the test guide given", &sibling::declared_guide(), {}},
+        {"the 4010 guide forced",
+         &prjVireo::guide::professional_4010(),
+         {"code GS08", "placement ", "placement ", "placement ", "required-segment ", "required-segment "}},
+    };
+    for (const Case& c : cases) {
+        prjVireo::CheckOptions options;
+        options.guide = c.forced;
+        prjVireo::GuideChecker checker(options);
+        checker.begin_file("sibling.837");
+        checker.feed(kSiblingFile);
+        checker.end_file();
+        const std::vector<std::string> rules = rules_of(checker);
+        EXPECT_EQ(std::vector<std::string>(rules.begin(), rules.begin() + std::min(rules.size(), c.rules.size())),
+                  c.rules)
+            << c.name;
+        EXPECT_EQ(checker.errors() == 0, c.rules.empty()) << c.name;
+        EXPECT_EQ(checker.segments(), 9u) << c.name;
+    }
+}
+
+TEST_F(SiblingCatalogue, AGuideNoProgramKnowsIsNamed) {
+    prjVireo::GuideChecker checker;
+    std::string file = kSiblingFile;
+    file.replace(file.find("999999X999T1"), 12, "123456X789A1");
+    checker.begin_file("unknown.837");
+    checker.feed(file);
+    checker.end_file();
+    ASSERT_FALSE(checker.findings().empty());
+    const prjVireo::Finding& f = checker.findings().front();
+    EXPECT_EQ(f.rule, "guide");
+    EXPECT_EQ(f.message, "GS08 \"123456X789A1\" names no guide vireo knows (it knows " + prjVireo::guide::known_guides() +
+                             "): the group is checked against 004010X098A1");
+}
+
+TEST_F(SiblingCatalogue, AnAttachedCheckerUsesTheGuideOfTheControlsCatalogue) {
+    sibling::sibling_control ctl;
+    prjVireo::CheckOptions other;
+    other.guide = &prjVireo::guide::professional_4010();
+    prjVireo::GuideChecker refusing(other);
+    const Outcome attached = attempt([&] { refusing.attach(ctl); });
+    EXPECT_EQ(attached.number, 5);
+    EXPECT_TRUE(mentions(attached, "checks against 004010X098A1; the control writes 999999X999T1")) << attached.message;
+
+    // The 4010 control writes the envelope and the test control the body of
+    // the test guide's interchange, segment by segment: checked against the
+    // test guide, it holds nothing wrong; against 4010 its body is misplaced.
+    for (const bool forced_4010 : {false, true}) {
+        test_catalogue();
+        prjVireo::CheckOptions options;
+        if (forced_4010) options.guide = &prjVireo::guide::professional_4010();
+        prjVireo::vireo envelope;
+        prjVireo::GuideChecker checker(options);
+        const Outcome outcome = attempt([&] {
+            checker.attach(forced_4010 ? static_cast<prjVireo::basic_vireo&>(envelope) : ctl);
+            const std::string path = open(envelope);
+            const std::string file = kSiblingFile;
+            for (std::size_t at = 0, end; (end = file.find('~', at)) != std::string::npos; at = end + 1) {
+                write_segment(envelope, ctl, file.substr(at, end - at));
+            }
+            envelope.CloseFile();
+            EXPECT_EQ(read_file(path), file);
+        });
+        EXPECT_EQ(outcome.number, 0) << outcome.message;
+        EXPECT_EQ(checker.errors() == 0, !forced_4010) << forced_4010;
+        EXPECT_EQ(checker.segments(), 9u);
+    }
 }
 
 TEST_F(SiblingCatalogue, Both4010AndSiblingControlsLiveOnOneThread) {

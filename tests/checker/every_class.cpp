@@ -88,7 +88,7 @@ private:
         }
         for (std::size_t i = 0; i < d.field_count; ++i) {
             const FieldDescriptor& f = d.fields[i];
-            const guide::Element* e = guide::element_of(d, f);
+            const guide::Element* e = guide::professional_4010().element_of(d, f);
             if (!e || e->usage == guide::Usage::N || excluded.count(f.element)) continue;
             if (f.component == 0 && e->is_composite()) {
                 // A class that holds a whole composite in one text field.
@@ -170,7 +170,7 @@ int main(int argc, char** argv) {
     ctl.ErrorTrap(-1);
     ctl.OpenFile(std::string(argv[1]));
     Writer w(ctl);
-    w.loop(guide::interchange());
+    w.loop(guide::professional_4010().interchange());
     ctl.CloseFile();
     for (const std::string& name : w.written()) std::printf("%s\n", name.c_str());
     return 0;

@@ -20,7 +20,7 @@ TEST(Guide, EveryClassWritesOnePositionOfItsSegment) {
     for (const catalogue::Slot& slot : catalogue::slots()) {
         const SegmentClassDescriptor& c = *slot.segment_class;
         SCOPED_TRACE(c.name);
-        const auto positions = guide::positions_of(c);
+        const auto positions = guide::professional_4010().positions_of(c);
         ASSERT_EQ(positions.size(), 1u);
         EXPECT_EQ(positions[0]->id, c.segment_id);
         // The class's loop is the position's, but for the envelope (0 and 1) and SE.
@@ -31,7 +31,7 @@ TEST(Guide, EveryClassWritesOnePositionOfItsSegment) {
     }
     // The positions no class writes: the control has no object for them.
     std::set<std::string> unwritten;
-    for (const guide::Segment* s : guide::segments()) {
+    for (const guide::Segment* s : guide::professional_4010().segments()) {
         if (!s->segment_class) unwritten.insert(std::string(s->loop->shown) + " " + std::string(s->id) + " " +
                                                 std::string(s->name));
     }
@@ -46,7 +46,7 @@ TEST(Guide, EveryFieldWritesAnElementOfThePosition) {
         for (std::size_t i = 0; i < c.field_count; ++i) {
             const FieldDescriptor& f = c.fields[i];
             SCOPED_TRACE(std::string(c.name) + "." + f.name);
-            const guide::Element* e = guide::element_of(c, f);
+            const guide::Element* e = guide::professional_4010().element_of(c, f);
             const bool not_used_name = std::string(f.name).ends_with("not_used_in_context");
             if (!e) {
                 // SV5 keeps positions the guide's SV5 does not have.
@@ -86,7 +86,7 @@ TEST(Guide, CodesOfTheClassesAreCodesOfTheGuide) {
         const SegmentClassDescriptor& c = *slot.segment_class;
         for (std::size_t i = 0; i < c.field_count; ++i) {
             const FieldDescriptor& f = c.fields[i];
-            const guide::Element* e = guide::element_of(c, f);
+            const guide::Element* e = guide::professional_4010().element_of(c, f);
             if (f.kind != FieldKind::Code || !e || !e->codes) continue;
             for (std::size_t m = 0; m < f.codelist->member_count; ++m) {
                 if (!e->codes->contains(f.codelist->members[m].code)) {
@@ -99,19 +99,19 @@ TEST(Guide, CodesOfTheClassesAreCodesOfTheGuide) {
 }
 
 TEST(Guide, TheLoopTree) {
-    const guide::Loop& isa = guide::interchange();
+    const guide::Loop& isa = guide::professional_4010().interchange();
     EXPECT_EQ(isa.shown, "ISA");
     EXPECT_EQ(isa.first().id, "ISA");
     // The claim loop is declared once and nested under both levels that hold it.
-    const guide::Loop* claim = guide::find_loop("2300");
+    const guide::Loop* claim = guide::professional_4010().find_loop("2300");
     ASSERT_NE(claim, nullptr);
     int holders = 0;
-    for (const guide::Loop* l : guide::loops()) {
+    for (const guide::Loop* l : guide::professional_4010().loops()) {
         for (const auto& c : l->children) holders += c.loop == claim;
     }
     EXPECT_EQ(holders, 2);
-    EXPECT_EQ(guide::find_loop("2000b"), guide::find_loop("2000B"));
-    EXPECT_EQ(guide::find_loop("2999"), nullptr);
+    EXPECT_EQ(guide::professional_4010().find_loop("2000b"), guide::professional_4010().find_loop("2000B"));
+    EXPECT_EQ(guide::professional_4010().find_loop("2999"), nullptr);
 }
 
 // An element's reference and description, and positions of one segment ID
@@ -119,18 +119,18 @@ TEST(Guide, TheLoopTree) {
 TEST(Guide, ReferencesDescriptionsAndQualifiers) {
     EXPECT_EQ(guide::reference("CLM", 5, 1), "CLM05-1");
     EXPECT_EQ(guide::reference("SBR", 5), "SBR05");
-    EXPECT_EQ(guide::describe(*catalogue::find_slot("L2000B_SBR_00")->segment_class,
+    EXPECT_EQ(guide::professional_4010().describe(*catalogue::find_slot("L2000B_SBR_00")->segment_class,
                               catalogue::find_slot("L2000B_SBR_00")->segment_class->fields[4]),
               "SBR05 Insurance Type Code (situational, ID 1-3)");
-    const guide::Segment& ref = *guide::positions_of(*catalogue::find_slot("L2300_REF_03")->segment_class)[0];
+    const guide::Segment& ref = *guide::professional_4010().positions_of(*catalogue::find_slot("L2300_REF_03")->segment_class)[0];
     EXPECT_EQ(ref.qualifier, 1);
     EXPECT_TRUE(ref.element(1)->codes->contains("G1"));
-    const guide::Segment& hl = *guide::positions_of(*catalogue::find_slot("L2000C_HL_00")->segment_class)[0];
+    const guide::Segment& hl = *guide::professional_4010().positions_of(*catalogue::find_slot("L2000C_HL_00")->segment_class)[0];
     EXPECT_EQ(hl.qualifier, 3);
 }
 
 TEST(Guide, NamesInTheTypeLibrary) {
-    const std::string json = typelib::to_json(catalogue::professional_4010(), guide::typelib_notes());
+    const std::string json = typelib::to_json(catalogue::professional_4010(), guide::professional_4010().typelib_notes());
     const std::string field =
         "{\"name\": \"m05_InsuranceTypeCode\", \"kind\": \"code\", \"codelist\": "
         "\"L2000B_SBR_05_1336_286_InsuranceTypeCode\", \"element\": 5, \"dispid\": 1073938436, \"guide\": "

@@ -172,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "<script>:1:61: step 1: L1_ST_00.m02_TransSetControlNum is named twice in one object of fields; each "
                   "field is set once"},
         Misplaced{"ClassicMemberAfterSteps", "{\"steps\": [" + kSt + "],\n \"x\": 1}",
-                  "<script>:2:2: after step 1: unknown script member \"x\"; a script has \"output\" and \"steps\""},
+                  "<script>:2:2: after step 1: unknown script member \"x\"; a script has \"output\", \"guide\" and \"steps\""},
         // A byte that only ends or separates values, where a step or a value
         // should begin, is refused where it stands, whatever follows it.
         Misplaced{"CommaAfterEveryLine", lines({kSt + ",", kSe + ","}),

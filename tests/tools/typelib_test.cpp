@@ -23,7 +23,7 @@ json typelib_of_the_command() {
     EXPECT_EQ(r.err, "");
     // The command prints the library's text whole.
     EXPECT_TRUE(r.out == prjVireo::typelib::to_json(prjVireo::catalogue::professional_4010(),
-                                                         prjVireo::guide::typelib_notes()));
+                                                         prjVireo::guide::professional_4010().typelib_notes()));
     return json::parse(r.out);
 }
 

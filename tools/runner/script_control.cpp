@@ -7,8 +7,8 @@ namespace vireo_runner {
 
 using namespace prjVireo;
 
-ScriptControl::ScriptControl(const RunOptions& options)
-    : catalogue_(options.catalogue ? *options.catalogue : catalogue::professional_4010()),
+ScriptControl::ScriptControl(const RunOptions& options, const catalogue::Catalogue& catalogue)
+    : catalogue_(catalogue),
       indexes_(indexes_of(catalogue_)), control_(catalogue_), dispatch_(control_),
       segments_(catalogue_.slots().size()) {
     TextPropertyBag empty;

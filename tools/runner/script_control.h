@@ -20,7 +20,7 @@ public:
     // A control just placed on a form: delimiters, NewLine, Annotation and
     // ErrorTrap as an empty property bag leaves them, SegCount 0, and
     // StrictValues as the options say until the control is gone.
-    explicit ScriptControl(const RunOptions& options);
+    ScriptControl(const RunOptions& options, const prjVireo::catalogue::Catalogue& catalogue);
     ~ScriptControl();
     ScriptControl(const ScriptControl&) = delete;
     ScriptControl& operator=(const ScriptControl&) = delete;

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "vireo/guide/guide.h"
 #include "vireo/tools/runner/script_messages.h"
 #include "vireo/tools/runner/script_names.h"
 
@@ -30,14 +31,43 @@ bool ScriptHandler::attempt(Fn&& fn) {
 ScriptHandler::ScriptHandler(const RunOptions& options, std::ostream& err, const ScriptPlace& place,
                              const ScriptInput& input, Clock::time_point started)
     : options_(options), err_(err), place_(place), input_(input), started_(started), last_progress_(started),
-      progress_countdown_(options.progress ? kProgressStride + 1 : 0), control_(options),
-      output_(options, err, control_) {
+      progress_countdown_(options.progress ? kProgressStride + 1 : 0) {
+    make_parts(options.catalogue ? *options.catalogue : catalogue::professional_4010());
+}
+
+void ScriptHandler::make_parts(const catalogue::Catalogue& catalogue) {
+    // Made again only before the steps begin: the old parts opened nothing.
+    parts_.reset();
+    parts_ = std::make_unique<Parts>(options_, catalogue, err_);
+    control_ = &parts_->control;
+    output_ = &parts_->output;
+    rows_ = &parts_->rows;
+    if (!output_named_.empty()) output_->named_by_script(output_named_);
     if (options_.trace) {
-        control_.control().BeforeAdd.connect([this](std::string& value, std::int32_t& count, std::int16_t&) {
+        control_->control().BeforeAdd.connect([this](std::string& value, std::int32_t& count, std::int16_t&) {
             nlohmann::ordered_json line = {{"step", step_}, {"SegValue", value}, {"SegCount", count}};
             err_ << line.dump(-1, ' ', false, json::error_handler_t::replace) << '\n';
         });
     }
+}
+
+void ScriptHandler::choose_guide(std::string_view id) {
+    const guide::Guide* chosen = guide::find_guide(id);
+    if (!chosen) {
+        throw RunError("\"guide\": " + quoted_excerpt(id) + " is no guide vireo knows; it knows " +
+                       guide::known_guides());
+    }
+    const catalogue::Catalogue* writes = catalogue::find_catalogue(chosen->id());
+    if (!writes) {
+        throw RunError("\"guide\": vireo knows the guide " + std::string(chosen->id()) +
+                       " but no catalogue of its classes");
+    }
+    if (writes == &control_->catalogue()) return;
+    if (options_.catalogue) {
+        throw RunError("\"guide\": the script writes " + std::string(chosen->id()) + ", but this run's control is of " +
+                       std::string(options_.catalogue->name()));
+    }
+    make_parts(*writes);
 }
 
 bool ScriptHandler::finish() {
@@ -47,7 +77,7 @@ bool ScriptHandler::finish() {
         // An empty list is a query that found nothing: an 837 of no segments
         // is no claim file, and OUTPUT keeps what it held.
         if (step_ == 0) throw RunError("the script's \"steps\" are empty: there is nothing to write");
-        output_.commit();
+        output_->commit();
     });
 }
 
@@ -57,21 +87,21 @@ void ScriptHandler::malformed(const std::string& where, const std::string& what)
 
 bool ScriptHandler::names_a_step(std::string_view key) const {
     return same_name(key, kSet) || same_name(key, kClear) || same_name(key, kAssign) ||
-           same_name(key, kAdditem) || same_name(key, kColumns) || control_.indexes().slots.find(key).has_value();
+           same_name(key, kAdditem) || same_name(key, kColumns) || control_->indexes().slots.find(key).has_value();
 }
 
 bool ScriptHandler::begin_steps(bool lines) {
     return attempt([&] {
         if (lines) {
             steps_seen_ = true;
-            output_.open();
+            output_->open();
             frames_.push_back(Frame::Steps);
         } else {
             if (expect_ != Expect::StepList) throw RunError(what_expected(expect_) + ", not an array");
             expect_ = Expect::Nothing;
             if (steps_seen_) throw RunError("\"steps\" appears twice");
             steps_seen_ = true;
-            output_.open();
+            output_->open();
             frames_.push_back(Frame::Steps);
         }
     });
@@ -157,7 +187,7 @@ void ScriptHandler::report(const std::string& where, const std::string& message)
     // file system): nothing in it reaches the terminal as a control.
     err_ << shown_name(options_.script_name) << ":" << where << ": " << context
          << escaped_controls(message, false) << '\n';
-    output_.close_quietly();
+    output_->close_quietly();
 }
 
 void ScriptHandler::report_progress() {
@@ -167,7 +197,7 @@ void ScriptHandler::report_progress() {
     last_progress_ = now;
     RunProgress progress;
     progress.steps = step_;
-    progress.segments = control_.segments_written();
+    progress.segments = control_->segments_written();
     progress.script_bytes = input_.bytes_read();
     progress.output_bytes = ScriptControl::output_size();
     progress.seconds = std::chrono::duration<double>(now - started_).count();
@@ -189,7 +219,7 @@ void ScriptHandler::open_container(bool is_object) {
     if (!frames_.empty() && top() == Frame::Steps) {
         if (!is_object) {
             // A row: the segment object property, then its columns' values.
-            rows_.begin_row();
+            rows_->begin_row();
             frames_.push_back(Frame::Row);
             return;
         }
@@ -198,20 +228,20 @@ void ScriptHandler::open_container(bool is_object) {
         return;
     }
     if (!frames_.empty() && (top() == Frame::Row || top() == Frame::ColumnList)) {
-        throw RunError(top() == Frame::Row ? rows_.value_text() + ", not " + (is_object ? "an object" : "an array")
+        throw RunError(top() == Frame::Row ? rows_->value_text() + ", not " + (is_object ? "an object" : "an array")
                                            : std::string("\"columns\" names fields with strings, not ") +
                                                  (is_object ? "an object" : "an array"));
     }
     if (!is_object) {
         if (expect != Expect::ColumnList) throw RunError(what_expected(expect) + ", not an array");
-        rows_.begin_columns(slot_);
+        rows_->begin_columns(slot_);
         frames_.push_back(Frame::ColumnList);
         return;
     }
     switch (expect) {
         case Expect::Root: frames_.push_back(Frame::Root); return;
         case Expect::Segment:
-            control_.segment(slot_).Clear();
+            control_->segment(slot_).Clear();
             additem_on_close_ = true;
             begin_fields();
             return;
@@ -227,7 +257,7 @@ void ScriptHandler::open_container(bool is_object) {
 }
 
 void ScriptHandler::begin_fields() {
-    fields_named_.assign(control_.field_count(slot_), false);
+    fields_named_.assign(control_->field_count(slot_), false);
     frames_.push_back(Frame::Fields);
 }
 
@@ -237,9 +267,9 @@ void ScriptHandler::close_container() {
     frames_.pop_back();
     switch (frame) {
         case Frame::Fields:
-            if (additem_on_close_) control_.additem(slot_);
+            if (additem_on_close_) control_->additem(slot_);
             break;
-        case Frame::Row: rows_.end_row(); break;
+        case Frame::Row: rows_->end_row(); break;
         case Frame::Step:
             if (step_action_.empty() && !step_commented_) throw RunError("the step is empty");
             step_commented_ = false;
@@ -257,6 +287,8 @@ void ScriptHandler::on_key(std::string_view k) {
         case Frame::Root:
             if (k == "output") {
                 expect_ = Expect::Output;
+            } else if (k == "guide") {
+                expect_ = Expect::Guide;
             } else if (k == "steps") {
                 expect_ = Expect::StepList;
             } else if (k == "$schema") {
@@ -265,8 +297,8 @@ void ScriptHandler::on_key(std::string_view k) {
                 expect_ = Expect::Comment;
             } else {
                 throw RunError("unknown script member " + quoted_excerpt(k) +
-                               did_you_mean(k, {"output", "steps", "$schema"}) +
-                               "; a script has \"output\" and \"steps\"");
+                               did_you_mean(k, {"output", "guide", "steps", "$schema"}) +
+                               "; a script has \"output\", \"guide\" and \"steps\"");
             }
             return;
         case Frame::Step: {
@@ -293,7 +325,7 @@ void ScriptHandler::on_key(std::string_view k) {
             } else if (same_name(k, kColumns)) {
                 expect_ = Expect::ColumnsObject;
             } else {
-                slot_ = control_.resolve_slot(k, true);
+                slot_ = control_->resolve_slot(k, true);
                 expect_ = Expect::Segment;
             }
             return;
@@ -313,7 +345,7 @@ void ScriptHandler::on_key(std::string_view k) {
                 expect_ = Expect::Comment;
                 return;
             }
-            slot_ = control_.resolve_slot(k, false);
+            slot_ = control_->resolve_slot(k, false);
             expect_ = Expect::ColumnList;
             return;
         case Frame::Assign:
@@ -321,7 +353,7 @@ void ScriptHandler::on_key(std::string_view k) {
                 expect_ = Expect::Comment;
                 return;
             }
-            slot_ = control_.resolve_slot(k, false);
+            slot_ = control_->resolve_slot(k, false);
             expect_ = Expect::AssignFields;
             return;
         case Frame::Fields: {
@@ -329,10 +361,10 @@ void ScriptHandler::on_key(std::string_view k) {
                 expect_ = Expect::Comment;
                 return;
             }
-            field_ = control_.resolve_field(slot_, k);
+            field_ = control_->resolve_field(slot_, k);
             // A field named twice (in any case) would lose its first value.
             if (fields_named_[field_]) {
-                throw RunError(control_.field_where(slot_, field_) +
+                throw RunError(control_->field_where(slot_, field_) +
                                " is named twice in one object of fields; each field is set once");
             }
             fields_named_[field_] = true;
@@ -349,11 +381,12 @@ std::string ScriptHandler::what_expected(Expect e) const {
     switch (e) {
         case Expect::Root: return "a script is a JSON object";
         case Expect::Output: return "\"output\" takes a file name string";
+        case Expect::Guide: return "\"guide\" takes a guide id string (" + guide::known_guides() + ")";
         case Expect::SchemaLink: return "\"$schema\" takes a string";
         case Expect::StepList: return "\"steps\" takes an array of steps";
         case Expect::Segment:
         case Expect::AssignFields:
-            return json_quoted(control_.slot_name(slot_)) + " takes an object of fields";
+            return json_quoted(control_->slot_name(slot_)) + " takes an object of fields";
         case Expect::SetObject: return "\"set\" takes an object of control properties";
         case Expect::AssignObject: return "\"assign\" takes an object of segment object properties";
         case Expect::ClearName: return "\"clear\" takes a segment object property name";
@@ -361,9 +394,9 @@ std::string ScriptHandler::what_expected(Expect e) const {
         case Expect::ColumnsObject:
             return "\"columns\" takes an object of segment object properties, each with an array of field names";
         case Expect::ColumnList:
-            return json_quoted(control_.slot_name(slot_)) + " in \"columns\" takes an array of field names";
+            return json_quoted(control_->slot_name(slot_)) + " in \"columns\" takes an array of field names";
         case Expect::SetValue: return setting_value_text(*setting_);
-        case Expect::FieldValue: return field_value_text(control_, slot_, field_);
+        case Expect::FieldValue: return field_value_text(*control_, slot_, field_);
         default: return "a value is not expected here";
     }
 }
@@ -379,8 +412,8 @@ void ScriptHandler::on_scalar(const Scalar& v) {
     if (!frames_.empty() && top() == Frame::Steps) {
         throw RunError("a step is an object, not " + std::string(v.type_name()));
     }
-    if (!frames_.empty() && top() == Frame::ColumnList) return rows_.add_column(v);
-    if (!frames_.empty() && top() == Frame::Row) return rows_.value(v);
+    if (!frames_.empty() && top() == Frame::ColumnList) return rows_->add_column(v);
+    if (!frames_.empty() && top() == Frame::Row) return rows_->value(v);
     const auto wrong = [&] { return RunError(what_expected(expect) + ", not " + v.type_name()); };
     switch (expect) {
         case Expect::Comment:
@@ -390,20 +423,26 @@ void ScriptHandler::on_scalar(const Scalar& v) {
         case Expect::Output:
             if (v.type != Scalar::String) throw wrong();
             if (steps_seen_) throw RunError("\"output\" must come before \"steps\"");
-            output_.named_by_script(v.text);
+            output_->named_by_script(v.text);
+            output_named_ = v.text;
+            return;
+        case Expect::Guide:
+            if (v.type != Scalar::String) throw wrong();
+            if (steps_seen_) throw RunError("\"guide\" must come before \"steps\"");
+            choose_guide(v.text);
             return;
         case Expect::ClearName:
         case Expect::AdditemName:
             if (v.type != Scalar::String) throw wrong();
-            slot_ = control_.resolve_slot(v.text, false);
+            slot_ = control_->resolve_slot(v.text, false);
             if (expect == Expect::ClearName) {
-                control_.segment(slot_).Clear();
+                control_->segment(slot_).Clear();
             } else {
-                control_.additem(slot_);
+                control_->additem(slot_);
             }
             return;
-        case Expect::SetValue: return set_property(control_, *setting_, v);
-        case Expect::FieldValue: return set_field(control_, slot_, field_, v);
+        case Expect::SetValue: return set_property(*control_, *setting_, v);
+        case Expect::FieldValue: return set_field(*control_, slot_, field_, v);
         default: throw wrong();
     }
 }

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,9 +35,9 @@ public:
     bool finish();
 
     bool failed() const { return failed_; }
-    const RunOutput& output() const { return output_; }
+    const RunOutput& output() const { return *output_; }
     std::uint64_t steps() const { return step_; }
-    std::uint64_t segments() const { return control_.segments_written(); }
+    std::uint64_t segments() const { return control_->segments_written(); }
 
     // Reports malformed JSON at `where` ("line:column").
     void malformed(const std::string& where, const std::string& what) override;
@@ -73,6 +74,7 @@ private:
         Root,         // the whole script
         Nothing,      // a key comes next
         Output,       // "output"
+        Guide,        // "guide"
         SchemaLink,   // "$schema"
         StepList,     // "steps"
         Comment,      // "#": anything, ignored
@@ -116,9 +118,24 @@ private:
     const Clock::time_point started_;
     Clock::time_point last_progress_;
     std::uint64_t progress_countdown_;
-    ScriptControl control_;
-    RunOutput output_;
-    RowForm rows_{control_};
+    // The control of the run's catalogue, its output and its row form: made
+    // again when the script's "guide" names another catalogue.
+    struct Parts {
+        Parts(const RunOptions& options, const prjVireo::catalogue::Catalogue& catalogue, std::ostream& err)
+            : control(options, catalogue), output(options, err, control), rows(control) {}
+        ScriptControl control;
+        RunOutput output;
+        RowForm rows;
+    };
+    // "guide": the run writes with the catalogue of that guide.
+    void choose_guide(std::string_view id);
+    void make_parts(const prjVireo::catalogue::Catalogue& catalogue);
+
+    std::unique_ptr<Parts> parts_;
+    ScriptControl* control_ = nullptr;
+    RunOutput* output_ = nullptr;
+    RowForm* rows_ = nullptr;
+    std::string output_named_;  // the script's "output", kept when the parts are made again
 
     std::vector<Frame> frames_;
     Expect expect_ = Expect::Root;

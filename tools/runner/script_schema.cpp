@@ -40,8 +40,8 @@ ordered_json codelist_schema(const CodeListDescriptor& list) {
 
 // A field's description: the implementation guide's element (its name,
 // usage, type and lengths), so that an editor shows it beside the name.
-ordered_json field_schema(const SegmentClassDescriptor& c, const FieldDescriptor& f) {
-    std::string guide = guide::describe(c, f);
+ordered_json field_schema(const guide::Guide* g, const SegmentClassDescriptor& c, const FieldDescriptor& f) {
+    std::string guide = g ? g->describe(c, f) : std::string();
     if (f.kind == FieldKind::Code) {
         ordered_json ref = {{"$ref", std::string("#/$defs/codelists/") + f.codelist->name}};
         if (!guide.empty()) ref["description"] = guide;
@@ -56,12 +56,12 @@ ordered_json field_schema(const SegmentClassDescriptor& c, const FieldDescriptor
     return {{"type", {"string", "null"}}, {"description", description}};
 }
 
-ordered_json class_schema(const SegmentClassDescriptor& c) {
+ordered_json class_schema(const guide::Guide* g, const SegmentClassDescriptor& c) {
     ordered_json properties = ordered_json::object();
     properties["#"] = {{"description", "a comment, ignored"}};
-    for (std::size_t i = 0; i < c.field_count; ++i) properties[c.fields[i].name] = field_schema(c, c.fields[i]);
+    for (std::size_t i = 0; i < c.field_count; ++i) properties[c.fields[i].name] = field_schema(g, c, c.fields[i]);
     std::string description = std::string(c.segment_id) + " segment, loop " + c.loop;
-    for (const guide::Segment* p : guide::positions_of(c)) {
+    for (const guide::Segment* p : g ? g->positions_of(c) : std::vector<const guide::Segment*>()) {
         description = std::string(c.segment_id) + " " + std::string(p->name) + ", loop " + std::string(p->loop->shown) +
                       " (" + std::string(guide::usage_name(p->usage)) + ", at most " + std::to_string(p->max_use) +
                       " in the loop)";
@@ -78,6 +78,7 @@ ordered_json script_schema() { return script_schema(catalogue::professional_4010
 
 ordered_json script_schema(const catalogue::Catalogue& catalogue) {
     const auto& slots = catalogue.slots();
+    const guide::Guide* g = guide::guide_of(catalogue);
 
     ordered_json codelists = ordered_json::object();
     for (const CodeListDescriptor* list : catalogue.codelists()) codelists[list->name] = codelist_schema(*list);
@@ -86,10 +87,15 @@ ordered_json script_schema(const catalogue::Catalogue& catalogue) {
     ordered_json slot_refs = ordered_json::object();
     ordered_json slot_names = ordered_json::array();
     for (const auto& s : slots) {
-        classes[s.segment_class->name] = class_schema(*s.segment_class);
+        classes[s.segment_class->name] = class_schema(g, *s.segment_class);
         const std::string ref = std::string("#/$defs/classes/") + s.segment_class->name;
         slot_refs[std::string(s.property)] = {{"$ref", ref}};
         slot_names.push_back(s.property);
+    }
+
+    ordered_json guide_ids = ordered_json::array();
+    for (const guide::Guide* known : guide::registered_guides()) {
+        if (catalogue::find_catalogue(known->id())) guide_ids.push_back(known->id());
     }
 
     ordered_json newline_names = ordered_json::array();
@@ -158,6 +164,8 @@ ordered_json script_schema(const catalogue::Catalogue& catalogue) {
          {{"$schema", {{"type", "string"}}},
           {"#", {{"description", "a comment, ignored"}}},
           {"output", {{"type", "string"}, {"description", "the file to write; -o on the command line wins"}}},
+          {"guide", {{"enum", guide_ids}, {"description", "the guide the script writes (the default: 004010X098A1); "
+                                                           "before \"steps\""}}},
           {"steps",
            {{"type", "array"},
             {"items", {{"anyOf", ordered_json::array({{{"$ref", "#/$defs/step"}}, {{"$ref", "#/$defs/row"}}})}}}}}}},

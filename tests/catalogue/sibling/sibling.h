@@ -6,16 +6,21 @@
 #include "vireo/core/expand_family.h"
 
 #include "vireo/control/control.h"
+#include "vireo/guide/guide.h"
 
 namespace prjVireo::sibling {
 
 
 const catalogue::Catalogue& declared_catalogue();
+// Its guide, 999999X999T1 (sibling/guide.def).
+const guide::Guide& declared_guide();
 
-// The test catalogue, registered beside the 4010 one the first time it is
-// asked for: the one line a program adds to know a catalogue by name.
+// The test catalogue and its guide, registered beside the 4010 ones the
+// first time they are asked for: the one line a program adds to know a
+// catalogue by name.
 inline const catalogue::Catalogue& registered_catalogue() {
-    static const bool registered = (catalogue::register_catalogue(declared_catalogue()), true);
+    static const bool registered =
+        (catalogue::register_catalogue(declared_catalogue()), guide::register_guide(declared_guide()), true);
     (void)registered;
     return declared_catalogue();
 }
