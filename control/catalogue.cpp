@@ -86,22 +86,4 @@ const Catalogue* find_catalogue(std::string_view name) {
 
 }  // namespace catalogue
 
-// ST and SE are declared in core (core/transaction.def), which knows no slot
-// list: they too need exactly one slot each.
-#define VIREO_FAMILY_FILE "vireo/core/transaction.def"
-#define VIREO_SEGMENT_END(Class)                                                       \
-    static_assert(slot_list::slots_of_class(#Class) == 1,                            \
-                  #Class ": a declared class needs exactly one slot in the slot list " \
-                  "of its catalogue (segments/slots.def for the 4010 one)");
-#include "vireo/core/catalogue_pass.h"
-#undef VIREO_FAMILY_FILE
-
-// The 4010 catalogue, from segments/slots.def.
-#define VIREO_CATALOGUE_SLOTS "vireo/segments/slots.def"
-#define VIREO_CATALOGUE_NAME "004010X098A1"
-#define VIREO_CATALOGUE_DESCRIPTION "Vireo ActiveX Control for HIPAA 837 4010"
-#include "vireo/control/define_catalogue.h"
-
-const catalogue::Catalogue& catalogue::professional_4010() { return declared_catalogue(); }
-
 }  // namespace prjVireo

@@ -16,7 +16,7 @@
 #include "vireo/control/dispatch.h"
 #include "vireo/core/segment.h"
 #include "vireo/core/transaction.h"
-#include "vireo/segments/families.h"
+#include "vireo/catalogues/professional_4010/families.h"
 
 namespace prjVireo::catalogue {
 

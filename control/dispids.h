@@ -1,11 +1,11 @@
 #pragma once
 // Dispatch ids: the control's own members, and the segment object properties
-// of the 4010 catalogue (the slots of segments/slots.def, each with the id the
+// of the 4010 catalogue (the slots of catalogues/professional_4010/slots.def, each with the id the
 // list gives it). The slot list is read here at compile time (control/slot_list.h
 // says what that checks).
 //
 // VIREO_SLOTS_FILE names the slot list and VIREO_MEMBERS_FILE the control's
-// own members; they are segments/slots.def and control/members.def unless the
+// own members; they are catalogues/professional_4010/slots.def and control/members.def unless the
 // includer says otherwise before the first include.
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +13,7 @@
 #include <string_view>
 
 #ifndef VIREO_SLOTS_FILE
-#define VIREO_SLOTS_FILE "vireo/segments/slots.def"
+#define VIREO_SLOTS_FILE "vireo/catalogues/professional_4010/slots.def"
 #endif
 #ifndef VIREO_MEMBERS_FILE
 #define VIREO_MEMBERS_FILE "vireo/control/members.def"
@@ -53,7 +53,7 @@ static_assert(control_member_ids_distinct(), "two members in control/members.def
 
 }  // namespace dispids
 
-// The 4010 catalogue's slot list (segments/slots.def unless VIREO_SLOTS_FILE
+// The 4010 catalogue's slot list (catalogues/professional_4010/slots.def unless VIREO_SLOTS_FILE
 // names another), read and checked at compile time.
 namespace slot_list {
 #define VIREO_SLOT_LIST_FILE VIREO_SLOTS_FILE

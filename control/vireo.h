@@ -12,7 +12,7 @@ public:
     // Segment object properties: read returns the object in the member, write
     // replaces it (nullptr empties the member). The control re-raises the
     // BeforeAdd of whatever object each member holds.
-#define VIREO_SLOT_PROPERTIES_FILE "vireo/segments/slots.def"
+#define VIREO_SLOT_PROPERTIES_FILE "vireo/catalogues/professional_4010/slots.def"
 #include "vireo/control/slot_properties.h"
 };
 

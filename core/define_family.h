@@ -3,7 +3,7 @@
 // constructors. Include it (no include guard) in exactly one source file per
 // family, after the family header, with VIREO_FAMILY_FILE naming the file and
 // VIREO_CATALOGUE_SLOTS the slot list of the family's catalogue
-// (segments/slots.def for the 4010 one): every class the family declares must
+// (catalogues/professional_4010/slots.def for the 4010 one): every class the family declares must
 // have exactly one slot there. A family whose catalogue checks its classes
 // itself defines VIREO_FAMILY_SLOTS_CHECKED_BY_CATALOGUE instead. A family of
 // a catalogue beside the 4010 one also defines, as its header does,
@@ -36,7 +36,7 @@ namespace family_slots {
 #define VIREO_FAMILY_SLOT_CHECK(Class)                                                         \
     static_assert(family_slots::slots_of_class(#Class) == 1,                                  \
                   #Class ": a declared class needs exactly one slot in the slot list "         \
-                  "of its catalogue (segments/slots.def for the 4010 one)");
+                  "of its catalogue (catalogues/professional_4010/slots.def for the 4010 one)");
 #else
 #define VIREO_FAMILY_SLOT_CHECK(Class)
 #endif

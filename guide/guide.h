@@ -3,7 +3,7 @@
 // positions of each loop with their usage, repeats and the class that writes
 // them, every element's usage, type, lengths and codes, and the X12 syntax
 // notes. Each guide is declared once, in a file of VIREO_GUIDE_* lines beside
-// its catalogue (the 4010 one: guide/837p_4010.def), expanded by
+// its catalogue (the 4010 one: catalogues/professional_4010/guide.def), expanded by
 // guide/define_guide.h into a Guide value; this is the form the rest of the
 // project reads.
 #include <cstdint>

@@ -8,6 +8,11 @@ own folder and of the levels below its own, nothing else. Both `#include
 "vireo/<folder>/..."` lines and `#define NAME "vireo/<folder>/..."` lines (a
 file later included through the macro) count.
 
+A catalogue folder (catalogues/<name>/) holds everything of one transaction
+version, so its files sit at the level of what they are: catalogue.* at
+control's, guide.* at guide's, rules.* at checker's; the rest at the level of
+catalogues itself.
+
 usage: check_layers.py SOURCE_DIR
 """
 import os
@@ -25,6 +30,17 @@ def read_levels(readme):
                 order = line.split(":", 1)[1].replace("`", "").strip().rstrip(".")
                 return [[name.strip().rstrip("/") for name in level.split(",")] for level in order.split("<")]
     sys.exit(f"{readme}: no line starting with 'Layers, bottom to top:' in section Layout")
+
+
+CATALOGUE_FILE_LEVELS = {"catalogue": "control", "guide": "guide", "rules": "checker"}
+
+
+def level_folder(folder, path):
+    """The folder whose level a file has: its own, or for a catalogue's file, what it is."""
+    if folder == "catalogues":
+        stem = os.path.splitext(os.path.basename(path))[0]
+        return CATALOGUE_FILE_LEVELS.get(stem, folder)
+    return folder
 
 
 def references(root, folders):
@@ -56,10 +72,11 @@ def main():
     errors = [f"{d}/: a folder of sources the layer order of README.md (Layout) does not name" for d in on_disk
               if d not in level_of and has_sources(os.path.join(root, d))]
     for folder, path, number, target in references(root, [d for d in on_disk if d in level_of]):
+        level = level_folder(folder, path)
         if target not in level_of:
             errors.append(f"{path}:{number}: includes vireo/{target}/, a folder the layer order does not name")
-        elif level_of[target] >= level_of[folder]:
-            where = "above" if level_of[target] > level_of[folder] else "beside"
+        elif target != level and level_of[target] >= level_of[level]:
+            where = "above" if level_of[target] > level_of[level] else "beside"
             errors.append(f"{path}:{number}: {folder}/ includes {target}/, which is {where} it in the layer order")
     for e in errors:
         print(e)

@@ -1,4 +1,0 @@
-#pragma once
-// The address segment classes and their code lists, expanded from address.def.
-#define VIREO_FAMILY_FILE "vireo/segments/address/address.def"
-#include "vireo/core/expand_family.h"

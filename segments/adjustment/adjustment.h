@@ -1,4 +1,0 @@
-#pragma once
-// The adjustment segment classes and their code lists, expanded from adjustment.def.
-#define VIREO_FAMILY_FILE "vireo/segments/adjustment/adjustment.def"
-#include "vireo/core/expand_family.h"

@@ -1,4 +1,0 @@
-#pragma once
-// The dates segment classes and their code lists, expanded from dates.def.
-#define VIREO_FAMILY_FILE "vireo/segments/dates/dates.def"
-#include "vireo/core/expand_family.h"

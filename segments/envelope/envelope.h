@@ -1,4 +1,0 @@
-#pragma once
-// The envelope segment classes and their code lists, expanded from envelope.def.
-#define VIREO_FAMILY_FILE "vireo/segments/envelope/envelope.def"
-#include "vireo/core/expand_family.h"

@@ -1,4 +1,0 @@
-#pragma once
-// The names segment classes and their code lists, expanded from names.def.
-#define VIREO_FAMILY_FILE "vireo/segments/names/names.def"
-#include "vireo/core/expand_family.h"

@@ -1,4 +1,0 @@
-#pragma once
-// The service line segment classes and their code lists, expanded from service_line.def.
-#define VIREO_FAMILY_FILE "vireo/segments/service_line/service_line.def"
-#include "vireo/core/expand_family.h"
