@@ -80,6 +80,27 @@ void Engine::switch_tables(const Tables& next) {
     }
 }
 
+void Engine::choose_version_guide() {
+    const std::string_view version = element(12);
+    const guide::Guide* current = t_->guide;
+    auto takes = [&](const guide::Guide& g) {
+        const guide::Segment& isa = g.interchange().first();
+        const guide::Element* e = isa.element(12);
+        return e && e->codes && e->codes->contains(version);
+    };
+    const guide::Guide* chosen = takes(*start_->guide) ? start_->guide : takes(*current) ? current : nullptr;
+    for (const guide::Guide* g : guide::registered_guides()) {
+        if (chosen) break;
+        if (takes(*g)) chosen = g;
+    }
+    if (!chosen) chosen = start_->guide;  // an unknown version: its ISA12 is reported against the default
+    if (chosen == current) return;
+    t_ = &tables_for(*chosen);
+    frames_.resize(std::max(frames_.size(), static_cast<std::size_t>(t_->max_depth) + 1));
+    isa_id_ = t_->id_of("ISA");
+    gs_id_ = t_->id_of("GS");
+}
+
 bool Engine::choose_guide() {
     const std::string_view named = element(8);
     const guide::Guide* chosen = guide::find_guide(named);
@@ -328,7 +349,17 @@ void Engine::segment(const char* begin, const char* end) {
 
     const std::string_view id = element(0);
     std::uint16_t sid = t_->id_of(id);
-    if (sid == gs_id_ && !fixed_ && depth_ == 1 && choose_guide()) [[unlikely]] sid = gs_id_;
+    if (!fixed_ && (sid == isa_id_ || sid == gs_id_)) [[unlikely]] {
+        if (sid == isa_id_) {
+            // Each interchange starts in the guide of its version (ISA12), so
+            // that its ISA is checked as that version has it.
+            if (depth_ > 0) close_all();
+            choose_version_guide();
+            sid = isa_id_;
+        } else if (depth_ == 1 && choose_guide()) {
+            sid = gs_id_;
+        }
+    }
     current_ = nullptr;
     if (sid == kUnknownId) {
         bool shaped = id.size() >= 2 && id.size() <= 3;
@@ -679,7 +710,10 @@ void Engine::check_value(const SegmentCheck& c, const ElementCheck& e, std::stri
     // component separator, which splits only a composite (ISA16 is it).
     unsigned flags = 0;
     for (unsigned char ch : v) flags |= char_class_[ch];
-    if (flags && !(c.id == isa_id_ && k == 16)) [[unlikely]] {
+    // ISA16 is the component separator, and in 5010 ISA11 (I65) the
+    // repetition separator: delimiters themselves, of any character.
+    if (flags && !(c.id == isa_id_ && (k == 16 || (k == 11 && e.element->data && e.element->data->number == "I65"))))
+        [[unlikely]] {
         if ((flags & kComponentSeparator) && c.id != isa_id_) return value_finding(c, e, v, k, m, Problem::Delimiter);
         if (flags & kOutsideCharacterSet) return value_finding(c, e, v, k, m, Problem::Characters);
     }

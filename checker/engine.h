@@ -117,6 +117,9 @@ private:
     // GS08 names a guide other than the one in use: the interchange goes on
     // in that guide's loop tree. True when the guide changed.
     bool choose_guide();
+    // An ISA begins an interchange (none open): the guide whose ISA12 takes
+    // its version, the starting guide first.
+    void choose_version_guide();
     void switch_tables(const Tables& next);
     void close_frame();
     void close_all();

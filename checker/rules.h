@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 namespace prjVireo::guide {
 class Guide;
@@ -67,6 +68,14 @@ std::span<const WrittenRule> rules_837p_4010();
 // registers its table once, before the guide is first checked (the 4010
 // table is known). A guide without a table is checked by its shapes alone.
 void register_written_rules(std::string_view guide_id, std::span<const WrittenRule> rules);
+
+// The tables of the catalogues built into the library (their rules.cpp), by
+// guide id, in the order the build adds them.
+struct BuiltInRules {
+    std::string_view guide_id;
+    std::span<const WrittenRule> (*rules)();
+};
+std::vector<BuiltInRules> built_in_rules();
 std::span<const WrittenRule> written_rules_of(const guide::Guide& guide);
 
 }  // namespace prjVireo::checking

@@ -79,6 +79,8 @@ private:
         if (!rule.loop.empty() && rule.loop != s.loop->shown) return false;
         if (rule.element) {
             const guide::Element* e = s.element(rule.element);
+            // A composite: the codes of its first component.
+            if (e && e->is_composite()) e = e->components.empty() ? nullptr : &e->components.front();
             if (!e || !e->codes || !e->codes->contains(rule.code)) return false;
         }
         return true;
@@ -308,7 +310,9 @@ void register_written_rules(std::string_view guide_id, std::span<const WrittenRu
 }
 
 std::span<const WrittenRule> written_rules_of(const guide::Guide& guide) {
-    if (&guide == &guide::professional_4010()) return rules_837p_4010();
+    for (const BuiltInRules& built : built_in_rules()) {
+        if (same_id(built.guide_id, guide.id())) return built.rules();
+    }
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
     for (const RuleTable& t : r.rule_tables) {

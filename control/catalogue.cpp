@@ -52,7 +52,7 @@ namespace {
 std::mutex g_registry_mutex;
 
 std::vector<const Catalogue*>& registry() {
-    static std::vector<const Catalogue*> list{&professional_4010()};
+    static std::vector<const Catalogue*> list = built_in();
     return list;
 }
 

@@ -67,6 +67,10 @@ private:
 // The 837 Professional 4010 catalogue (004010X098A1): 218 classes.
 const Catalogue& professional_4010();
 
+// The catalogues built into the library, in the order the build adds them
+// (vireo_add_catalogue ... BUILT_IN), the 4010 one first.
+std::vector<const Catalogue*> built_in();
+
 // The catalogues this program knows, the 4010 one first. A program that
 // brings a catalogue of its own registers it once, before it looks it up.
 std::vector<const Catalogue*> registered();

@@ -155,6 +155,10 @@ private:
 // The 837 Professional 4010 guide, 004010X098A1.
 const Guide& professional_4010();
 
+// The guides of the catalogues built into the library, in the order the build
+// adds them, the 4010 one first.
+std::vector<const Guide*> built_in();
+
 // The guides this program knows, the 4010 one first. A program that brings a
 // catalogue of its own registers its guide once, before it looks it up; a
 // guide's id is its catalogue's name.

@@ -1,28 +1,41 @@
 #!/usr/bin/env python3
-"""Writes catalogues/professional_4010/guide.def, the 004010X098A1 implementation guide as data, from
-the facts of pyx12's map of that guide (BSD licence, github.com/azoner/pyx12):
+"""Writes an 837 Professional implementation guide as data, from the facts of
+pyx12's map of that guide (BSD licence, github.com/azoner/pyx12):
 
-  837.4010.X098.A1.xml  loops, segment positions, usage, repeats, element usage,
+  MAP_FILE              loops, segment positions, usage, repeats, element usage,
                         names, code values and syntax notes
-  codes.xml             the external code lists the map refers to (states, ...)
-  map-4010/dataele.xml  every data element's type and minimum / maximum length,
-                        as the 4010 dictionary has them
+  codes.xml             the external code lists the map refers to (states, ...),
+                        beside MAP_FILE
+  dataele.xml           every data element's type and minimum / maximum length
 
-The dictionary beside the map (MAP_DIR/dataele.xml) has the lengths of pyx12's
-5010 update, which widened some of them (NM103 1-60 instead of 1-35, REF02 1-50
-instead of 1-30, ...); a 4010 guide holds 4010 lengths, so the importer reads
-the 4010 dictionary, by default the one in the directory map-4010 beside
-MAP_DIR, and stops if there is none rather than fall back to the wider lengths.
+GUIDE_ID names the guide, and with it the catalogue whose classes write its
+positions and the dictionary of its version:
+
+  004010X098A1  catalogues/professional_4010/guide.def, linked to
+                catalogues/professional_4010/*/*.def and
+                core/transaction.def. The dictionary beside the map has the
+                lengths of pyx12's 5010 update, which widened some of them (NM103
+                1-60 instead of 1-35, REF02 1-50 instead of 1-30, ...); a 4010
+                guide holds 4010 lengths, so the importer reads the 4010
+                dictionary, by default the one in the directory map-4010 beside
+                the map's directory, and stops if there is none rather than fall
+                back to the wider lengths.
+  005010X222A1  catalogues/professional_5010/guide.def, linked to
+                catalogues/professional_5010/*/*.def; the dictionary beside the map,
+                whose lengths are the 5010 ones. Two facts of the map are
+                corrected (correct_5010): BHT06 also offers 31 (subrogation
+                demand), ST03 (the implementation convention reference) is
+                required, and ISA11 is the repetition separator (I65), not the
+                4010 standards identifier.
 
 Only facts are taken; the declaration's form is this project's own. The script
 also links every guide position to the catalogue class that writes it, by loop,
-segment ID and the codes of the class's first element, reading catalogues/professional_4010/*/*.def
-and core/transaction.def.
+segment ID and the codes of the class's first element.
 
-    guide/import_pyx12_map.py MAP_DIR [DICTIONARY] > catalogues/professional_4010/guide.def
+    guide/import_pyx12_map.py MAP_FILE GUIDE_ID [DICTIONARY] > DECLARATION
 
-Kept as the record of where the declaration came from; run it again only to
-regenerate the declaration from a newer map, and review the difference.
+Kept as the record of where the declarations came from; run it again only to
+regenerate a declaration from a newer map, and review the difference.
 """
 import glob
 import os
@@ -49,12 +62,61 @@ def c_string(text):
     return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
-def read_catalogue():
+# What each guide is linked to and read with.
+GUIDES = {
+    "004010X098A1": {
+        "catalogue": [os.path.join("catalogues", "professional_4010", "*", "*.def"),
+                      os.path.join("core", "transaction.def")],
+        "dictionary": os.path.join("..", "map-4010", "dataele.xml"),
+        "title": "004010X098A1",
+    },
+    "005010X222A1": {
+        "catalogue": [os.path.join("catalogues", "professional_5010", "*", "*.def")],
+        "dictionary": "dataele.xml",
+        "title": "005010X222A1",
+    },
+}
+
+
+def correct_5010(guide):
+    """The facts pyx12's 5010 map gets wrong, set right in the map's tree
+    before it is read (each is a no-op on a map that already has it)."""
+    for seg in guide.iter("segment"):
+        for el in seg.iter("element"):
+            xid = el.get("xid")
+            if xid == "BHT06":
+                # The guide's claim or encounter identifier also offers 31,
+                # subrogation demand; without it a subrogation claim is refused.
+                vc = el.find("valid_codes")
+                if "31" not in [c.text for c in vc.findall("code")]:
+                    code = ET.Element("code")
+                    code.text = "31"
+                    vc.insert(0, code)
+            elif xid == "ST03":
+                # The implementation convention reference names the guide the
+                # transaction follows: the guide requires it.
+                el.find("usage").text = "R"
+            elif xid == "ISA11":
+                # In 5010 ISA11 is the repetition separator (data element I65,
+                # as pyx12's own 00501 control file has it), not the 4010
+                # standards identifier "U" the map kept.
+                el.find("data_ele").text = "I65"
+                el.find("name").text = "Repetition Separator"
+                vc = el.find("valid_codes")
+                if vc is not None:
+                    el.remove(vc)
+
+
+CORRECTIONS = {"005010X222A1": correct_5010}
+
+
+def read_catalogue(patterns):
     """Classes by (loop, segment ID): [(class, codes of its first element)]."""
     classes = {}
     lists = {}
-    files = sorted(glob.glob(os.path.join(ROOT, "catalogues", "professional_4010", "*", "*.def"))) + [
-        os.path.join(ROOT, "core", "transaction.def")]
+    files = []
+    for pattern in patterns:
+        files += sorted(glob.glob(os.path.join(ROOT, pattern)))
     current = None
     for path in files:
         for line in open(path, encoding="utf-8"):
@@ -67,7 +129,7 @@ def read_catalogue():
                 current = [m.group(1), None]
                 classes.setdefault((m.group(3), m.group(2)), []).append(current)
                 continue
-            m = re.match(r'VIREO_CODE_FIELD\(\w+, 1, 0, (\w+)\)', line)
+            m = re.match(r'VIREO_CODE_FIELD\(\w+, 1, [01], (\w+)\)', line)
             if m and current is not None and current[1] is None:
                 current[1] = m.group(1)
     out = {}
@@ -76,25 +138,32 @@ def read_catalogue():
     return out
 
 
-def dictionary_4010(map_dir, path):
-    """The 4010 data element dictionary, by element number."""
+def dictionary_of(map_file, guide_id, path):
+    """The guide's data element dictionary, by element number."""
     if path is None:
-        path = os.path.join(os.path.dirname(os.path.abspath(map_dir)), "map-4010", "dataele.xml")
-    if not os.path.isfile(path):
+        path = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(map_file)),
+                                             GUIDES[guide_id]["dictionary"]))
+    if not os.path.isfile(path) and guide_id.startswith("00401"):
         sys.exit("import_pyx12_map.py: no 4010 data element dictionary at %s; the map's own dataele.xml "
                  "has the widened lengths of pyx12's 5010 update. Give the 4010 dictionary as the second "
                  "argument." % path)
+    if not os.path.isfile(path):
+        sys.exit("import_pyx12_map.py: no data element dictionary at %s" % path)
     return {d.get("ele_num"): d for d in ET.parse(path).getroot()}
 
 
 def main():
-    if len(sys.argv) not in (2, 3):
-        sys.exit("usage: import_pyx12_map.py MAP_DIR [DICTIONARY] > catalogues/professional_4010/guide.def")
-    map_dir = sys.argv[1]
-    guide = ET.parse(os.path.join(map_dir, "837.4010.X098.A1.xml")).getroot()
-    dictionary = dictionary_4010(map_dir, sys.argv[2] if len(sys.argv) == 3 else None)
+    if len(sys.argv) not in (3, 4) or sys.argv[2] not in GUIDES:
+        sys.exit("usage: import_pyx12_map.py MAP_FILE GUIDE_ID [DICTIONARY] > DECLARATION\n"
+                 "GUIDE_ID: " + ", ".join(GUIDES))
+    map_file, guide_id = sys.argv[1], sys.argv[2]
+    map_dir = os.path.dirname(os.path.abspath(map_file))
+    guide = ET.parse(map_file).getroot()
+    if guide_id in CORRECTIONS:
+        CORRECTIONS[guide_id](guide)
+    dictionary = dictionary_of(map_file, guide_id, sys.argv[3] if len(sys.argv) == 4 else None)
     code_sets = {c.findtext("id"): c for c in ET.parse(os.path.join(map_dir, "codes.xml")).getroot()}
-    catalogue = read_catalogue()
+    catalogue = read_catalogue(GUIDES[guide_id]["catalogue"])
 
     used_elements = set()
     used_sets = []
@@ -127,6 +196,9 @@ def main():
         candidates = catalogue.get((loop, sid), [])
         first = seg.find("element")
         codes = explicit_codes(first) if first is not None and first.findtext("seq") == "01" else set()
+        lead = seg.find("composite")
+        if lead is not None and lead.findtext("seq") == "01" and lead.find("element") is not None:
+            codes = explicit_codes(lead.find("element"))
         best, best_score = None, 0
         for name, class_codes in candidates:
             if len(candidates) == 1 and not codes:
@@ -213,7 +285,7 @@ def main():
             loop(ch, "")
 
     out = []
-    out.append(HEADER)
+    out.append(HEADER % GUIDES[guide_id]["title"])
     out.append("// Data elements: number, type, minimum and maximum length, name.")
     def element_key(n):
         return (0, int(n)) if n.isdigit() else (1, n)
@@ -244,7 +316,7 @@ def main():
 
 
 HEADER = """\
-// The 837 Professional implementation guide 004010X098A1 as data.
+// The 837 Professional implementation guide %s as data.
 //
 // Generated by guide/import_pyx12_map.py from the facts of pyx12's map of the
 // guide (BSD licence); a test checks that it still is. A fact that the map

@@ -20,3 +20,7 @@ const Guide& professional_4010() {
 }
 
 }  // namespace prjVireo::guide
+
+namespace prjVireo {
+const guide::Guide& declared_guide() { return guide::professional_4010(); }
+}  // namespace prjVireo

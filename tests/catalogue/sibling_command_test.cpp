@@ -49,7 +49,7 @@ TEST(SiblingCommand, TheTestGuideIsReachedByItsId) {
          "Code: one of 004010X098A1\n",
          true},
         {"an unknown guide is a usage error", {"check", "--guide", "004010X098", "FILE"}, 2, "", false,
-         "\"004010X098\" is no guide vireo knows; it knows 004010X098A1, 999999X999T1"},
+         "\"004010X098\" is no guide vireo knows; it knows 004010X098A1, 005010X222A1, 999999X999T1"},
         {"describe shows its loops", {"describe", "--guide", "999999x999t1", "2300"}, 0,
          "2300 Claim Dates (situational, no limit)\n"
          "  DTP 135 R   1  L2300_DTP_00_ClaimDate  Claim Date\n"

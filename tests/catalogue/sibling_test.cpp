@@ -45,7 +45,7 @@ TEST_F(SiblingCatalogue, IsRegisteredBesideThe4010One) {
     EXPECT_EQ(catalogue::find_catalogue("999999x999t1"), &c);
     EXPECT_EQ(catalogue::find_catalogue("004010X098A1"), &catalogue::professional_4010());
     EXPECT_EQ(catalogue::registered().front(), &catalogue::professional_4010());
-    EXPECT_EQ(catalogue::find_catalogue("005010X222A1"), nullptr);
+    EXPECT_EQ(catalogue::find_catalogue("005010X223A2"), nullptr);
     // Registering it again changes nothing; another catalogue of the same name is refused.
     const auto before = catalogue::registered();
     catalogue::register_catalogue(c);

@@ -1,15 +1,22 @@
-# The guide's declaration is what guide/import_pyx12_map.py writes from the
-# external validator's map of the guide and its 4010 data element dictionary:
-# run the importer and compare. Skipped when they are not beside the project.
-#   cmake -DPYTHON=... -DIMPORTER=... -DMAP_DIR=... -DDICTIONARY=... -DDECLARATION=... -DOUT=...
-#         -P import_check.cmake
-foreach(needed "${MAP_DIR}/837.4010.X098.A1.xml" "${DICTIONARY}")
-  if(NOT EXISTS "${needed}")
-    message("SKIPPED: no ${needed}")
+# A guide's declaration is what guide/import_pyx12_map.py writes from the
+# external validator's map of the guide and the data element dictionary of its
+# version: run the importer and compare. Skipped when they are not beside the
+# project.
+#   cmake -DPYTHON=... -DIMPORTER=... -DMAP_FILE=... -DGUIDE_ID=... [-DDICTIONARY=...]
+#         -DDECLARATION=... -DOUT=... -P import_check.cmake
+set(arguments "${MAP_FILE}" "${GUIDE_ID}")
+set(needed "${MAP_FILE}")
+if(DICTIONARY)
+  list(APPEND arguments "${DICTIONARY}")
+  list(APPEND needed "${DICTIONARY}")
+endif()
+foreach(file IN LISTS needed)
+  if(NOT EXISTS "${file}")
+    message("SKIPPED: no ${file}")
     return()
   endif()
 endforeach()
-execute_process(COMMAND "${PYTHON}" "${IMPORTER}" "${MAP_DIR}" "${DICTIONARY}" OUTPUT_FILE "${OUT}"
+execute_process(COMMAND "${PYTHON}" "${IMPORTER}" ${arguments} OUTPUT_FILE "${OUT}"
                 RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "the importer failed (${status})")

@@ -9,9 +9,9 @@ own folder and of the levels below its own, nothing else. Both `#include
 file later included through the macro) count.
 
 A catalogue folder (catalogues/<name>/) holds everything of one transaction
-version, so its files sit at the level of what they are: catalogue.* at
-control's, guide.* at guide's, rules.* at checker's; the rest at the level of
-catalogues itself.
+version, so its files sit at the level of what they are: catalogue.* and
+control.* at control's, guide.* at guide's, rules.* at checker's; the rest at
+the level of catalogues itself.
 
 usage: check_layers.py SOURCE_DIR
 """
@@ -32,7 +32,7 @@ def read_levels(readme):
     sys.exit(f"{readme}: no line starting with 'Layers, bottom to top:' in section Layout")
 
 
-CATALOGUE_FILE_LEVELS = {"catalogue": "control", "guide": "guide", "rules": "checker"}
+CATALOGUE_FILE_LEVELS = {"catalogue": "control", "control": "control", "guide": "guide", "rules": "checker"}
 
 
 def level_folder(folder, path):
