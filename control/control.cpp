@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "vireo/control/members.h"
+
 #include "vireo/core/errors.h"
 #include "vireo/core/output_files.h"
 #include "vireo/core/segment.h"
@@ -164,24 +166,21 @@ std::string basic_vireo::StringToHex(const std::string& value) const {
 
 // ---- persistence ----
 
+// The persisted properties, in their places (control/members.def): each read
+// as its key's value or, when none is saved, its initial value; each written
+// unless it has that value.
 void basic_vireo::ReadProperties(PropertyBag& bag) {
-    WriterState& ws = state("ReadProperties");
-    ws.element_separator.assign(bag.ReadProperty("DataElementSeparator", "*").to_string());
-    ws.component_separator.assign(bag.ReadProperty("SubelementSeparator", ":").to_string());
-    ws.segment_terminator.assign(bag.ReadProperty("SegmentTerminator", "~").to_string());
-    ws.new_line = bag.ReadProperty("NewLine", Variant(0)).to_long();
-    ws.annotation = bag.ReadProperty("Annotation", Variant::boolean(false)).to_boolean();
-    ws.file_name = bag.ReadProperty("FileName", "").to_string();
+    state("ReadProperties");
+    for (const members::Property* p : members::kSettings) {
+        if (p->persisted) members::put(*this, *p, bag.ReadProperty(p->persisted, members::initial_value(*p)));
+    }
 }
 
 void basic_vireo::WriteProperties(PropertyBag& bag) const {
-    const WriterState& ws = state("WriteProperties");
-    bag.WriteProperty("DataElementSeparator", ws.element_separator.text(), "*");
-    bag.WriteProperty("SubelementSeparator", ws.component_separator.text(), ":");
-    bag.WriteProperty("SegmentTerminator", ws.segment_terminator.text(), "~");
-    bag.WriteProperty("NewLine", Variant(ws.new_line), Variant(0));
-    bag.WriteProperty("Annotation", Variant::boolean(ws.annotation != 0), Variant::boolean(false));
-    bag.WriteProperty("FileName", ws.file_name, "");
+    state("WriteProperties");
+    for (const members::Property* p : members::kSettings) {
+        if (p->persisted) bag.WriteProperty(p->persisted, members::get(*this, *p), members::initial_value(*p));
+    }
 }
 
 void basic_vireo::Resize(std::int32_t, std::int32_t) {

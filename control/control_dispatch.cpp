@@ -4,6 +4,7 @@
 
 #include "vireo/control/typelib.h"
 #include "vireo/control/control.h"
+#include "vireo/control/members.h"
 #include "vireo/core/code.h"
 #include "vireo/core/errors.h"
 
@@ -43,6 +44,26 @@ T property_argument(const Variant& v) {
         static_assert(std::is_same_v<T, std::string>, "a control property is a Boolean, NewLineValues or a string");
         return v.to_string();
     }
+}
+
+// Each property's accessor pair, in the order of members::kProperties.
+struct Accessors {
+    Variant (*get)(const basic_vireo&);
+    void (*put)(basic_vireo&, const Variant&);
+};
+constexpr Accessors kAccessors[] = {
+#define VIREO_CONTROL_PROPERTY(Name, ...)                                                             \
+    {[](const basic_vireo& c) { return property_value(c.Name()); },                                   \
+     [](basic_vireo& c, const Variant& v) { c.Name(property_argument<decltype(c.Name())>(v)); }},
+#define VIREO_CONTROL_METHOD(...)
+#include VIREO_MEMBERS_FILE
+#undef VIREO_CONTROL_PROPERTY
+#undef VIREO_CONTROL_METHOD
+};
+static_assert(std::size(kAccessors) == members::kPropertyCount);
+
+const Accessors& accessors_of(const members::Property& p) {
+    return kAccessors[static_cast<std::size_t>(&p - members::kProperties)];
 }
 
 }  // namespace
@@ -108,23 +129,19 @@ Variant ControlDispatch::Invoke(DISPID id, InvokeKind kind, std::vector<Variant>
         return {};
     }
 
-    switch (id) {
-        // The eight properties, each read and written through its accessor pair;
-        // the accessor's type says how a Variant converts.
-#define VIREO_CONTROL_PROPERTY(Name, ...)                          \
-    case k##Name:                                                  \
-        if (get || kind == InvokeKind::Method) {                   \
-            expect_args(args, 0, where);                           \
-            return property_value(c.Name());                       \
-        }                                                          \
-        if (!put) throw VbError(vbErrWrongArguments, where);       \
-        expect_args(args, 1, where);                               \
-        c.Name(property_argument<decltype(c.Name())>(args[0]));    \
+    // The eight properties, each read and written through its accessor pair.
+    if (const members::Property* p = members::find(id)) {
+        if (get || kind == InvokeKind::Method) {
+            expect_args(args, 0, where);
+            return members::get(c, *p);
+        }
+        if (!put) throw VbError(vbErrWrongArguments, where);
+        expect_args(args, 1, where);
+        members::put(c, *p, args[0]);
         return {};
-#define VIREO_CONTROL_METHOD(...)
-#include "vireo/control/members.def"
-#undef VIREO_CONTROL_PROPERTY
-#undef VIREO_CONTROL_METHOD
+    }
+
+    switch (id) {
         case kOpenFile: {
             if (args.size() > 1) throw VbError(vbErrWrongArguments, where);
             if (args.empty() || args[0].is_empty()) {
@@ -162,4 +179,10 @@ Variant ControlDispatch::Invoke(DISPID id, InvokeKind kind, std::vector<Variant>
     throw VbError(vbErrNotSupported, where);
 }
 
+namespace members {
+
+Variant get(const basic_vireo& control, const Property& p) { return accessors_of(p).get(control); }
+void put(basic_vireo& control, const Property& p, const Variant& value) { accessors_of(p).put(control, value); }
+
+}  // namespace members
 }  // namespace prjVireo

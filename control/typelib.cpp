@@ -3,20 +3,21 @@
 #include <cstdio>
 
 #include "vireo/control/catalogue.h"
+#include "vireo/control/members.h"
 #include "vireo/core/text.h"
 #include "vireo/core/writer_state.h"
 
 namespace prjVireo::typelib {
 
 const std::vector<Member>& control_properties() {
-    static const std::vector<Member> table = {
-#define VIREO_CONTROL_PROPERTY(Name, Dispid, Type, Persisted, Browsable, Doc) \
-    {#Name, dispids::k##Name, false, #Type, Persisted, Doc, Browsable, {}},
-#define VIREO_CONTROL_METHOD(...)
-#include "vireo/control/members.def"
-#undef VIREO_CONTROL_PROPERTY
-#undef VIREO_CONTROL_METHOD
-    };
+    static const std::vector<Member> table = [] {
+        std::vector<Member> properties;
+        for (const members::Property& p : members::kProperties) {
+            properties.push_back(
+                {p.name, p.dispid, false, members::type_name(p.kind), p.persisted, p.doc, p.browsable, {}});
+        }
+        return properties;
+    }();
     return table;
 }
 

@@ -11,7 +11,7 @@
 #include "src/catalogues.h"
 #include "src/docs.h"
 #include "vireo/control/catalogue.h"
-#include "vireo/control/typelib.h"
+#include "vireo/control/members.h"
 
 namespace {
 
@@ -221,10 +221,16 @@ void write_class(std::ostream& out, const prjVireo::catalogue::Slot& slot) {
     out << "        \"\"\"Clears the object and assigns the fields given; returns it.\"\"\"\n\n";
 }
 
-const char* python_type(const char* typelib_type, bool reading) {
-    const std::string t = typelib_type;
-    if (t == "Boolean") return reading ? "bool" : "Union[bool, int]";
-    if (t == "NewLineValues") return reading ? "Union[NewLineValues, int]" : "int";
+// The Python type a property of `kind` reads as, and the one it accepts.
+const char* python_type(prjVireo::members::Kind kind, bool reading) {
+    using prjVireo::members::Kind;
+    switch (kind) {
+        case Kind::Boolean: return reading ? "bool" : "Union[bool, int]";
+        case Kind::NewLine: return reading ? "Union[NewLineValues, int]" : "int";
+        case Kind::Path: return reading ? "str" : "Union[str, os.PathLike[str]]";
+        case Kind::Count: return reading ? "str" : "Union[str, int]";
+        case Kind::Delimiter: break;
+    }
     return "str";
 }
 
@@ -233,16 +239,12 @@ void write_control(std::ostream& out, const std::vector<prjVireo::catalogue::Slo
     out << "    " << docstring("The claim-writer control. Use it on the thread that created it.") << "\n";
     out << "    def __init__(self, saved: Union[str, os.PathLike[str], None] = None, *, error_trap: bool = True,\n"
            "                 strict_values: bool = False, read_properties: bool = True) -> None: ...\n";
-    for (const auto& p : prjVireo::typelib::control_properties()) {
+    for (const auto& p : prjVireo::members::kProperties) {
         out << "    @property\n";
-        out << "    def " << p.name << "(self) -> " << python_type(p.type, true) << ":\n";
+        out << "    def " << p.name << "(self) -> " << python_type(p.kind, true) << ":\n";
         out << "        " << docstring(p.doc ? p.doc : p.name) << "\n";
         out << "    @" << p.name << ".setter\n";
-        const std::string name = p.name;
-        const char* accepted = name == "SegCount" ? "Union[str, int]"
-                               : name == "Filename" ? "Union[str, os.PathLike[str]]"
-                                                    : python_type(p.type, false);
-        out << "    def " << p.name << "(self, value: " << accepted << ") -> None: ...\n";
+        out << "    def " << p.name << "(self, value: " << python_type(p.kind, false) << ") -> None: ...\n";
     }
     out << "    @property\n    def StrictValues(self) -> bool:\n"
            "        \"\"\"True: Additem refuses a value holding one of the three delimiters (error 5).\"\"\"\n"

@@ -11,6 +11,7 @@
 #include <structmember.h>
 #include "output.h"
 #include "vireo/control/dispatch.h"
+#include "vireo/control/members.h"
 #include "vireo/control/typelib.h"
 
 namespace vireo_python {
@@ -60,28 +61,145 @@ bool text_argument(PyObject* value, std::string& out, const char* what) {
 
 // ---- properties ----
 
-PyObject* get_error_trap(PyObject* self, void*) {
+// The control's own properties (control/members.def), each bound by its kind;
+// the closure of a property's getset entry is its accessor pair.
+using prjVireo::NewLineValues;
+using prjVireo::members::Kind;
+struct PropertyAccess {
+    const char* name;
+    std::int16_t (basic_vireo::*get_flag)() const = nullptr;
+    void (basic_vireo::*set_flag)(std::int16_t) = nullptr;
+    std::string (basic_vireo::*get_text)() const = nullptr;
+    void (basic_vireo::*set_text)(const std::string&) = nullptr;
+    NewLineValues (basic_vireo::*get_new_line)() const = nullptr;
+    void (basic_vireo::*set_new_line)(NewLineValues) = nullptr;
+};
+#define VIREO_PYTHON_FLAG(Name) .get_flag = &basic_vireo::Name, .set_flag = &basic_vireo::Name
+#define VIREO_PYTHON_TEXT(Name) .get_text = &basic_vireo::Name, .set_text = &basic_vireo::Name
+#define VIREO_PYTHON_ACCESS_Boolean(Name) VIREO_PYTHON_FLAG(Name)
+#define VIREO_PYTHON_ACCESS_Delimiter(Name) VIREO_PYTHON_TEXT(Name)
+#define VIREO_PYTHON_ACCESS_Path(Name) VIREO_PYTHON_TEXT(Name)
+#define VIREO_PYTHON_ACCESS_Count(Name) VIREO_PYTHON_TEXT(Name)
+#define VIREO_PYTHON_ACCESS_NewLine(Name) .get_new_line = &basic_vireo::Name, .set_new_line = &basic_vireo::Name
+// In the order of members::kProperties.
+const PropertyAccess property_access[] = {
+#define VIREO_CONTROL_PROPERTY(Name, Dispid, KindName, ...) {.name = #Name, VIREO_PYTHON_ACCESS_##KindName(Name)},
+#define VIREO_CONTROL_METHOD(...)
+#include "vireo/control/members.def"
+#undef VIREO_CONTROL_PROPERTY
+#undef VIREO_CONTROL_METHOD
+};
+#undef VIREO_PYTHON_FLAG
+#undef VIREO_PYTHON_TEXT
+#undef VIREO_PYTHON_ACCESS_Boolean
+#undef VIREO_PYTHON_ACCESS_Delimiter
+#undef VIREO_PYTHON_ACCESS_Path
+#undef VIREO_PYTHON_ACCESS_Count
+#undef VIREO_PYTHON_ACCESS_NewLine
+static_assert(std::size(property_access) == prjVireo::members::kPropertyCount);
+
+const PropertyAccess& access_of(void* closure) { return *static_cast<const PropertyAccess*>(closure); }
+
+// A Boolean: True or False; an int is taken as it is (True is -1).
+PyObject* get_flag(PyObject* self, void* closure) {
     ControlWrapper* c = as_control(self);
     if (!owned(c)) return nullptr;
-    return PyBool_FromLong(c->control->ErrorTrap() != 0);
+    return PyBool_FromLong((c->control->*access_of(closure).get_flag)() != 0);
 }
-int set_error_trap(PyObject* self, PyObject* value, void*) {
+int set_flag(PyObject* self, PyObject* value, void* closure) {
     ControlWrapper* c = as_control(self);
+    const PropertyAccess& a = access_of(closure);
     std::int16_t v;
-    if (!owned(c) || !flag_from_python(value, v, "ErrorTrap")) return -1;
-    return translate([&] { c->control->ErrorTrap(v); }) ? 0 : -1;
+    if (!owned(c) || !flag_from_python(value, v, a.name)) return -1;
+    return translate([&] { (c->control->*a.set_flag)(v); }) ? 0 : -1;
 }
 
-PyObject* get_annotation(PyObject* self, void*) {
+// The text properties: a delimiter, the path and the count, each read as a str.
+PyObject* get_text(PyObject* self, void* closure) {
     ControlWrapper* c = as_control(self);
     if (!owned(c)) return nullptr;
-    return PyBool_FromLong(c->control->Annotation() != 0);
+    std::string value;
+    if (!translate([&] { value = (c->control->*access_of(closure).get_text)(); })) return nullptr;
+    return str_from(value);
 }
-int set_annotation(PyObject* self, PyObject* value, void*) {
+// A delimiter takes a str.
+int set_delimiter(PyObject* self, PyObject* value, void* closure) {
     ControlWrapper* c = as_control(self);
-    std::int16_t v;
-    if (!owned(c) || !flag_from_python(value, v, "Annotation")) return -1;
-    return translate([&] { c->control->Annotation(v); }) ? 0 : -1;
+    const PropertyAccess& a = access_of(closure);
+    std::string text;
+    if (!owned(c) || !text_argument(value, text, a.name)) return -1;
+    return translate([&] { (c->control->*a.set_text)(text); }) ? 0 : -1;
+}
+// The path takes a str or an os.PathLike.
+int set_path(PyObject* self, PyObject* value, void* closure) {
+    ControlWrapper* c = as_control(self);
+    const PropertyAccess& a = access_of(closure);
+    std::string text;
+    if (!owned(c)) return -1;
+    if (!value) {
+        PyErr_Format(PyExc_TypeError, "%s cannot be deleted", a.name);
+        return -1;
+    }
+    if (!path_from_python(value, text)) return -1;
+    return translate([&] { (c->control->*a.set_text)(text); }) ? 0 : -1;
+}
+// The count takes a str, or an int given as its decimal text, which the control converts.
+int set_count(PyObject* self, PyObject* value, void* closure) {
+    ControlWrapper* c = as_control(self);
+    const PropertyAccess& a = access_of(closure);
+    if (!owned(c)) return -1;
+    std::string text;
+    if (value && PyLong_Check(value) && !PyBool_Check(value)) {
+        PyObject* s = PyObject_Str(value);
+        if (!s) return -1;
+        const bool ok = text_argument(s, text, a.name);
+        Py_DECREF(s);
+        if (!ok) return -1;
+    } else if (!text_argument(value, text, (std::string(a.name) + " (a str or an int)").c_str())) {
+        return -1;
+    }
+    return translate([&] { (c->control->*a.set_text)(text); }) ? 0 : -1;
+}
+
+// NewLine: a NewLineValues member when the value is one, else the int.
+PyObject* get_new_line(PyObject* self, void* closure) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return nullptr;
+    const auto v = static_cast<long>((c->control->*access_of(closure).get_new_line)());
+    PyObject* number = PyLong_FromLong(v);
+    if (!number || v < 0 || v > 2) return number;
+    PyObject* member = PyObject_CallOneArg(NewLineValuesType, number);
+    Py_DECREF(number);
+    return member;
+}
+int set_new_line(PyObject* self, PyObject* value, void* closure) {
+    ControlWrapper* c = as_control(self);
+    const PropertyAccess& a = access_of(closure);
+    if (!owned(c)) return -1;
+    if (!value || !PyLong_Check(value) || PyBool_Check(value)) {
+        PyErr_Format(PyExc_TypeError, "%s takes a NewLineValues member or an int", a.name);
+        return -1;
+    }
+    int overflow = 0;
+    const long long v = PyLong_AsLongLongAndOverflow(value, &overflow);
+    if (v == -1 && PyErr_Occurred()) return -1;
+    if (overflow || v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max()) {
+        PyErr_Format(PyExc_OverflowError, "%s is a 32-bit value", a.name);
+        return -1;
+    }
+    return translate([&] { (c->control->*a.set_new_line)(static_cast<NewLineValues>(v)); }) ? 0 : -1;
+}
+
+// The getter and setter of a property of `kind`.
+std::pair<getter, setter> functions_of(Kind kind) {
+    switch (kind) {
+        case Kind::Boolean: return {get_flag, set_flag};
+        case Kind::Delimiter: return {get_text, set_delimiter};
+        case Kind::Path: return {get_text, set_path};
+        case Kind::Count: return {get_text, set_count};
+        case Kind::NewLine: break;
+    }
+    return {get_new_line, set_new_line};
 }
 
 PyObject* get_strict_values(PyObject* self, void*) {
@@ -99,97 +217,6 @@ int set_strict_values(PyObject* self, PyObject* value, void*) {
         return -1;
     }
     return translate([&] { c->control->StrictValues(value == Py_True); }) ? 0 : -1;
-}
-
-// The text properties: Filename and the three delimiters.
-using TextGetter = std::string (basic_vireo::*)() const;
-using TextSetter = void (basic_vireo::*)(const std::string&);
-struct TextProperty {
-    const char* name;
-    TextGetter get;
-    TextSetter set;
-};
-const TextProperty text_properties[] = {
-    {"Filename", &basic_vireo::Filename, &basic_vireo::Filename},
-    {"DataElementSeparator", &basic_vireo::DataElementSeparator, &basic_vireo::DataElementSeparator},
-    {"SubelementSeparator", &basic_vireo::SubelementSeparator, &basic_vireo::SubelementSeparator},
-    {"SegmentTerminator", &basic_vireo::SegmentTerminator, &basic_vireo::SegmentTerminator},
-};
-
-PyObject* get_text_property(PyObject* self, void* closure) {
-    ControlWrapper* c = as_control(self);
-    const auto* p = static_cast<const TextProperty*>(closure);
-    if (!owned(c)) return nullptr;
-    std::string value;
-    if (!translate([&] { value = (c->control->*p->get)(); })) return nullptr;
-    return str_from(value);
-}
-int set_text_property(PyObject* self, PyObject* value, void* closure) {
-    ControlWrapper* c = as_control(self);
-    const auto* p = static_cast<const TextProperty*>(closure);
-    std::string text;
-    if (!owned(c)) return -1;
-    if (std::string_view(p->name) == "Filename") {
-        if (!value) {
-            PyErr_SetString(PyExc_TypeError, "Filename cannot be deleted");
-            return -1;
-        }
-        if (!path_from_python(value, text)) return -1;
-    } else if (!text_argument(value, text, p->name)) {
-        return -1;
-    }
-    return translate([&] { (c->control->*p->set)(text); }) ? 0 : -1;
-}
-
-PyObject* get_seg_count(PyObject* self, void*) {
-    ControlWrapper* c = as_control(self);
-    if (!owned(c)) return nullptr;
-    std::string value;
-    if (!translate([&] { value = c->control->SegCount(); })) return nullptr;
-    return str_from(value);
-}
-int set_seg_count(PyObject* self, PyObject* value, void*) {
-    ControlWrapper* c = as_control(self);
-    if (!owned(c)) return -1;
-    std::string text;
-    if (value && PyLong_Check(value) && !PyBool_Check(value)) {
-        // A number is given as its decimal text, which the control converts.
-        PyObject* s = PyObject_Str(value);
-        if (!s) return -1;
-        const bool ok = text_argument(s, text, "SegCount");
-        Py_DECREF(s);
-        if (!ok) return -1;
-    } else if (!text_argument(value, text, "SegCount (a str or an int)")) {
-        return -1;
-    }
-    return translate([&] { c->control->SegCount(text); }) ? 0 : -1;
-}
-
-PyObject* get_new_line(PyObject* self, void*) {
-    ControlWrapper* c = as_control(self);
-    if (!owned(c)) return nullptr;
-    const auto v = static_cast<long>(c->control->NewLine());
-    PyObject* number = PyLong_FromLong(v);
-    if (!number || v < 0 || v > 2) return number;
-    PyObject* member = PyObject_CallOneArg(NewLineValuesType, number);
-    Py_DECREF(number);
-    return member;
-}
-int set_new_line(PyObject* self, PyObject* value, void*) {
-    ControlWrapper* c = as_control(self);
-    if (!owned(c)) return -1;
-    if (!value || !PyLong_Check(value) || PyBool_Check(value)) {
-        PyErr_SetString(PyExc_TypeError, "NewLine takes a NewLineValues member or an int");
-        return -1;
-    }
-    int overflow = 0;
-    const long long v = PyLong_AsLongLongAndOverflow(value, &overflow);
-    if (v == -1 && PyErr_Occurred()) return -1;
-    if (overflow || v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max()) {
-        PyErr_SetString(PyExc_OverflowError, "NewLine is a 32-bit value");
-        return -1;
-    }
-    return translate([&] { c->control->NewLine(static_cast<prjVireo::NewLineValues>(v)); }) ? 0 : -1;
 }
 
 PyObject* get_before_add(PyObject* self, void*) {
@@ -535,20 +562,13 @@ PyMemberDef control_members[] = {
     {nullptr, 0, 0, 0, nullptr},
 };
 
-// The getset table: 8 properties, BeforeAdd and one entry per slot.
+// The getset table: 8 properties, StrictValues, BeforeAdd and one entry per slot.
 struct ControlTypeParts {
     std::vector<std::string> docs;
     std::vector<PyGetSetDef> getset;
     std::vector<PyType_Slot> slots;
     PyType_Spec spec;
 };
-
-const char* property_doc(const char* name) {
-    for (const auto& m : prjVireo::typelib::control_properties()) {
-        if (std::string_view(m.name) == name) return m.doc;
-    }
-    return nullptr;
-}
 
 }  // namespace
 
@@ -567,16 +587,12 @@ bool bind_control_type(PyObject* module, const CatalogueDeclarations& catalogue)
     static ControlTypeParts parts;
     const auto& slots = catalogue.slots();
     parts.docs.reserve(slots.size() + 16);
-    parts.getset = {
-        {"ErrorTrap", get_error_trap, set_error_trap, property_doc("ErrorTrap"), nullptr},
-    };
-    for (const TextProperty& p : text_properties) {
-        parts.getset.push_back({p.name, get_text_property, set_text_property, property_doc(p.name),
-                                const_cast<TextProperty*>(&p)});
+    parts.getset.clear();
+    for (std::size_t i = 0; i < prjVireo::members::kPropertyCount; ++i) {
+        const prjVireo::members::Property& p = prjVireo::members::kProperties[i];
+        const auto [get, set] = functions_of(p.kind);
+        parts.getset.push_back({p.name, get, set, p.doc, const_cast<PropertyAccess*>(&property_access[i])});
     }
-    parts.getset.push_back({"SegCount", get_seg_count, set_seg_count, property_doc("SegCount"), nullptr});
-    parts.getset.push_back({"NewLine", get_new_line, set_new_line, property_doc("NewLine"), nullptr});
-    parts.getset.push_back({"Annotation", get_annotation, set_annotation, property_doc("Annotation"), nullptr});
     parts.getset.push_back({"StrictValues", get_strict_values, set_strict_values,
                             "True: Additem refuses a value holding the data element separator, the component "
                             "separator or the segment terminator (error 5, naming the segment, field and "

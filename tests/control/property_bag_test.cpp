@@ -1,5 +1,6 @@
 // Persistence: the six keys, their order and defaults, and the text file.
 #include "test_support.h"
+#include "vireo/control/members.h"
 
 using namespace prjVireo;
 
@@ -9,16 +10,16 @@ protected:
     void TearDown() override { vireo_test::reset_writer_state(); }
 };
 
-TEST_F(Persistence, EmptyBagGivesTheDefaults) {
+// A control just placed (it read an empty property bag) has each property at
+// the initial value control/members.def declares: the value a saved control
+// leaves unsaved, and the one the runner's newly placed control starts with.
+TEST_F(Persistence, APlacedControlHasTheDeclaredInitialValues) {
     vireo ctl;
     TextPropertyBag bag;
     ctl.ReadProperties(bag);
-    EXPECT_EQ(ctl.DataElementSeparator(), "*");
-    EXPECT_EQ(ctl.SubelementSeparator(), ":");
-    EXPECT_EQ(ctl.SegmentTerminator(), "~");
-    EXPECT_EQ(ctl.NewLine(), NewLineValues::no_LForCR_ToSegEnd);
-    EXPECT_EQ(ctl.Annotation(), 0);
-    EXPECT_EQ(ctl.Filename(), "");
+    for (const members::Property& p : members::kProperties) {
+        EXPECT_EQ(members::get(ctl, p), members::initial_value(p)) << p.name;
+    }
 }
 
 TEST_F(Persistence, WritesOnlyNonDefaultKeysInTheirOrder) {

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "vireo/control/catalogue.h"
+#include "vireo/control/members.h"
 #include "vireo/guide/guide.h"
 #include "vireo/tools/runner/script_runner.h"
 
@@ -56,6 +57,32 @@ ordered_json field_schema(const guide::Guide* g, const SegmentClassDescriptor& c
     return {{"type", {"string", "null"}}, {"description", description}};
 }
 
+// What a "set" step gives a control property, by its kind.
+ordered_json setting_schema(const members::Property& p) {
+    switch (p.kind) {
+        case members::Kind::Delimiter:
+            return {{"type", "string"}, {"description", "one character; \"\" stores a space"}};
+        case members::Kind::Path: return {{"type", "string"}};
+        case members::Kind::Count:
+            return {{"type", "string"},
+                    {"description",
+                     "the segment count as text; \"0\" before ST makes SE count its transaction. Any string is "
+                     "accepted here: the control reads the number, and text that is not one is passed over while "
+                     "ErrorTrap is false and is an error (the run stops) while it is true"}};
+        case members::Kind::NewLine: {
+            ordered_json names = ordered_json::array();
+            for (const auto& n : kNewLineValueNames) names.push_back(n.name);
+            return {{"anyOf", {int32_schema(), {{"enum", names}}}},
+                    {"description", "after each segment: 0 nothing, 1 LF, 2 CR LF"}};
+        }
+        case members::Kind::Boolean: break;
+    }
+    ordered_json flag = {{"type", "boolean"}};
+    // What ErrorTrap means to a run: the runner stops at the first error reported.
+    if (p.dispid == dispids::kErrorTrap) flag["description"] = "true: the first failing call stops the run";
+    return flag;
+}
+
 ordered_json class_schema(const guide::Guide* g, const SegmentClassDescriptor& c) {
     ordered_json properties = ordered_json::object();
     properties["#"] = {{"description", "a comment, ignored"}};
@@ -98,28 +125,12 @@ ordered_json script_schema(const catalogue::Catalogue& catalogue) {
         if (catalogue::find_catalogue(known->id())) guide_ids.push_back(known->id());
     }
 
-    ordered_json newline_names = ordered_json::array();
-    for (const auto& n : kNewLineValueNames) newline_names.push_back(n.name);
-    ordered_json settings = {
-        {"type", "object"},
-        {"description", "sets control properties in the order written"},
-        {"properties",
-         {{"DataElementSeparator", {{"type", "string"}, {"description", "one character; \"\" stores a space"}}},
-          {"SubelementSeparator", {{"type", "string"}, {"description", "one character; \"\" stores a space"}}},
-          {"SegmentTerminator", {{"type", "string"}, {"description", "one character; \"\" stores a space"}}},
-          {"SegCount",
-           {{"type", "string"},
-            {"description",
-             "the segment count as text; \"0\" before ST makes SE count its transaction. Any string is "
-             "accepted here: the control reads the number, and text that is not one is passed over while "
-             "ErrorTrap is false and is an error (the run stops) while it is true"}}},
-          {"NewLine",
-           {{"anyOf", {int32_schema(), {{"enum", newline_names}}}},
-            {"description", "after each segment: 0 nothing, 1 LF, 2 CR LF"}}},
-          {"Annotation", {{"type", "boolean"}}},
-          {"ErrorTrap", {{"type", "boolean"}, {"description", "true: the first failing call stops the run"}}},
-          {"Filename", {{"type", "string"}}}}},
-        {"additionalProperties", false}};
+    ordered_json setting_properties = ordered_json::object();
+    for (const members::Property* p : members::kSettings) setting_properties[p->name] = setting_schema(*p);
+    ordered_json settings = {{"type", "object"},
+                             {"description", "sets control properties in the order written"},
+                             {"properties", setting_properties},
+                             {"additionalProperties", false}};
 
     // A step holds exactly one action, and optionally a "#" comment.
     ordered_json step_properties = ordered_json::object();

@@ -1,7 +1,6 @@
 #include "vireo/tools/runner/script_values.h"
 
 #include <algorithm>
-#include <array>
 #include <vector>
 
 #include "vireo/control/control.h"
@@ -13,17 +12,6 @@ namespace vireo_runner {
 using namespace prjVireo;
 
 namespace {
-
-constexpr std::array<Setting, 8> kSettings{{
-    {"DataElementSeparator", SettingKind::Text},
-    {"SubelementSeparator", SettingKind::Text},
-    {"SegmentTerminator", SettingKind::Text},
-    {"SegCount", SettingKind::Count},
-    {"NewLine", SettingKind::NewLine},
-    {"Annotation", SettingKind::Boolean},
-    {"ErrorTrap", SettingKind::Boolean},
-    {"Filename", SettingKind::Text},
-}};
 
 // "\"no_LForCR_ToSegEnd\", \"LF_ToSegEnd\", \"LfCr_ToSegEnd\"": the names NewLine
 // takes, by value, for messages.
@@ -98,27 +86,28 @@ std::int32_t code_of(const ScriptControl& control, std::size_t slot, std::size_t
 }  // namespace
 
 const Setting* find_setting(std::string_view name) {
-    for (const auto& s : kSettings) {
-        if (same_name(s.name, name)) return &s;
+    for (const Setting* s : members::kSettings) {
+        if (same_name(s->name, name)) return s;
     }
     return nullptr;
 }
 
 std::string unknown_setting(std::string_view name) {
     std::vector<std::string_view> names;
-    for (const auto& s : kSettings) names.push_back(s.name);
+    for (const Setting* s : members::kSettings) names.push_back(s->name);
     std::string list;
-    for (const auto& s : kSettings) list += std::string(list.empty() ? "" : ", ") + s.name;
+    for (const Setting* s : members::kSettings) list += std::string(list.empty() ? "" : ", ") + s->name;
     return "\"set\" has no control property " + quoted_excerpt(name) + did_you_mean(name, names) + "; it sets " + list;
 }
 
 std::string setting_value_text(const Setting& setting) {
+    const std::string name = setting.name;
     switch (setting.kind) {
-        case SettingKind::Text: return std::string(setting.name) + " takes a string";
-        case SettingKind::Count: return "SegCount takes a number as a string, such as \"0\"";
-        case SettingKind::NewLine:
-            return "NewLine takes an integer or one of " + newline_names_text();
-        case SettingKind::Boolean: return std::string(setting.name) + " takes true or false";
+        case members::Kind::Delimiter:
+        case members::Kind::Path: return name + " takes a string";
+        case members::Kind::Count: return name + " takes a number as a string, such as \"0\"";
+        case members::Kind::NewLine: return name + " takes an integer or one of " + newline_names_text();
+        case members::Kind::Boolean: return name + " takes true or false";
     }
     return {};
 }
@@ -136,17 +125,18 @@ void set_property(ScriptControl& control, const Setting& setting, const Scalar& 
     const auto wrong = [&] { return RunError(setting_value_text(setting) + ", not " + v.type_name()); };
     Variant value;
     switch (setting.kind) {
-        case SettingKind::Text:
+        case members::Kind::Delimiter:
+        case members::Kind::Path:
             if (v.type != Scalar::String) throw wrong();
             value = Variant(v.text);
             break;
-        case SettingKind::Count:
+        case members::Kind::Count:
             // Text that is not a number is the control's to judge: passed
             // over with ErrorTrap false, an error with it true.
             if (v.type != Scalar::String) throw wrong();
             value = Variant(v.text);
             break;
-        case SettingKind::NewLine:
+        case members::Kind::NewLine:
             if (auto n = v.to_int32()) {
                 value = Variant(*n);
             } else if (v.type == Scalar::String) {
@@ -155,17 +145,17 @@ void set_property(ScriptControl& control, const Setting& setting, const Scalar& 
                     if (same_name(m.name, v.text)) found = &m;
                 }
                 if (!found) {
-                    throw RunError("NewLine has no member " + quoted_excerpt(v.text) +
+                    throw RunError(std::string(setting.name) + " has no member " + quoted_excerpt(v.text) +
                                    "; it takes an integer or one of " + newline_names_text());
                 }
                 value = Variant(found->value);
             } else if (v.is_integer()) {
-                throw RunError("NewLine takes a 32-bit integer; this one is out of range");
+                throw RunError(std::string(setting.name) + " takes a 32-bit integer; this one is out of range");
             } else {
                 throw wrong();
             }
             break;
-        case SettingKind::Boolean:
+        case members::Kind::Boolean:
             if (v.type != Scalar::Boolean) throw wrong();
             value = Variant::boolean(v.boolean);
             break;
@@ -173,7 +163,7 @@ void set_property(ScriptControl& control, const Setting& setting, const Scalar& 
     std::vector<Variant> args{std::move(value)};
     ControlDispatch& dispatch = control.dispatch();
     try {
-        dispatch.Invoke(dispatch.GetIDOfName(setting.name), InvokeKind::PropertyPut, args);
+        dispatch.Invoke(setting.dispid, InvokeKind::PropertyPut, args);
     } catch (const VbError& e) {
         throw VbError(e.number(), shortened(detail_of(e), v));
     }

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "vireo/control/members.h"
+
 namespace vireo_runner {
 
 class ScriptControl;
@@ -44,12 +46,9 @@ struct Scalar {
     }
 };
 
-// A control property a "set" step takes, with the kind of value it wants.
-enum class SettingKind { Text, Count, NewLine, Boolean };
-struct Setting {
-    const char* name;
-    SettingKind kind;
-};
+// A control property a "set" step takes (every one of the control's own
+// properties, control/members.def), with the kind of value it wants.
+using Setting = prjVireo::members::Property;
 
 // The property named `name` (in any case), or nullptr.
 const Setting* find_setting(std::string_view name);
