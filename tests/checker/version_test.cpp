@@ -2,7 +2,7 @@
 // the guide its ISA is checked with, GS08 the one of its group. A 5010 claim
 // (valid for the external validator too) holds nothing wrong as 5010 and is
 // full of errors as 4010; the written rules the guides share find the same
-// faults in it.
+// faults in it, and those of 5010 alone what only 5010 asks.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -67,6 +67,11 @@ TEST(Versions, EachInterchangeIsCheckedAgainstItsVersionsGuide) {
          {"npi NM109", "diagnosis-pointer SV107-2"}},
         {"ISA12 of 4010 with a 5010 group", changed(file, "*00501*", "*00401*"), nullptr,
          {"characters ISA11"}},
+        {"an ICD-10 code with its decimal point, and one of two characters",
+         changed(file, "HI*ABK:J449~", "HI*ABK:J44.9*ABF:E1~"), nullptr, {"icd10 HI01-2", "icd10 HI02-2"}},
+        {"the billing provider at a post office box, with a 5-digit ZIP",
+         changed(changed(file, "N3*100 MAIN ST~", "N3*P.O. Box 12~"), "IL*627041234~", "IL*62704~"), nullptr,
+         {"street-address N301", "zip-plus-four N403"}},
     };
     for (const Case& c : cases) {
         prjVireo::CheckOptions options;
