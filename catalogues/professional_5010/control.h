@@ -15,9 +15,9 @@ const catalogue::Catalogue& declared_catalogue();
 // Its guide, 005010X222A1 (guide.def).
 const guide::Guide& declared_guide();
 
-class professional_5010_control final : public basic_vireo {
+class vireo final : public basic_vireo {
 public:
-    professional_5010_control() : basic_vireo(declared_catalogue()) {}
+    vireo() : basic_vireo(declared_catalogue()) {}
 #define VIREO_SLOT_PROPERTIES_FILE "vireo/catalogues/professional_5010/slots.def"
 #include "vireo/control/slot_properties.h"
 };

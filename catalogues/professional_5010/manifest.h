@@ -7,5 +7,5 @@
 //   VIREO_MANIFEST_NAMESPACE    the namespace of its classes and code lists
 #define VIREO_MANIFEST_GUIDE_ID "005010X222A1"
 #define VIREO_MANIFEST_DESCRIPTION "Vireo ActiveX Control for HIPAA 837 5010"
-#define VIREO_MANIFEST_CONTROL professional_5010_control
+#define VIREO_MANIFEST_CONTROL vireo
 #define VIREO_MANIFEST_NAMESPACE prjVireo::professional_5010
