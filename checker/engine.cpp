@@ -384,13 +384,9 @@ void Engine::segment(const char* begin, const char* end) {
         start_interchange();
         current_ = &t_->checks[static_cast<std::size_t>(t_->nodes[0].children[0].check)];
     } else if (locate(sid, target)) {
+        // A position taken by a qualifier no position has (!target.exact):
+        // checking its elements reports the code.
         current_ = &enter(target);
-        if (!target.exact) {
-            const ElementCheck& q = current_->elements[current_->qualifier - 1u];
-            report(kError, "code", current_, guide::reference(current_->segment->id, current_->qualifier),
-                   quoted(element(current_->qualifier)) + " is not a code of " + describe(*q.element) + ": " +
-                       codes_text(*q.codes));
-        }
     } else {
         report_unplaced(sid);
         return;
@@ -400,10 +396,14 @@ void Engine::segment(const char* begin, const char* end) {
     last_ = current_;
 }
 
+std::string_view Engine::qualifier_value(const SegmentCheck& c) const {
+    std::string_view v = element(c.qualifier);
+    if (c.qualifier_in_composite) v = v.substr(0, v.find(component_));
+    return v;
+}
+
 bool Engine::qualifies(const SegmentCheck& c) const {
-    if (!c.qualifier) return true;
-    const std::string_view v = element(c.qualifier);
-    return c.qualifier_codes->contains(v);
+    return !c.qualifier || c.qualifier_codes->contains(qualifier_value(c));
 }
 
 bool Engine::locate(std::uint16_t id, Target& target) const {
@@ -441,9 +441,8 @@ bool Engine::locate(std::uint16_t id, Target& target) const {
         t_->nodes[static_cast<std::size_t>(frames_[static_cast<std::size_t>(loose_level)].node)]
             .children[static_cast<std::size_t>(loose_child)]
             .first_check)];
-    const std::string_view v = element(nearest.qualifier);
     for (const SegmentCheck& c : t_->checks) {
-        if (c.id == id && c.qualifier && c.qualifier_codes->contains(v)) return false;
+        if (c.id == id && c.qualifier && c.qualifier_codes->contains(qualifier_value(c))) return false;
     }
     target = {loose_level, loose_child, false};
     return true;
@@ -556,6 +555,8 @@ void Engine::loop_begun(Frame& frame, const Node& node, const SegmentCheck& firs
         state_.lines = 0;
         state_.diagnoses = 0;
         state_.hi_seen = false;
+        state_.icd9_segment = 0;
+        state_.claim_pending.rule = nullptr;
         state_.lx_next = 1;
         return;
     }
@@ -578,6 +579,10 @@ void Engine::loop_ended(Frame& frame, const Node& node) {
             report_at(s.clm_segment, kWarning, "claim-total", "2300", "CLM", "CLM02",
                       "the claim total is " + format_millionths(s.clm_total) + " but its service lines (SV102) add up to " +
                           format_millionths(s.lines_total));
+        }
+        if (s.claim_pending.rule) {
+            report_at(s.claim_pending.segment, kError, s.claim_pending.rule, "2300", "CLM", s.claim_pending.element,
+                      s.claim_pending.message);
         }
         return;
     }

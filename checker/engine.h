@@ -112,6 +112,8 @@ private:
     };
     bool locate(std::uint16_t id, Target& target) const;
     bool qualifies(const SegmentCheck& check) const;
+    // The code that tells `check`'s position from others of its ID.
+    std::string_view qualifier_value(const SegmentCheck& check) const;
     const SegmentCheck& enter(const Target& target);
     void start_interchange();
     // GS08 names a guide other than the one in use: the interchange goes on

@@ -58,6 +58,16 @@ struct RuleState {
     int lines = 0;
     int diagnoses = 0;
     bool hi_seen = false;
+    // The claim's diagnoses are ICD-9-CM (BK, BF): the HI segment, 0 when not.
+    std::uint64_t icd9_segment = 0;
+    // A finding the end of the claim reports unless a later segment of the
+    // claim meets it (rule is nullptr when there is none), such as a
+    // replacement claim's REF*F8.
+    struct Pending {
+        const char* rule = nullptr;
+        std::uint64_t segment = 0;
+        std::string element, message;
+    } claim_pending;
 };
 
 // The written rules of the 837 Professional, 004010X098A1, in the order they

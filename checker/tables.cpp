@@ -147,6 +147,10 @@ private:
         c.qualifier = s.qualifier;
         if (s.qualifier) {
             const guide::Element* q = s.element(s.qualifier);
+            if (q && q->is_composite()) {
+                c.qualifier_in_composite = true;
+                q = q->components.empty() ? nullptr : &q->components.front();
+            }
             c.qualifier_codes = q ? code_table(q->codes) : nullptr;
             if (!c.qualifier_codes) c.qualifier = 0;
         }

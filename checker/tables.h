@@ -84,6 +84,7 @@ struct SegmentCheck {
     std::uint8_t rule_count = 0;
     std::uint64_t required = 0;            // bits of the required elements
     std::uint8_t qualifier = 0;            // element telling this position from others of its ID
+    bool qualifier_in_composite = false;   // ... by its first component's code
     const CodeTable* qualifier_codes = nullptr;
     std::uint16_t id = kUnknownId;
 };

@@ -213,14 +213,19 @@ def main():
 
     def qualifier_of(seg):
         # HL levels are told apart by HL03; every other segment by a first
-        # element with a code list, when it is required.
+        # element with a code list, when it is required, or by the code list
+        # of a required first composite's first component (the 2300 HI
+        # positions: diagnoses ABK/BK, anesthesia BP, conditions BG).
         if seg.get("xid") == "HL":
             return 3
-        first = seg.find("element")
-        if first is not None and first.findtext("seq") == "01" and first.findtext("usage") == "R" \
-                and explicit_codes(first):
-            return 1
-        return 0
+        first = next((ch for ch in seg if ch.tag in ("element", "composite")), None)
+        if first is None or first.findtext("seq") != "01" or first.findtext("usage") != "R":
+            return 0
+        if first.tag == "composite":
+            first = first.find("element")
+            if first is None or first.findtext("usage") != "R":
+                return 0
+        return 1 if explicit_codes(first) else 0
 
     def element_line(macro, el, indent):
         num = el.findtext("data_ele")
