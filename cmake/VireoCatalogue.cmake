@@ -5,7 +5,9 @@
 #   manifest.h      its guide id, description, control class and namespace
 #   families.h      one #include line per family; each family FOLDER/<f>/<f>.{def,h,cpp}
 #   slots.def       its slot list, with explicit dispatch ids
-#   catalogue.cpp   its Catalogue (from slots.def and the manifest)
+#   catalogue.cpp   its Catalogue (from slots.def and the manifest; a catalogue
+#                   that follows another also names the classes it kept of
+#                   that one, in a file such as ported_from_4010.def)
 #   guide.def       its guide's declaration; guide.cpp expands it into a guide::Guide
 #   rules.cpp       its guide's written rules, when it has some (built into CHECKER)
 # INSTALL installs the headers a host's compiler reads (the manifest, the

@@ -11,8 +11,8 @@
 namespace prjVireo {
 namespace catalogue {
 
-Catalogue::Catalogue(std::string_view name, std::string_view description, std::vector<Slot> slots)
-    : name_(name), description_(description), slots_(std::move(slots)) {
+Catalogue::Catalogue(std::string_view name, std::string_view description, std::vector<Slot> slots, Lineage lineage)
+    : name_(name), description_(description), slots_(std::move(slots)), lineage_(std::move(lineage)) {
     by_dispid_.reserve(slots_.size());
     for (std::size_t i = 0; i < slots_.size(); ++i) by_dispid_.emplace_back(slots_[i].dispid, i);
     std::sort(by_dispid_.begin(), by_dispid_.end());
@@ -30,6 +30,13 @@ Catalogue::Catalogue(std::string_view name, std::string_view description, std::v
         for (std::size_t i = 0; i < c.field_count; ++i) {
             const CodeListDescriptor* l = c.fields[i].codelist;
             if (l && seen.insert(l).second) codelists_.push_back(l);
+        }
+    }
+    for (const auto& [from, to] : lineage_.classes) {
+        if (std::string_view(from->segment_id) != std::string_view(to->segment_id)) {
+            throw std::invalid_argument("catalogue " + std::string(name) + ": " + from->name + " of " +
+                                        std::string(lineage_.follows) + " cannot become " + to->name +
+                                        ", which writes another segment");
         }
     }
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "vireo/control/dispatch.h"
@@ -35,12 +36,20 @@ struct Slot {
     std::shared_ptr<SegmentObject> (*make)();  // a new object of the class
 };
 
+// What a catalogue that follows another (5010 after 4010) keeps of it: the
+// name of the catalogue it follows, and each class of that one whose guide
+// position it kept, beside its own class of that position.
+struct Lineage {
+    std::string_view follows;  // empty: it follows none
+    std::vector<std::pair<const SegmentClassDescriptor*, const SegmentClassDescriptor*>> classes;
+};
+
 class Catalogue {
 public:
     // `name` identifies the catalogue ("004010X098A1"); `description` is the
     // type library's description of a control of this catalogue.
     // Throws std::invalid_argument when two slots share a dispatch id.
-    Catalogue(std::string_view name, std::string_view description, std::vector<Slot> slots);
+    Catalogue(std::string_view name, std::string_view description, std::vector<Slot> slots, Lineage lineage = {});
     Catalogue(const Catalogue&) = delete;
     Catalogue& operator=(const Catalogue&) = delete;
 
@@ -54,6 +63,8 @@ public:
     const Slot* find_slot(std::string_view name) const;
     // The index of the slot whose dispatch id is `id`, or -1.
     std::ptrdiff_t slot_of_dispid(DISPID id) const;
+    // The catalogue it follows, and the classes it kept of that one.
+    const Lineage& lineage() const { return lineage_; }
 
 private:
     std::string_view name_;
@@ -62,6 +73,7 @@ private:
     // (dispatch id, slot index), sorted by id: looked up by binary search.
     std::vector<std::pair<DISPID, std::size_t>> by_dispid_;
     std::vector<const CodeListDescriptor*> codelists_;
+    Lineage lineage_;
 };
 
 // The 837 Professional 4010 catalogue (004010X098A1): 218 classes.

@@ -5,6 +5,11 @@
 //   VIREO_CATALOGUE_SLOTS         the slot list file (VIREO_SLOT lines)
 //   VIREO_CATALOGUE_NAME          its name, a string
 //   VIREO_CATALOGUE_DESCRIPTION   the type library's description, a string
+// and, for a catalogue that follows another,
+//   VIREO_CATALOGUE_FOLLOWS       the name of the catalogue it follows, a string
+//   VIREO_CATALOGUE_PORTED        the file of VIREO_PORTED(OldClass, NewClass)
+//                                 lines: the classes it kept of that one (the
+//                                 old classes qualified from ::prjVireo::)
 // The slot list, which gives each slot its dispatch id, is checked at compile
 // time as control/slot_list.h says.
 #if !defined(VIREO_CATALOGUE_SLOTS) || !defined(VIREO_CATALOGUE_NAME) || !defined(VIREO_CATALOGUE_DESCRIPTION)
@@ -31,7 +36,16 @@ const ::prjVireo::catalogue::Catalogue& declared_catalogue() {
                      []() -> std::shared_ptr<::prjVireo::SegmentObject> { return std::make_shared<Class>(); }});
 #include VIREO_CATALOGUE_SLOTS
 #undef VIREO_SLOT
-        return ::prjVireo::catalogue::Catalogue(VIREO_CATALOGUE_NAME, VIREO_CATALOGUE_DESCRIPTION, std::move(slots));
+        ::prjVireo::catalogue::Lineage lineage;
+#ifdef VIREO_CATALOGUE_FOLLOWS
+        lineage.follows = VIREO_CATALOGUE_FOLLOWS;
+#define VIREO_PORTED(OldClass, NewClass) \
+    lineage.classes.push_back({&::prjVireo::OldClass::Descriptor(), &NewClass::Descriptor()});
+#include VIREO_CATALOGUE_PORTED
+#undef VIREO_PORTED
+#endif
+        return ::prjVireo::catalogue::Catalogue(VIREO_CATALOGUE_NAME, VIREO_CATALOGUE_DESCRIPTION, std::move(slots),
+                                                std::move(lineage));
     }();
     return catalogue;
 }
@@ -39,3 +53,5 @@ const ::prjVireo::catalogue::Catalogue& declared_catalogue() {
 #undef VIREO_CATALOGUE_SLOTS
 #undef VIREO_CATALOGUE_NAME
 #undef VIREO_CATALOGUE_DESCRIPTION
+#undef VIREO_CATALOGUE_FOLLOWS
+#undef VIREO_CATALOGUE_PORTED

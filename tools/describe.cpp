@@ -30,7 +30,8 @@ constexpr const char* kExamples =
     "  vireo describe\n"
     "  vireo describe 2300\n"
     "  vireo describe L2000B_SBR_00_SubscriberInfo\n"
-    "  vireo describe --guide 004010X098A1 2000B";
+    "  vireo describe --guide 004010X098A1 2000B\n"
+    "  vireo describe --guide 005010X222A1 --from-4010 L2310D_NM1_00_SvcFacLoc";
 
 std::string repeat_text(std::uint16_t repeat) {
     return repeat == 0 ? std::string("no limit") : "at most " + std::to_string(repeat);
@@ -146,6 +147,92 @@ int describe_property(const Described& d, const catalogue::Slot& slot) {
     return 0;
 }
 
+// The property of a class in a catalogue ("L2300_CLM_00_CLMInfo").
+std::string property_name(const catalogue::Catalogue& catalogue, const SegmentClassDescriptor& c) {
+    const catalogue::Slot* slot = catalogue.find_slot(c.name);
+    return slot ? std::string(slot->property) : std::string(c.name);
+}
+
+// What each field of a kept class became: the field at the same element (and
+// component) of the new class, or none; then the new class's fields that the
+// old one had no field for.
+bool used(const guide::Guide& guide, const SegmentClassDescriptor& c, const FieldDescriptor& f) {
+    const guide::Element* e = guide.element_of(c, f);
+    return e && e->usage != guide::Usage::N;
+}
+
+std::string ported_fields(const SegmentClassDescriptor& from, const guide::Guide& from_guide,
+                          const SegmentClassDescriptor& to, const guide::Guide& to_guide) {
+    std::vector<std::array<std::string, 2>> rows{{"field", "becomes"}};
+    std::vector<bool> matched(to.field_count, false);
+    for (std::size_t i = 0; i < from.field_count; ++i) {
+        const FieldDescriptor& f = from.fields[i];
+        std::string now = "(gone: " + guide::reference(from.segment_id, f.element, f.component) + " is not written)";
+        bool unused = false;
+        for (std::size_t j = 0; j < to.field_count; ++j) {
+            const FieldDescriptor& g = to.fields[j];
+            if (g.element != f.element || g.component != f.component) continue;
+            matched[j] = true;
+            unused = !used(to_guide, to, g);
+            now = std::string(g.name) + (unused ? " (not used by the guide)" : "");
+        }
+        // A field neither guide uses is no news.
+        if (unused && !used(from_guide, from, f)) continue;
+        rows.push_back({f.name, now});
+    }
+    for (std::size_t j = 0; j < to.field_count; ++j) {
+        if (!matched[j] && used(to_guide, to, to.fields[j])) rows.push_back({"(new)", to.fields[j].name});
+    }
+    std::size_t width = 0;
+    for (const auto& r : rows) width = std::max(width, r[0].size());
+    std::string out;
+    for (const auto& r : rows) out += "  " + r[0] + std::string(width - r[0].size() + 2, ' ') + r[1] + "\n";
+    return out;
+}
+
+// --from-4010: what a property or class of the catalogue this one follows
+// became in it, or (NAME empty) every class of that catalogue, one a line.
+int describe_ported(const Described& d, const std::string& name) {
+    const catalogue::Lineage& lineage = d.catalogue.lineage();
+    const catalogue::Catalogue* old = lineage.follows.empty() ? nullptr : catalogue::find_catalogue(lineage.follows);
+    if (!old || lineage.follows != kDefaultGuide || !prjVireo::guide::guide_of(*old)) {
+        throw UsageError("--from-4010: " + std::string(d.guide.id()) +
+                         " does not follow the 4010 catalogue; name a guide that does with --guide (" +
+                         prjVireo::guide::known_guides() + ")");
+    }
+    auto became = [&](const SegmentClassDescriptor& c) -> const SegmentClassDescriptor* {
+        for (const auto& [from, to] : lineage.classes) {
+            if (from == &c) return to;
+        }
+        return nullptr;
+    };
+    std::string out;
+    if (name.empty()) {
+        for (const catalogue::Slot& slot : old->slots()) {
+            const SegmentClassDescriptor* to = became(*slot.segment_class);
+            out += std::string(slot.property) + "  " +
+                   (to ? property_name(d.catalogue, *to) : std::string("(gone)")) + "\n";
+        }
+    } else {
+        const catalogue::Slot* slot = old->find_slot(name);
+        if (!slot) {
+            throw UsageError("\"" + name + "\" is no segment object property or class of " + std::string(old->name()) +
+                             " (the control's own properties and methods keep their names)");
+        }
+        const SegmentClassDescriptor* to = became(*slot->segment_class);
+        if (!to) {
+            out = std::string(slot->property) + " (" + std::string(old->name()) + ") has no position in " +
+                  std::string(d.guide.id()) + ": the guide dropped it\n";
+        } else {
+            out = std::string(slot->property) + " (" + std::string(old->name()) + ") becomes " +
+                  property_name(d.catalogue, *to) + " (" + std::string(d.guide.id()) + ")\n" +
+                  ported_fields(*slot->segment_class, *prjVireo::guide::guide_of(*old), *to, d.guide);
+        }
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return 0;
+}
+
 int describe(const std::string& what, const std::string& guide_id) {
     const guide::Guide& guide = chosen_guide(guide_id);
     const Described d{guide, catalogue_of(guide)};
@@ -170,12 +257,23 @@ int describe(const std::string& what, const std::string& guide_id) {
 Action define(CLI::App& command) {
     auto what = std::make_shared<std::string>();
     auto guide = std::make_shared<std::string>(kDefaultGuide);
+    auto from_4010 = std::make_shared<std::string>();
     command.description(kDescription);
     command.footer(kExamples);
     command.add_option("LOOP|PROPERTY", *what, "a loop (2300, ISA...) or a segment object property or class");
     add_guide_option(command, *guide, "the guide to describe (" + prjVireo::guide::known_guides() + ")")
         ->capture_default_str();
-    return [what, guide] { return describe(*what, *guide) == 0 && std::fflush(stdout) == 0 ? 0 : 1; };
+    CLI::Option* from = command.add_option("--from-4010", *from_4010,
+                                           "what a 4010 segment object property or class became in the guide's "
+                                           "catalogue, field by field; without NAME, every 4010 property")
+                            ->expected(0, 1)
+                            ->type_name("NAME");
+    return [what, guide, from_4010, from] {
+        const int status = from->count() ? describe_ported(Described{chosen_guide(*guide), catalogue_of(chosen_guide(*guide))},
+                                                           from_4010->empty() ? *what : *from_4010)
+                                         : describe(*what, *guide);
+        return status == 0 && std::fflush(stdout) == 0 ? 0 : 1;
+    };
 }
 
 const Registration kDescribe("describe", define);

@@ -224,11 +224,21 @@ TEST(Describe, LoopsAndProperties) {
          {"  m0201_DiagnosisTypeCode  BF  L2300_HI_02_1270_1111_DiagnosisTypeCode::val_BF_Diagnosis_1270_1111\n"}},
         {{"l2300_clm_00"}, 0, {"L2300_CLM_00_CLMInfo: class L2300_CLM_00, writes CLM", "CLM05-1"}},
         {{"2999"}, 2, {}},
+        // What a 4010 property became in 5010, field by field.
+        {{"--guide", "005010X222A1", "--from-4010", "L2310D_NM1_00_SvcFacLoc"}, 0,
+         {"L2310D_NM1_00_SvcFacLoc (004010X098A1) becomes L2310C_NM1_00_SvcFacLoc (005010X222A1)\n",
+          "  m09_LaborFacPrimaryIdent  m09_LaborFacPrimaryIdent\n"}},
+        {{"--guide", "005010X222A1", "--from-4010", "L2300_CLM_00"}, 0,
+         {"m16_ParticipationAgreement             m16_not_used_in_context (not used by the guide)\n",
+          "m0502_not_used_in_context              m0502_FacCodeQul\n"}},
+        {{"--guide", "005010X222A1", "--from-4010"}, 0,
+         {"\nL2305_CR7_00_HomeHealthCarePlanInfo  (gone)\n", "\nL2330H_NM1_00_OthPayerSuperPROV  L2330F_NM1_00_OthPayerSuperPROV\n"}},
+        {{"--from-4010", "L2300_CLM_00"}, 2, {}},
     };
     for (const auto& c : cases) {
         std::vector<std::string> argv = {VIREO_BIN, "describe"};
         argv.insert(argv.end(), c.args.begin(), c.args.end());
-        SCOPED_TRACE(c.args.empty() ? "(tree)" : c.args[0]);
+        SCOPED_TRACE(c.args.empty() ? "(tree)" : c.args.back());
         const auto r = run_program(argv);
         EXPECT_EQ(r.status, c.status) << r.err;
         for (const std::string& part : c.out) EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
@@ -241,27 +251,38 @@ std::string validator_path() {
 }
 
 TEST(EveryClass, OneValidFileUsesEverySegmentClass) {
-    const std::string path = temp_path();
-    const auto written = run_program({VIREO_EVERY_CLASS, path});
-    ASSERT_EQ(written.status, 0) << written.err;
-    std::set<std::string> used;
-    std::size_t segments = 0;  // one class a line, one segment each
-    std::size_t start = 0;
-    for (std::size_t nl; (nl = written.out.find('\n', start)) != std::string::npos; start = nl + 1, ++segments) {
-        used.insert(written.out.substr(start, nl - start));
-    }
-    for (const auto& slot : prjVireo::catalogue::slots()) {
-        EXPECT_TRUE(used.count(slot.segment_class->name)) << slot.segment_class->name << " is not in the file";
-    }
-    const auto checked = run_program({VIREO_BIN, "check", path});
-    EXPECT_EQ(checked.status, 0) << checked.out;
-    EXPECT_NE(checked.out.find(": " + std::to_string(segments) + " segments, 0 errors, 0 warnings"), std::string::npos)
-        << checked.out;
-
+    // In 5010 a DME certificate's PWK (CT) in 2400 cannot be told from the
+    // line's other PWK, whose codes include CT: a reader places it there.
+    const struct {
+        const char* guide;
+        std::set<std::string> unwritable;
+    } cases[] = {{"004010X098A1", {}}, {"005010X222A1", {"L2400_PWK_01"}}};
     const std::string validator = validator_path();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.guide);
+        const std::string path = temp_path();
+        const auto written = run_program({VIREO_EVERY_CLASS, path, c.guide});
+        ASSERT_EQ(written.status, 0) << written.err;
+        std::set<std::string> used;
+        std::size_t segments = 0;  // one class a line, one segment each
+        std::size_t start = 0;
+        for (std::size_t nl; (nl = written.out.find('\n', start)) != std::string::npos; start = nl + 1, ++segments) {
+            used.insert(written.out.substr(start, nl - start));
+        }
+        for (const auto& slot : prjVireo::catalogue::find_catalogue(c.guide)->slots()) {
+            const std::string name = slot.segment_class->name;
+            EXPECT_EQ(used.count(name), c.unwritable.count(name) ? 0u : 1u) << name;
+        }
+        const auto checked = run_program({VIREO_BIN, "check", path});
+        EXPECT_EQ(checked.status, 0) << checked.out;
+        EXPECT_NE(checked.out.find(": " + std::to_string(segments) + " segments, 0 errors, 0 warnings"),
+                  std::string::npos)
+            << checked.out;
+        if (!std::filesystem::exists(validator)) continue;
+        const auto external = run_program({validator, "-q", path});
+        EXPECT_EQ(external.status, 0) << external.out << external.err;
+    }
     if (!std::filesystem::exists(validator)) GTEST_SKIP() << "no external validator at " << validator;
-    const auto external = run_program({validator, "-q", path});
-    EXPECT_EQ(external.status, 0) << external.out << external.err;
 }
 
 }  // namespace

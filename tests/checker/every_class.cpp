@@ -5,7 +5,9 @@
 // element's type and length otherwise) and written with Additem. The claim
 // loop is written under the patient level, which holds every class of it.
 //
-//   every_class OUTPUT        prints the classes it wrote, one a line
+//   every_class OUTPUT [GUIDE]   prints the classes it wrote, one a line; the
+//                                guide (and its catalogue's control) is
+//                                004010X098A1 unless named
 //
 // A class linked to the wrong position fills the wrong codes, so a clean check
 // of this file is also a check of the links between positions and classes.
@@ -14,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "vireo/control/catalogue.h"
 #include "vireo/control/vireo.h"
 #include "vireo/guide/guide.h"
 
@@ -46,7 +49,7 @@ std::string value_for(const guide::Element& e) {
 
 class Writer {
 public:
-    explicit Writer(vireo& ctl) : ctl_(ctl) {}
+    Writer(basic_vireo& ctl, const guide::Guide& guide) : ctl_(ctl), guide_(guide) {}
 
     void loop(const guide::Loop& loop) {
         if (!visited_.insert(&loop).second) return;  // a loop nested twice is written once
@@ -56,7 +59,7 @@ public:
                 // The subscriber's own claim loop: written under the patient instead.
                 if (c.loop->shown == "2300" && loop.shown == "2000B") continue;
                 this->loop(*c.loop);
-            } else {
+            } else if (!shadowed(loop, *c.segment)) {
                 segment(*c.segment);
             }
         }
@@ -65,11 +68,31 @@ public:
     const std::vector<std::string>& written() const { return written_; }
 
 private:
+    // A position whose first code an earlier position of the same ID in the
+    // loop also takes cannot be told from that one (a reader places it there).
+    static bool shadowed(const guide::Loop& loop, const guide::Segment& s) {
+        const guide::Element* first = s.qualifier ? s.element(s.qualifier) : nullptr;
+        if (!first || first->is_composite() || !first->codes) return false;
+        const std::string code = value_for(*first);
+        for (const guide::Loop::Child& c : loop.children) {
+            if (c.segment == &s) return false;
+            if (!c.segment || c.segment->id != s.id || c.segment->qualifier != s.qualifier) continue;
+            const guide::Element* earlier = c.segment->element(s.qualifier);
+            if (earlier && earlier->codes) {
+                for (std::string_view code_there : earlier->codes->codes) {
+                    if (code_there == code) return true;
+                }
+            }
+        }
+        return false;
+    }
+
     void segment(const guide::Segment& s) {
         if (!s.segment_class) return;  // the control has no object for it
         const std::string name = s.segment_class->name;
-        const catalogue::Slot* slot = catalogue::find_slot(name);
-        std::shared_ptr<SegmentObject> obj = ctl_.member(static_cast<std::size_t>(slot - catalogue::slots().data()));
+        const catalogue::Slot* slot = ctl_.catalogue().find_slot(name);
+        std::shared_ptr<SegmentObject> obj =
+            ctl_.member(static_cast<std::size_t>(slot - ctl_.catalogue().slots().data()));
         obj->Clear();
         const SegmentClassDescriptor& d = *s.segment_class;
         if (s.id == "ST") ctl_.SegCount("0");
@@ -88,7 +111,7 @@ private:
         }
         for (std::size_t i = 0; i < d.field_count; ++i) {
             const FieldDescriptor& f = d.fields[i];
-            const guide::Element* e = guide::professional_4010().element_of(d, f);
+            const guide::Element* e = guide_.element_of(d, f);
             if (!e || e->usage == guide::Usage::N || excluded.count(f.element)) continue;
             if (f.component == 0 && e->is_composite()) {
                 // A class that holds a whole composite in one text field.
@@ -117,10 +140,14 @@ private:
             if (k == 4) return level == "2000C" ? "0" : "1";
         }
         if (id == "ISA" && k == 16) return "";  // filled from the component separator
+        if (id == "ISA" && k == 11 && e.data && e.data->number == "I65") return "^";  // the repetition separator
         if (id == "SE" && k == 1) return "";    // SE counts itself
         if (id == "LX" && k == 1) return "1";
         if (id == "SBR" && k == 2 && s.loop->shown == "2000B" && subscriber_with_patient_) return "";
-        if (id == "N4" && k == 3) return "62701";
+        if (id == "N4" && k == 3) return "627011234";
+        // A National Provider Identifier with its check digit; a social security number.
+        if (id == "NM1" && k == 9 && value_for(*s.element(8)) == "XX") return "1234567893";
+        if (id == "REF" && k == 2 && value_for(*s.element(1)) == "SY") return "123456789";
         if (e.data && e.data->number == "1251") {
             // A date in the format the qualifier before it names.
             for (int q = k - 1; q >= 1; --q) {
@@ -149,7 +176,8 @@ private:
         obj.text(f) = value;
     }
 
-    vireo& ctl_;
+    basic_vireo& ctl_;
+    const guide::Guide& guide_;
     std::set<const guide::Loop*> visited_;
     std::vector<std::string> written_;
     int hl_ = 0;
@@ -159,18 +187,24 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: every_class OUTPUT\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: every_class OUTPUT [GUIDE]\n");
         return 2;
     }
-    vireo ctl;
+    const guide::Guide* guide = guide::find_guide(argc == 3 ? argv[2] : "004010X098A1");
+    const catalogue::Catalogue* catalogue = catalogue::find_catalogue(argc == 3 ? argv[2] : "004010X098A1");
+    if (!guide || !catalogue) {
+        std::fprintf(stderr, "every_class: no guide %s\n", argv[2]);
+        return 2;
+    }
+    basic_vireo ctl(*catalogue);
     TextPropertyBag defaults;
     ctl.ReadProperties(defaults);
     ctl.NewLine(NewLineValues::LF_ToSegEnd);
     ctl.ErrorTrap(-1);
     ctl.OpenFile(std::string(argv[1]));
-    Writer w(ctl);
-    w.loop(guide::professional_4010().interchange());
+    Writer w(ctl, *guide);
+    w.loop(guide->interchange());
     ctl.CloseFile();
     for (const std::string& name : w.written()) std::printf("%s\n", name.c_str());
     return 0;

@@ -10,6 +10,9 @@ The valid files are written first, into OUT/seeds: the shipped examples
 through `vireo run`, and the file that uses every segment class.
 
     mutate.py --vireo BIN --every-class BIN --examples DIR [--count N] [--seed S] [--out DIR]
+              [--version 00401|00501]
+
+--version mutates only the seeds of that interchange version (ISA12).
 
 The external validator is ../shared/tools/validate-837 (VIREO_VALIDATOR
 overrides it); it runs in this process, once per file, through its own driver.
@@ -300,6 +303,15 @@ def make_seeds(args, folder):
             subprocess.run([args.vireo, "run", os.path.join(args.examples, name), "-o", out], check=True,
                            capture_output=True)
     subprocess.run([args.every_class, os.path.join(folder, "every-class.837")], check=True, capture_output=True)
+    subprocess.run([args.every_class, os.path.join(folder, "every-class-5010.837"), "005010X222A1"], check=True,
+                   capture_output=True)
+
+
+def version_of(path):
+    """ISA12 of a seed file."""
+    with open(path, encoding="latin-1") as f:
+        header = f.read(106)
+    return header.split(header[3])[12]
 
 
 def main():
@@ -314,6 +326,7 @@ def main():
     ap.add_argument("--seed", type=int, default=837)
     ap.add_argument("--out", default="differential-out")
     ap.add_argument("--known", default=os.path.join(HERE, "disagreements.tsv"))
+    ap.add_argument("--version", help="mutate only the seeds of this ISA12 version (00401, 00501)")
     args = ap.parse_args()
     if not os.path.exists(args.validator):
         print("no external validator at %s: skipped" % args.validator)
@@ -323,6 +336,11 @@ def main():
     seed_folder = os.path.join(args.out, "seeds")
     make_seeds(args, seed_folder)
     seeds = sorted(os.path.join(seed_folder, f) for f in os.listdir(seed_folder) if f.endswith(".837"))
+    if args.version:
+        seeds = [s for s in seeds if version_of(s) == args.version]
+        if not seeds:
+            print("no seed file of version %s" % args.version)
+            return 1
     rng = random.Random(args.seed)
     known = load_known(args.known)
     rows = []
