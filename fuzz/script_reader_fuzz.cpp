@@ -47,7 +47,9 @@ public:
     bool boolean(bool value) override { return token(value ? "true" : "false"); }
     bool number_integer(std::int64_t value) override { return token("int " + std::to_string(value)); }
     bool number_unsigned(std::uint64_t value) override { return token("unsigned " + std::to_string(value)); }
-    bool number_float(double value) override { return token("float " + std::to_string(value)); }
+    bool number_float(double value, std::string_view text) override {
+        return token("float " + std::to_string(value) + " " + std::string(text));
+    }
     bool number_too_large(std::string_view digits) override { return token("too large " + std::string(digits)); }
     bool string(std::string_view value) override { return token("string " + std::string(value)); }
     bool key(std::string_view key) override { return token("key " + std::string(key)); }

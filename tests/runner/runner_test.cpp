@@ -110,8 +110,9 @@ INSTANTIATE_TEST_SUITE_P(
                   R"((did you mean "m03_BillPROVLastorOrgalName"?))"}},
         BadInput{"UnknownControlProperty", script(R"({"set": {"SegmentTerminater": "~"}})"),
                  {R"("set" has no control property "SegmentTerminater" (did you mean "SegmentTerminator"?))"}},
-        BadInput{"NumberForTextField", script(R"({"L2300_CLM_00_CLMInfo": {"m02_TotalCLMChargeAmount": 125.5}})"),
-                 {"L2300_CLM_00.m02_TotalCLMChargeAmount is a text field: it takes a string, not a number"}},
+        BadInput{"NumberForTextField", script(R"({"L2300_CLM_00_CLMInfo": {"m01_PatAccountNum": 125.5}})"),
+                 {"L2300_CLM_00.m01_PatAccountNum is a text field: it takes a string (numbers only for decimal and "
+                  "whole-number elements), not a number with a fraction"}},
         BadInput{"StringForBoolean", script(R"({"set": {"Annotation": "yes"}})"),
                  {"Annotation takes true or false, not a string"}},
         BadInput{"NumberForSegCount", script(R"({"set": {"SegCount": 0}})"),

@@ -137,9 +137,10 @@ bool ScriptHandler::number_unsigned(std::uint64_t v) {
     return scalar(s);
 }
 
-bool ScriptHandler::number_float(double v) {
+bool ScriptHandler::number_float(double v, std::string_view text) {
     Scalar s(Scalar::Float);
     s.number = v;
+    s.text = text;
     return scalar(s);
 }
 

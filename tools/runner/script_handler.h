@@ -57,7 +57,7 @@ public:
     bool number_integer(std::int64_t v) override;
     bool number_unsigned(std::uint64_t v) override;
     bool number_too_large(std::string_view) override { return scalar(Scalar(Scalar::TooLarge)); }
-    bool number_float(double v) override;
+    bool number_float(double v, std::string_view text) override;
     bool string(std::string_view v) override;
 
     bool start_object() override;

@@ -251,7 +251,14 @@ struct Walker {
             }
             case ondemand::json_type::number: {
                 const ondemand::number_type number = v.get_number_type();
-                if (number == ondemand::number_type::floating_point_number) return handler.number_float(v.get_double());
+                if (number == ondemand::number_type::floating_point_number) {
+                    std::string_view text = v.raw_json_token();
+                    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\n' ||
+                                             text.back() == '\r')) {
+                        text.remove_suffix(1);
+                    }
+                    return handler.number_float(v.get_double(), text);
+                }
                 // An integer that the parser cannot hold in 64 bits (any
                 // negative one below INT64_MIN, any other beyond UINT64_MAX) is
                 // still an integer, too large for any field; a malformed one

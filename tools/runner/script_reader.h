@@ -45,7 +45,8 @@ public:
     virtual bool boolean(bool value) = 0;
     virtual bool number_integer(std::int64_t value) = 0;
     virtual bool number_unsigned(std::uint64_t value) = 0;
-    virtual bool number_float(double value) = 0;
+    // `text` is the number as the script writes it ("145.10"), for exact decimals.
+    virtual bool number_float(double value, std::string_view text) = 0;
     // An integer beyond 64 bits, with its digits as written.
     virtual bool number_too_large(std::string_view digits) = 0;
     // A string value or a key: valid during the call only.

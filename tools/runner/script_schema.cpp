@@ -54,6 +54,11 @@ ordered_json field_schema(const guide::Guide* g, const SegmentClassDescriptor& c
     if (guide.empty()) description += ", not an element of the guide";
     if (f.kind == FieldKind::Fixed) description += ", written as exactly " + std::to_string(f.width) + " characters";
     if (f.kind == FieldKind::Unwritten) description += ", never written";
+    // A decimal or whole-number element also takes a JSON number.
+    const guide::Element* e = g ? g->element_of(c, f) : nullptr;
+    const guide::DataType type = e && e->data ? e->data->type : guide::DataType::AN;
+    if (type == guide::DataType::R) return {{"type", {"string", "number", "null"}}, {"description", description}};
+    if (type == guide::DataType::N0) return {{"type", {"string", "integer", "null"}}, {"description", description}};
     return {{"type", {"string", "null"}}, {"description", description}};
 }
 
@@ -190,7 +195,7 @@ ordered_json script_schema(const catalogue::Catalogue& catalogue) {
              "a segment object property, then one value per field its last \"columns\" step named: "
              "Clear, set those fields, Additem, as a segment step does"},
             {"prefixItems", {{{"$ref", "#/$defs/slot_name"}}}},
-            {"items", {{"type", {"string", "integer", "null"}}}},
+            {"items", {{"type", {"string", "number", "null"}}}},
             {"minItems", 1}}},
           {"settings", settings},
           {"slot_name", {{"enum", slot_names}}},

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "vireo/control/control.h"
+#include "vireo/core/x12_number.h"
+#include "vireo/guide/guide.h"
 #include "vireo/tools/runner/script_control.h"
 #include "vireo/tools/runner/script_messages.h"
 
@@ -121,6 +123,37 @@ std::string field_value_text(const ScriptControl& control, std::size_t slot, std
     return control.field_where(slot, field) + " is a text field: it takes a string";
 }
 
+// A number for a decimal (R) or numeric (N0) element, written as X12 writes
+// it: "145" for 145.00, "-12.5", never an exponent.
+std::string number_text(const ScriptControl& control, std::size_t slot, std::size_t field, const Scalar& v) {
+    const FieldDescriptor& f = control.field(slot, field);
+    const SegmentClassDescriptor& segment_class = *control.catalogue().slots()[slot].segment_class;
+    const guide::Guide* guide = guide::guide_of(control.catalogue());
+    const guide::Element* e = guide ? guide->element_of(segment_class, f) : nullptr;
+    const guide::DataType type = e && e->data ? e->data->type : guide::DataType::AN;
+    if (type != guide::DataType::R && type != guide::DataType::N0) {
+        throw RunError(control.field_where(slot, field) +
+                       " is a text field: it takes a string (numbers only for decimal and whole-number elements), not " +
+                       v.type_name());
+    }
+    std::string written;
+    if (v.type == Scalar::Integer) {
+        written = std::to_string(v.integer);
+    } else if (v.type == Scalar::Unsigned) {
+        written = std::to_string(v.unsigned_integer);
+    } else if (v.type == Scalar::Float) {
+        written = std::string(v.text);
+    } else {
+        throw RunError(control.field_where(slot, field) + " is a number too large for any element");
+    }
+    const bool whole = type == guide::DataType::N0;
+    const std::size_t digits = e->data->max_length;
+    if (auto text = x12_number(written, whole ? X12NumberForm::Whole : X12NumberForm::Decimal, digits)) return *text;
+    throw RunError(control.field_where(slot, field) + " cannot take " + written + ": " +
+                   guide::reference(segment_class.segment_id, f.element, f.component) + " is " +
+                   (whole ? "a whole number" : "a decimal number") + " of at most " + std::to_string(digits) + " digits");
+}
+
 void set_property(ScriptControl& control, const Setting& setting, const Scalar& v) {
     const auto wrong = [&] { return RunError(setting_value_text(setting) + ", not " + v.type_name()); };
     Variant value;
@@ -172,6 +205,11 @@ void set_property(ScriptControl& control, const Setting& setting, const Scalar& 
 void set_field(ScriptControl& control, std::size_t slot, std::size_t field, const Scalar& v) {
     const FieldDescriptor& f = control.field(slot, field);
     if (f.kind != FieldKind::Code) {
+        if (v.type == Scalar::Integer || v.type == Scalar::Unsigned || v.type == Scalar::TooLarge ||
+            v.type == Scalar::Float) {
+            control.segment(slot).text(f) = number_text(control, slot, field, v);
+            return;
+        }
         if (v.type != Scalar::Null && v.type != Scalar::String) {
             throw RunError(field_value_text(control, slot, field) + ", not " + v.type_name());
         }

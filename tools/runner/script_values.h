@@ -23,7 +23,7 @@ struct Scalar {
     std::int64_t integer = 0;
     std::uint64_t unsigned_integer = 0;
     double number = 0;
-    std::string_view text;
+    std::string_view text;  // a string's value; a Float's text as written
 
     const char* type_name() const {
         switch (type) {
