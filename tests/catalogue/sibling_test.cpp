@@ -284,20 +284,4 @@ TEST_F(SiblingCatalogue, AnAttachedCheckerUsesTheGuideOfTheControlsCatalogue) {
     }
 }
 
-TEST_F(SiblingCatalogue, Both4010AndSiblingControlsLiveOnOneThread) {
-    prjVireo::vireo professional;
-    sibling::sibling_control small;
-    const std::string path = open(professional);
-    // One writer state per thread: both controls write to the file it opened.
-    auto nm1 = professional.L2010AA_NM1_00_BillPROVName();
-    nm1->m01_EntityIdentCode = prjVireo::L2010AA_NM1_01_98_127_EntityIdentCode::val_85_BillPROV_98_127;
-    nm1->m03_BillPROVLastorOrgalName = "ACME";
-    nm1->Additem();
-    auto k3 = small.L9_K3_00_FileInformation();
-    k3->m01_FixedFormatInformation = "NOTE";
-    k3->Additem();
-    professional.CloseFile();
-    EXPECT_EQ(read_file(path), "NM1*85**ACME~K3*NOTE~");
-}
-
 }  // namespace
