@@ -575,7 +575,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, Interrupted,
                          ::testing::Values(InterruptCase{"sigterm", SIGTERM, 022, false, 128 + SIGTERM},
                                            InterruptCase{"sigint", SIGINT, 022, false, 128 + SIGINT},
                                            InterruptCase{"sighup", SIGHUP, 022, false, 128 + SIGHUP},
-                                           InterruptCase{"umask_277", 0, 0277, false, 0},
                                            InterruptCase{"umask_777", 0, 0777, false, 0},
                                            InterruptCase{"umask_777_as_nobody", 0, 0777, true, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
