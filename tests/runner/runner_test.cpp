@@ -17,7 +17,6 @@
 
 #include "vireo/control/catalogue.h"
 #include "test_support.h"
-#include "vireo/core/output_target.h"
 #include "vireo/tools/runner/script_runner.h"
 
 namespace {
@@ -48,93 +47,12 @@ std::string script(const std::string& steps) { return "{\"steps\": [" + steps + 
 
 const std::string kSt = R"({"L1_ST_00_TransSetHeader": {"m01_TransSetIdentCode": "837", "m02_TransSetControlNum": "0001"}})";
 
-// Temporary files of runs for `path` still lying in its directory.
-std::vector<std::string> leftovers(const std::string& path) {
-    std::vector<std::string> found;
-    const fs::path p(path);
-    const std::string prefix = prjVireo::files::temporary_prefix(p.filename().string());
-    for (const auto& e : fs::directory_iterator(p.parent_path())) {
-        if (e.path().filename().string().rfind(prefix, 0) == 0) found.push_back(e.path().string());
-    }
-    return found;
-}
-
 std::string shell_quote(const std::string& s) { return "'" + s + "'"; }
 
 int run_command(const std::string& command) {
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-
-// ---- bad input: a clear message, a non-zero status, and the old file untouched ----
-
-struct BadInput {
-    const char* name;
-    std::string script;
-    std::vector<std::string> message_parts;
-};
-
-class RunnerBadInput : public ::testing::TestWithParam<BadInput> {};
-
-TEST_P(RunnerBadInput, ReportsTheStepAndKeepsTheOldOutput) {
-    const BadInput& c = GetParam();
-    const std::string path = temp_path();
-    const std::string before = "ISA*previous run*~\nIEA*1*000000001~\n";
-    {
-        std::ofstream(path, std::ios::binary) << before;
-    }
-    const RunOutcome r = run(c.script, path);
-    EXPECT_EQ(r.status, 1);
-    for (const auto& part : c.message_parts) EXPECT_NE(r.errors.find(part), std::string::npos) << r.errors;
-    EXPECT_EQ(r.output, before);
-    EXPECT_TRUE(leftovers(path).empty());
-    // One line, starting with where the script went wrong.
-    EXPECT_EQ(r.errors.rfind("<script>:", 0), 0u) << r.errors;
-    EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), '\n'), 1) << r.errors;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RunnerBadInput,
-    ::testing::Values(
-        BadInput{"TruncatedAfterWrites", "{\"steps\": [" + kSt + "," + kSt, {"step 2", "malformed JSON"}},
-        BadInput{"NotAnObject", "[1, 2]", {"a script is a JSON object, not an array"}},
-        BadInput{"UnknownTopLevelMember", R"({"stepz": []})", {R"(unknown script member "stepz" (did you mean "steps"?))"}},
-        BadInput{"NoSteps", R"({"output": "x"})", {R"(the script has no "steps")"}},
-        BadInput{"EmptySteps", R"({"steps": []})", {R"(the script's "steps" are empty: there is nothing to write)"}},
-        BadInput{"UnknownSegmentProperty", script(kSt + R"(, {"L2010AA_NM1_00_BilPROVName": {}})"),
-                 {R"(step 2: "L2010AA_NM1_00_BilPROVName" is not a segment object property)",
-                  R"((did you mean "L2010AA_NM1_00_BillPROVName"?))"}},
-        BadInput{"UnknownField", script(R"({"L2010AA_NM1_00_BillPROVName": {"m03_BillPROVLastName": "X"}})"),
-                 {R"(step 1: L2010AA_NM1_00 has no field "m03_BillPROVLastName")",
-                  R"((did you mean "m03_BillPROVLastorOrgalName"?))"}},
-        BadInput{"UnknownControlProperty", script(R"({"set": {"SegmentTerminater": "~"}})"),
-                 {R"("set" has no control property "SegmentTerminater" (did you mean "SegmentTerminator"?))"}},
-        BadInput{"NumberForTextField", script(R"({"L2300_CLM_00_CLMInfo": {"m02_TotalCLMChargeAmount": 125.5}})"),
-                 {"L2300_CLM_00.m02_TotalCLMChargeAmount is a text field: it takes a string, not a number"}},
-        BadInput{"NumberForSegCount", script(R"({"set": {"SegCount": 0}})"),
-                 {"SegCount takes a number as a string"}},
-        // With ErrorTrap set, text that is not a number is the control's error, as for a host.
-        BadInput{"TextSegCountTrapped", script(R"({"set": {"ErrorTrap": true}}, {"set": {"SegCount": "zero"}})"),
-                 {R"(step 2: error 13: Type mismatch: "zero" is not a number)"}},
-        BadInput{"EmptySegCountTrapped", script(R"({"set": {"ErrorTrap": true, "SegCount": ""}})"),
-                 {R"(step 1: error 13: Type mismatch: "" is not a number)"}},
-        BadInput{"UnknownNewLineName", script(R"({"set": {"NewLine": "LF"}})"), {R"(NewLine has no member "LF")"}},
-        BadInput{"MemberNotInList",
-                 script(R"({"L2010AA_NM1_00_BillPROVName": {"m01_EntityIdentCode": "val_85_BillPROV_98_128"}})"),
-                 {R"("val_85_BillPROV_98_128" is not in the code list)"}},
-        BadInput{"CodeOutOfRange", script(R"({"L1_ST_00_TransSetHeader": {"m01_TransSetIdentCode": 4294967296}})"),
-                 {"takes a 32-bit Code value"}},
-        BadInput{"StepNotAnObject", script(kSt + ", 7"), {"step 2: a step is an object, not an integer"}},
-        BadInput{"EmptyStep", script("{}"), {"step 1: the step is empty"}},
-        BadInput{"TwoActions", script(R"({"clear": "L1_ST_00_TransSetHeader", "set": {}})"),
-                 {R"(step 1: a step does one thing, but this one has both "clear" and "set")"}},
-        BadInput{"ClearUnknown", script(R"({"clear": "L1_ST_00"})"),
-                 {R"("L1_ST_00" is not a segment object property (did you mean "L1_ST_00_TransSetHeader"?))"}},
-        // With ErrorTrap set, a failing Additem (the count overflows) ends the run.
-        BadInput{"TrappedControlError",
-                 script(R"({"set": {"ErrorTrap": true, "SegCount": "2147483647"}}, )" + kSt),
-                 {"step 2: error 6"}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Runner, UnusableOutputIsReportedBeforeAnyStep) {
     const std::string dir = temp_path(".dir");
