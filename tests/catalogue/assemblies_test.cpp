@@ -113,17 +113,6 @@ TEST(ClaimComposites, TakeOnePositionEachAndKeepInnerEmptyComponents) {
              c.L2300_CLM_00_CLMInfo()->Additem();
          },
          "CLM*****1:1~"},
-        {"composites use the current component separator",
-         [](vireo& c) {
-             c.SubelementSeparator("^");
-             auto clm = c.L2300_CLM_00_CLMInfo();
-             clm->m0501_FacTypeCode = "11";
-             clm->m0503_CLMFrequencyCode = "1";
-             clm->m1101_RelatedCausesCode = Cause1::val_AA_AutoAccident_1362_624;
-             clm->m1102_RelatedCausesCode = Cause2::val_EM_Employment_1362_630;
-             clm->Additem();
-         },
-         "CLM*****11^^1******AA^EM~"},
     };
     expect_cases(cases);
 }
