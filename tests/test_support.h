@@ -137,31 +137,38 @@ struct ProgramResult {
 };
 
 // Runs a program (no shell) with standard input from `input_file` (or
-// /dev/null) and returns its exit status and both output streams.
-inline ProgramResult run_program(const std::vector<std::string>& argv, const std::string& input_file = "/dev/null") {
-    const std::string out_path = temp_path(".stdout");
+// /dev/null) and returns its exit status and both output streams. Standard
+// output is a pipe, or the file `stdout_file` (then `out` stays empty).
+inline ProgramResult run_program(const std::vector<std::string>& argv, const std::string& input_file = "/dev/null",
+                                 const std::string& stdout_file = "") {
     const std::string err_path = temp_path(".stderr");
+    int out[2];
+    if (::pipe(out) != 0) return {};
     const pid_t pid = ::fork();
     if (pid == 0) {
         const int in = ::open(input_file.c_str(), O_RDONLY);
-        const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (in < 0 || out < 0 || err < 0) ::_exit(127);
+        const int file = stdout_file.empty() ? out[1] : ::open(stdout_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in < 0 || err < 0 || file < 0) ::_exit(127);
         ::dup2(in, 0);
-        ::dup2(out, 1);
+        ::dup2(file, 1);
         ::dup2(err, 2);
+        ::close(out[0]);
         std::vector<char*> args;
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
         ::execv(args[0], args.data());
         ::_exit(127);
     }
+    ::close(out[1]);
     ProgramResult result;
+    char buf[65536];
+    ssize_t n;
+    while ((n = ::read(out[0], buf, sizeof buf)) > 0) result.out.append(buf, static_cast<std::size_t>(n));
+    ::close(out[0]);
     int status = 0;
     if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) result.status = WEXITSTATUS(status);
-    result.out = read_file(out_path);
     result.err = read_file(err_path);
-    std::filesystem::remove(out_path);
     std::filesystem::remove(err_path);
     return result;
 }

@@ -384,39 +384,27 @@ TEST_P(CatalogueShape, EveryCodeHoldsTheBytesOfItsText) {
     }
 }
 
-TEST_P(CatalogueShape, EachCodeListServesOneElementExceptTheInterchangeQualifiers) {
+// A code list serves one element (but the interchange's two ID qualifiers)
+// and is named after it: the list of element 05 of L2300_CLM_00 is L2300_CLM_05_...
+TEST_P(CatalogueShape, EachCodeListServesOneElementAndIsNamedAfterIt) {
+    const std::string isa_qualifiers = "L0_ISA_05_001_001_IntIDQul";
     std::map<const CodeListDescriptor*, std::vector<std::string>> users;
-    for (const auto& s : cat().slots()) {
-        const SegmentClassDescriptor& c = *s.segment_class;
-        for (std::size_t k = 0; k < c.field_count; ++k) {
-            if (c.fields[k].codelist) users[c.fields[k].codelist].push_back(std::string(c.name) + "." + c.fields[k].name);
-        }
-    }
-    EXPECT_EQ(users.size(), cat().codelists().size());
-    for (const auto& [list, fields] : users) {
-        if (std::string_view(list->name) == "L0_ISA_05_001_001_IntIDQul") {
-            EXPECT_EQ(fields, (std::vector<std::string>{"L0_ISA_00.m05_IntIDQul", "L0_ISA_00.m07_IntIDQul"}));
-        } else {
-            EXPECT_EQ(fields.size(), 1u) << list->name;
-        }
-    }
-}
-
-TEST_P(CatalogueShape, CodeListsAreNamedAfterTheirClassAndElement) {
-    // L<loop>_<segment>_<element>_... : the list of element 05 of L2300_CLM_00 is L2300_CLM_05_...
     for (const auto& s : cat().slots()) {
         const SegmentClassDescriptor& c = *s.segment_class;
         for (std::size_t k = 0; k < c.field_count; ++k) {
             const FieldDescriptor& f = c.fields[k];
             if (!f.codelist) continue;
+            users[f.codelist].push_back(std::string(c.name) + "." + f.name);
+            const std::string list = f.codelist->name;
             const std::string element = (f.element < 10 ? "0" : "") + std::to_string(f.element);
             const std::string prefix = "L" + std::string(c.loop) + "_" + c.segment_id + "_";
-            const std::string list = f.codelist->name;
-            EXPECT_EQ(list.rfind(prefix, 0), 0u) << c.name << "." << f.name << " uses " << list;
-            if (list != "L0_ISA_05_001_001_IntIDQul") {
-                EXPECT_EQ(list.substr(prefix.size(), 3), element + "_") << c.name << "." << f.name;
-            }
+            EXPECT_EQ(list.rfind(prefix + (list == isa_qualifiers ? "" : element + "_"), 0), 0u)
+                << c.name << "." << f.name << " uses " << list;
         }
+    }
+    EXPECT_EQ(users.size(), cat().codelists().size());
+    for (const auto& [list, fields] : users) {
+        EXPECT_EQ(fields.size(), list->name == isa_qualifiers ? 2u : 1u) << list->name;
     }
 }
 

@@ -1,18 +1,15 @@
 // A second catalogue beside the 4010 one: the engine, the control, late
-// binding, the type library, the script schema and the script runner all work
-// on whichever catalogue they are given, and the two never mix. Every class,
+// binding, the checker and the script runner all work on whichever catalogue
+// they are given, and the two never mix. Every class,
 // field, slot and code list of it is also run through catalogue_test.cpp.
 #include <map>
 #include <sstream>
 #include <utility>
 
-#include <nlohmann/json.hpp>
-
 #include "sibling/sibling.h"
 #include "test_support.h"
 #include "vireo/checker/guide_checker.h"
 #include "vireo/guide/guide.h"
-#include "vireo/control/typelib.h"
 #include "vireo/tools/runner/script_runner.h"
 
 namespace {
@@ -59,37 +56,6 @@ TEST_F(SiblingCatalogue, IsRegisteredBesideThe4010One) {
     EXPECT_EQ(prjVireo::guide::registered_guides().front(), &prjVireo::guide::professional_4010());
 }
 
-TEST_F(SiblingCatalogue, SlotsAnswerToTheIdsTheirListGives) {
-    const auto& slots = test_catalogue().slots();
-    ASSERT_EQ(slots.size(), 4u);
-    const std::pair<const char*, prjVireo::DISPID> expected[] = {
-        {"L2010AA_NM1_00_BillingProviderName", 0x68040103}, {"L2010AA_N3_00_BillingProviderAddress", 0x68040102},
-        {"L2300_DTP_00_ClaimDate", 0x68040110}, {"L9_K3_00_FileInformation", 0x68040100}};
-    for (std::size_t i = 0; i < slots.size(); ++i) {
-        EXPECT_EQ(slots[i].property, expected[i].first);
-        EXPECT_EQ(slots[i].dispid, expected[i].second);
-        EXPECT_EQ(test_catalogue().slot_of_dispid(slots[i].dispid), static_cast<std::ptrdiff_t>(i));
-    }
-    // The ids between and beside them are no slot's.
-    for (prjVireo::DISPID id : {0x68040101, 0x68040104, 0x6804010F, 0x68040111, 0x680400FF}) {
-        EXPECT_EQ(test_catalogue().slot_of_dispid(id), -1) << std::hex << id;
-    }
-    // Ids far from the slots, at either end of the range, are no slot (and no overflow).
-    EXPECT_EQ(test_catalogue().slot_of_dispid(INT32_MIN), -1);
-    EXPECT_EQ(test_catalogue().slot_of_dispid(INT32_MAX), -1);
-    EXPECT_EQ(catalogue::professional_4010().slot_of_dispid(INT32_MIN), -1);
-}
-
-// What its slot list declares beside the ids.
-TEST_F(SiblingCatalogue, SlotsTakeTheirErrorModeAndCodeListsAreItsOwn) {
-    const auto& slots = test_catalogue().slots();
-    EXPECT_TRUE(slots[2].write_always_reports);
-    EXPECT_FALSE(slots[0].write_always_reports);
-    // Its code lists are its own, though one shares a 4010 list's name.
-    EXPECT_EQ(test_catalogue().codelists()[0], &sibling::codelists::L2010AA_NM1_01_98_127_EntityIdentCode);
-    EXPECT_NE(test_catalogue().codelists()[0], &prjVireo::codelists::L2010AA_NM1_01_98_127_EntityIdentCode);
-}
-
 TEST_F(SiblingCatalogue, SameNamedClassesWriteWhatTheirOwnCatalogueDeclares) {
     sibling::sibling_control ctl;
     const std::string path = open(ctl);
@@ -132,24 +98,6 @@ TEST_F(SiblingCatalogue, LateBindingKnowsOnlyItsCatalogue) {
     auto before = ctl.L2010AA_N3_00_BillingProviderAddress();
     dispatch.put_ref("L2010AA_N3_00_BillingProviderAddress", Variant(std::shared_ptr<prjVireo::Dispatch>(foreign)));
     EXPECT_EQ(ctl.L2010AA_N3_00_BillingProviderAddress(), before);
-}
-
-TEST_F(SiblingCatalogue, TypeLibraryDescribesItsCatalogue) {
-    const auto lib = nlohmann::json::parse(prjVireo::typelib::to_json(test_catalogue()));
-    // Its classes, fields and code lists: CatalogueShape, for every catalogue.
-    EXPECT_EQ(lib["description"], "Vireo test catalogue");
-    // The 4010 library is untouched.
-    const auto lib4010 = nlohmann::json::parse(prjVireo::typelib::to_json(prjVireo::catalogue::professional_4010()));
-    EXPECT_EQ(lib4010["classes"].size(), prjVireo::catalogue::slots().size());
-    EXPECT_EQ(lib4010["description"], "Vireo ActiveX Control for HIPAA 837 4010");
-}
-
-TEST_F(SiblingCatalogue, ScriptSchemaListsItsProperties) {
-    const auto schema = vireo_runner::script_schema(test_catalogue());
-    const std::string text = schema.dump();
-    EXPECT_NE(text.find("L9_K3_00_FileInformation"), std::string::npos);
-    EXPECT_NE(text.find("val_454_InitialTreatment"), std::string::npos);
-    EXPECT_EQ(text.find("L2300_CLM_00_CLMInfo"), std::string::npos);
 }
 
 struct ScriptCase {
@@ -334,22 +282,6 @@ TEST_F(SiblingCatalogue, AnAttachedCheckerUsesTheGuideOfTheControlsCatalogue) {
         EXPECT_EQ(checker.errors() == 0, !forced_4010) << forced_4010;
         EXPECT_EQ(checker.segments(), 9u);
     }
-}
-
-TEST_F(SiblingCatalogue, Both4010AndSiblingControlsLiveOnOneThread) {
-    prjVireo::vireo professional;
-    sibling::sibling_control small;
-    const std::string path = open(professional);
-    // One writer state per thread: both controls write to the file it opened.
-    auto nm1 = professional.L2010AA_NM1_00_BillPROVName();
-    nm1->m01_EntityIdentCode = prjVireo::L2010AA_NM1_01_98_127_EntityIdentCode::val_85_BillPROV_98_127;
-    nm1->m03_BillPROVLastorOrgalName = "ACME";
-    nm1->Additem();
-    auto k3 = small.L9_K3_00_FileInformation();
-    k3->m01_FixedFormatInformation = "NOTE";
-    k3->Additem();
-    professional.CloseFile();
-    EXPECT_EQ(read_file(path), "NM1*85**ACME~K3*NOTE~");
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(LineCase{0, 0, "ST*837*0001~"}, LineCase{1, 0, "ST*837*0001~\n"},
                       LineCase{2, 0, "ST*837*0001~\r\n"}, LineCase{3, 0, "ST*837*0001~"},
                       LineCase{-1, 0, "ST*837*0001~"}, LineCase{0, -1, kLabel + "ST*837*0001~"},
-                      LineCase{1, -1, kLabel + "ST*837*0001~\n"}, LineCase{2, -1, kLabel + "ST*837*0001~\r\n"},
+                      LineCase{2, -1, kLabel + "ST*837*0001~\r\n"},
                       // any non-zero Annotation flag writes the line
                       LineCase{0, 1, kLabel + "ST*837*0001~"}));
 

@@ -121,7 +121,6 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"beyond_unicode", "\xF4\x90\x80\x80", "????"},
         // NUL is an ordinary character: written as a NUL byte, the rest follows.
         TextCase{"nul_inside", std::string("A\0B", 3), std::string("A\0B", 3)},
-        TextCase{"only_nul", std::string(1, '\0'), std::string(1, '\0')},
         // Delimiters and line ends inside a field are not escaped.
         TextCase{"delimiters_inside", "A*B:C~D", "A*B:C~D"}, TextCase{"line_ends_inside", "A\r\nB\n", "A\r\nB\n"},
         // Only a separator at the very end of the segment's text is removed.

@@ -1,18 +1,15 @@
-// `vireo run` replaces its output all at once: killed at any moment, the target
-// is the old file or the complete new one, never a part; the next run removes
-// the temporary file a killed run left behind.
-#include <fcntl.h>
+// A run replaces its output all at once: killed in the middle, it leaves the
+// old file, never a part; the next run removes the temporary file a killed run
+// left behind. (Killed by signals, the command: output_integrity_test.cpp.)
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <streambuf>
-#include <thread>
 
 #include "fault_support.h"
 #include "vireo/core/output_target.h"
@@ -125,50 +122,6 @@ TEST_F(RunnerKill, KilledWhileWritingLeavesTheOldFile) {
         EXPECT_EQ(vireo_test::read_file(target), kOld);
         EXPECT_EQ(temporaries().size(), 1u);  // what the killed run had written so far
     }
-    run_to_completion();
-}
-
-TEST_F(RunnerKill, CommandKilledAtAnyMomentLeavesOldOrCompleteFile) {
-    // How long one whole run of the command takes here sets the range of kill
-    // moments; it is not checked.
-    auto spawn = [&] {
-        pid_t pid = ::fork();
-        if (pid == 0) {
-            int null = ::open("/dev/null", O_WRONLY);
-            ::dup2(null, 1);
-            ::dup2(null, 2);
-            ::execl(VIREO_COMMAND, "vireo", "run", script.c_str(), "-o", target.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        return pid;
-    };
-    reset_target();
-    const auto start = std::chrono::steady_clock::now();
-    int status = 0;
-    pid_t pid = spawn();
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
-    ASSERT_TRUE(vireo_test::read_file(target) == expected);
-
-    int old_kept = 0, replaced = 0;
-    for (unsigned seed = 1; seed <= 12; ++seed) {
-        std::mt19937_64 random(seed);
-        const auto delay = std::chrono::microseconds(random() % (whole.count() * 5 / 4 + 1));
-        SCOPED_TRACE("killed after " + std::to_string(delay.count()) + " us");
-        reset_target();
-        pid = spawn();
-        std::this_thread::sleep_for(delay);
-        ::kill(pid, SIGKILL);
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        const std::string now = vireo_test::read_file(target);
-        const bool is_old = now == kOld, is_new = now == expected;
-        EXPECT_TRUE(is_old || is_new) << "a partial file of " << now.size() << " bytes";
-        old_kept += is_old;
-        replaced += is_new;
-    }
-    RecordProperty("old_kept", old_kept);
-    RecordProperty("replaced", replaced);
     run_to_completion();
 }
 

@@ -179,14 +179,3 @@ TEST_F(WriteFault, ExistingFileKeepsItsModeWhenEmptied) {
         EXPECT_EQ(vireo_test::read_file(path), "ST*837*0001~");
     }
 }
-
-TEST_F(WriteFault, CloseFileLeavesEveryByteInTheFile) {
-    // More than one buffer's worth, ending mid-buffer: everything is out once
-    // CloseFile returns (flushed, then synced), nothing is left for later.
-    std::string path = vireo_test::temp_path();
-    ctl->OpenFile(path);
-    for (int i = 0; i < 3; ++i) add_st(kLargeNumber);
-    ctl->CloseFile();
-    const std::string segment = "ST*837*" + kLargeNumber + "~";
-    EXPECT_EQ(vireo_test::read_file(path), segment + segment + segment);
-}

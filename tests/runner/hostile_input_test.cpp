@@ -1,9 +1,11 @@
-// Scripts written to hurt: huge names and values, Code values outside their
-// list, delimiters inside values. Every one fails the run with a short message
-// that names what is wrong, and the old output stays as it was.
+// Scripts written wrong or to hurt: malformed JSON, unknown names, values of
+// the wrong type, huge names and values, Code values outside their list,
+// delimiters inside values. Every one fails the run with a short message that
+// names what is wrong, and the old output stays as it was.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -17,6 +19,8 @@ namespace {
 using vireo_test::read_file;
 
 std::string script(const std::string& steps) { return "{\"steps\": [" + steps + "]}"; }
+
+const std::string kSt = R"({"L1_ST_00_TransSetHeader": {"m01_TransSetIdentCode": "837", "m02_TransSetControlNum": "0001"}})";
 
 std::string nm1_code(const std::string& value) {
     return script(R"({"L2010AA_NM1_00_BillPROVName": {"m01_EntityIdentCode": )" + value +
@@ -47,9 +51,13 @@ TEST_P(HostileInput, FailsWithAShortMessageAndKeepsTheOutput) {
     std::ostringstream err;
     const auto result = vireo_runner::run_script(c.script, options, err);
     EXPECT_EQ(result.exit_status, 1);
-    for (const auto& part : c.message_parts) EXPECT_NE(err.str().find(part), std::string::npos) << err.str().substr(0, 500);
-    // Short whatever the input: at most ~80 characters of any value, once.
-    EXPECT_LT(err.str().size(), 400u) << err.str().substr(0, 500);
+    const std::string text = err.str().substr(0, 500);
+    for (const auto& part : c.message_parts) EXPECT_NE(text.find(part), std::string::npos) << text;
+    // One short line, whatever the input, starting with where the script went
+    // wrong: at most ~80 characters of any value, once.
+    EXPECT_LT(err.str().size(), 400u) << text;
+    EXPECT_EQ(text.rfind("<script>:", 0), 0u) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
     EXPECT_EQ(read_file(path), before);
 }
 
@@ -88,7 +96,46 @@ INSTANTIATE_TEST_SUITE_P(
         Hostile{"strict_terminator_after_a_changed_one",
                 script(R"({"set": {"SegmentTerminator": "'"}}, {"L1_ST_00_TransSetHeader": {"m02_TransSetControlNum": "A'B"}})"),
                 {"step 2: ", "ST (L1_ST_00.m02_TransSetControlNum) holds \"'\", the segment terminator"},
-                true}),
+                true},
+        Hostile{"TruncatedAfterWrites", "{\"steps\": [" + kSt + "," + kSt, {"step 2", "malformed JSON"}},
+        Hostile{"NotAnObject", "[1, 2]", {"a script is a JSON object, not an array"}},
+        Hostile{"UnknownTopLevelMember", R"({"stepz": []})", {R"(unknown script member "stepz" (did you mean "steps"?))"}},
+        Hostile{"NoSteps", R"({"output": "x"})", {R"(the script has no "steps")"}},
+        Hostile{"EmptySteps", R"({"steps": []})", {R"(the script's "steps" are empty: there is nothing to write)"}},
+        Hostile{"UnknownSegmentProperty", script(kSt + R"(, {"L2010AA_NM1_00_BilPROVName": {}})"),
+                {R"(step 2: "L2010AA_NM1_00_BilPROVName" is not a segment object property)",
+                 R"((did you mean "L2010AA_NM1_00_BillPROVName"?))"}},
+        Hostile{"UnknownField", script(R"({"L2010AA_NM1_00_BillPROVName": {"m03_BillPROVLastName": "X"}})"),
+                {R"(step 1: L2010AA_NM1_00 has no field "m03_BillPROVLastName")",
+                 R"((did you mean "m03_BillPROVLastorOrgalName"?))"}},
+        Hostile{"UnknownControlProperty", script(R"({"set": {"SegmentTerminater": "~"}})"),
+                {R"("set" has no control property "SegmentTerminater" (did you mean "SegmentTerminator"?))"}},
+        Hostile{"NumberForTextField", script(R"({"L2300_CLM_00_CLMInfo": {"m01_PatAccountNum": 125.5}})"),
+                {"L2300_CLM_00.m01_PatAccountNum is a text field: it takes a string (numbers only for decimal and "
+                 "whole-number elements), not a number with a fraction"}},
+        Hostile{"NumberForSegCount", script(R"({"set": {"SegCount": 0}})"),
+                {"SegCount takes a number as a string"}},
+        // With ErrorTrap set, text that is not a number is the control's error, as for a host.
+        Hostile{"TextSegCountTrapped", script(R"({"set": {"ErrorTrap": true}}, {"set": {"SegCount": "zero"}})"),
+                {R"(step 2: error 13: Type mismatch: "zero" is not a number)"}},
+        Hostile{"EmptySegCountTrapped", script(R"({"set": {"ErrorTrap": true, "SegCount": ""}})"),
+                {R"(step 1: error 13: Type mismatch: "" is not a number)"}},
+        Hostile{"UnknownNewLineName", script(R"({"set": {"NewLine": "LF"}})"), {R"(NewLine has no member "LF")"}},
+        Hostile{"MemberNotInList",
+                script(R"({"L2010AA_NM1_00_BillPROVName": {"m01_EntityIdentCode": "val_85_BillPROV_98_128"}})"),
+                {R"("val_85_BillPROV_98_128" is not in the code list)"}},
+        Hostile{"CodeOutOfRange", script(R"({"L1_ST_00_TransSetHeader": {"m01_TransSetIdentCode": 4294967296}})"),
+                {"takes a 32-bit Code value"}},
+        Hostile{"StepNotAnObject", script(kSt + ", 7"), {"step 2: a step is an object, not an integer"}},
+        Hostile{"EmptyStep", script("{}"), {"step 1: the step is empty"}},
+        Hostile{"TwoActions", script(R"({"clear": "L1_ST_00_TransSetHeader", "set": {}})"),
+                {R"(step 1: a step does one thing, but this one has both "clear" and "set")"}},
+        Hostile{"ClearUnknown", script(R"({"clear": "L1_ST_00"})"),
+                {R"("L1_ST_00" is not a segment object property (did you mean "L1_ST_00_TransSetHeader"?))"}},
+        // With ErrorTrap set, a failing Additem (the count overflows) ends the run.
+        Hostile{"TrappedControlError",
+                script(R"({"set": {"ErrorTrap": true, "SegCount": "2147483647"}}, )" + kSt),
+                {"step 2: error 6"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The same script without --strict writes the value as it is: the control's

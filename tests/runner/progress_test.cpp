@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -278,13 +279,7 @@ TEST(RunCommandProgress, NotDrawnOffATerminalNorWhenQuiet) {
 // as it was, and standard error says what happened.
 TEST(RunCommandSummary, UnwritableSummaryIsStatus3WithOutputWritten) {
     const std::string script = temp_path(".jsonl");
-    {
-        std::FILE* f = std::fopen(script.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        const std::string text = lx_lines(2);
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
-    }
+    std::ofstream(script, std::ios::binary) << lx_lines(2);
     struct Case {
         const char* name;
         const char* redirection;
@@ -297,12 +292,7 @@ TEST(RunCommandSummary, UnwritableSummaryIsStatus3WithOutputWritten) {
         SCOPED_TRACE(c.name);
         const std::string output = temp_path();
         const std::string errors = temp_path(".stderr");
-        {
-            std::FILE* f = std::fopen(output.c_str(), "wb");
-            ASSERT_NE(f, nullptr);
-            std::fputs("claims of an earlier run", f);
-            std::fclose(f);
-        }
+        std::ofstream(output, std::ios::binary) << "claims of an earlier run";
         const std::string command = "'" + std::string(VIREO_BIN) + "' run '" + script + "' -o '" + output + "' " +
                                     c.redirection + " 2> '" + errors + "'";
         const int status = std::system(command.c_str());
@@ -312,21 +302,6 @@ TEST(RunCommandSummary, UnwritableSummaryIsStatus3WithOutputWritten) {
         EXPECT_EQ(read_file(errors), "vireo run: " + output + " was written, but its summary could not be written to "
                                      "standard output (" + c.reason + ")\n");
     }
-}
-
-TEST(RunCommandProgress, QuietStandardOutputHoldsThe837Alone) {
-    const std::string script = temp_path(".jsonl");
-    {
-        std::FILE* f = std::fopen(script.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        const std::string text = lx_lines(3);
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
-    }
-    const auto r = vireo_test::run_program({VIREO_BIN, "run", script, "-o", "-", "--quiet"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "LX*1~LX*1~LX*1~");
-    EXPECT_EQ(r.err, "");
 }
 
 }  // namespace

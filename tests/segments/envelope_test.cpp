@@ -41,6 +41,7 @@ TEST_F(Envelope, CodesGivenAsTextWriteTheSameBytes) {
     isa->m14_AcknowledgmentRequested = from_code("0");
     isa->m15_ProductionTestUsageIndicator = from_code("T");
     isa->Additem();
+    EXPECT_EQ(isa->m16_ComponentElementSeparator, ":");  // taken from the control
     EXPECT_EQ(output(), kIsa);
 
     // A text that is no code of the field's list is refused, naming the list
@@ -57,15 +58,6 @@ TEST_F(Envelope, CodesGivenAsTextWriteTheSameBytes) {
         }
         EXPECT_EQ(isa->m15_ProductionTestUsageIndicator, L0_ISA_15_001_001_UsageIndicator::val_T_TestData);
     }
-}
-
-TEST_F(Envelope, InterchangeHeaderHasFixedWidthsAndTakesTheComponentSeparator) {
-    auto isa = ctl->L0_ISA_00_IntControlHeader();
-    fill_isa(*isa);
-    isa->Additem();
-    EXPECT_EQ(isa->m16_ComponentElementSeparator, ":");
-    EXPECT_EQ(kIsa.size() - 1, 105u);
-    EXPECT_EQ(output(), kIsa);
 }
 
 TEST_F(Envelope, InterchangeHeaderVariants) {
@@ -139,14 +131,6 @@ TEST_P(AllElements, WriteEveryPositionThenTrim) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, AllElements,
     ::testing::Values(
-        AllElementsCase{"IeaBoth",
-                        [](vireo& c) {
-                            auto s = c.L0_IEA_00_IntControlTrailer();
-                            s->m01_NumofIncludedFunctGroupsCount = "1";
-                            s->m02_IntControlNum = "000000001";
-                            s->Additem();
-                        },
-                        "IEA*1*000000001~"},
         AllElementsCase{"GsVersionOnly",
                         [](vireo& c) {
                             auto s = c.L0_GS_00_FunctGroupHeader();

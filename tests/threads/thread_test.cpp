@@ -17,7 +17,7 @@ constexpr int kRounds = 12;
 
 // Every segment class, every field filled, several rounds, with settings and a
 // cancelling handler that differ by `seed`. Returns the final segment count.
-std::string write_batch(const std::string& path, int seed, bool close_file = true) {
+std::string write_batch(const std::string& path, int seed) {
     vireo ctl;
     TextPropertyBag saved;
     saved.WriteProperty("DataElementSeparator", std::string(1, "*|^+"[seed % 4]), "*");
@@ -55,7 +55,7 @@ std::string write_batch(const std::string& path, int seed, bool close_file = tru
         }
     }
     std::string count = ctl.SegCount();
-    if (close_file) ctl.CloseFile();
+    ctl.CloseFile();
     return count;
 }
 
@@ -123,24 +123,6 @@ TEST(Threads, EachThreadNumbersItsOwnFiles) {
     }
     for (auto& th : threads) th.join();
     for (int t = 0; t < kThreads; ++t) EXPECT_EQ(numbers[t], 1);
-}
-
-TEST(Threads, FilesLeftOpenAreCompleteWhenTheThreadEnds) {
-    std::string closed[kThreads], left_open[kThreads];
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        closed[t] = vireo_test::temp_path(".closed");
-        left_open[t] = vireo_test::temp_path(".open");
-        threads.emplace_back([&, t] {
-            write_batch(closed[t], t);
-            writer_state() = WriterState{};
-            write_batch(left_open[t], t, /*close_file=*/false);
-        });
-    }
-    for (auto& th : threads) th.join();
-    for (int t = 0; t < kThreads; ++t) {
-        EXPECT_TRUE(vireo_test::read_file(left_open[t]) == vireo_test::read_file(closed[t])) << t;
-    }
 }
 
 // A control and its segment objects belong to the thread that created them,
