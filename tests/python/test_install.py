@@ -1,7 +1,7 @@
-"""python/install.py puts the module into a fresh virtual environment, where a
-program outside the source tree imports it and writes a file."""
+"""pip builds a wheel of the module and installs it into a plain virtual
+environment, offline; a program outside the source tree imports it and writes
+a file, and pip knows the package (list, uninstall)."""
 import os
-import pathlib
 import subprocess
 import venv
 
@@ -16,27 +16,33 @@ print(vireo.__file__)
 """
 
 
-def test_install_into_a_fresh_virtual_environment(tmp_path):
+def test_pip_wheel_and_install_into_a_plain_virtual_environment(tmp_path):
     build_dir = built_file("VIREO_BUILD_DIR")
     environment = tmp_path / "venv"
-    venv.create(environment, with_pip=False)
+    venv.create(environment, with_pip=True)
     python = environment / "bin" / "python"
-    # As a program run outside the build: the module only where it was installed.
+    # As a user's shell would: no PYTHONPATH to the build, no network.
     env = {k: v for k, v in os.environ.items() if k != "PYTHONPATH"}
-    installed = subprocess.run([python, SOURCE_DIR / "python" / "install.py", "--build-dir", build_dir, "--no-build"],
-                               capture_output=True, text=True, env=env)
-    assert installed.returncode == 0, installed.stderr
-    site_packages = pathlib.Path(subprocess.run(
-        [python, "-c", "import sysconfig; print(sysconfig.get_paths()['platlib'])"],
-        capture_output=True, text=True, check=True, env=env).stdout.strip())
-    assert site_packages.is_relative_to(environment)
-    assert installed.stdout == f"installed vireo {__import__('vireo').__version__} into {site_packages / 'vireo'}\n"
-    assert sorted(p.name for p in (site_packages / "vireo").iterdir() if not p.name.startswith("_vireo")) == [
-        "__init__.py", "__init__.pyi", "_base.py", "py.typed"]
+    env.update(PIP_NO_INDEX="1", PIP_DISABLE_PIP_VERSION_CHECK="1")
+    pip = [python, "-m", "pip"]
+    wheels = tmp_path / "wheels"
+    built = subprocess.run([*pip, "wheel", "--no-deps", "-w", wheels, "--config-settings", f"build-dir={build_dir}",
+                            SOURCE_DIR / "python"], capture_output=True, text=True, env=env)
+    assert built.returncode == 0, built.stdout + built.stderr
+    [wheel] = list(wheels.glob("vireo-*.whl"))
+    installed = subprocess.run([*pip, "install", wheel], capture_output=True, text=True, env=env)
+    assert installed.returncode == 0, installed.stdout + installed.stderr
+    listed = subprocess.run([*pip, "list"], capture_output=True, text=True, env=env, check=True).stdout
+    assert f"vireo {__import__('vireo').__version__}" in " ".join(listed.split())
 
     work = tmp_path / "elsewhere"
     work.mkdir()
     run = subprocess.run([python, "-c", PROGRAM], cwd=work, capture_output=True, text=True, env=env)
     assert run.returncode == 0, run.stderr
-    assert run.stdout.strip() == str(site_packages / "vireo" / "__init__.py")
+    assert run.stdout.strip().startswith(str(environment))
     assert (work / "claims.837").read_bytes() == b"ST*837*0001~"
+
+    removed = subprocess.run([*pip, "uninstall", "-y", "vireo"], capture_output=True, text=True, env=env)
+    assert removed.returncode == 0, removed.stderr
+    gone = subprocess.run([python, "-c", "import vireo"], cwd=work, capture_output=True, text=True, env=env)
+    assert gone.returncode != 0
