@@ -3,7 +3,10 @@ program outside the source tree imports it and writes a file."""
 import os
 import pathlib
 import subprocess
+import types
 import venv
+
+import vireo
 
 from conftest import SOURCE_DIR, built_file
 
@@ -31,8 +34,11 @@ def test_install_into_a_fresh_virtual_environment(tmp_path):
         capture_output=True, text=True, check=True, env=env).stdout.strip())
     assert site_packages.is_relative_to(environment)
     assert installed.stdout == f"installed vireo {__import__('vireo').__version__} into {site_packages / 'vireo'}\n"
-    assert sorted(p.name for p in (site_packages / "vireo").iterdir() if not p.name.startswith("_vireo")) == [
-        "__init__.py", "__init__.pyi", "_base.py", "py.typed"]
+    # A stub per catalogue's submodule.
+    stubs = [f"{name}.pyi" for name, value in vars(vireo).items()
+             if isinstance(value, types.ModuleType) and not name.startswith("_")]
+    assert stubs and sorted(p.name for p in (site_packages / "vireo").iterdir() if not p.name.startswith("_vireo")) \
+        == sorted(["__init__.py", "__init__.pyi", "_base.py", "py.typed"] + stubs)
 
     work = tmp_path / "elsewhere"
     work.mkdir()
