@@ -1,8 +1,9 @@
 // The control, Vireo, one type per catalogue (vireo.professional_5010.Vireo;
 // vireo.Vireo is the first catalogue's): its properties and methods under
 // their documented names, one property per segment class (from the
-// catalogue's slot list), and BeforeAdd. The Python objects of its segment objects are kept with it, so
-// that the garbage collector sees the handlers that refer back to it.
+// catalogue's slot list), and BeforeAdd. The Python objects of its segment
+// objects are kept with it, so that the garbage collector sees the handlers
+// that refer back to it.
 #include <chrono>
 #include <deque>
 #include <limits>
