@@ -15,7 +15,9 @@
 # BUILT_IN makes the catalogue and its guide known to every program linked
 # with the library (catalogue::built_in(), guide::built_in()), in the order of
 # the vireo_add_catalogue lines; vireo_write_built_in() then writes the two
-# lists, once every built-in catalogue is added.
+# lists, once every built-in catalogue is added. The global property
+# VIREO_BUILT_IN_CATALOGUES lists them as FOLDER=NAMESPACE, for the parts
+# that bind each catalogue (the Python module).
 function(vireo_add_catalogue folder)
   cmake_parse_arguments(ARG "INSTALL;BUILT_IN" "LIBRARY;CHECKER" "" ${ARGN})
   set(dir ${PROJECT_SOURCE_DIR}/${folder})
@@ -73,6 +75,7 @@ function(vireo_add_catalogue folder)
   endif()
   if(ARG_BUILT_IN)
     set_property(GLOBAL APPEND PROPERTY VIREO_BUILT_IN_NAMESPACES "${namespace}")
+    set_property(GLOBAL APPEND PROPERTY VIREO_BUILT_IN_CATALOGUES "${folder}=${namespace}")
     if(EXISTS ${dir}/rules.cpp)
       set_property(GLOBAL APPEND PROPERTY VIREO_BUILT_IN_RULES "${guide_id}=${namespace}")
     endif()

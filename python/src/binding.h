@@ -101,7 +101,8 @@ struct CodeListBinding {
     bool contains(std::int32_t value) const { return member(value) != nullptr; }
 };
 
-// Creates the IntEnum of every code list of a catalogue and adds them to `module`.
+// Creates the IntEnum of every code list of a catalogue and adds them to
+// `module` (the catalogue's submodule, whose name qualifies theirs).
 bool bind_codelists(PyObject* module, const CatalogueDeclarations& catalogue);
 const CodeListBinding* codelist_binding(const prjVireo::CodeListDescriptor* list);
 // NewLineValues, an IntEnum of its own.
@@ -183,19 +184,23 @@ struct SegmentWrapper {
     PyObject* weakrefs;
 };
 
-// Creates the Segment base type and one type per class of the catalogue.
+// Creates the Segment base type, shared by every catalogue's classes.
+bool bind_segment_base(PyObject* module);
+// Creates one type per class of the catalogue in `module` (its submodule).
 bool bind_segment_types(PyObject* module, const CatalogueDeclarations& catalogue);
 extern PyTypeObject* SegmentBaseType;
+// The type bound for a class.
+PyTypeObject* segment_type(const prjVireo::SegmentClassDescriptor& segment_class);
 // A new wrapper of `object` (of a bound class), owned by `apartment`.
 PyObject* wrap_segment(std::shared_ptr<prjVireo::SegmentObject> object, std::shared_ptr<Apartment> apartment);
 inline bool is_segment(PyObject* o) { return PyObject_TypeCheck(o, SegmentBaseType); }
 
 // ---- the control ----
 
+// Creates the catalogue's control type, Vireo, in `module` (its submodule).
 bool bind_control_type(PyObject* module, const CatalogueDeclarations& catalogue);
-extern PyTypeObject* ControlType;
 struct ControlWrapper;
-// The C++ control of a Vireo object, or nullptr with TypeError set.
+// The C++ control of a Vireo object of any catalogue, or nullptr with TypeError set.
 prjVireo::basic_vireo* control_of(PyObject* object);
 
 // ---- small helpers ----
@@ -204,6 +209,9 @@ prjVireo::basic_vireo* control_of(PyObject* object);
 inline PyObject* str_from(std::string_view s) {
     return PyUnicode_DecodeUTF8(s.data(), static_cast<Py_ssize_t>(s.size()), "replace");
 }
+// "vireo.professional_5010.L2300_CLM_00": a type's module and name, which tell
+// apart the classes of two catalogues that share a name.
+std::string qualified_name(PyTypeObject* type);
 // The UTF-8 text of a str or os.PathLike path; false with TypeError set otherwise.
 bool path_from_python(PyObject* value, std::string& path);
 

@@ -172,7 +172,8 @@ void bind_checker(py::module_& m) {
     py::class_<PyGuideChecker>(
         m, "GuideChecker",
         "GuideChecker(keep=10000)\n\n"
-        "Checks 837 Professional files against the implementation guide 004010X098A1 in one streaming pass: "
+        "Checks 837 Professional files against the implementation guide each group's GS08 names, in one "
+        "streaming pass: "
         "files read with check_file() (or begin_file, feed, end_file), or, once attached to a control, every "
         "segment its thread writes, exactly as it reaches the file. Checking changes no byte. The findings "
         "list keeps the first `keep`; the counts go on. A checker belongs to the thread that made it.")
@@ -233,8 +234,8 @@ void bind_checker(py::module_& m) {
             return check_file(checker, std::move(path));
         },
         py::arg("path"),
-        "check_file(path) -> CheckReport\n\nChecks a file against the implementation guide: its findings (an "
-        "empty report means the guide's checks found nothing), its counts, and str() the summary line.");
+        "check_file(path) -> CheckReport\n\nChecks a file against the implementation guide its GS08 names: its "
+        "findings (an empty report means the guide's checks found nothing), its counts, and str() the summary line.");
 }
 
 }  // namespace vireo_python

@@ -20,8 +20,9 @@ std::unordered_map<const CodeListDescriptor*, CodeListBinding>& bindings() {
     return table;
 }
 
-// An IntEnum made with the functional API: base(name, [(member, value)...], module="vireo").
-PyObject* make_enum(PyObject* base, const char* name, const std::vector<std::pair<const char*, std::int32_t>>& members) {
+// An IntEnum made with the functional API: base(name, [(member, value)...], module=module).
+PyObject* make_enum(PyObject* base, const char* name, const std::vector<std::pair<const char*, std::int32_t>>& members,
+                    const char* module) {
     PyObject* list = PyList_New(static_cast<Py_ssize_t>(members.size()));
     if (!list) return nullptr;
     for (std::size_t i = 0; i < members.size(); ++i) {
@@ -33,7 +34,7 @@ PyObject* make_enum(PyObject* base, const char* name, const std::vector<std::pai
         PyList_SET_ITEM(list, static_cast<Py_ssize_t>(i), item);
     }
     PyObject* args = Py_BuildValue("(sN)", name, list);
-    PyObject* kwargs = args ? Py_BuildValue("{ss}", "module", "vireo") : nullptr;
+    PyObject* kwargs = args ? Py_BuildValue("{ss}", "module", module) : nullptr;
     PyObject* type = kwargs ? PyObject_Call(base, args, kwargs) : nullptr;
     Py_XDECREF(args);
     Py_XDECREF(kwargs);
@@ -74,13 +75,26 @@ bool bind_codelists(PyObject* module, const CatalogueDeclarations& catalogue) {
     PyObject* base = PyObject_GetAttrString(base_module, "CodeList");
     Py_DECREF(base_module);
     if (!base) return false;
+    const char* module_name = PyModule_GetName(module);
+    if (!module_name) {
+        Py_DECREF(base);
+        return false;
+    }
     bool ok = true;
     for (const CodeListDescriptor* list : catalogue.codelists()) {
+        // A list that two catalogues share is one enum, bound with the first.
+        if (const CodeListBinding* bound = codelist_binding(list)) {
+            if (PyModule_AddObjectRef(module, list->name, bound->enum_type) < 0) {
+                ok = false;
+                break;
+            }
+            continue;
+        }
         std::vector<std::pair<const char*, std::int32_t>> members;
         for (std::size_t i = 0; i < list->member_count; ++i) {
             members.emplace_back(list->members[i].name, list->members[i].value);
         }
-        PyObject* type = make_enum(base, list->name, members);
+        PyObject* type = make_enum(base, list->name, members, module_name);
         if (!type) {
             ok = false;
             break;
@@ -121,7 +135,7 @@ bool bind_newline_values(PyObject* module) {
     // In the documented order.
     std::vector<std::pair<const char*, std::int32_t>> members;
     for (const auto& n : prjVireo::kNewLineValueNames) members.emplace_back(n.name, n.value);
-    NewLineValuesType = make_enum(int_enum, "NewLineValues", members);
+    NewLineValuesType = make_enum(int_enum, "NewLineValues", members, "vireo");
     Py_DECREF(int_enum);
     return NewLineValuesType && PyModule_AddObjectRef(module, "NewLineValues", NewLineValuesType) == 0;
 }

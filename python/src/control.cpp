@@ -1,7 +1,9 @@
-// The control, vireo.Vireo: its properties and methods under their documented
-// names, one property per segment class (from the catalogue's slot list), and
-// BeforeAdd. The Python objects of its segment objects are kept with it, so
-// that the garbage collector sees the handlers that refer back to it.
+// The control, Vireo, one type per catalogue (vireo.professional_5010.Vireo;
+// vireo.Vireo is the first catalogue's): its properties and methods under
+// their documented names, one property per segment class (from the
+// catalogue's slot list), and BeforeAdd. The Python objects of its segment
+// objects are kept with it, so that the garbage collector sees the handlers
+// that refer back to it.
 #include <chrono>
 #include <deque>
 #include <limits>
@@ -26,13 +28,22 @@ struct ControlWrapper {
     PyObject* weakrefs;
 };
 
-PyTypeObject* ControlType = nullptr;
-
 namespace {
 
 using prjVireo::basic_vireo;
 
-const CatalogueDeclarations* g_catalogue = nullptr;
+// The control type of each bound catalogue, with the catalogue it writes.
+std::vector<std::pair<PyTypeObject*, const CatalogueDeclarations*>>& control_types() {
+    static std::vector<std::pair<PyTypeObject*, const CatalogueDeclarations*>> types;
+    return types;
+}
+
+const CatalogueDeclarations* catalogue_of_type(PyTypeObject* type) {
+    for (const auto& [control_type, catalogue] : control_types()) {
+        if (PyType_IsSubtype(type, control_type)) return catalogue;
+    }
+    return nullptr;
+}
 
 ControlWrapper* as_control(PyObject* self) { return reinterpret_cast<ControlWrapper*>(self); }
 
@@ -258,8 +269,14 @@ int set_member(PyObject* self, PyObject* value, void* closure) {
     std::shared_ptr<prjVireo::SegmentObject> object;
     if (value != Py_None) {
         if (!is_segment(value) || &reinterpret_cast<SegmentWrapper*>(value)->object->descriptor() != s.segment_class) {
-            const std::string message = std::string(s.property) + " takes a " + s.segment_class->name +
-                                        " object or None, not " + Py_TYPE(value)->tp_name;
+            // The classes of two catalogues may share a name: the message names their modules.
+            std::string message = std::string(s.property) + " takes a " + s.segment_class->name +
+                                  " object or None, not " + qualified_name(Py_TYPE(value));
+            if (is_segment(value) && std::string_view(reinterpret_cast<SegmentWrapper*>(value)->object->descriptor().name) ==
+                                         s.segment_class->name) {
+                message += " (a class of another catalogue: this control takes " +
+                           qualified_name(segment_type(*s.segment_class)) + ")";
+            }
             PyErr_SetString(PyExc_TypeError, message.c_str());
             return -1;
         }
@@ -454,14 +471,19 @@ PyObject* control_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
                                           "contradicts it");
         return nullptr;
     }
+    const CatalogueDeclarations* catalogue = catalogue_of_type(type);
+    if (!catalogue) {
+        PyErr_Format(PyExc_SystemError, "%.100s is not a bound control type", type->tp_name);
+        return nullptr;
+    }
     PyObject* self = type->tp_alloc(type, 0);
     if (!self) return nullptr;
     ControlWrapper* c = as_control(self);
     new (&c->apartment) std::shared_ptr<Apartment>(current_apartment());
     new (&c->before_add) EventSlot();
-    c->catalogue = g_catalogue;
+    c->catalogue = catalogue;
     c->weakrefs = nullptr;
-    const std::size_t n = g_catalogue->slots().size();
+    const std::size_t n = catalogue->slots().size();
     c->members = PyList_New(static_cast<Py_ssize_t>(n));
     if (!c->members) {
         Py_DECREF(self);
@@ -469,7 +491,7 @@ PyObject* control_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     }
     for (std::size_t i = 0; i < n; ++i) PyList_SET_ITEM(c->members, static_cast<Py_ssize_t>(i), Py_NewRef(Py_None));
     if (!translate([&] {
-            c->control = new basic_vireo(g_catalogue->catalogue());
+            c->control = new basic_vireo(catalogue->catalogue());
             c->before_add.event = &c->control->BeforeAdd;
             if (read_properties) {
                 // A control placed new reads an empty property bag: "*", ":", "~", no newline.
@@ -564,7 +586,8 @@ PyMemberDef control_members[] = {
 
 // The getset table: 8 properties, StrictValues, BeforeAdd and one entry per slot.
 struct ControlTypeParts {
-    std::vector<std::string> docs;
+    std::string name;
+    std::deque<std::string> docs;
     std::vector<PyGetSetDef> getset;
     std::vector<PyType_Slot> slots;
     PyType_Spec spec;
@@ -573,7 +596,7 @@ struct ControlTypeParts {
 }  // namespace
 
 prjVireo::basic_vireo* control_of(PyObject* object) {
-    if (!PyObject_TypeCheck(object, ControlType)) {
+    if (!catalogue_of_type(Py_TYPE(object))) {
         PyErr_Format(PyExc_TypeError, "expected a Vireo control, not %.100s", Py_TYPE(object)->tp_name);
         return nullptr;
     }
@@ -583,10 +606,12 @@ prjVireo::basic_vireo* control_of(PyObject* object) {
 }
 
 bool bind_control_type(PyObject* module, const CatalogueDeclarations& catalogue) {
-    g_catalogue = &catalogue;
-    static ControlTypeParts parts;
+    static std::deque<ControlTypeParts> all_parts;  // for the module's life
+    ControlTypeParts& parts = all_parts.emplace_back();
+    const char* module_name = PyModule_GetName(module);
+    if (!module_name) return false;
+    parts.name = std::string(module_name) + ".Vireo";
     const auto& slots = catalogue.slots();
-    parts.docs.reserve(slots.size() + 16);
     parts.getset.clear();
     for (std::size_t i = 0; i < prjVireo::members::kPropertyCount; ++i) {
         const prjVireo::members::Property& p = prjVireo::members::kProperties[i];
@@ -636,10 +661,12 @@ bool bind_control_type(PyObject* module, const CatalogueDeclarations& catalogue)
                         "on the thread that created it.")},
         {0, nullptr},
     };
-    parts.spec = {"vireo.Vireo", sizeof(ControlWrapper), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
+    parts.spec = {parts.name.c_str(), sizeof(ControlWrapper), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
                   parts.slots.data()};
-    ControlType = reinterpret_cast<PyTypeObject*>(PyType_FromModuleAndSpec(module, &parts.spec, nullptr));
-    return ControlType && PyModule_AddObjectRef(module, "Vireo", reinterpret_cast<PyObject*>(ControlType)) == 0;
+    auto* type = reinterpret_cast<PyTypeObject*>(PyType_FromModuleAndSpec(module, &parts.spec, nullptr));
+    if (!type) return false;
+    control_types().emplace_back(type, &catalogue);  // kept for the module's life
+    return PyModule_AddObjectRef(module, "Vireo", reinterpret_cast<PyObject*>(type)) == 0;
 }
 
 }  // namespace vireo_python

@@ -343,7 +343,9 @@ std::deque<ClassTypeParts>& class_type_parts() {
 PyTypeObject* make_class_type(PyObject* module, const prjVireo::catalogue::Slot& slot) {
     const SegmentClassDescriptor& c = *slot.segment_class;
     ClassTypeParts& parts = class_type_parts().emplace_back();
-    parts.qualified_name = std::string("vireo.") + c.name;
+    const char* module_name = PyModule_GetName(module);
+    if (!module_name) return nullptr;
+    parts.qualified_name = std::string(module_name) + "." + c.name;
     parts.doc = class_doc(slot);
     parts.field_docs.reserve(c.field_count);
     for (std::size_t i = 0; i < c.field_count; ++i) {
@@ -394,12 +396,13 @@ PyTypeObject* make_class_type(PyObject* module, const prjVireo::catalogue::Slot&
 
 }  // namespace
 
+bool bind_segment_base(PyObject* module) {
+    SegmentBaseType = reinterpret_cast<PyTypeObject*>(PyType_FromModuleAndSpec(module, &base_spec, nullptr));
+    return SegmentBaseType &&
+           PyModule_AddObjectRef(module, "Segment", reinterpret_cast<PyObject*>(SegmentBaseType)) == 0;
+}
+
 bool bind_segment_types(PyObject* module, const CatalogueDeclarations& catalogue) {
-    if (!SegmentBaseType) {
-        SegmentBaseType = reinterpret_cast<PyTypeObject*>(PyType_FromModuleAndSpec(module, &base_spec, nullptr));
-        if (!SegmentBaseType) return false;
-        if (PyModule_AddObjectRef(module, "Segment", reinterpret_cast<PyObject*>(SegmentBaseType)) < 0) return false;
-    }
     for (const prjVireo::catalogue::Slot& slot : catalogue.slots()) {
         PyTypeObject* type = make_class_type(module, slot);
         if (!type) return false;
@@ -409,6 +412,10 @@ bool bind_segment_types(PyObject* module, const CatalogueDeclarations& catalogue
         }
     }
     return true;
+}
+
+PyTypeObject* segment_type(const SegmentClassDescriptor& segment_class) {
+    return types_by_class().at(&segment_class);
 }
 
 PyObject* wrap_segment(std::shared_ptr<prjVireo::SegmentObject> object, std::shared_ptr<Apartment> apartment) {

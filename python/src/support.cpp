@@ -170,4 +170,16 @@ void raise_attribute_error(PyObject* message, PyObject* name, PyObject* obj) {
     Py_DECREF(message);
 }
 
+std::string qualified_name(PyTypeObject* type) {
+    std::string name = type->tp_name;  // the part after the module, for a type made from a spec
+    PyObject* module = PyObject_GetAttrString(reinterpret_cast<PyObject*>(type), "__module__");
+    const char* text = module && PyUnicode_Check(module) ? PyUnicode_AsUTF8(module) : nullptr;
+    if (text && name.find('.') == std::string::npos && std::string_view(text) != "builtins") {
+        name = std::string(text) + "." + name;
+    }
+    Py_XDECREF(module);
+    PyErr_Clear();
+    return name;
+}
+
 }  // namespace vireo_python

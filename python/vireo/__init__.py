@@ -1,6 +1,10 @@
 """vireo: health-care claim files in the ASC X12 837 Professional format, 4010
-(implementation guide 004010X098A1), written through the object model of the
-vireo claim-writer control.
+(implementation guide 004010X098A1) and 5010 (005010X222A1), written through
+the object model of the vireo claim-writer control.
+
+Each catalogue is a submodule with its own control, segment classes and code
+lists: ``vireo.professional_4010`` and ``vireo.professional_5010``. The 4010
+one is also the top level, so ``vireo.Vireo`` is the 4010 control.
 
     import vireo
 
@@ -17,7 +21,8 @@ take a member of their code list (an ``enum.IntEnum`` subclass of
 ``CodeList``), the code text ("837") or None. ``BeforeAdd`` handlers are
 callables taking one argument with ``SegValue``, ``SegCount`` and ``bCancel``.
 A control belongs to the thread that created it: for many files at once, use a
-control per thread or per process.
+control per thread or per process. A control takes segment objects of its own
+catalogue only.
 
 Defaults of ``Vireo()``: ``ErrorTrap`` is on, so that every error reaches
 Python as ``VbError`` (passed over, a file that failed to open would lose

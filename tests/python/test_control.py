@@ -173,3 +173,34 @@ def test_unknown_members_say_did_you_mean(ctl):
         ctl.segcount
     with pytest.raises(AttributeError, match='did you mean "L2300_CLM_00_CLMInfo"'):
         ctl.L2300_CLM_00_ClmInfo
+
+
+def test_a_4010_and_a_5010_control_write_their_own_catalogues_in_one_program(tmp_path):
+    from vireo import professional_5010 as p5010
+    old, new = vireo.Vireo(), p5010.Vireo(read_properties=False)
+    with old.open(tmp_path / "4010.x12"):
+        add_st(old)
+    with new.open(tmp_path / "5010.x12"):
+        st = new.L1_ST_00_TransSetHeader.set(m01_TransSetIdentCode="837", m02_TransSetControlNum="0001",
+                                             m03_ImplConventionRef="005010X222A1")
+        st.Additem()
+    assert (tmp_path / "4010.x12").read_bytes() == b"ST*837*0001~"
+    assert (tmp_path / "5010.x12").read_bytes() == b"ST*837*0001*005010X222A1~"
+    assert st.m01_TransSetIdentCode is p5010.L1_ST_01_143_3_TransSetIdentCode.val_837_HealthCareCLM_143_3
+    assert type(st).__module__ == "vireo.professional_5010" and type(old) is vireo.professional_4010.Vireo
+    checker = vireo.GuideChecker()
+    checker.attach(new)  # a checker takes either catalogue's control
+    checker.detach()
+
+
+@pytest.mark.parametrize("giver, taker", [("professional_4010", "professional_5010"),
+                                          ("professional_5010", "professional_4010")])
+def test_a_segment_object_of_another_catalogue_is_refused(giver, taker):
+    source = getattr(vireo, giver).Vireo()
+    target = getattr(vireo, taker).Vireo(read_properties=False)
+    kept = target.L2300_CLM_00_CLMInfo
+    with pytest.raises(TypeError, match=rf"L2300_CLM_00_CLMInfo takes a L2300_CLM_00 object or None, not "
+                                        rf"vireo\.{giver}\.L2300_CLM_00 \(a class of another catalogue: this "
+                                        rf"control takes vireo\.{taker}\.L2300_CLM_00\)"):
+        target.L2300_CLM_00_CLMInfo = source.L2300_CLM_00_CLMInfo
+    assert target.L2300_CLM_00_CLMInfo is kept
