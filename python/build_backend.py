@@ -59,10 +59,9 @@ def _build(config_settings):
     settings = config_settings or {}
     build_dir = os.path.abspath(settings.get("build-dir") or os.environ.get("VIREO_BUILD_DIR") or
                                 os.path.join(ROOT, "build-python"))
+    # A folder configured for another interpreter serves when its extension
+    # has this one's ABI suffix (a virtual environment of the same Python).
     configured = _configured_interpreter(build_dir)
-    if configured and os.path.realpath(configured) != os.path.realpath(sys.executable):
-        raise RuntimeError("vireo: %s builds for %s, not for %s: name another build-dir" %
-                           (build_dir, configured, sys.executable))
     if not configured:
         generator = ["-G", "Ninja"] if shutil.which("ninja") else []
         # Release at -O2, as the project's figures are measured.
@@ -75,7 +74,8 @@ def _build(config_settings):
     package = os.path.join(build_dir, "python", NAME)
     extension = "_vireo" + sysconfig.get_config_var("EXT_SUFFIX")
     if not os.path.exists(os.path.join(package, extension)):
-        raise RuntimeError("vireo: the build left no %s in %s" % (extension, package))
+        raise RuntimeError("vireo: %s holds no %s, the extension %s loads: it builds for %s; name another "
+                           "build-dir" % (package, extension, sys.executable, configured or "another interpreter"))
     return package
 
 
