@@ -54,6 +54,9 @@ public:
     const Slot* find_slot(std::string_view name) const;
     // The index of the slot whose dispatch id is `id`, or -1.
     std::ptrdiff_t slot_of_dispid(DISPID id) const;
+    // Its interchange header declares a repetition separator (5010's ISA11):
+    // its control has the RepetitionSeparator property.
+    bool has_repetition_separator() const { return has_repetition_separator_; }
 
 private:
     std::string_view name_;
@@ -62,6 +65,7 @@ private:
     // (dispatch id, slot index), sorted by id: looked up by binary search.
     std::vector<std::pair<DISPID, std::size_t>> by_dispid_;
     std::vector<const CodeListDescriptor*> codelists_;
+    bool has_repetition_separator_ = false;
 };
 
 // The 837 Professional 4010 catalogue (004010X098A1): 218 classes.
