@@ -383,6 +383,7 @@ void Engine::segment(const char* begin, const char* end) {
         }
         start_interchange();
         current_ = &t_->checks[static_cast<std::size_t>(t_->nodes[0].children[0].check)];
+        read_repetition_separator();
     } else if (locate(sid, target)) {
         // A position taken by a qualifier no position has (!target.exact):
         // checking its elements reports the code.
@@ -400,6 +401,25 @@ std::string_view Engine::qualifier_value(const SegmentCheck& c) const {
     std::string_view v = element(c.qualifier);
     if (c.qualifier_in_composite) v = v.substr(0, v.find(component_));
     return v;
+}
+
+void Engine::read_repetition_separator() {
+    repetition_ = 0;
+    const auto& elements = current_->elements;
+    if (elements.size() < 11 || !elements[10].element->data || elements[10].element->data->number != "I65") return;
+    const std::string_view v = element(11);
+    if (v.size() != 1) return;  // its width is reported as any ISA width is
+    const char c = v[0];
+    const bool punctuation = !((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                               c == ' ' || static_cast<unsigned char>(c) < 0x20);
+    if (!punctuation || c == separator_ || c == component_ || c == terminator_) {
+        report(kError, "envelope", current_, guide::reference("ISA", 11),
+               "ISA11 " + quoted(v) + " is the repetition separator: it must be a punctuation character other than "
+               "the data element separator, the component separator and the segment terminator");
+        return;
+    }
+    repetition_ = c;
+    char_class_[static_cast<unsigned char>(c)] |= kRepetitionSeparator;
 }
 
 bool Engine::qualifies(const SegmentCheck& c) const {
@@ -720,6 +740,7 @@ void Engine::check_value(const SegmentCheck& c, const ElementCheck& e, std::stri
     if (flags && !(c.id == isa_id_ && (k == 16 || (k == 11 && e.element->data && e.element->data->number == "I65"))))
         [[unlikely]] {
         if ((flags & kComponentSeparator) && c.id != isa_id_) return value_finding(c, e, v, k, m, Problem::Delimiter);
+        if (flags & kRepetitionSeparator) return value_finding(c, e, v, k, m, Problem::Repetition);
         if (flags & kOutsideCharacterSet) return value_finding(c, e, v, k, m, Problem::Characters);
     }
     std::size_t length = v.size();
@@ -768,6 +789,11 @@ void Engine::value_finding(const SegmentCheck& c, const ElementCheck& e, std::st
             report(kError, "delimiter", &c, ref,
                    quoted(v) + " holds the component separator " + quoted(std::string_view(&component_, 1)) +
                        ", but " + ref + " is no composite: the value is split there");
+            return;
+        case Problem::Repetition:
+            report(kError, "delimiter", &c, ref,
+                   quoted(v) + " holds the repetition separator " + quoted(std::string_view(&repetition_, 1)) +
+                       " (ISA11), but " + ref + " is no repeated element: a reader splits the value there");
             return;
         case Problem::Characters:
             for (char ch : v) {

@@ -104,6 +104,9 @@ private:
     // more bytes are needed, or nullptr when it is not one.
     const char* header(const char* p, const char* end);
     void segment(const char* begin, const char* end);
+    // The ISA just read declares a repetition separator in ISA11 (I65): that
+    // character becomes a delimiter of the interchange.
+    void read_repetition_separator();
 
     struct Target {
         int level;
@@ -132,7 +135,7 @@ private:
     void check_value(const SegmentCheck& check, const ElementCheck& e, std::string_view value, int element,
                      int component);
     enum class Problem : std::uint8_t {
-        Delimiter, Characters, Spaces, Integer, Negative, Decimal, Date, Time, Length, Code
+        Delimiter, Repetition, Characters, Spaces, Integer, Negative, Decimal, Date, Time, Length, Code
     };
     [[gnu::cold, gnu::noinline]] void value_finding(const SegmentCheck& check, const ElementCheck& e,
                                                      std::string_view value, int element, int component,
@@ -159,9 +162,12 @@ private:
     char separator_ = '*';
     char component_ = ':';
     char terminator_ = '~';
-    // Per character: outside the X12 character set, the component separator.
+    // Per character: outside the X12 character set, the component separator,
+    // the repetition separator (of an interchange whose ISA11 declares one).
     static constexpr std::uint8_t kOutsideCharacterSet = 1;
     static constexpr std::uint8_t kComponentSeparator = 2;
+    static constexpr std::uint8_t kRepetitionSeparator = 4;
+    char repetition_ = 0;
     std::uint8_t char_class_[256] = {};
     std::string carry_;
     // What completes the incomplete piece in carry_: this byte (the segment

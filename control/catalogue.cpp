@@ -27,6 +27,7 @@ Catalogue::Catalogue(std::string_view name, std::string_view description, std::v
     std::unordered_set<const CodeListDescriptor*> seen;
     for (const Slot& s : slots_) {
         const SegmentClassDescriptor& c = *s.segment_class;
+        if (repetition_separator_field(c.fields, c.field_count)) has_repetition_separator_ = true;
         for (std::size_t i = 0; i < c.field_count; ++i) {
             const CodeListDescriptor* l = c.fields[i].codelist;
             if (l && seen.insert(l).second) codelists_.push_back(l);

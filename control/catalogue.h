@@ -65,6 +65,9 @@ public:
     std::ptrdiff_t slot_of_dispid(DISPID id) const;
     // The catalogue it follows, and the classes it kept of that one.
     const Lineage& lineage() const { return lineage_; }
+    // Its interchange header declares a repetition separator (5010's ISA11):
+    // its control has the RepetitionSeparator property.
+    bool has_repetition_separator() const { return has_repetition_separator_; }
 
 private:
     std::string_view name_;
@@ -74,6 +77,7 @@ private:
     std::vector<std::pair<DISPID, std::size_t>> by_dispid_;
     std::vector<const CodeListDescriptor*> codelists_;
     Lineage lineage_;
+    bool has_repetition_separator_ = false;
 };
 
 // The 837 Professional 4010 catalogue (004010X098A1): 218 classes.

@@ -87,6 +87,28 @@ void basic_vireo::SegmentTerminator(const std::string& value) {
     guarded([&] { ws.segment_terminator.assign(value); });
 }
 
+std::string basic_vireo::RepetitionSeparator() const {
+    return repetition_state("RepetitionSeparator").repetition_separator.text();
+}
+void basic_vireo::RepetitionSeparator(const std::string& value) {
+    WriterState& ws = repetition_state("RepetitionSeparator");
+    guarded([&] {
+        ws.repetition_separator.assign(value);
+        ws.has_repetition_separator = true;
+    });
+}
+
+WriterState& basic_vireo::repetition_state(const char* member) const {
+    WriterState& ws = state(member);
+    if (!catalogue_.has_repetition_separator()) {
+        throw VbError(vbErrNotSupported, std::string(member) + ": the " + std::string(catalogue_.name()) +
+                                             " control has no repetition separator; its interchange header declares "
+                                             "none (use a control of a catalogue whose header does, such as "
+                                             "005010X222A1)");
+    }
+    return ws;
+}
+
 std::string basic_vireo::SegCount() const { return std::to_string(state("SegCount").segment_count); }
 void basic_vireo::SegCount(const std::string& value) {
     WriterState& ws = state("SegCount");
@@ -166,19 +188,19 @@ std::string basic_vireo::StringToHex(const std::string& value) const {
 
 // ---- persistence ----
 
-// The persisted properties, in their places (control/members.def): each read
+// The persisted properties the control has, in their places (control/members.def): each read
 // as its key's value or, when none is saved, its initial value; each written
 // unless it has that value.
 void basic_vireo::ReadProperties(PropertyBag& bag) {
     state("ReadProperties");
-    for (const members::Property* p : members::kSettings) {
+    for (const members::Property* p : members::settings(catalogue_)) {
         if (p->persisted) members::put(*this, *p, bag.ReadProperty(p->persisted, members::initial_value(*p)));
     }
 }
 
 void basic_vireo::WriteProperties(PropertyBag& bag) const {
     state("WriteProperties");
-    for (const members::Property* p : members::kSettings) {
+    for (const members::Property* p : members::settings(catalogue_)) {
         if (p->persisted) bag.WriteProperty(p->persisted, members::get(*this, *p), members::initial_value(*p));
     }
 }

@@ -47,6 +47,11 @@ public:
     void SubelementSeparator(const std::string& value);
     std::string SegmentTerminator() const;
     void SegmentTerminator(const std::string& value);
+    // Only a control whose catalogue has a repetition separator (5010) has
+    // it; on any other control both refuse with VbError 438, whatever
+    // ErrorTrap says.
+    std::string RepetitionSeparator() const;
+    void RepetitionSeparator(const std::string& value);
     std::string SegCount() const;
     void SegCount(const std::string& value);
     NewLineValues NewLine() const;
@@ -115,6 +120,8 @@ private:
     // The writer state, once the call is known to come from the control's own
     // thread (vbErrWrongThread otherwise, whatever ErrorTrap says).
     WriterState& state(const char* member) const { return home_.check("vireo", member); }
+    // The same, for the repetition separator: VbError 438 when the catalogue has none.
+    WriterState& repetition_state(const char* member) const;
 
     const catalogue::Catalogue& catalogue_;
     HomeThread home_;  // the thread that created the control

@@ -1,5 +1,6 @@
-// The control's late-bound members: the segment object properties, the eight
-// properties and the five methods, by name and by dispatch id.
+// The control's late-bound members: the segment object properties, the
+// properties its catalogue gives it and the five methods, by name and by
+// dispatch id.
 #include <type_traits>
 
 #include "vireo/control/typelib.h"
@@ -16,7 +17,7 @@ using namespace dispids;
 std::vector<std::string_view> all_names(const catalogue::Catalogue& catalogue) {
     std::vector<std::string_view> names;
     for (const auto& s : catalogue.slots()) names.push_back(s.property);
-    for (const auto& m : typelib::control_properties()) names.push_back(m.name);
+    for (const members::Property* p : members::settings(catalogue)) names.push_back(p->name);
     for (const auto& m : typelib::control_methods()) names.push_back(m.name);
     return names;
 }
@@ -72,8 +73,8 @@ DISPID ControlDispatch::GetIDOfName(std::string_view name) const {
     for (const auto& s : control_.catalogue().slots()) {
         if (same_name(s.property, name)) return s.dispid;
     }
-    for (const auto& m : typelib::control_properties()) {
-        if (same_name(m.name, name)) return m.dispid;
+    for (const members::Property& p : members::kProperties) {
+        if (same_name(p.name, name) && members::belongs(p, control_.catalogue())) return p.dispid;
     }
     for (const auto& m : typelib::control_methods()) {
         if (same_name(m.name, name)) return m.dispid;
@@ -86,9 +87,7 @@ std::string ControlDispatch::NameOf(DISPID id) const {
     if (const std::ptrdiff_t slot = catalogue.slot_of_dispid(id); slot >= 0) {
         return std::string(catalogue.slots()[static_cast<std::size_t>(slot)].property);
     }
-    for (const auto& m : typelib::control_properties()) {
-        if (m.dispid == id) return m.name;
-    }
+    if (const members::Property* p = members::find(id); p && members::belongs(*p, catalogue)) return p->name;
     for (const auto& m : typelib::control_methods()) {
         if (m.dispid == id) return m.name;
     }
@@ -129,7 +128,8 @@ Variant ControlDispatch::Invoke(DISPID id, InvokeKind kind, std::vector<Variant>
         return {};
     }
 
-    // The eight properties, each read and written through its accessor pair.
+    // The control's properties, each read and written through its accessor
+    // pair (NameOf has found none that the catalogue does not give it).
     if (const members::Property* p = members::find(id)) {
         if (get || kind == InvokeKind::Method) {
             expect_args(args, 0, where);
@@ -180,6 +180,22 @@ Variant ControlDispatch::Invoke(DISPID id, InvokeKind kind, std::vector<Variant>
 }
 
 namespace members {
+
+bool belongs(const Property& p, const catalogue::Catalogue& catalogue) {
+    switch (p.controls) {
+        case Controls::All: return true;
+        case Controls::WithRepetitionSeparator: return catalogue.has_repetition_separator();
+    }
+    return false;
+}
+
+std::vector<const Property*> settings(const catalogue::Catalogue& catalogue) {
+    std::vector<const Property*> in_place;
+    for (const Property* p : kSettings) {
+        if (belongs(*p, catalogue)) in_place.push_back(p);
+    }
+    return in_place;
+}
 
 Variant get(const basic_vireo& control, const Property& p) { return accessors_of(p).get(control); }
 void put(basic_vireo& control, const Property& p, const Variant& value) { accessors_of(p).put(control, value); }

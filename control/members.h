@@ -1,5 +1,5 @@
 #pragma once
-// The control's eight properties as data, from control/members.def: how a
+// The control's properties as data, from control/members.def: how a
 // host gives each one, its value in a control just placed, its place among
 // the settings and its property bag key. The property bag, the script
 // runner's "set" and its schema, the Python properties and their stubs all
@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "vireo/control/dispids.h"
 #include "vireo/control/variant.h"
@@ -17,10 +18,17 @@ namespace prjVireo {
 
 class basic_vireo;
 
+namespace catalogue {
+class Catalogue;
+}
+
 namespace members {
 
 // How a host gives a property's value (members.def says what each means).
 enum class Kind : std::uint8_t { Boolean, Delimiter, Path, NewLine, Count };
+
+// The controls that have a property (members.def says what each means).
+enum class Controls : std::uint8_t { All, WithRepetitionSeparator };
 
 // A property's value in a control just placed, as members.def writes it.
 struct Initial {
@@ -44,13 +52,14 @@ struct Property {
     std::size_t place;    // 1 for the first setting
     const char* persisted;  // property bag key, or nullptr
     bool browsable;
+    Controls controls;
     const char* doc;
 };
 
 // The properties in the type library's order.
 inline constexpr Property kProperties[] = {
-#define VIREO_CONTROL_PROPERTY(Name, Dispid, KindName, InitialValue, Place, Persisted, Browsable, Doc) \
-    {#Name, Dispid, Kind::KindName, InitialValue, Place, Persisted, Browsable, Doc},
+#define VIREO_CONTROL_PROPERTY(Name, Dispid, KindName, InitialValue, Place, Persisted, Browsable, ControlsName, Doc) \
+    {#Name, Dispid, Kind::KindName, InitialValue, Place, Persisted, Browsable, Controls::ControlsName, Doc},
 #define VIREO_CONTROL_METHOD(...)
 #include VIREO_MEMBERS_FILE
 #undef VIREO_CONTROL_PROPERTY
@@ -129,6 +138,12 @@ inline constexpr std::array<const Property*, kPropertyCount> kSettings = [] {
     for (const Property& p : kProperties) in_place[p.place - 1] = &p;
     return in_place;
 }();
+
+// Whether a control of `catalogue` has the property: a catalogue has a
+// repetition separator when its interchange header declares one.
+bool belongs(const Property& p, const catalogue::Catalogue& catalogue);
+// The settings (kSettings) a control of `catalogue` has, in their places.
+std::vector<const Property*> settings(const catalogue::Catalogue& catalogue);
 
 // The initial value as a late-bound get gives it (a Boolean, a Long or a String).
 inline Variant initial_value(const Property& p) {

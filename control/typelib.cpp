@@ -21,6 +21,15 @@ const std::vector<Member>& control_properties() {
     return table;
 }
 
+std::vector<Member> control_properties(const catalogue::Catalogue& catalogue) {
+    std::vector<Member> properties;
+    const std::vector<Member>& all = control_properties();
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (members::belongs(members::kProperties[i], catalogue)) properties.push_back(all[i]);
+    }
+    return properties;
+}
+
 const std::vector<Member>& control_methods() {
     static const std::vector<Member> table = {
 #define VIREO_CONTROL_PROPERTY(...)
@@ -110,7 +119,7 @@ std::string to_json(const catalogue::Catalogue& catalogue, const ClassNotes& not
         text::append_json_string(out, s.segment_class->name, text::JsonNonAscii::Keep);
         out += ", \"persisted\": null}";
     }
-    for (const Member& m : control_properties()) {
+    for (const Member& m : control_properties(catalogue)) {
         out += ",\n   ";
         put_member(out, m);
     }

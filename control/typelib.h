@@ -34,9 +34,11 @@ struct Member {
     std::vector<Parameter> parameters;
 };
 
-// The eight properties and five methods, in slot order.
+// The properties of every control and the five methods, in the type library's order.
 const std::vector<Member>& control_properties();
 const std::vector<Member>& control_methods();
+// The properties a control of `catalogue` has (members::belongs), in the same order.
+std::vector<Member> control_properties(const catalogue::Catalogue& catalogue);
 
 constexpr const char* kLibraryName = "prjVireo";
 constexpr DISPID kBeforeAddDispid = 1;

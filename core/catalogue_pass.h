@@ -23,6 +23,11 @@
 #ifndef VIREO_FIXED_FIELD
 #define VIREO_FIXED_FIELD(name, element, width)
 #endif
+// A field of width 1 that declares the repetition separator: a fixed field
+// wherever a pass does not tell the two apart.
+#ifndef VIREO_REPETITION_SEPARATOR_FIELD
+#define VIREO_REPETITION_SEPARATOR_FIELD(name, element) VIREO_FIXED_FIELD(name, element, 1)
+#endif
 #ifndef VIREO_UNWRITTEN_FIELD
 #define VIREO_UNWRITTEN_FIELD(name, element, component)
 #endif
@@ -39,5 +44,6 @@
 #undef VIREO_TEXT_FIELD
 #undef VIREO_CODE_FIELD
 #undef VIREO_FIXED_FIELD
+#undef VIREO_REPETITION_SEPARATOR_FIELD
 #undef VIREO_UNWRITTEN_FIELD
 #undef VIREO_SEGMENT_END

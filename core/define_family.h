@@ -63,19 +63,24 @@ namespace codelists {
     inline constexpr Counting kCounting = Counting::counting;                           \
     constexpr FieldDescriptor fields[] = {
 #define VIREO_TEXT_FIELD(name, element, component) \
-    {#name, FieldKind::Text, element, component, 0, nullptr, offsetof(F, name)},
+    {#name, FieldKind::Text, element, component, 0, nullptr, offsetof(F, name), false},
 #define VIREO_CODE_FIELD(name, element, component, List) \
-    {#name, FieldKind::Code, element, component, 0, &codelists::List, offsetof(F, name)},
+    {#name, FieldKind::Code, element, component, 0, &codelists::List, offsetof(F, name), false},
 #define VIREO_FIXED_FIELD(name, element, width) \
-    {#name, FieldKind::Fixed, element, 0, width, nullptr, offsetof(F, name)},
+    {#name, FieldKind::Fixed, element, 0, width, nullptr, offsetof(F, name), false},
+#define VIREO_REPETITION_SEPARATOR_FIELD(name, element) \
+    {#name, FieldKind::Fixed, element, 0, 1, nullptr, offsetof(F, name), true},
 #define VIREO_UNWRITTEN_FIELD(name, element, component) \
-    {#name, FieldKind::Unwritten, element, component, 0, nullptr, offsetof(F, name)},
+    {#name, FieldKind::Unwritten, element, component, 0, nullptr, offsetof(F, name), false},
 #define VIREO_SEGMENT_END(Class)                                                          \
     };                                                                                  \
     VIREO_FAMILY_SLOT_CHECK(Class)                                                      \
     static_assert(fields_in_element_order(fields, std::size(fields)),                    \
                   #Class ": fields must be listed in element order, a composite's "      \
                   "components together and in ascending order");                          \
+    static_assert(!repetition_separator_field(fields, std::size(fields)) ||             \
+                      kAssembly == Assembly::Interchange,                                \
+                  #Class ": only an interchange header declares the repetition separator"); \
     constexpr SegmentClassDescriptor descriptor{                                        \
         #Class, kId, padded_id(kId),                                                    \
         static_cast<std::uint8_t>(std::char_traits<char>::length(kId)),                 \

@@ -699,7 +699,9 @@ void refuse_delimiters(const SegmentObject& obj, const WriterState& ws) {
         const char* role;
     } delimiters[] = {{ws.element_separator, "the data element separator"},
                       {ws.component_separator, "the component separator"},
-                      {ws.segment_terminator, "the segment terminator"}};
+                      {ws.segment_terminator, "the segment terminator"},
+                      {ws.repetition_separator, "the repetition separator"}};
+    const std::size_t delimiter_count = ws.has_repetition_separator ? 4 : 3;
     std::string code_text;
     for (std::size_t i = 0; i < d.field_count; ++i) {
         const FieldDescriptor& f = d.fields[i];
@@ -713,8 +715,10 @@ void refuse_delimiters(const SegmentObject& obj, const WriterState& ws) {
         if (value.empty()) continue;
         // The interchange header's last element declares the component separator itself.
         const bool declares_component = d.assembly == Assembly::Interchange && i + 1 == d.field_count;
-        for (const auto& [delimiter, role] : delimiters) {
+        for (std::size_t k = 0; k < delimiter_count; ++k) {
+            const auto& [delimiter, role] = delimiters[k];
             if (declares_component && &delimiter == &ws.component_separator) continue;
+            if (f.repetition_separator && &delimiter == &ws.repetition_separator) continue;
             if (value.find(delimiter.text()) == std::string_view::npos) continue;
             throw VbError(vbErrInvalidProcedureCall, std::string(d.segment_id) + " (" + d.name + "." + f.name +
                                                          ") holds " + shown_character(delimiter.text()) + ", " +
@@ -754,6 +758,7 @@ std::string SegmentObject::Preview() {
     // The field Additem would fill in first is filled for the assembly and
     // emptied again; no host code runs in between.
     std::string* filled = nullptr;
+    std::string* filled_repetition = nullptr;
     if (desc_->assembly == Assembly::Trailer) {
         std::string& count_field = text(desc_->fields[0]);
         if (count_field.empty()) {
@@ -765,6 +770,12 @@ std::string SegmentObject::Preview() {
         if (separator_field.empty()) {
             separator_field = ws.component_separator.text();
             filled = &separator_field;
+        }
+        if (const FieldDescriptor* f = repetition_separator_field(desc_->fields, desc_->field_count)) {
+            if (text(*f).empty()) {
+                text(*f) = ws.repetition_separator.text();
+                filled_repetition = &text(*f);
+            }
         }
     }
     const std::string& term = ws.segment_terminator.text();
@@ -780,6 +791,7 @@ std::string SegmentObject::Preview() {
     segment += ws.element_separator.text();
     segment.append(target.begin(), static_cast<std::size_t>(p - target.begin()));
     if (filled) filled->clear();
+    if (filled_repetition) filled_repetition->clear();
     return segment;
 }
 
@@ -816,6 +828,16 @@ void SegmentObject::Additem() {
             separator_field = ws.component_separator.text();
         } else {
             ws.component_separator.assign(separator_field);
+        }
+        // The same for the repetition separator, where the header declares one.
+        if (const FieldDescriptor* f = repetition_separator_field(desc_->fields, desc_->field_count)) {
+            std::string& repetition_field = text(*f);
+            if (repetition_field.empty()) {
+                repetition_field = ws.repetition_separator.text();
+            } else {
+                ws.repetition_separator.assign(repetition_field);
+                ws.has_repetition_separator = true;
+            }
         }
     }
 

@@ -37,6 +37,7 @@ enum class Assembly : std::uint8_t {
     Common,            // up to the last present element; composites joined
     AllElements,       // every position written; trailing separators stripped
     Interchange,       // all elements, fixed widths, last element tied to the component separator
+                       // (and a repetition separator field, where declared, to the repetition separator)
     Trailer,           // counts itself first and fills an empty count element
     PackedComposites,  // non-empty composites without gaps, then the plain elements
 };
@@ -91,6 +92,9 @@ struct FieldDescriptor {
     std::uint8_t width;      // Fixed fields
     const CodeListDescriptor* codelist;  // Code fields
     std::uint32_t offset;    // within the class's field block
+    // An interchange header's element that declares the repetition separator
+    // (5010's ISA11): tied to it as the last element is to the component separator.
+    bool repetition_separator;
 };
 
 // A class's element text written straight in file bytes (see
@@ -265,6 +269,14 @@ constexpr std::uint8_t last_element(const FieldDescriptor* fields, std::size_t n
         if (fields[i].element > last) last = fields[i].element;
     }
     return last;
+}
+
+// The field of an interchange header tied to the repetition separator, or nullptr.
+constexpr const FieldDescriptor* repetition_separator_field(const FieldDescriptor* fields, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        if (fields[i].repetition_separator) return &fields[i];
+    }
+    return nullptr;
 }
 
 // A segment ID of 2 or 3 characters, padded with zeros to 4 bytes.

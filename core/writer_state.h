@@ -62,12 +62,18 @@ struct WriterState {
     Delimiter element_separator;
     Delimiter component_separator;
     Delimiter segment_terminator;
+    // The repetition separator, a delimiter only of an interchange whose
+    // header declares one (5010's ISA11): a control of such a catalogue sets
+    // it, and until one does the thread has none and nothing refers to it.
+    Delimiter repetition_separator;
+    bool has_repetition_separator = false;
     std::int32_t segment_count = 0;
     std::int32_t new_line = 0;  // NewLineValues, any 32-bit value
     std::int16_t annotation = 0;
     // Strict values (a C++ switch, off by default, not part of the control's
-    // persisted settings): Additem refuses a value that holds one of the three
-    // delimiters instead of writing it unchanged. Beside the annotation flag,
+    // persisted settings): Additem refuses a value that holds one of the
+    // delimiters (the repetition separator too, once the thread has one)
+    // instead of writing it unchanged. Beside the annotation flag,
     // which every Additem reads with it.
     bool strict_values = false;
     std::unique_ptr<AboutBox> about_box;

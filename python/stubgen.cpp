@@ -251,12 +251,14 @@ const char* python_type(prjVireo::members::Kind kind, bool reading) {
     return "str";
 }
 
-void write_control(std::ostream& out, const std::vector<prjVireo::catalogue::Slot>& slots) {
+void write_control(std::ostream& out, const prjVireo::catalogue::Catalogue& catalogue) {
+    const std::vector<prjVireo::catalogue::Slot>& slots = catalogue.slots();
     out << "class Vireo:\n";
     out << "    " << docstring("The claim-writer control. Use it on the thread that created it.") << "\n";
     out << "    def __init__(self, saved: Union[str, os.PathLike[str], None] = None, *, error_trap: bool = True,\n"
            "                 strict_values: bool = False, read_properties: bool = True) -> None: ...\n";
     for (const auto& p : prjVireo::members::kProperties) {
+        if (!prjVireo::members::belongs(p, catalogue)) continue;
         out << "    @property\n";
         out << "    def " << p.name << "(self) -> " << python_type(p.kind, true) << ":\n";
         out << "        " << docstring(p.doc ? p.doc : p.name) << "\n";
@@ -320,7 +322,7 @@ int main(int argc, char** argv) {
         out << submodule_header(catalogue);
         for (const prjVireo::CodeListDescriptor* list : catalogue.codelists()) write_codelist(out, *list);
         for (const auto& slot : catalogue.slots()) write_class(out, slot);
-        write_control(out, catalogue.slots());
+        write_control(out, catalogue.catalogue());
         if (!write_file(dir + "/" + catalogue.module + ".pyi", out.str())) return 1;
     }
 

@@ -539,7 +539,9 @@ int control_clear(PyObject* self) {
 
 std::vector<std::string_view> control_names(PyObject* self) {
     std::vector<std::string_view> names;
-    for (const auto& m : prjVireo::typelib::control_properties()) names.emplace_back(m.name);
+    for (const auto* p : prjVireo::members::settings(as_control(self)->catalogue->catalogue())) {
+        names.emplace_back(p->name);
+    }
     for (const auto& m : prjVireo::typelib::control_methods()) names.emplace_back(m.name);
     for (const auto& s : as_control(self)->catalogue->slots()) names.push_back(s.property);
     for (const char* extra : {"BeforeAdd", "StrictValues", "ReadProperties", "WriteProperties", "open"}) {
@@ -615,6 +617,7 @@ bool bind_control_type(PyObject* module, const CatalogueDeclarations& catalogue)
     parts.getset.clear();
     for (std::size_t i = 0; i < prjVireo::members::kPropertyCount; ++i) {
         const prjVireo::members::Property& p = prjVireo::members::kProperties[i];
+        if (!prjVireo::members::belongs(p, catalogue.catalogue())) continue;
         const auto [get, set] = functions_of(p.kind);
         parts.getset.push_back({p.name, get, set, p.doc, const_cast<PropertyAccess*>(&property_access[i])});
     }

@@ -86,12 +86,14 @@ int first_plain_element(const SegmentClassDescriptor& c) {
 }
 
 // The interchange header writes all sixteen positions; five are space-filled
-// to their width and the last takes the component separator when empty.
+// to their width and the last takes the component separator when empty, as a
+// repetition separator field takes the repetition separator.
 std::string interchange_header(const SegmentClassDescriptor& c, const FieldDescriptor* set, std::string_view value) {
     std::vector<std::string> elements(16);
     for (std::size_t i = 0; i < c.field_count; ++i) {
         const FieldDescriptor& f = c.fields[i];
         std::string text = &f == set ? std::string(value) : std::string();
+        if (f.repetition_separator && text.empty()) text = "^";
         if (f.kind == FieldKind::Fixed) text.resize(f.width, ' ');
         elements.at(position_from_name(f.name).element - 1) = text;
     }
@@ -166,7 +168,8 @@ struct Expectations {
     }
 };
 
-// A control of the class's catalogue with "*", ":" and "~", writing to a fresh file.
+// A control of the class's catalogue with "*", ":" and "~" (and "^" where it has a
+// repetition separator), writing to a fresh file.
 class CatalogueClass : public ::testing::TestWithParam<ClassCase> {
 protected:
     void SetUp() override {
@@ -175,6 +178,7 @@ protected:
         ctl->DataElementSeparator("*");
         ctl->SubelementSeparator(":");
         ctl->SegmentTerminator("~");
+        if (GetParam().catalogue->has_repetition_separator()) ctl->RepetitionSeparator("^");
         path = vireo_test::temp_path();
         ctl->OpenFile(path);
         ctl->BeforeAdd.connect(
@@ -196,7 +200,10 @@ protected:
     void add(Dispatch& object, std::string why, std::string expected) {
         if (cls().assembly == Assembly::Trailer) ctl->SegCount("0");
         object.call("Additem");
-        if (cls().assembly == Assembly::Interchange) ctl->SubelementSeparator(":");
+        if (cls().assembly == Assembly::Interchange) {
+            ctl->SubelementSeparator(":");
+            if (GetParam().catalogue->has_repetition_separator()) ctl->RepetitionSeparator("^");
+        }
         log.expected.push_back({std::move(why), std::move(expected)});
     }
 
@@ -417,7 +424,7 @@ TEST_P(CatalogueShape, TypeLibraryListsItsSlotsClassesAndCodeLists) {
     const auto& properties = lib["control"]["properties"];
     const auto& slots = cat().slots();
     ASSERT_EQ(classes.size(), slots.size());
-    ASSERT_EQ(properties.size(), slots.size() + typelib::control_properties().size());
+    ASSERT_EQ(properties.size(), slots.size() + typelib::control_properties(cat()).size());
     EXPECT_EQ(lib["control"]["methods"].size(), typelib::control_methods().size());
     std::set<std::string> named_lists;
     for (std::size_t i = 0; i < slots.size(); ++i) {

@@ -58,6 +58,9 @@ def read_declarations(folder):
                 current = {"id": m.group(2), "loop": m.group(3), "fields": []}
                 classes[m.group(1)] = current
                 continue
+            m = re.match(r'VIREO_REPETITION_SEPARATOR_FIELD\((\w+), (\d+)\)', line)
+            if m:
+                line = "VIREO_FIXED_FIELD(%s, %s, 1)" % m.groups()
             m = re.match(r'VIREO_(TEXT|CODE|FIXED|UNWRITTEN)_FIELD\((\w+), (\d+), (\d+)(?:, (\w+))?\)', line)
             if m:
                 kind, name, element, third, codelist = m.groups()

@@ -1,6 +1,7 @@
 // The control: its properties, files, members and event forwarding, the
 // ErrorTrap rule of its operations, and the About box lifecycle.
 #include "test_support.h"
+#include "vireo/catalogues/professional_5010/control.h"
 
 using namespace prjVireo;
 using vireo_test::ControlTest;
@@ -21,6 +22,74 @@ TEST_F(Control, DelimitersKeepOneCharacter) {
         EXPECT_EQ(ctl->SubelementSeparator(), c.reads) << c.set;
         EXPECT_EQ(ctl->SegmentTerminator(), c.reads) << c.set;
     }
+}
+
+// A 5010 control's fourth delimiter: ISA11 takes it when empty and sets it
+// when given, as ISA16 does the component separator; strict values refuse a
+// value holding it once a 5010 control has set it; late binding and the
+// property bag reach it. A 4010 control has none.
+TEST_F(Control, RepetitionSeparatorIsThe5010ControlsFourthDelimiter) {
+    using namespace prjVireo::professional_5010;
+    EXPECT_EQ(vireo_test::attempt([&] { ctl->RepetitionSeparator("!"); }).number, vbErrNotSupported);
+    EXPECT_THROW(ControlDispatch(*ctl).GetIDOfName("RepetitionSeparator"), VbError);
+    ctl->StrictValues(true);
+    {
+        professional_5010::vireo c5;  // "^" in a value is no delimiter until a 5010 control sets one
+        c5.L0_GS_00_FunctGroupHeader()->m01_FunctIdentCode = from_code("HC");
+        c5.L0_GS_00_FunctGroupHeader()->m02_AppSendersCode = "A^B";
+        c5.L0_GS_00_FunctGroupHeader()->Additem();
+    }
+    ctl->StrictValues(false);
+
+    struct Case {
+        const char* set;    // RepetitionSeparator before the ISA, nullptr: as placed
+        const char* isa11;  // the ISA field
+        const char* written;
+    };
+    std::string expected = "GS*HC*A^B~";
+    for (const Case& c : {Case{nullptr, "", "^"}, Case{"!", "", "!"}, Case{"!", "}", "}"}}) {
+        professional_5010::vireo c5;
+        TextPropertyBag placed;
+        c5.ReadProperties(placed);
+        if (c.set) ControlDispatch(c5).put("RepetitionSeparator", Variant(c.set));
+        auto isa = c5.L0_ISA_00_IntControlHeader();
+        isa->m01_AuthInfoQul = from_code("00");
+        isa->m03_SecurityInfoQul = from_code("00");
+        isa->m05_IntIDQul = from_code("ZZ");
+        isa->m06_IntSenderID = "SENDER";
+        isa->m07_IntIDQul = from_code("ZZ");
+        isa->m08_IntRecvID = "RECEIVER";
+        isa->m09_IntDate = "201007";
+        isa->m10_IntTime = "1200";
+        isa->m11_RepetitionSeparator = c.isa11;
+        isa->m12_IntControlVersionNum = "00501";
+        isa->m13_IntControlNumMustMatchIEA02 = "000000001";
+        isa->m14_AcknowledgmentRequested = from_code("0");
+        isa->m15_ProductionTestUsageIndicator = from_code("T");
+        isa->Additem();
+        expected += std::string("ISA*00*          *00*          *ZZ*SENDER         *ZZ*RECEIVER       *201007*1200*") +
+                    c.written + "*00501*000000001*0*T*:~";
+        EXPECT_EQ(c5.RepetitionSeparator(), c.written);
+
+        c5.StrictValues(true);
+        auto gs = c5.L0_GS_00_FunctGroupHeader();
+        gs->m02_AppSendersCode = std::string("A") + c.written + "B";
+        const auto refused = vireo_test::attempt([&] { gs->Additem(); });
+        EXPECT_EQ(refused.number, vbErrInvalidProcedureCall) << c.written;
+        EXPECT_TRUE(vireo_test::mentions(refused, "the repetition separator")) << refused.message;
+        c5.StrictValues(false);
+
+        TextPropertyBag saved;
+        c5.WriteProperties(saved);
+        EXPECT_EQ(saved.serialize(), c.set || *c.isa11 ? std::string("RepetitionSeparator=\"") + c.written + "\"\n" : "");
+        ctl->ReadProperties(saved);  // a 4010 control neither reads nor saves the key
+        TextPropertyBag saved_4010;
+        ctl->WriteProperties(saved_4010);
+        EXPECT_EQ(saved_4010.serialize(), "");
+        c5.ReadProperties(saved);
+        EXPECT_EQ(ControlDispatch(c5).get("RepetitionSeparator").to_string(), c.written);
+    }
+    EXPECT_EQ(output(), expected);
 }
 
 TEST_F(Control, SegCountConvertsTextAndKeepsItsValueOnBadText) {

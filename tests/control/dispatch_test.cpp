@@ -15,7 +15,7 @@ using Dispatching = ControlTest;
 TEST_F(Dispatching, EveryMemberIsFoundByNameAndNamedById) {
     ControlDispatch d(*ctl);
     std::vector<std::pair<std::string, DISPID>> members;
-    for (const auto& m : typelib::control_properties()) members.emplace_back(m.name, m.dispid);
+    for (const auto& m : typelib::control_properties(ctl->catalogue())) members.emplace_back(m.name, m.dispid);
     for (const auto& m : typelib::control_methods()) members.emplace_back(m.name, m.dispid);
     for (const auto& [name, id] : members) {
         EXPECT_EQ(d.GetIDOfName(name), id) << name;

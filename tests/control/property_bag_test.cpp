@@ -17,8 +17,8 @@ TEST_F(Persistence, APlacedControlHasTheDeclaredInitialValues) {
     vireo ctl;
     TextPropertyBag bag;
     ctl.ReadProperties(bag);
-    for (const members::Property& p : members::kProperties) {
-        EXPECT_EQ(members::get(ctl, p), members::initial_value(p)) << p.name;
+    for (const members::Property* p : members::settings(ctl.catalogue())) {
+        EXPECT_EQ(members::get(ctl, *p), members::initial_value(*p)) << p->name;
     }
 }
 

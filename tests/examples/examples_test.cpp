@@ -24,7 +24,7 @@ struct Written {
     std::string path;
 };
 
-// Every example script run through `vireo run`, and the C++ example host.
+// Every example script run through `vireo run`, and the C++ example hosts.
 std::vector<Written> write_every_example() {
     std::vector<std::string> scripts;
     for (const auto& entry : fs::directory_iterator(VIREO_EXAMPLES_DIR)) {
@@ -38,11 +38,29 @@ std::vector<Written> write_every_example() {
         EXPECT_EQ(result.status, 0) << script << ": " << result.err;
         written.push_back({fs::path(script).filename().string(), out});
     }
-    const std::string host_out = temp_path();
-    const auto host = run_program({VIREO_EXAMPLE_HOST, host_out});
-    EXPECT_EQ(host.status, 0) << host.err;
-    written.push_back({"host.cpp", host_out});
+    for (const auto& [host, name] : {std::pair{VIREO_EXAMPLE_HOST, "host.cpp"},
+                                     std::pair{VIREO_EXAMPLE_HOST_5010, "host_5010.cpp"}}) {
+        const std::string host_out = temp_path();
+        const auto result = run_program({host, host_out});
+        EXPECT_EQ(result.status, 0) << name << ": " << result.err;
+        written.push_back({name, host_out});
+    }
     return written;
+}
+
+// The 5010 host makes the script's calls through the typed API: the same bytes.
+TEST(Examples, The5010HostWritesTheBytesOfItsScript) {
+    const std::string from_script = temp_path();
+    const std::string from_host = temp_path();
+    const auto script =
+        run_program({VIREO_BIN, "run", std::string(VIREO_EXAMPLES_DIR) + "/professional-claims-5010.json", "-o",
+                     from_script});
+    ASSERT_EQ(script.status, 0) << script.err;
+    const auto host = run_program({VIREO_EXAMPLE_HOST_5010, from_host});
+    ASSERT_EQ(host.status, 0) << host.err;
+    const std::string bytes = read_file(from_script);
+    EXPECT_NE(bytes.find("*1200*^*00501*"), std::string::npos) << bytes;
+    EXPECT_EQ(read_file(from_host), bytes);
 }
 
 std::string validator_path() {

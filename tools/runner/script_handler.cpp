@@ -336,8 +336,8 @@ void ScriptHandler::on_key(std::string_view k) {
                 expect_ = Expect::Comment;
                 return;
             }
-            setting_ = find_setting(k);
-            if (!setting_) throw RunError(unknown_setting(k));
+            setting_ = find_setting(control_->catalogue(), k);
+            if (!setting_) throw RunError(unknown_setting(control_->catalogue(), k));
             expect_ = Expect::SetValue;
             return;
         }

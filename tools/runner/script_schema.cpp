@@ -131,7 +131,7 @@ ordered_json script_schema(const catalogue::Catalogue& catalogue) {
     }
 
     ordered_json setting_properties = ordered_json::object();
-    for (const members::Property* p : members::kSettings) setting_properties[p->name] = setting_schema(*p);
+    for (const members::Property* p : members::settings(catalogue)) setting_properties[p->name] = setting_schema(*p);
     ordered_json settings = {{"type", "object"},
                              {"description", "sets control properties in the order written"},
                              {"properties", setting_properties},

@@ -87,18 +87,20 @@ std::int32_t code_of(const ScriptControl& control, std::size_t slot, std::size_t
 
 }  // namespace
 
-const Setting* find_setting(std::string_view name) {
-    for (const Setting* s : members::kSettings) {
+const Setting* find_setting(const catalogue::Catalogue& catalogue, std::string_view name) {
+    for (const Setting* s : members::settings(catalogue)) {
         if (same_name(s->name, name)) return s;
     }
     return nullptr;
 }
 
-std::string unknown_setting(std::string_view name) {
+std::string unknown_setting(const catalogue::Catalogue& catalogue, std::string_view name) {
     std::vector<std::string_view> names;
-    for (const Setting* s : members::kSettings) names.push_back(s->name);
     std::string list;
-    for (const Setting* s : members::kSettings) list += std::string(list.empty() ? "" : ", ") + s->name;
+    for (const Setting* s : members::settings(catalogue)) {
+        names.push_back(s->name);
+        list += std::string(list.empty() ? "" : ", ") + s->name;
+    }
     return "\"set\" has no control property " + quoted_excerpt(name) + did_you_mean(name, names) + "; it sets " + list;
 }
 

@@ -50,11 +50,11 @@ struct Scalar {
 // properties, control/members.def), with the kind of value it wants.
 using Setting = prjVireo::members::Property;
 
-// The property named `name` (in any case), or nullptr.
-const Setting* find_setting(std::string_view name);
+// The property of a control of `catalogue` named `name` (in any case), or nullptr.
+const Setting* find_setting(const prjVireo::catalogue::Catalogue& catalogue, std::string_view name);
 // What a "set" step with an unknown property is told: the names it takes,
 // with the closest to `name`.
-std::string unknown_setting(std::string_view name);
+std::string unknown_setting(const prjVireo::catalogue::Catalogue& catalogue, std::string_view name);
 
 // "NewLine takes an integer or one of ...": what a property takes, for messages.
 std::string setting_value_text(const Setting& setting);
