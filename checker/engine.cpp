@@ -288,8 +288,25 @@ const char* Engine::header(const char* p, const char* end) {
     separator_ = sep;
     component_ = component;
     terminator_ = terminator;
+    // The character set of the interchange's version: 5010's extended set
+    // (ISA12 00501 and later) adds "^" and "`" to 4010's.
+    std::string_view version;
+    {
+        int k = 0;
+        const char* start = p + 4;
+        for (const char* r = p + 3; r < q && k < 12; ++r) {
+            if (*r == sep) {
+                if (++k == 12) start = r + 1;
+            }
+        }
+        const char* stop = start;
+        while (stop < q && *stop != sep) ++stop;
+        if (k == 12) version = std::string_view(start, static_cast<std::size_t>(stop - start));
+    }
+    const bool extended_5010 = version.size() == 5 && version >= "00501";
     for (int ch = 0; ch < 256; ++ch) {
-        char_class_[ch] = allowed_character(static_cast<unsigned char>(ch)) ? 0 : kOutsideCharacterSet;
+        const bool allowed = allowed_character(static_cast<unsigned char>(ch)) || (extended_5010 && (ch == '^' || ch == '`'));
+        char_class_[ch] = allowed ? 0 : kOutsideCharacterSet;
     }
     char_class_[static_cast<unsigned char>(component)] |= kComponentSeparator;
     mode_ = Mode::Interchange;
@@ -457,10 +474,6 @@ bool Engine::locate(std::uint16_t id, Target& target) const {
     // A qualifier that no position of this segment ID takes anywhere is a bad
     // code in the nearest position; one that another position takes means the
     // segment is out of place.
-    const SegmentCheck& nearest = t_->checks[static_cast<std::size_t>(
-        t_->nodes[static_cast<std::size_t>(frames_[static_cast<std::size_t>(loose_level)].node)]
-            .children[static_cast<std::size_t>(loose_child)]
-            .first_check)];
     for (const SegmentCheck& c : t_->checks) {
         if (c.id == id && c.qualifier && c.qualifier_codes->contains(qualifier_value(c))) return false;
     }
@@ -797,7 +810,7 @@ void Engine::value_finding(const SegmentCheck& c, const ElementCheck& e, std::st
             return;
         case Problem::Characters:
             for (char ch : v) {
-                if (!allowed_character(static_cast<unsigned char>(ch))) {
+                if (char_class_[static_cast<unsigned char>(ch)] & kOutsideCharacterSet) {
                     report(kError, "characters", &c, ref,
                            quoted(v) + " holds a character outside the X12 character set (" +
                                quoted(std::string_view(&ch, 1)) + ")");

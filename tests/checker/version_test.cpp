@@ -90,6 +90,8 @@ TEST(Versions, EachInterchangeIsCheckedAgainstItsVersionsGuide) {
          nullptr, {}},
         {"condition codes beside the diagnoses",
          changed(changed(file, "HI*ABK:J449~", "HI*ABK:J449~\nHI*BG:01~"), "SE*23", "SE*24"), nullptr, {}},
+        {"a grave accent, in 5010's extended character set", changed(file, "N3*100 MAIN ST~", "N3*100 MAIN `ST~"),
+         nullptr, {}},
         {"a qualifier no position takes, reported once", changed(file, "DTP*472", "DTP*999"), nullptr,
          {"code DTP01"}},
         {"condition codes instead of the diagnoses", changed(file, "HI*ABK:J449~", "HI*BG:01~"), nullptr,
