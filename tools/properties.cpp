@@ -11,6 +11,7 @@
 #include "vireo/control/property_bag.h"
 #include "vireo/control/vireo.h"
 #include "vireo/tools/commands.h"
+#include "vireo/tools/guide_choice.h"
 #include "vireo/ui/property_page.h"
 #include "vireo/ui/windows.h"
 
@@ -38,6 +39,7 @@ struct PropertiesArgs {
     bool apply = false;
     bool print = false;
     std::string screenshot;
+    std::string guide = kDefaultGuide;  // the catalogue of the saved control
 };
 
 int properties(const PropertiesArgs& args) {
@@ -54,7 +56,7 @@ int properties(const PropertiesArgs& args) {
 
     // The container loads the control from its saved state.
     prjVireo::TextPropertyBag bag = prjVireo::TextPropertyBag::load(file);
-    prjVireo::vireo control;
+    prjVireo::basic_vireo control(catalogue_of(chosen_guide(args.guide)));
     control.ReadProperties(bag);
     const auto save = [&] {
         control.WriteProperties(bag);
@@ -73,7 +75,7 @@ int properties(const PropertiesArgs& args) {
         if (print) {
             // What the page shows when it is opened again.
             page.SelectionChanged();
-            for (const auto& c : vireo_ui::kPageControls) {
+            for (const auto& c : page.page_controls()) {
                 if (c.kind == vireo_ui::PageControlKind::Label) continue;
                 std::printf("%s=%s\n", c.name, printable(page.value_of(c.name)).c_str());
             }
@@ -113,8 +115,12 @@ Action define(CLI::App& command) {
     command.add_option("--set", args->edits,
                        "edit a field as the user would: txtFilename, txtDataElementSeparator,\n"
                        "txtSubelementSeparator, txtSegmentTerminator, txtSegmentCount (text);\n"
-                       "chkErrorTrap, chkAnnotation (0, 1 or 2)")
+                       "chkErrorTrap, chkAnnotation (0, 1 or 2); txtRepetitionSeparator for a 5010 control")
         ->type_name("CONTROL=VALUE");
+    add_guide_option(command, args->guide,
+                     "the saved control's catalogue (" + prjVireo::guide::known_guides() + "): a 5010 control's "
+                     "page also shows its RepetitionSeparator")
+        ->capture_default_str();
     command.add_flag("--apply", args->apply, "apply the page to the control and save FILE, without a window");
     command.add_flag("--print", args->print, "print the page's fields as the page shows them, without a window");
     command.add_option("--screenshot", args->screenshot, "show the page, save it as a PNG image and close it")

@@ -51,8 +51,10 @@ PropertyFrame::PropertyFrame(pp1& page, std::function<void()> saved) : page_mode
     tabs_ = new PageTabs(kMargin, kMargin, tabs_w, tabs_h);
     auto* tab = new Fl_Group(kMargin, kMargin + kTabHeight, tabs_w, tabs_h - kTabHeight, kPageCaption);
     page_ = new Fl_Group(kMargin + kPagePadding, kMargin + kTabHeight + kPagePadding, page_w, page_h);
-    for (std::size_t i = 0; i < kPageControls.size(); ++i) {
-        const PageControl& c = kPageControls[i];
+    layout_ = page_model_.page_controls();
+    controls_.assign(layout_.size(), nullptr);
+    for (std::size_t i = 0; i < layout_.size(); ++i) {
+        const PageControl& c = layout_[i];
         const int x = page_->x() + twips_to_pixels(c.left);
         const int y = page_->y() + twips_to_pixels(c.top);
         const int w = twips_to_pixels(c.width);
@@ -96,15 +98,15 @@ PropertyFrame::PropertyFrame(pp1& page, std::function<void()> saved) : page_mode
 PropertyFrame::~PropertyFrame() { page_model_.on_changed = nullptr; }
 
 Fl_Widget* PropertyFrame::control(std::string_view name) const {
-    for (std::size_t i = 0; i < kPageControls.size(); ++i) {
-        if (name == kPageControls[i].name) return controls_[i];
+    for (std::size_t i = 0; i < layout_.size(); ++i) {
+        if (name == layout_[i].name) return controls_[i];
     }
     return nullptr;
 }
 
 void PropertyFrame::show_fields() {
-    for (std::size_t i = 0; i < kPageControls.size(); ++i) {
-        const PageControl& c = kPageControls[i];
+    for (std::size_t i = 0; i < layout_.size(); ++i) {
+        const PageControl& c = layout_[i];
         const std::string value = page_model_.value_of(c.name);
         if (c.kind == PageControlKind::TextBox) {
             static_cast<Fl_Input*>(controls_[i])->value(value.data(), static_cast<int>(value.size()));
@@ -140,9 +142,9 @@ bool PropertyFrame::apply() {
 
 void PropertyFrame::on_field(Fl_Widget* w, void* data) {
     auto* frame = static_cast<PropertyFrame*>(data);
-    for (std::size_t i = 0; i < kPageControls.size(); ++i) {
+    for (std::size_t i = 0; i < frame->layout_.size(); ++i) {
         if (frame->controls_[i] != w) continue;
-        const PageControl& c = kPageControls[i];
+        const PageControl& c = frame->layout_[i];
         if (c.kind == PageControlKind::TextBox) {
             auto* input = static_cast<Fl_Input*>(w);
             frame->page_model_.edit(c.name, std::string(input->value(), static_cast<std::size_t>(input->size())));

@@ -8,10 +8,20 @@ namespace vireo_ui {
 using prjVireo::Variant;
 using prjVireo::VbError;
 
-pp1::Selection pp1::selection_of(const std::vector<prjVireo::vireo*>& controls) {
+pp1::Selection pp1::selection_of(const std::vector<prjVireo::basic_vireo*>& controls) {
     Selection selection;
-    for (prjVireo::vireo* control : controls) selection.push_back(std::make_shared<prjVireo::ControlDispatch>(*control));
+    for (prjVireo::basic_vireo* control : controls) {
+        selection.push_back(std::make_shared<prjVireo::ControlDispatch>(*control));
+    }
     return selection;
+}
+
+std::vector<PageControl> pp1::page_controls() const {
+    std::vector<PageControl> controls(kPageControls.begin(), kPageControls.end());
+    if (repetition_separator_) {
+        controls.insert(controls.end(), kRepetitionSeparatorControls.begin(), kRepetitionSeparatorControls.end());
+    }
+    return controls;
 }
 
 void pp1::SelectedControls(Selection selection) {
@@ -34,6 +44,14 @@ void pp1::SelectionChanged() {
     txtDataElementSeparator = control.get("DataElementSeparator").to_string();
     txtFilename = control.get("Filename").to_string();
     chkErrorTrap = control.get("ErrorTrap").to_long() & 1;
+    // Only a control whose interchange header has a repetition separator knows the name.
+    try {
+        control.GetIDOfName("RepetitionSeparator");
+        repetition_separator_ = true;
+    } catch (const VbError&) {
+        repetition_separator_ = false;
+    }
+    txtRepetitionSeparator = repetition_separator_ ? control.get("RepetitionSeparator").to_string() : std::string();
     changed_ = false;
 }
 
@@ -46,6 +64,7 @@ void pp1::ApplyChanges() {
     control.put("DataElementSeparator", Variant(txtDataElementSeparator));
     control.put("Filename", Variant(txtFilename));
     control.put("ErrorTrap", Variant::boolean(chkErrorTrap == vbChecked));
+    if (repetition_separator_) control.put("RepetitionSeparator", Variant(txtRepetitionSeparator));
     changed_ = false;
 }
 
@@ -68,6 +87,7 @@ constexpr TextField kTextFields[] = {
     {"txtSubelementSeparator", &pp1::txtSubelementSeparator, &pp1::txtSubelementSeparator_Change},
     {"txtSegmentTerminator", &pp1::txtSegmentTerminator, &pp1::txtSegmentTerminator_Change},
     {"txtSegmentCount", &pp1::txtSegmentCount, &pp1::txtSegmentCount_Change},
+    {"txtRepetitionSeparator", &pp1::txtRepetitionSeparator, &pp1::txtRepetitionSeparator_Change},
 };
 
 struct CheckField {
@@ -84,7 +104,7 @@ constexpr CheckField kCheckFields[] = {
 
 void pp1::edit(std::string_view control, const std::string& value) {
     for (const auto& f : kTextFields) {
-        if (control == f.name) {
+        if (control == f.name && (repetition_separator_ || control != "txtRepetitionSeparator")) {
             this->*f.field = value;
             (this->*f.change)();
             return;

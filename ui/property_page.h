@@ -1,7 +1,8 @@
 #pragma once
 // pp1: the control's property page without its window. It shows and edits
 // seven properties of the first selected control through that control's
-// dispatch interface, and keeps nothing of its own but its input fields.
+// dispatch interface (eight for a control with a repetition separator, 5010's
+// fourth delimiter), and keeps nothing of its own but its input fields.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -13,7 +14,7 @@
 #include "vireo/control/dispatch.h"
 
 namespace prjVireo {
-class vireo;
+class basic_vireo;
 }
 
 namespace vireo_ui {
@@ -53,6 +54,12 @@ inline constexpr std::array<PageControl, 12> kPageControls{{
     {"chkAnnotation", PageControlKind::CheckBox, "Annotation", 3000, 770, 2700, 285, "Annotation"},
 }};
 
+// The fourth delimiter's field, after the others, for a control that has it.
+inline constexpr std::array<PageControl, 2> kRepetitionSeparatorControls{{
+    {"lblRepetitionSeparator", PageControlKind::Label, "RepetitionSeparator:", 3000, 1420, 2700, 240, ""},
+    {"txtRepetitionSeparator", PageControlKind::TextBox, "", 3000, 1670, 2700, 330, "RepetitionSeparator"},
+}};
+
 // The caption of the page and of the frame that shows it.
 inline constexpr const char* kPageCaption = "vireo";
 inline constexpr const char* kFrameCaption = "vireo Properties";
@@ -62,7 +69,10 @@ public:
     // The selected controls, each through its dispatch interface.
     using Selection = std::vector<std::shared_ptr<prjVireo::Dispatch>>;
     // A selection of controls, first one first. The controls must outlive it.
-    static Selection selection_of(const std::vector<prjVireo::vireo*>& controls);
+    static Selection selection_of(const std::vector<prjVireo::basic_vireo*>& controls);
+    // The page's controls for the first selected control, in tab order:
+    // kPageControls, then kRepetitionSeparatorControls when it has the property.
+    std::vector<PageControl> page_controls() const;
 
     // The environment's page protocol.
     // Sets the selection and shows the first control's values.
@@ -87,6 +97,7 @@ public:
     std::string txtSegmentTerminator;
     std::string txtSegmentCount;
     int chkAnnotation = vbUnchecked;
+    std::string txtRepetitionSeparator;  // shown for a control that has the property
 
     // Change events: the user clicked a check box or edited a text box.
     void chkErrorTrap_Click() { mark_changed(); }
@@ -96,6 +107,7 @@ public:
     void txtSubelementSeparator_Change() { mark_changed(); }
     void txtSegmentTerminator_Change() { mark_changed(); }
     void txtSegmentCount_Change() { mark_changed(); }
+    void txtRepetitionSeparator_Change() { mark_changed(); }
 
     // A user edit by control name: stores the value ("0", "1" or "2" for a
     // check box) and raises that control's change event. VbError 380 for a
@@ -110,6 +122,7 @@ private:
 
     Selection selection_;
     bool changed_ = false;
+    bool repetition_separator_ = false;  // the first selected control has RepetitionSeparator
 };
 
 }  // namespace vireo_ui

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <FL/Fl_Double_Window.H>
 
@@ -44,7 +45,7 @@ public:
 
     Fl_Double_Window& window() { return *window_; }
     Fl_Group& page_area() { return *page_; }
-    // A page control by name (kPageControls), or nullptr.
+    // A page control by name (pp1::page_controls()), or nullptr.
     Fl_Widget* control(std::string_view name) const;
     Fl_Button& ok_button() { return *ok_; }
     Fl_Button& cancel_button() { return *cancel_; }
@@ -62,7 +63,8 @@ private:
     std::unique_ptr<Fl_Double_Window> window_;
     Fl_Tabs* tabs_ = nullptr;
     Fl_Group* page_ = nullptr;
-    Fl_Widget* controls_[kPageControls.size()] = {};
+    std::vector<PageControl> layout_;  // the page's controls, for the selected control
+    std::vector<Fl_Widget*> controls_;
     Fl_Button* ok_ = nullptr;
     Fl_Button* cancel_ = nullptr;
     Fl_Button* apply_ = nullptr;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "vireo/catalogues/professional_5010/control.h"
 #include "vireo/control/vireo.h"
 #include "test_support.h"
 #include "vireo/ui/property_page.h"
@@ -258,3 +259,26 @@ TEST_F(PropertyPage, SavedControlKeepsOnlyThePersistedSettings) {
 }
 
 }  // namespace
+
+// A 5010 control's page has a fourth delimiter field after the others; a 4010
+// control's page is exactly as it was and has no such field.
+TEST(PropertyPageRepetitionSeparator, OnlyAControlWithItShowsAndAppliesIt) {
+    professional_5010::vireo control5010;
+    TextPropertyBag placed;  // a control just placed: its initial delimiters
+    control5010.ReadProperties(placed);
+    pp1 page;
+    page.SelectedControls(pp1::selection_of({&control5010}));
+    const std::vector<vireo_ui::PageControl> controls = page.page_controls();
+    ASSERT_EQ(controls.size(), vireo_ui::kPageControls.size() + 2);
+    EXPECT_STREQ(controls.back().name, "txtRepetitionSeparator");
+    EXPECT_EQ(page.value_of("txtRepetitionSeparator"), "^");
+    page.edit("txtRepetitionSeparator", "!");
+    page.ApplyChanges();
+    EXPECT_EQ(control5010.RepetitionSeparator(), "!");
+
+    vireo control4010;
+    page.SelectedControls(pp1::selection_of({&control4010}));
+    EXPECT_EQ(page.page_controls().size(), vireo_ui::kPageControls.size());
+    EXPECT_THROW(page.edit("txtRepetitionSeparator", "!"), VbError);
+    page.ApplyChanges();  // puts no fourth delimiter
+}
