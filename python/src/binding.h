@@ -114,9 +114,12 @@ bool bind_newline_values(PyObject* module);
 // Python error (CodeError for a code outside the list) and returns false.
 bool code_from_python(PyObject* value, const prjVireo::SegmentClassDescriptor& segment_class,
                       const prjVireo::FieldDescriptor& field, std::int32_t& code);
-// The text of a text field from None or a str.
+// The text of a text field from None or a str, or, for a decimal (R) or
+// whole-number (N0) element, from an int, a decimal.Decimal or a float whose
+// value is exactly its decimal spelling, written as X12 wants it (in
+// `storage`, which `text` then views).
 bool text_from_python(PyObject* value, const prjVireo::SegmentClassDescriptor& segment_class,
-                      const prjVireo::FieldDescriptor& field, std::string_view& text);
+                      const prjVireo::FieldDescriptor& field, std::string_view& text, std::string& storage);
 
 // ---- events ----
 

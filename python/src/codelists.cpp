@@ -5,6 +5,8 @@
 #include <unordered_map>
 
 #include "binding.h"
+#include "vireo/core/x12_number.h"
+#include "vireo/guide/guide.h"
 #include "vireo/control/dispatch.h"
 #include "vireo/core/code.h"
 
@@ -200,21 +202,96 @@ bool code_from_python(PyObject* value, const SegmentClassDescriptor& segment_cla
     return false;
 }
 
+namespace {
+
+// The text of a Python object (str() or repr()), or false with the error set.
+bool python_text(PyObject* value, bool use_repr, std::string& out) {
+    PyObject* text = use_repr ? PyObject_Repr(value) : PyObject_Str(value);
+    if (!text) return false;
+    Py_ssize_t n;
+    const char* p = PyUnicode_AsUTF8AndSize(text, &n);
+    if (p) out.assign(p, static_cast<std::size_t>(n));
+    Py_DECREF(text);
+    return p != nullptr;
+}
+
+bool is_decimal(PyObject* value) {
+    static PyObject* decimal_type = [] {
+        PyObject* module = PyImport_ImportModule("decimal");
+        PyObject* type = module ? PyObject_GetAttrString(module, "Decimal") : nullptr;
+        Py_XDECREF(module);
+        if (!type) PyErr_Clear();
+        return type;
+    }();
+    return decimal_type && PyObject_IsInstance(value, decimal_type) == 1;
+}
+
+// A float is taken only when it holds exactly the number its shortest
+// spelling says (0.5, 145.0, 12.25): 145.1 as a float is 145.0999..., which
+// would silently become another amount.
+bool exact_float(PyObject* value, const std::string& spelled) {
+    PyObject* module = PyImport_ImportModule("decimal");
+    if (!module) return false;
+    PyObject* type = PyObject_GetAttrString(module, "Decimal");
+    Py_DECREF(module);
+    if (!type) return false;
+    PyObject* exact = PyObject_CallOneArg(type, value);
+    PyObject* written = PyObject_CallFunction(type, "s", spelled.c_str());
+    Py_DECREF(type);
+    const int same = exact && written ? PyObject_RichCompareBool(exact, written, Py_EQ) : -1;
+    Py_XDECREF(exact);
+    Py_XDECREF(written);
+    if (same < 0) PyErr_Clear();
+    return same == 1;
+}
+
+}  // namespace
+
 bool text_from_python(PyObject* value, const SegmentClassDescriptor& segment_class, const FieldDescriptor& field,
-                      std::string_view& text) {
+                      std::string_view& text, std::string& storage) {
     if (value == Py_None) {
         text = {};
         return true;
     }
-    if (!PyUnicode_Check(value)) {
-        PyErr_Format(PyExc_TypeError, "%s.%s takes a str or None, not %.100s", segment_class.name, field.name,
-                     Py_TYPE(value)->tp_name);
+    if (PyUnicode_Check(value)) {
+        Py_ssize_t n;
+        const char* p = PyUnicode_AsUTF8AndSize(value, &n);
+        if (!p) return false;
+        text = std::string_view(p, static_cast<std::size_t>(n));
+        return true;
+    }
+    const bool integer = PyLong_Check(value) && !PyBool_Check(value);
+    const bool number = integer || PyFloat_Check(value) || is_decimal(value);
+    const prjVireo::guide::Guide* guide = number ? prjVireo::guide::guide_writing(segment_class) : nullptr;
+    const prjVireo::guide::Element* e = guide ? guide->element_of(segment_class, field) : nullptr;
+    const prjVireo::guide::DataType type = e && e->data ? e->data->type : prjVireo::guide::DataType::AN;
+    if (!number || (type != prjVireo::guide::DataType::R && type != prjVireo::guide::DataType::N0)) {
+        PyErr_Format(PyExc_TypeError, "%s.%s takes a str or None%s, not %.100s", segment_class.name, field.name,
+                     number ? " (numbers only for decimal and whole-number elements)" : "", Py_TYPE(value)->tp_name);
         return false;
     }
-    Py_ssize_t n;
-    const char* p = PyUnicode_AsUTF8AndSize(value, &n);
-    if (!p) return false;
-    text = std::string_view(p, static_cast<std::size_t>(n));
+    std::string spelled;
+    if (!python_text(value, PyFloat_Check(value), spelled)) return false;
+    if (PyFloat_Check(value) && !exact_float(value, spelled)) {
+        PyErr_Format(PyExc_ValueError,
+                     "%s.%s cannot take the float %s exactly (it holds a binary fraction near it): give "
+                     "decimal.Decimal(\"%s\") or the text \"%s\"",
+                     segment_class.name, field.name, spelled.c_str(), spelled.c_str(), spelled.c_str());
+        return false;
+    }
+    const bool whole = type == prjVireo::guide::DataType::N0;
+    const std::size_t digits = e->data->max_length;
+    auto written = prjVireo::x12_number(spelled, whole ? prjVireo::X12NumberForm::Whole : prjVireo::X12NumberForm::Decimal,
+                                        digits);
+    if (!written) {
+        PyErr_Format(PyExc_ValueError, "%s.%s cannot take %s: %s is %s of at most %zu digits", segment_class.name,
+                     field.name, spelled.c_str(),
+                     prjVireo::guide::reference(segment_class.segment_id, field.element, field.component).c_str(),
+                     whole ? "a whole number" : "a decimal number", digits);
+        return false;
+    }
+    storage = std::move(*written);
+    text = storage;
     return true;
 }
 

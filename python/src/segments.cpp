@@ -71,7 +71,8 @@ int set_text(PyObject* self, PyObject* value, void* closure) {
         return -1;
     }
     std::string_view text;
-    if (!text_from_python(value, *b.segment_class, *b.field, text)) return -1;
+    std::string storage;
+    if (!text_from_python(value, *b.segment_class, *b.field, text, storage)) return -1;
     s->object->text(*b.field).assign(text);
     return 0;
 }
@@ -200,9 +201,10 @@ PyObject* segment_set(PyObject* self, PyObject* args, PyObject* kwargs) {
     struct Staged {
         const FieldDescriptor* field;
         std::int32_t code;
-        std::string_view text;  // owned by the str in kwargs
+        std::string_view text;  // owned by the str in kwargs, or by storage (a number written as text)
+        std::string storage;
     };
-    std::vector<Staged> staged;
+    std::deque<Staged> staged;  // grows without moving an item, whose text may view its storage
     if (kwargs) {
         PyObject* key;
         PyObject* value;
@@ -223,13 +225,12 @@ PyObject* segment_set(PyObject* self, PyObject* args, PyObject* kwargs) {
                 }
                 return nullptr;
             }
-            Staged item{f, 0, {}};
+            Staged& item = staged.emplace_back(Staged{f, 0, {}, {}});
             if (f->kind == FieldKind::Code) {
                 if (!code_from_python(value, c, *f, item.code)) return nullptr;
-            } else if (!text_from_python(value, c, *f, item.text)) {
+            } else if (!text_from_python(value, c, *f, item.text, item.storage)) {
                 return nullptr;
             }
-            staged.push_back(item);
         }
     }
     s->object->Clear();

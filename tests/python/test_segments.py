@@ -2,6 +2,7 @@
 lists, and the errors a host meets."""
 import enum
 import json
+from decimal import Decimal
 import os
 import subprocess
 import sys
@@ -149,6 +150,30 @@ def test_wrong_types_are_refused(ctl, field, value, error):
         setattr(st, field, value)
     with pytest.raises(TypeError, match="cannot be deleted"):
         delattr(st, field)
+
+
+@pytest.mark.parametrize("value, written", [
+    (145, b"CLM*A1*145~"),
+    (Decimal("145.00"), b"CLM*A1*145~"),
+    (Decimal("145.10"), b"CLM*A1*145.1~"),
+    (Decimal("-0.50"), b"CLM*A1*-0.5~"),
+    (Decimal("1.5E+2"), b"CLM*A1*150~"),
+    (12.25, b"CLM*A1*12.25~"),  # a float that is exactly its spelling
+    ("145.00", b"CLM*A1*145.00~"),  # text is written as it is
+    (145.1, ValueError),  # a float near 145.1, not 145.1
+    (Decimal("NaN"), ValueError),
+    (Decimal("1E+30"), ValueError),  # more digits than CLM02 takes
+    (True, TypeError),
+])
+def test_amounts_take_numbers_written_as_x12_wants(ctl, write, value, written):
+    clm = ctl.L2300_CLM_00_CLMInfo
+    if isinstance(written, bytes):
+        assert write(lambda: clm.set(m01_PatAccountNum="A1", m02_TotalCLMChargeAmount=value).Additem()) == written
+    else:
+        with pytest.raises(written):
+            clm.m02_TotalCLMChargeAmount = value
+        with pytest.raises(written):
+            clm.set(m02_TotalCLMChargeAmount=value)
 
 
 def test_unknown_fields_say_did_you_mean(ctl):
