@@ -40,7 +40,7 @@ constexpr const char* kDescription =
     "{\"columns\": {\"L2300_CLM_00_CLMInfo\": [\"m01_PatAccountNum\", \"m02_TotalCLMChargeAmount\"]}} names a\n"
     "segment's fields once; each row [\"L2300_CLM_00_CLMInfo\", \"A1\", \"110\"] then writes one segment\n"
     "(Clear, those fields, Additem), as a segment step does.\n"
-    "'vireo schema' prints the script format; README.md describes it.";
+    "'vireo schema' prints the script format; docs/scripts.md describes it.";
 
 constexpr const char* kExamples =
     "\nExamples:\n"

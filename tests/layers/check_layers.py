@@ -1,7 +1,7 @@
 """Fails when a folder of the project includes a folder above it or beside it
 (so that no folders can include each other in a cycle either).
 
-The order is read from README.md, section "Layout": the line that starts with
+The order is read from docs/development.md, section "Layout": the line that starts with
 "Layers, bottom to top:" lists the folders, lowest first, separated by "<";
 folders of one level are separated by ",". A file may include headers of its
 own folder and of the levels below its own, nothing else. Both `#include
@@ -65,11 +65,11 @@ def has_sources(folder):
 
 def main():
     root = sys.argv[1]
-    levels = read_levels(os.path.join(root, "README.md"))
+    levels = read_levels(os.path.join(root, "docs", "development.md"))
     level_of = {folder: i for i, level in enumerate(levels) for folder in level}
     on_disk = sorted(d for d in os.listdir(root)
                      if os.path.isdir(os.path.join(root, d)) and not d.startswith((".", "build")))
-    errors = [f"{d}/: a folder of sources the layer order of README.md (Layout) does not name" for d in on_disk
+    errors = [f"{d}/: a folder of sources the layer order of docs/development.md (Layout) does not name" for d in on_disk
               if d not in level_of and has_sources(os.path.join(root, d))]
     for folder, path, number, target in references(root, [d for d in on_disk if d in level_of]):
         level = level_folder(folder, path)
