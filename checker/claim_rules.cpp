@@ -44,6 +44,7 @@ void check_gs(Engine& e, const SegmentCheck& c) {
     s.transactions = 0;
     s.st02_seen.clear();
     s.gs06.assign(e.element(6));
+    s.gs08.assign(e.element(8));
     if (!s.gs06.empty() && s.gs06_seen.size() < RuleState::kControlNumbersKept && !s.gs06_seen.insert(s.gs06).second) {
         e.report(kError, "envelope", &c, "GS06",
                  "group control number " + quoted(s.gs06) + " is used twice in this interchange");
@@ -59,6 +60,12 @@ void check_st(Engine& e, const SegmentCheck& c) {
     if (!s.st02.empty() && s.st02_seen.size() < RuleState::kControlNumbersKept && !s.st02_seen.insert(s.st02).second) {
         e.report(kError, "envelope", &c, "ST02",
                  "transaction set control number " + quoted(s.st02) + " is used twice in this functional group");
+    }
+    // ST03, where the guide uses it (5010), repeats the group's GS08.
+    const std::string_view st03 = e.element(3);
+    if (!st03.empty() && st03 != s.gs08) {
+        e.report(kError, "envelope", &c, "ST03",
+                 "ST03 is " + quoted(st03) + " but the group's GS08 is " + quoted(s.gs08) + ": ST03 repeats GS08");
     }
 }
 

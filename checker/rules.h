@@ -42,7 +42,7 @@ struct WrittenRule {
 // What written rules carry from one segment to the next.
 struct RuleState {
     // Envelope
-    std::string isa13, gs06, st02;
+    std::string isa13, gs06, gs08, st02;
     std::uint64_t groups = 0, transactions = 0, st_segment = 0;
     // ST02 is unique in its group, GS06 in its interchange, and ISA13 for its
     // sender and receiver (ISA05 to ISA08) in the file: a receiver discards a

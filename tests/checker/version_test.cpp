@@ -92,6 +92,8 @@ TEST(Versions, EachInterchangeIsCheckedAgainstItsVersionsGuide) {
          changed(changed(file, "HI*ABK:J449~", "HI*ABK:J449~\nHI*BG:01~"), "SE*23", "SE*24"), nullptr, {}},
         {"a grave accent, in 5010's extended character set", changed(file, "N3*100 MAIN ST~", "N3*100 MAIN `ST~"),
          nullptr, {}},
+        {"ST03 other than GS08", changed(file, "ST*837*0001*005010X222A1~", "ST*837*0001*005010X223A2~"), nullptr,
+         {"envelope ST03"}},
         {"a qualifier no position takes, reported once", changed(file, "DTP*472", "DTP*999"), nullptr,
          {"code DTP01"}},
         {"condition codes instead of the diagnoses", changed(file, "HI*ABK:J449~", "HI*BG:01~"), nullptr,
