@@ -142,6 +142,7 @@ private:
         if (id == "ISA" && k == 16) return "";  // filled from the component separator
         if (id == "ISA" && k == 11 && e.data && e.data->number == "I65") return "^";  // the repetition separator
         if (id == "SE" && k == 1) return "";    // SE counts itself
+        if (id == "ST" && k == 3) return std::string(guide_.id());  // ST03 repeats GS08
         if (id == "LX" && k == 1) return "1";
         if (id == "SBR" && k == 2 && s.loop->shown == "2000B" && subscriber_with_patient_) return "";
         if (id == "N4" && k == 3) return "627011234";
