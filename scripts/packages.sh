@@ -10,7 +10,8 @@
 #   tests    libgtest-dev               the test suite (GoogleTest)
 #            pkg-config                 the installed-package test builds a host with its flags
 #            python3                    runs the external 837 validator beside the project, when present
-#            dpkg-dev                   cpack's Debian package reads its dependencies with dpkg-shlibdeps
+#            dpkg-dev, file             cpack's Debian package reads its dependencies with dpkg-shlibdeps,
+#                                       and finds the programs to read them from with file
 #   windows  libfltk1.3-dev, fluid      the property page and About box windows (FLTK's CMake
 #                                       package refers to fluid, so configuring needs it)
 #            libpng-dev                 saving window screenshots
@@ -26,7 +27,7 @@ set -euo pipefail
 
 declare -A GROUPS_OF=(
   [build]="cmake ninja-build g++ nlohmann-json3-dev libcli11-dev libsimdjson-dev"
-  [tests]="libgtest-dev pkg-config python3 dpkg-dev"
+  [tests]="libgtest-dev pkg-config python3 dpkg-dev file"
   [windows]="libfltk1.3-dev fluid libpng-dev xvfb xauth"
   [fuzz]="clang libclang-rt-14-dev"
   [python]="python3-dev pybind11-dev python3-pytest python3-venv"
