@@ -1,6 +1,10 @@
 #pragma once
 // The written rules the 837 Professional guides share (checker/claim_rules.cpp),
 // for the tables of rules.cpp in each catalogue folder.
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
 #include "vireo/checker/rules.h"
 
 namespace prjVireo::checking {
@@ -28,5 +32,26 @@ void check_service_line(Engine& e, const SegmentCheck& c);
 void check_npi(Engine& e, const SegmentCheck& c);
 // N403 of a US address: 5 or 9 digits.
 void check_zip(Engine& e, const SegmentCheck& c);
+
+// The rules every 837P table starts with: the envelope's control numbers and
+// counts, and the HL numbering. A table lists its own rules after them.
+inline constexpr std::array<WrittenRule, 7> kEnvelopeRules{{
+    {"ISA", "", 0, "", check_isa},
+    {"GS", "", 0, "", check_gs},
+    {"ST", "", 0, "", check_st},
+    {"SE", "", 0, "", check_se},
+    {"GE", "", 0, "", check_ge},
+    {"IEA", "", 0, "", check_iea},
+    {"HL", "", 0, "", check_hl},
+}};
+
+// A guide's table: the envelope rules, then `own` in its order.
+template <std::size_t N>
+constexpr std::array<WrittenRule, kEnvelopeRules.size() + N> after_envelope_rules(
+    const std::array<WrittenRule, N>& own) {
+    std::array<WrittenRule, kEnvelopeRules.size() + N> table{};
+    std::copy(own.begin(), own.end(), std::copy(kEnvelopeRules.begin(), kEnvelopeRules.end(), table.begin()));
+    return table;
+}
 
 }  // namespace prjVireo::checking

@@ -1,7 +1,4 @@
 // vireo schema: the JSON Schema of `vireo run` scripts, for editors.
-#include <cstdio>
-#include <memory>
-
 #include <nlohmann/json.hpp>
 
 #include "vireo/tools/commands.h"
@@ -18,16 +15,10 @@ Action define(CLI::App& command) {
         "every segment object property and field, and every code list's codes and member names.\n"
         "Point your editor at it for completion and checking.");
     command.footer("\nExample:\n  vireo schema > vireo-script.schema.json");
-    auto guide_id = std::make_shared<std::string>(kDefaultGuide);
-    add_guide_option(command, *guide_id,
-                     "the schema of scripts that write this guide (" + prjVireo::guide::known_guides() + ")")
-        ->capture_default_str();
-    return [guide_id] {
-        const prjVireo::guide::Guide& guide = chosen_guide(*guide_id);
-        const std::string text = vireo_runner::script_schema(catalogue_of(guide)).dump(2) + "\n";
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        return std::fflush(stdout) == 0 ? 0 : 1;
-    };
+    return print_for_chosen_guide(command, "the schema of scripts that write this guide",
+                                  [](const prjVireo::guide::Guide&, const prjVireo::catalogue::Catalogue& catalogue) {
+                                      return vireo_runner::script_schema(catalogue).dump(2) + "\n";
+                                  });
 }
 
 const Registration kSchema("schema", define);

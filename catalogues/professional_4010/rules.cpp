@@ -7,15 +7,8 @@
 namespace prjVireo::checking {
 namespace {
 
-// Segment ID, loop (empty: any), element and code it must take (0: any), rule.
-constexpr std::array<WrittenRule, 14> kRules{{
-    {"ISA", "", 0, "", check_isa},
-    {"GS", "", 0, "", check_gs},
-    {"ST", "", 0, "", check_st},
-    {"SE", "", 0, "", check_se},
-    {"GE", "", 0, "", check_ge},
-    {"IEA", "", 0, "", check_iea},
-    {"HL", "", 0, "", check_hl},
+// After the envelope rules: segment ID, loop (empty: any), element and code it must take (0: any), rule.
+constexpr auto kRules = after_envelope_rules(std::array<WrittenRule, 7>{{
     {"SBR", "2000B", 0, "", note_subscriber},
     {"CLM", "2300", 0, "", note_claim_total},
     {"HI", "2300", 0, "", count_diagnoses},
@@ -23,7 +16,7 @@ constexpr std::array<WrittenRule, 14> kRules{{
     {"SV1", "2400", 0, "", check_service_line},
     {"NM1", "", 8, "XX", check_npi},
     {"N4", "", 0, "", check_zip},
-}};
+}});
 
 }  // namespace
 

@@ -122,16 +122,9 @@ void check_zip_plus_four(Engine& e, const SegmentCheck& c) {
     }
 }
 
-// Segment ID, loop (empty: any), element and code it must take (0: any; a
+// After the envelope rules: segment ID, loop (empty: any), element and code it must take (0: any; a
 // composite's first component), rule.
-constexpr std::array<WrittenRule, 21> kRules{{
-    {"ISA", "", 0, "", check_isa},
-    {"GS", "", 0, "", check_gs},
-    {"ST", "", 0, "", check_st},
-    {"SE", "", 0, "", check_se},
-    {"GE", "", 0, "", check_ge},
-    {"IEA", "", 0, "", check_iea},
-    {"HL", "", 0, "", check_hl},
+constexpr auto kRules = after_envelope_rules(std::array<WrittenRule, 14>{{
     {"SBR", "2000B", 0, "", note_subscriber},
     {"CLM", "2300", 0, "", note_claim_total},
     {"CLM", "2300", 0, "", note_claim_frequency},
@@ -146,7 +139,7 @@ constexpr std::array<WrittenRule, 21> kRules{{
     {"N3", "2010AA", 0, "", check_street_address},
     {"N4", "2010AA", 0, "", check_zip_plus_four},
     {"N4", "2310C", 0, "", check_zip_plus_four},
-}};
+}});
 
 }  // namespace
 }  // namespace prjVireo::checking
