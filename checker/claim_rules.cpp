@@ -69,49 +69,52 @@ void check_st(Engine& e, const SegmentCheck& c) {
     }
 }
 
-void check_se(Engine& e, const SegmentCheck& c) {
-    const RuleState& s = e.state();
+namespace {
+
+// What a trailer repeats of its envelope: element 1 counts what the envelope
+// holds, element 2 repeats the header's control number.
+struct Trailer {
+    const char* id;              // SE
+    const char* envelope;        // the transaction
+    const char* counted;         // segments
+    const char* advice;          // after the count's message
+    const char* header_element;  // ST02
+};
+
+void check_trailer(Engine& e, const SegmentCheck& c, const Trailer& t, std::uint64_t counted,
+                   const std::string& control_number) {
+    const std::string id = t.id;
     bool ok;
-    const std::uint64_t counted = e.segments() - s.st_segment + 1;
     const std::uint64_t said = to_number(e.element(1), ok);
     if (ok && said != counted) {
-        e.report(kError, "envelope", &c, "SE01",
-                 "SE01 is " + std::string(e.element(1)) + " but the transaction has " + std::to_string(counted) +
-                     " segments, ST and SE included (set SegCount to 0 before ST, and leave SE01 empty)");
+        e.report(kError, "envelope", &c, id + "01",
+                 id + "01 is " + std::string(e.element(1)) + " but " + t.envelope + " has " +
+                     std::to_string(counted) + " " + t.counted + t.advice);
     }
-    if (e.element(2) != s.st02) {
-        e.report(kError, "envelope", &c, "SE02",
-                 "SE02 " + quoted(e.element(2)) + " differs from ST02 " + quoted(s.st02));
+    if (e.element(2) != control_number) {
+        e.report(kError, "envelope", &c, id + "02",
+                 id + "02 " + quoted(e.element(2)) + " differs from " + t.header_element + " " + quoted(control_number));
     }
+}
+
+}  // namespace
+
+void check_se(Engine& e, const SegmentCheck& c) {
+    const RuleState& s = e.state();
+    check_trailer(e, c,
+                  {"SE", "the transaction", "segments",
+                   ", ST and SE included (set SegCount to 0 before ST, and leave SE01 empty)", "ST02"},
+                  e.segments() - s.st_segment + 1, s.st02);
 }
 
 void check_ge(Engine& e, const SegmentCheck& c) {
     const RuleState& s = e.state();
-    bool ok;
-    const std::uint64_t said = to_number(e.element(1), ok);
-    if (ok && said != s.transactions) {
-        e.report(kError, "envelope", &c, "GE01",
-                 "GE01 is " + std::string(e.element(1)) + " but the group has " + std::to_string(s.transactions) +
-                     " transaction sets");
-    }
-    if (e.element(2) != s.gs06) {
-        e.report(kError, "envelope", &c, "GE02", "GE02 " + quoted(e.element(2)) + " differs from GS06 " + quoted(s.gs06));
-    }
+    check_trailer(e, c, {"GE", "the group", "transaction sets", "", "GS06"}, s.transactions, s.gs06);
 }
 
 void check_iea(Engine& e, const SegmentCheck& c) {
     const RuleState& s = e.state();
-    bool ok;
-    const std::uint64_t said = to_number(e.element(1), ok);
-    if (ok && said != s.groups) {
-        e.report(kError, "envelope", &c, "IEA01",
-                 "IEA01 is " + std::string(e.element(1)) + " but the interchange has " + std::to_string(s.groups) +
-                     " functional groups");
-    }
-    if (e.element(2) != s.isa13) {
-        e.report(kError, "envelope", &c, "IEA02",
-                 "IEA02 " + quoted(e.element(2)) + " differs from ISA13 " + quoted(s.isa13));
-    }
+    check_trailer(e, c, {"IEA", "the interchange", "functional groups", "", "ISA13"}, s.groups, s.isa13);
 }
 
 // ---- the hierarchy ----
