@@ -42,8 +42,12 @@ std::string place(const SegmentCheck& c) {
 
 Engine::Engine(FindingSink& sink, const guide::Guide& guide, bool fixed) : sink_(sink) {
     use_guide(guide, fixed);
-    t_ = start_;
-    frames_.resize(static_cast<std::size_t>(t_->max_depth) + 1);
+    use_tables(*start_);
+}
+
+void Engine::use_tables(const Tables& tables) {
+    t_ = &tables;
+    frames_.resize(std::max(frames_.size(), static_cast<std::size_t>(t_->max_depth) + 1));
     isa_id_ = t_->id_of("ISA");
     gs_id_ = t_->id_of("GS");
 }
@@ -59,10 +63,7 @@ void Engine::switch_tables(const Tables& next) {
     const Tables& before = *t_;
     const Frame old = frames_[0];
     const Node& from = before.nodes[static_cast<std::size_t>(old.node)];
-    t_ = &next;
-    frames_.resize(std::max(frames_.size(), static_cast<std::size_t>(t_->max_depth) + 1));
-    isa_id_ = t_->id_of("ISA");
-    gs_id_ = t_->id_of("GS");
+    use_tables(next);
     Frame& f = frames_[0];
     f = Frame{};
     std::memset(f.count, 0, sizeof f.count);
@@ -95,10 +96,7 @@ void Engine::choose_version_guide() {
     }
     if (!chosen) chosen = start_->guide;  // an unknown version: its ISA12 is reported against the default
     if (chosen == current) return;
-    t_ = &tables_for(*chosen);
-    frames_.resize(std::max(frames_.size(), static_cast<std::size_t>(t_->max_depth) + 1));
-    isa_id_ = t_->id_of("ISA");
-    gs_id_ = t_->id_of("GS");
+    use_tables(tables_for(*chosen));
 }
 
 bool Engine::choose_guide() {
@@ -131,12 +129,7 @@ void Engine::begin(std::string name) {
     depth_ = 0;
     last_ = nullptr;
     notes_.clear();
-    if (t_ != start_) {
-        t_ = start_;
-        frames_.resize(std::max(frames_.size(), static_cast<std::size_t>(t_->max_depth) + 1));
-        isa_id_ = t_->id_of("ISA");
-        gs_id_ = t_->id_of("GS");
-    }
+    if (t_ != start_) use_tables(*start_);
     state_.st02_seen.clear();
     state_.gs06_seen.clear();
     state_.isa13_seen.clear();
@@ -423,7 +416,7 @@ std::string_view Engine::qualifier_value(const SegmentCheck& c) const {
 void Engine::read_repetition_separator() {
     repetition_ = 0;
     const auto& elements = current_->elements;
-    if (elements.size() < 11 || !elements[10].element->data || elements[10].element->data->number != "I65") return;
+    if (elements.size() < 11 || elements[10].declares != DeclaredDelimiter::Repetition) return;
     const std::string_view v = element(11);
     if (v.size() != 1) return;  // its width is reported as any ISA width is
     const char c = v[0];
@@ -748,10 +741,7 @@ void Engine::check_value(const SegmentCheck& c, const ElementCheck& e, std::stri
     // component separator, which splits only a composite (ISA16 is it).
     unsigned flags = 0;
     for (unsigned char ch : v) flags |= char_class_[ch];
-    // ISA16 is the component separator, and in 5010 ISA11 (I65) the
-    // repetition separator: delimiters themselves, of any character.
-    if (flags && !(c.id == isa_id_ && (k == 16 || (k == 11 && e.element->data && e.element->data->number == "I65"))))
-        [[unlikely]] {
+    if (flags && e.declares == DeclaredDelimiter::None) [[unlikely]] {
         if ((flags & kComponentSeparator) && c.id != isa_id_) return value_finding(c, e, v, k, m, Problem::Delimiter);
         if (flags & kRepetitionSeparator) return value_finding(c, e, v, k, m, Problem::Repetition);
         if (flags & kOutsideCharacterSet) return value_finding(c, e, v, k, m, Problem::Characters);

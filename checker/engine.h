@@ -126,6 +126,8 @@ private:
     // its version, the starting guide first.
     void choose_version_guide();
     void switch_tables(const Tables& next);
+    // Checks from now on against `tables`: the frames they need and their IDs of ISA and GS.
+    void use_tables(const Tables& tables);
     void close_frame();
     void close_all();
     void loop_begun(Frame& frame, const Node& node, const SegmentCheck& first);

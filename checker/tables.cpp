@@ -131,6 +131,8 @@ private:
                     }
                 }
             }
+            if (s.id == "ISA" && e.position == 16) ec.declares = DeclaredDelimiter::Component;
+            if (s.id == "ISA" && e.data && e.data->number == "I65") ec.declares = DeclaredDelimiter::Repetition;
             if (e.usage == guide::Usage::R) c.required |= std::uint64_t{1} << e.position;
             c.elements.push_back(ec);
         }

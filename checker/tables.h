@@ -53,6 +53,11 @@ struct CodeTable {
 // element names (DTP03 after DTP02 = D8 or RD8).
 enum class ValueRule : std::uint8_t { None, DatePeriod };
 
+// An interchange header element whose value is a delimiter itself, of any
+// character: ISA16 the component separator, 5010's ISA11 (I65) the
+// repetition separator.
+enum class DeclaredDelimiter : std::uint8_t { None, Component, Repetition };
+
 struct ElementCheck {
     const guide::Element* element;
     guide::Usage usage;
@@ -65,6 +70,7 @@ struct ElementCheck {
     std::uint16_t first_component = 0;  // composite: its components in SegmentCheck::components
     std::uint8_t component_count = 0;
     bool composite = false;
+    DeclaredDelimiter declares = DeclaredDelimiter::None;
 };
 
 struct SyntaxCheck {
