@@ -16,7 +16,7 @@ through `vireo run`, and the file that uses every segment class.
 
 The external validator is ../shared/tools/validate-837 (VIREO_VALIDATOR
 overrides it); it runs in this process, once per file, through its own driver.
-Results go to OUT/results.tsv and OUT/disagreements.txt. Every disagreement
+Results go to OUT/results.tsv (the last full runs are kept in docs/differential/) and OUT/disagreements.txt. Every disagreement
 must be listed, with its reason, in tests/differential/disagreements.tsv
 (seed file, mutation, reason). Exit status 0 when every disagreement is listed
 and the verdicts agree on at least 99% of the mutations, 1 otherwise, 77 when
