@@ -599,7 +599,7 @@ Timed write_with_guide_control(const PreparedData& data, long claims, const std:
     typename G::Control ctl;
     GuideChecker checker;
     if (check) checker.attach(ctl);
-    TextPropertyBag defaults;  // a control placed new: "*", ":", "~"
+    TextPropertyBag defaults;  // a control placed new: "*", ":", "~" (and 5010's "^")
     ctl.ReadProperties(defaults);
     ctl.NewLine(NewLineValues::LF_ToSegEnd);
     ctl.ErrorTrap(-1);
