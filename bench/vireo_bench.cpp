@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "vireo/bench/workload.h"
+#include "vireo/control/catalogue.h"
 #include "vireo/tools/runner/script_runner.h"
 
 namespace vireo_bench {
@@ -38,6 +39,7 @@ constexpr std::size_t kBlock = 1 << 20;
 struct Options {
     long claims = 100000;
     int runs = 5;
+    Guide guide = Guide::Professional4010;
     std::string dir;
     bool json = false;
     std::string only;  // run just this variant, once, in this process (for profilers)
@@ -167,6 +169,10 @@ ChildReport run_script_host(const VariantInfo& v, const Options& o, const Prepar
     vireo_runner::RunOptions options;
     options.output = output_path(o.dir, v, 0);
     options.script_name = v.key;
+    // The classic form names its guide; the other forms are given it here, as
+    // a host that runs them would.
+    options.catalogue = prjVireo::catalogue::find_catalogue(guide_id(o.guide));
+    if (!options.catalogue) throw std::runtime_error(std::string("no catalogue of ") + guide_id(o.guide));
     std::ostringstream err;
     const auto start = Clock::now();
     const vireo_runner::RunResult result = vireo_runner::run_script(script.text(), options, err);
@@ -383,6 +389,11 @@ Options parse(int argc, char** argv) {
         if (a == "--claims") {
             o.claims = std::atol(value().c_str());
             if (o.claims < 1) fail("--claims must be at least 1");
+        } else if (a == "--guide") {
+            const std::string id = value();
+            const std::optional<Guide> guide = find_guide(id);
+            if (!guide) fail("--guide " + id + " is no guide of this workload: use 004010X098A1 or 005010X222A1");
+            o.guide = *guide;
         } else if (a == "--runs") {
             o.runs = std::atoi(value().c_str());
             if (o.runs < 1) fail("--runs must be at least 1");
@@ -402,7 +413,8 @@ Options parse(int argc, char** argv) {
             o.skip_run = true;
         } else if (a == "-h" || a == "--help") {
             std::printf(
-                "usage: vireo-bench [--claims N] [--runs K] [--dir PATH] [--json]\n"
+                "usage: vireo-bench [--guide ID] [--claims N] [--runs K] [--dir PATH] [--json]\n"
+                "  --guide ID  the guide every variant writes: 004010X098A1 (default) or 005010X222A1\n"
                 "  --claims N  claims in the interchange (default 100000)\n"
                 "  --runs K    timed runs per variant after one warm-up; the median is reported (default 5)\n"
                 "  --dir PATH  where the files are written (default a new temporary directory)\n"
@@ -412,7 +424,8 @@ Options parse(int argc, char** argv) {
                 "  --no-run    do not measure vireo run\n"
                 "  --script F  only write the batch as a vireo run script to F (- for standard output)\n"
                 "  --export D  only write the batch's tables (D/tables.json) and expected bytes\n"
-                "              (D/reference.x12), for a host in another language (bench/python)\n"
+                "              (D/reference.x12), for a host in another language (bench/python;\n"
+                "              004010X098A1 only)\n"
                 "  --only KEY  run one variant once in this process and print its time, for a profiler\n"
                 "              (limit, naive, vireo, vireo_handler, vireo_checker, vireo_2_threads, host_loop,\n"
                 "              run_classic, run_lines, run_rows)\n");
@@ -444,6 +457,9 @@ const char* build_type() {
 
 int main_impl(int argc, char** argv) {
     Options o = parse(argc, argv);
+    if (!o.export_dir.empty() && o.guide != Guide::Professional4010) {
+        fail("--export: the Python host (bench/python) writes 004010X098A1 only; leave out --guide");
+    }
     bool own_dir = false;
     if (o.dir.empty()) {
         std::string tmpl = (fs::temp_directory_path() / "vireo-bench.XXXXXX").string();
@@ -454,7 +470,7 @@ int main_impl(int argc, char** argv) {
         fs::create_directories(o.dir);
     }
 
-    const PreparedData data = prepare_data(o.claims);
+    const PreparedData data = prepare_data(o.claims, o.guide);
     if (!o.export_dir.empty()) {
         fs::create_directories(o.export_dir);
         for (const char* name : {"tables.json", "reference.x12"}) {
@@ -501,10 +517,10 @@ int main_impl(int argc, char** argv) {
         fs::remove(reference);
         if (own_dir) fs::remove(o.dir);
         std::printf("%s: %.1f ms, %.1f ns per segment\n", chosen->key, r.seconds * 1e3,
-                    r.seconds * 1e9 / (static_cast<double>(segment_count(o.claims)) * std::max(chosen->files, 1)));
+                    r.seconds * 1e9 / (static_cast<double>(segment_count(o.claims, o.guide)) * std::max(chosen->files, 1)));
         return 0;
     }
-    const double file_segments = static_cast<double>(segment_count(o.claims));
+    const double file_segments = static_cast<double>(segment_count(o.claims, o.guide));
     const long baseline_kb = fork_baseline_kb();
 
     std::vector<Summary> summaries;
@@ -600,6 +616,7 @@ int main_impl(int argc, char** argv) {
 
     if (o.json) {
         nlohmann::json j;
+        j["guide"] = guide_id(o.guide);
         j["claims"] = o.claims;
         j["runs"] = o.runs;
         j["segments_per_file"] = file_segments;
@@ -665,8 +682,8 @@ int main_impl(int argc, char** argv) {
         return 0;
     }
 
-    std::printf("vireo-bench: %ld claims, %.0f segments and %.1f MB per file, median of %d runs after a warm-up\n",
-                o.claims, file_segments, file_bytes / 1e6, o.runs);
+    std::printf("vireo-bench: %s, %ld claims, %.0f segments and %.1f MB per file, median of %d runs after a warm-up\n",
+                guide_id(o.guide), o.claims, file_segments, file_bytes / 1e6, o.runs);
     std::printf("build %s, %u CPUs, files in %s\n\n", build_type(), std::thread::hardware_concurrency(),
                 own_dir ? "a temporary directory" : o.dir.c_str());
     std::printf("%-24s %9s %8s %8s %7s %9s %8s %8s\n", "variant", "wall ms", "Mseg/s", "MB/s", "ns/seg",

@@ -8,8 +8,10 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
+#include <type_traits>
 #include <vector>
 
+#include "vireo/catalogues/professional_5010/control.h"
 #include "vireo/checker/guide_checker.h"
 #include "vireo/control/vireo.h"
 
@@ -65,8 +67,13 @@ const char* const kPayers[] = {"BLUE CROSS BLUE SHIELD", "AETNA", "UNITED HEALTH
                                "HUMANA", "MEDICARE PART B", "STATE MEDICAID", "KAISER PERMANENTE"};
 const char* const kProcedures[] = {"99213", "99214", "99203", "99204", "85025", "80053", "36415",
                                    "93000", "71046", "90471", "90686", "97110", "99395", "81002"};
-const char* const kDiagnoses[] = {"4019", "25000", "2724", "53081", "7840", "4660", "78650", "V700",
-                                  "2449", "311", "30000", "7242", "4779", "42731", "2859", "7295"};
+// The same conditions in each guide's code set, at the same places: ICD-9 for
+// 4010, ICD-10 for 5010.
+const char* const kDiagnosesIcd9[] = {"4019", "25000", "2724", "53081", "7840", "4660", "78650", "V700",
+                                      "2449", "311", "30000", "7242", "4779", "42731", "2859", "7295"};
+const char* const kDiagnosesIcd10[] = {"I10", "E119", "E785", "K219", "R519", "J209", "R0789", "Z0000",
+                                       "E039", "F329", "F419", "M5450", "J309", "I4891", "D649", "M79609"};
+static_assert(std::size(kDiagnosesIcd9) == std::size(kDiagnosesIcd10));
 
 std::string digits(Random& r, int n) {
     std::string s;
@@ -95,6 +102,37 @@ constexpr const char* kTime = "2200";
 constexpr const char* kInterchangeNumber = "000000001";
 
 long transactions_for(long claims) { return (claims + kClaimsPerTransaction - 1) / kClaimsPerTransaction; }
+
+// What differs between the guides in this interchange, as values. The
+// reference formatter, the script and the host loop all read them, so that
+// each writes one loop for both guides.
+struct GuideValues {
+    const char* id;                // GS08; 4010's REF02 after BHT, 5010's ST03
+    const char* isa11_field;       // 4010: the standards identifier; 5010: the repetition separator
+    const char* isa11;
+    const char* isa12;             // the interchange control version
+    bool transmission_ref;         // 4010's REF*87 after BHT
+    bool st03;                     // 5010's ST03, which repeats GS08
+    const char* billing_hl;        // the property names that differ
+    const char* billing_tax_id;
+    const char* onset;
+    const char* billing_zip;       // 5010 asks for the 9-digit ZIP
+    const char* facility_qualifier;  // CLM05-2: 5010's "B"
+    const char* signature_source;    // CLM10: 4010's "C", a code 5010 dropped
+    const char* principal_diagnosis;  // HI01-1
+    const char* other_diagnosis;      // HI02-1
+    int segments_per_transaction;  // ST, BHT, (REF), submitter NM1 and PER, receiver NM1,
+                                   // billing HL, NM1, N3, N4, REF, SE
+};
+
+constexpr GuideValues k4010{"004010X098A1", "m11_IntStandsIdent", "U", "00401", true, false,
+                            "L2000A_HL_00_BillPaytoPROVHILevel", "L2010AA_REF_00_BillPROV2ndID",
+                            "L2300_DTP_04_DateOnsetofCurSpell", "62704", "", "C", "BK", "BF", 12};
+constexpr GuideValues k5010{"005010X222A1", "m11_RepetitionSeparator", "^", "00501", false, true,
+                            "L2000A_HL_00_BillPROVHILevel", "L2010AA_REF_00_BillPROVTaxID",
+                            "L2300_DTP_00_DateOnsetCurIllnessSymptom", "627041234", "B", "", "ABK", "ABF", 11};
+
+const GuideValues& values_of(Guide guide) { return guide == Guide::Professional5010 ? k5010 : k4010; }
 
 // The straightforward writer: a segment is a vector of element strings, the
 // segment ID first, joined with "*" after dropping the empty trailing ones.
@@ -140,26 +178,27 @@ private:
 };
 
 void walk_naive(const PreparedData& data, long claims, std::FILE* out) {
+    const GuideValues& g = values_of(data.guide);
     NaiveSegments w(out);
     using N = NaiveSegments;
     w.put({"ISA", "00", N::fixed("", 10), "00", N::fixed("", 10), "ZZ", N::fixed(kSender, 15), "ZZ",
-           N::fixed(kReceiver, 15), kInterchangeDate, kTime, "U", "00401", kInterchangeNumber, "0", "P", ":"});
-    w.put({"GS", "HC", kSender, kReceiver, kGroupDate, kTime, "1", "X", "004010X098A1"});
+           N::fixed(kReceiver, 15), kInterchangeDate, kTime, g.isa11, g.isa12, kInterchangeNumber, "0", "P", ":"});
+    w.put({"GS", "HC", kSender, kReceiver, kGroupDate, kTime, "1", "X", g.id});
     const long transactions = transactions_for(claims);
     long c = 0;
     for (long t = 0; t < transactions; ++t) {
         const std::string& control = data.control_numbers[t];
         w.reset_count();
-        w.put({"ST", "837", control});
+        w.put({"ST", "837", control, g.st03 ? g.id : ""});
         w.put({"BHT", "0019", "00", control, kGroupDate, kTime, "CH"});
-        w.put({"REF", "87", "004010X098A1"});
+        if (g.transmission_ref) w.put({"REF", "87", g.id});
         w.put({"NM1", "41", "2", "PREMIER BILLING SERVICE", "", "", "", "", "46", kSender});
         w.put({"PER", "IC", "EDI DESK", "TE", "2175550100"});
         w.put({"NM1", "40", "2", "CLEARINGHOUSE NATIONAL", "", "", "", "", "46", kReceiver});
         w.put({"HL", "1", "", "20", "1"});
         w.put({"NM1", "85", "2", "RIVERSIDE FAMILY MEDICINE", "", "", "", "", "XX", "1234567893"});
         w.put({"N3", "1500 RIVERSIDE PARKWAY"});
-        w.put({"N4", "SPRINGFIELD", "IL", "62704"});
+        w.put({"N4", "SPRINGFIELD", "IL", g.billing_zip});
         w.put({"REF", "EI", "371234567"});
         const long end = std::min(claims, c + kClaimsPerTransaction);
         for (long k = 0; c < end; ++c, ++k) {
@@ -173,10 +212,11 @@ void walk_naive(const PreparedData& data, long claims, std::FILE* out) {
             w.put({"N4", s.city, s.state, s.zip});
             w.put({"DMG", "D8", s.birth_date, CodeToString(s.gender)});
             w.put({"NM1", "PR", "2", p.name, "", "", "", "", "PI", p.id});
-            w.put({"CLM", cl.account, cl.total_charge, "", "", N::composite({"11", "", "1"}), "Y", "A", "Y", "Y",
-                   "C"});
+            w.put({"CLM", cl.account, cl.total_charge, "", "", N::composite({"11", g.facility_qualifier, "1"}), "Y",
+                   "A", "Y", "Y", g.signature_source});
             w.put({"DTP", "431", "D8", cl.onset_date});
-            w.put({"HI", N::composite({"BK", cl.diagnosis1}), N::composite({"BF", cl.diagnosis2})});
+            w.put({"HI", N::composite({g.principal_diagnosis, cl.diagnosis1}),
+                   N::composite({g.other_diagnosis, cl.diagnosis2})});
             for (int j = 0; j < kLinesPerClaim; ++j) {
                 const ServiceLine& line = cl.lines[j];
                 w.put({"LX", data.numbers[j + 1]});
@@ -196,8 +236,9 @@ void walk_naive(const PreparedData& data, long claims, std::FILE* out) {
 // its property; code fields are given by their code text.
 class ScriptSteps {
 public:
-    ScriptSteps(std::FILE* out, ScriptForm form)
-        : out_(out), form_(form), indent_(form == ScriptForm::Classic ? "    " : "") {}
+    // `guide`, when given, is named before the classic form's steps.
+    ScriptSteps(std::FILE* out, ScriptForm form, const char* guide = nullptr)
+        : out_(out), form_(form), indent_(form == ScriptForm::Classic ? "    " : ""), guide_(guide) {}
     using Fields = std::initializer_list<std::pair<const char*, std::string_view>>;
 
     void segment(const char* property, Fields fields) {
@@ -273,7 +314,12 @@ private:
         line_ += '"';
     }
     void put() {
-        const char* before = form_ == ScriptForm::Classic ? (first_ ? "{\n  \"steps\": [\n" : ",\n") : (first_ ? "" : "\n");
+        if (first_ && form_ == ScriptForm::Classic && guide_ &&
+            std::fprintf(out_, "{\n  \"guide\": \"%s\",\n  \"steps\": [\n", guide_) < 0) {
+            throw std::runtime_error("writing the script failed");
+        }
+        const char* before = form_ == ScriptForm::Classic ? (first_ ? (guide_ ? "" : "{\n  \"steps\": [\n") : ",\n")
+                                                          : (first_ ? "" : "\n");
         if (std::fputs(before, out_) < 0 ||
             std::fwrite(line_.data(), 1, line_.size(), out_) != line_.size()) {
             throw std::runtime_error("writing the script failed");
@@ -284,6 +330,7 @@ private:
     std::FILE* out_;
     ScriptForm form_;
     const char* indent_;
+    const char* guide_;
     std::string line_;
     bool first_ = true;
     std::map<std::string_view, std::vector<std::string_view>> columns_;
@@ -294,29 +341,37 @@ std::string code_text(std::int32_t value) { return CodeToString(value); }
 }  // namespace
 
 void write_script(const PreparedData& data, long claims, std::FILE* out, ScriptForm form) {
-    ScriptSteps w(out, form);
+    const GuideValues& g = values_of(data.guide);
+    // 4010 is the runner's default guide: its script does not name it.
+    ScriptSteps w(out, form, data.guide == Guide::Professional4010 ? nullptr : g.id);
     w.set("NewLine", "1");
     w.segment("L0_ISA_00_IntControlHeader",
               {{"m01_AuthInfoQul", "00"}, {"m03_SecurityInfoQul", "00"}, {"m05_IntIDQul", "ZZ"},
                {"m06_IntSenderID", kSender}, {"m07_IntIDQul", "ZZ"}, {"m08_IntRecvID", kReceiver},
-               {"m09_IntDate", kInterchangeDate}, {"m10_IntTime", kTime}, {"m11_IntStandsIdent", "U"},
-               {"m12_IntControlVersionNum", "00401"}, {"m13_IntControlNumMustMatchIEA02", kInterchangeNumber},
+               {"m09_IntDate", kInterchangeDate}, {"m10_IntTime", kTime}, {g.isa11_field, g.isa11},
+               {"m12_IntControlVersionNum", g.isa12}, {"m13_IntControlNumMustMatchIEA02", kInterchangeNumber},
                {"m14_AcknowledgmentRequested", "0"}, {"m15_ProductionTestUsageIndicator", "P"}});
     w.segment("L0_GS_00_FunctGroupHeader",
               {{"m01_FunctIdentCode", "HC"}, {"m02_AppSendersCode", kSender}, {"m03_AppRecvsCode", kReceiver},
                {"m04_CreationDate", kGroupDate}, {"m05_CreationTime", kTime}, {"m06_GroupControlNum", "1"},
-               {"m07_RespAgencyCode", "X"}, {"m08_VersionReleaseIndIdentCode", "004010X098A1"}});
+               {"m07_RespAgencyCode", "X"}, {"m08_VersionReleaseIndIdentCode", g.id}});
     const long transactions = transactions_for(claims);
     long c = 0;
     for (long t = 0; t < transactions; ++t) {
         const std::string& control = data.control_numbers[t];
         w.set("SegCount", "\"0\"");
-        w.segment("L1_ST_00_TransSetHeader", {{"m01_TransSetIdentCode", "837"}, {"m02_TransSetControlNum", control}});
+        if (g.st03) {
+            w.segment("L1_ST_00_TransSetHeader", {{"m01_TransSetIdentCode", "837"},
+                                                  {"m02_TransSetControlNum", control},
+                                                  {"m03_ImplConventionRef", g.id}});
+        } else {
+            w.segment("L1_ST_00_TransSetHeader", {{"m01_TransSetIdentCode", "837"}, {"m02_TransSetControlNum", control}});
+        }
         w.segment("L1_BHT_00_BegHITrans",
                   {{"m01_HIStructCode", "0019"}, {"m02_TransSetPurposeCode", "00"},
                    {"m03_OriginatorAppTransIdent", control}, {"m04_TransSetCreationDate", kGroupDate},
                    {"m05_TransSetCreationTime", kTime}, {"m06_CLMorEncounterIdent", "CH"}});
-        w.segment("L1_REF_00_TranTypeID", {{"m01_RefIDQul", "87"}, {"m02_TranTypeCode", "004010X098A1"}});
+        if (g.transmission_ref) w.segment("L1_REF_00_TranTypeID", {{"m01_RefIDQul", "87"}, {"m02_TranTypeCode", g.id}});
         w.segment("L1000A_NM1_00_SubName",
                   {{"m01_EntityIdentCode", "41"}, {"m02_EntityTypeQul", "2"},
                    {"m03_SubLastorOrgName", "PREMIER BILLING SERVICE"}, {"m08_IDCodeQul", "46"},
@@ -328,7 +383,7 @@ void write_script(const PreparedData& data, long claims, std::FILE* out, ScriptF
                   {{"m01_EntityIdentCode", "40"}, {"m02_EntityTypeQul", "2"},
                    {"m03_RecvName", "CLEARINGHOUSE NATIONAL"}, {"m08_IDCodeQul", "46"},
                    {"m09_RecvPrimaryIdent", kReceiver}});
-        w.segment("L2000A_HL_00_BillPaytoPROVHILevel",
+        w.segment(g.billing_hl,
                   {{"m01_HIIDNum", "1"}, {"m03_HILevelCode", "20"}, {"m04_HIChildCode", "1"}});
         w.segment("L2010AA_NM1_00_BillPROVName",
                   {{"m01_EntityIdentCode", "85"}, {"m02_EntityTypeQul", "2"},
@@ -337,8 +392,8 @@ void write_script(const PreparedData& data, long claims, std::FILE* out, ScriptF
         w.segment("L2010AA_N3_00_BillPROVAddress", {{"m01_BillPROVAddressLine", "1500 RIVERSIDE PARKWAY"}});
         w.segment("L2010AA_N4_00_BillPROVCityStateZip",
                   {{"m01_BillPROVCityName", "SPRINGFIELD"}, {"m02_BillPROVStateorProvinceCode", "IL"},
-                   {"m03_BillPROVPostalZoneorZip", "62704"}});
-        w.segment("L2010AA_REF_00_BillPROV2ndID", {{"m01_RefIDQul", "EI"}, {"m02_BillPROVAddIdent", "371234567"}});
+                   {"m03_BillPROVPostalZoneorZip", g.billing_zip}});
+        w.segment(g.billing_tax_id, {{"m01_RefIDQul", "EI"}, {"m02_BillPROVAddIdent", "371234567"}});
         const long end = std::min(claims, c + kClaimsPerTransaction);
         for (long k = 0; c < end; ++c, ++k) {
             const Subscriber& s = data.subscriber(c);
@@ -368,18 +423,28 @@ void write_script(const PreparedData& data, long claims, std::FILE* out, ScriptF
             w.segment("L2010BB_NM1_00_PayerName",
                       {{"m01_EntityIdentCode", "PR"}, {"m02_EntityTypeQul", "2"}, {"m03_PayerName", p.name},
                        {"m08_IDCodeQul", "PI"}, {"m09_PayerIdent", p.id}});
-            w.segment("L2300_CLM_00_CLMInfo",
-                      {{"m01_PatAccountNum", cl.account}, {"m02_TotalCLMChargeAmount", cl.total_charge},
-                       {"m0501_FacTypeCode", "11"}, {"m0503_CLMFrequencyCode", "1"},
-                       {"m06_PROVorSupplierSigIndicator", "Y"}, {"m07_McareAssignmentCode", "A"},
-                       {"m08_BenefitsAssignmentCertIndicator", "Y"}, {"m09_ReleaseofInfoCode", "Y"},
-                       {"m10_PatSigSourceCode", "C"}});
-            w.segment("L2300_DTP_04_DateOnsetofCurSpell",
+            // 4010 gives CLM10; 5010 dropped its codes and asks for CLM05-2.
+            if (g.signature_source[0]) {
+                w.segment("L2300_CLM_00_CLMInfo",
+                          {{"m01_PatAccountNum", cl.account}, {"m02_TotalCLMChargeAmount", cl.total_charge},
+                           {"m0501_FacTypeCode", "11"}, {"m0503_CLMFrequencyCode", "1"},
+                           {"m06_PROVorSupplierSigIndicator", "Y"}, {"m07_McareAssignmentCode", "A"},
+                           {"m08_BenefitsAssignmentCertIndicator", "Y"}, {"m09_ReleaseofInfoCode", "Y"},
+                           {"m10_PatSigSourceCode", g.signature_source}});
+            } else {
+                w.segment("L2300_CLM_00_CLMInfo",
+                          {{"m01_PatAccountNum", cl.account}, {"m02_TotalCLMChargeAmount", cl.total_charge},
+                           {"m0501_FacTypeCode", "11"}, {"m0502_FacCodeQul", g.facility_qualifier},
+                           {"m0503_CLMFrequencyCode", "1"}, {"m06_PROVorSupplierSigIndicator", "Y"},
+                           {"m07_McareAssignmentCode", "A"}, {"m08_BenefitsAssignmentCertIndicator", "Y"},
+                           {"m09_ReleaseofInfoCode", "Y"}});
+            }
+            w.segment(g.onset,
                       {{"m01_DateTimeQul", "431"}, {"m02_DateTimePeriodFormatQul", "D8"},
                        {"m03_OrderDate", cl.onset_date}});
             w.segment("L2300_HI_00_HealthCareDiagnosisCode",
-                      {{"m0101_DiagnosisTypeCode", "BK"}, {"m0102_DiagnosisCode", cl.diagnosis1},
-                       {"m0201_DiagnosisTypeCode", "BF"}, {"m0202_DiagnosisCode", cl.diagnosis2}});
+                      {{"m0101_DiagnosisTypeCode", g.principal_diagnosis}, {"m0102_DiagnosisCode", cl.diagnosis1},
+                       {"m0201_DiagnosisTypeCode", g.other_diagnosis}, {"m0202_DiagnosisCode", cl.diagnosis2}});
             for (int j = 0; j < kLinesPerClaim; ++j) {
                 const ServiceLine& line = cl.lines[j];
                 w.segment("L2400_LX_00_SvcLine", {{"m01_AssignedNum", data.numbers[j + 1]}});
@@ -420,8 +485,19 @@ void sync_folder_of(const std::string& path) {
     ::close(fd);
 }
 
-PreparedData prepare_data(long claims) {
+const char* guide_id(Guide guide) { return values_of(guide).id; }
+
+std::optional<Guide> find_guide(std::string_view id) {
+    for (Guide g : {Guide::Professional4010, Guide::Professional5010}) {
+        if (id == guide_id(g)) return g;
+    }
+    return std::nullopt;
+}
+
+PreparedData prepare_data(long claims, Guide guide) {
     PreparedData d;
+    d.guide = guide;
+    const auto& diagnoses = guide == Guide::Professional5010 ? kDiagnosesIcd10 : kDiagnosesIcd9;
     Random r(0x5eed1234abcdULL);
     for (int i = 0; i < 4096; ++i) {
         Subscriber s;
@@ -459,8 +535,8 @@ PreparedData prepare_data(long claims) {
             line.date = date_in_2026(r);
         }
         c.total_charge = amount(total);
-        c.diagnosis1 = r.pick(kDiagnoses);
-        c.diagnosis2 = r.pick(kDiagnoses);
+        c.diagnosis1 = r.pick(diagnoses);
+        c.diagnosis2 = r.pick(diagnoses);
         c.onset_date = date_in_2026(r);
         d.claims.push_back(std::move(c));
     }
@@ -473,16 +549,57 @@ PreparedData prepare_data(long claims) {
     return d;
 }
 
-long segment_count(long claims) {
-    return 4 + transactions_for(claims) * kSegmentsPerTransaction + claims * kSegmentsPerClaim;
+long segment_count(long claims, Guide guide) {
+    return 4 + transactions_for(claims) * values_of(guide).segments_per_transaction + claims * kSegmentsPerClaim;
 }
 
-Timed write_with_control(const PreparedData& data, long claims, const std::string& path, bool run_additem,
-                         bool handler, const std::function<void()>& ready, bool check) {
-    vireo ctl;
+namespace {
+
+// A code given by its text, its Code value worked out at compile time: it
+// converts to the enum of any code list, as that list's member for the text.
+class Code {
+public:
+    consteval explicit Code(std::string_view text) : value_(code_value(text)) {}
+    template <class List, class = std::enable_if_t<std::is_enum_v<List>>>
+    constexpr operator List() const {
+        return static_cast<List>(value_);
+    }
+
+private:
+    std::int32_t value_;
+};
+
+// Each guide's control and the properties whose names differ; its values come
+// from GuideValues, so the host loop below serves both.
+struct Control4010 {
+    using Control = prjVireo::vireo;
+    static constexpr const GuideValues& values = k4010;
+    static void isa11(auto& isa) { isa.m11_IntStandsIdent = Code(values.isa11); }
+    static auto transmission(Control& c) { return c.L1_REF_00_TranTypeID(); }
+    static auto billing_hl(Control& c) { return c.L2000A_HL_00_BillPaytoPROVHILevel(); }
+    static auto billing_tax_id(Control& c) { return c.L2010AA_REF_00_BillPROV2ndID(); }
+    static auto onset(Control& c) { return c.L2300_DTP_04_DateOnsetofCurSpell(); }
+};
+
+struct Control5010 {
+    using Control = prjVireo::professional_5010::vireo;
+    static constexpr const GuideValues& values = k5010;
+    // Left empty, ISA11 is written as the control's RepetitionSeparator ("^").
+    static void isa11(auto&) {}
+    static std::nullptr_t transmission(Control&) { return nullptr; }  // 5010 has no REF*87
+    static auto billing_hl(Control& c) { return c.L2000A_HL_00_BillPROVHILevel(); }
+    static auto billing_tax_id(Control& c) { return c.L2010AA_REF_00_BillPROVTaxID(); }
+    static auto onset(Control& c) { return c.L2300_DTP_00_DateOnsetCurIllnessSymptom(); }
+};
+
+template <class G>
+Timed write_with_guide_control(const PreparedData& data, long claims, const std::string& path, bool run_additem,
+                               bool handler, const std::function<void()>& ready, bool check) {
+    constexpr const GuideValues& g = G::values;
+    typename G::Control ctl;
     GuideChecker checker;
     if (check) checker.attach(ctl);
-    TextPropertyBag defaults;  // a control placed new: "*", ":", "~"
+    TextPropertyBag defaults;  // a control placed new: "*", ":", "~" (and 5010's "^")
     ctl.ReadProperties(defaults);
     ctl.NewLine(NewLineValues::LF_ToSegEnd);
     ctl.ErrorTrap(-1);
@@ -491,15 +608,15 @@ Timed write_with_control(const PreparedData& data, long claims, const std::strin
     const auto gs = ctl.L0_GS_00_FunctGroupHeader();
     const auto st = ctl.L1_ST_00_TransSetHeader();
     const auto bht = ctl.L1_BHT_00_BegHITrans();
-    const auto transmission = ctl.L1_REF_00_TranTypeID();
+    const auto transmission = G::transmission(ctl);
     const auto submitter = ctl.L1000A_NM1_00_SubName();
     const auto contact = ctl.L1000A_PER_00_SubEDIContactInfo();
     const auto receiver = ctl.L1000B_NM1_00_RecvName();
-    const auto billing_hl = ctl.L2000A_HL_00_BillPaytoPROVHILevel();
+    const auto billing_hl = G::billing_hl(ctl);
     const auto billing_name = ctl.L2010AA_NM1_00_BillPROVName();
     const auto billing_address = ctl.L2010AA_N3_00_BillPROVAddress();
     const auto billing_city = ctl.L2010AA_N4_00_BillPROVCityStateZip();
-    const auto billing_ref = ctl.L2010AA_REF_00_BillPROV2ndID();
+    const auto billing_ref = G::billing_tax_id(ctl);
     const auto hl = ctl.L2000B_HL_00_SubscriberHILevel();
     const auto sbr = ctl.L2000B_SBR_00_SubscriberInfo();
     const auto name = ctl.L2010BA_NM1_00_SubscriberName();
@@ -509,7 +626,7 @@ Timed write_with_control(const PreparedData& data, long claims, const std::strin
     const auto payer = ctl.L2010BB_NM1_00_PayerName();
     const auto clm = ctl.L2300_CLM_00_CLMInfo();
     const auto hi = ctl.L2300_HI_00_HealthCareDiagnosisCode();
-    const auto onset = ctl.L2300_DTP_04_DateOnsetofCurSpell();
+    const auto onset = G::onset(ctl);
     const auto lx = ctl.L2400_LX_00_SvcLine();
     const auto sv1 = ctl.L2400_SV1_00_ProfessionalSvc();
     const auto service_date = ctl.L2400_DTP_00_DateSvcDate();
@@ -538,29 +655,29 @@ Timed write_with_control(const PreparedData& data, long claims, const std::strin
         ctl.OpenFile(file);
     }
 
-    isa->m01_AuthInfoQul = L0_ISA_01_001_001_AuthInfoQul::val_00_NoAuthInfoPresentinISA02;
-    isa->m03_SecurityInfoQul = L0_ISA_03_001_001_SecurityInfoQul::val_00_NoSecurityInfoPresentinISA04;
-    isa->m05_IntIDQul = L0_ISA_05_001_001_IntIDQul::val_ZZ_MutuallyDefined;
+    isa->m01_AuthInfoQul = Code("00");
+    isa->m03_SecurityInfoQul = Code("00");
+    isa->m05_IntIDQul = Code("ZZ");
     isa->m06_IntSenderID = kSender;
-    isa->m07_IntIDQul = L0_ISA_05_001_001_IntIDQul::val_ZZ_MutuallyDefined;
+    isa->m07_IntIDQul = Code("ZZ");
     isa->m08_IntRecvID = kReceiver;
     isa->m09_IntDate = kInterchangeDate;
     isa->m10_IntTime = kTime;
-    isa->m11_IntStandsIdent = L0_ISA_11_001_001_IntControlStandsIdent::val_U_US_EDICommunityofASCX12TDCCandUCS;
-    isa->m12_IntControlVersionNum = "00401";
+    G::isa11(*isa);
+    isa->m12_IntControlVersionNum = g.isa12;
     isa->m13_IntControlNumMustMatchIEA02 = kInterchangeNumber;
-    isa->m14_AcknowledgmentRequested = L0_ISA_14_001_001_AcknowledgmentRequested::val_0_NotAcknowledgmentRequested;
-    isa->m15_ProductionTestUsageIndicator = L0_ISA_15_001_001_UsageIndicator::val_P_ProductionData;
+    isa->m14_AcknowledgmentRequested = Code("0");
+    isa->m15_ProductionTestUsageIndicator = Code("P");
     add(*isa);
 
-    gs->m01_FunctIdentCode = L0_GS_01_001_001_FunctIdentCode::val_HC_HealthCareCLMs;
+    gs->m01_FunctIdentCode = Code("HC");
     gs->m02_AppSendersCode = kSender;
     gs->m03_AppRecvsCode = kReceiver;
     gs->m04_CreationDate = kGroupDate;
     gs->m05_CreationTime = kTime;
     gs->m06_GroupControlNum = "1";
-    gs->m07_RespAgencyCode = L0_GS_07_001_001_RespAgencyCode::val_X_AccreditedStandsCommitteeX12;
-    gs->m08_VersionReleaseIndIdentCode = "004010X098A1";
+    gs->m07_RespAgencyCode = Code("X");
+    gs->m08_VersionReleaseIndIdentCode = g.id;
     add(*gs);
 
     const long transactions = transactions_for(claims);
@@ -568,51 +685,54 @@ Timed write_with_control(const PreparedData& data, long claims, const std::strin
     for (long t = 0; t < transactions; ++t) {
         const std::string& control = data.control_numbers[t];
         ctl.SegCount("0");  // the count runs from ST to SE
-        st->m01_TransSetIdentCode = L1_ST_01_143_3_TransSetIdentCode::val_837_HealthCareCLM_143_3;
+        st->m01_TransSetIdentCode = Code("837");
         st->m02_TransSetControlNum = control;
+        if constexpr (g.st03) st->m03_ImplConventionRef = g.id;
         add(*st);
 
-        bht->m01_HIStructCode = L1_BHT_01_1005_7_HIStructCode::val_0019_InfoSourceSubDep_1005_7;
-        bht->m02_TransSetPurposeCode = L1_BHT_02_353_9_TransSetPurposeCode::val_00_Orig_353_9;
+        bht->m01_HIStructCode = Code("0019");
+        bht->m02_TransSetPurposeCode = Code("00");
         bht->m03_OriginatorAppTransIdent = control;
         bht->m04_TransSetCreationDate = kGroupDate;
         bht->m05_TransSetCreationTime = kTime;
-        bht->m06_CLMorEncounterIdent = L1_BHT_06_640_15_CLMorEncounterIdent::val_CH_Chargeable_640_15;
+        bht->m06_CLMorEncounterIdent = Code("CH");
         add(*bht);
 
-        transmission->m01_RefIDQul = L1_REF_01_128_19_RefIDQul::val_87_FunctCategory_128_19;
-        transmission->m02_TranTypeCode = "004010X098A1";
-        add(*transmission);
+        if constexpr (g.transmission_ref) {
+            transmission->m01_RefIDQul = Code("87");
+            transmission->m02_TranTypeCode = g.id;
+            add(*transmission);
+        }
 
-        submitter->m01_EntityIdentCode = L1000A_NM1_01_98_25_EntityIdentCode::val_41_Sub_98_25;
-        submitter->m02_EntityTypeQul = L1000A_NM1_02_1065_27_EntityTypeQul::val_2_NonPersonEntity_1065_27;
+        submitter->m01_EntityIdentCode = Code("41");
+        submitter->m02_EntityTypeQul = Code("2");
         submitter->m03_SubLastorOrgName = "PREMIER BILLING SERVICE";
-        submitter->m08_IDCodeQul = L1000A_NM1_08_66_35_IDCodeQul::val_46_ETransmitterIDNumETIN_66_35;
+        submitter->m08_IDCodeQul = Code("46");
         submitter->m09_SubIdent = kSender;
         add(*submitter);
 
-        contact->m01_ContactFunctionCode = L1000A_PER_01_366_44_ContactFunctionCode::val_IC_InfoContact_366_44;
+        contact->m01_ContactFunctionCode = Code("IC");
         contact->m02_SubContactName = "EDI DESK";
-        contact->m03_CommunicationNumQul = L1000A_PER_03_365_47_CommunicationNumQul::val_TE_Telephone_365_47;
+        contact->m03_CommunicationNumQul = Code("TE");
         contact->m04_CommunicationNum = "2175550100";
         add(*contact);
 
-        receiver->m01_EntityIdentCode = L1000B_NM1_01_98_69_EntityIdentCode::val_40_Recv_98_69;
-        receiver->m02_EntityTypeQul = L1000B_NM1_02_1065_71_EntityTypeQul::val_2_NonPersonEntity_1065_71;
+        receiver->m01_EntityIdentCode = Code("40");
+        receiver->m02_EntityTypeQul = Code("2");
         receiver->m03_RecvName = "CLEARINGHOUSE NATIONAL";
-        receiver->m08_IDCodeQul = L1000B_NM1_08_66_78_IDCodeQul::val_46_ETransmitterIDNumETIN_66_78;
+        receiver->m08_IDCodeQul = Code("46");
         receiver->m09_RecvPrimaryIdent = kReceiver;
         add(*receiver);
 
         billing_hl->m01_HIIDNum = data.numbers[1];
-        billing_hl->m03_HILevelCode = L2000A_HL_03_735_89_HILevelCode::val_20_InfoSource_735_89;
-        billing_hl->m04_HIChildCode = L2000A_HL_04_736_91_HIChildCode::val_1_AddSubHLDataSeginThisHIStr_736_91;
+        billing_hl->m03_HILevelCode = Code("20");
+        billing_hl->m04_HIChildCode = Code("1");
         add(*billing_hl);
 
-        billing_name->m01_EntityIdentCode = L2010AA_NM1_01_98_127_EntityIdentCode::val_85_BillPROV_98_127;
-        billing_name->m02_EntityTypeQul = L2010AA_NM1_02_1065_129_EntityTypeQul::val_2_NonPersonEntity_1065_129;
+        billing_name->m01_EntityIdentCode = Code("85");
+        billing_name->m02_EntityTypeQul = Code("2");
         billing_name->m03_BillPROVLastorOrgalName = "RIVERSIDE FAMILY MEDICINE";
-        billing_name->m08_IDCodeQul = L2010AA_NM1_08_66_137_IDCodeQul::val_XX_CMSNationalPROV_66_137;
+        billing_name->m08_IDCodeQul = Code("XX");
         billing_name->m09_BillPROVIdent = "1234567893";
         add(*billing_name);
 
@@ -621,10 +741,10 @@ Timed write_with_control(const PreparedData& data, long claims, const std::strin
 
         billing_city->m01_BillPROVCityName = "SPRINGFIELD";
         billing_city->m02_BillPROVStateorProvinceCode = "IL";
-        billing_city->m03_BillPROVPostalZoneorZip = "62704";
+        billing_city->m03_BillPROVPostalZoneorZip = g.billing_zip;
         add(*billing_city);
 
-        billing_ref->m01_RefIDQul = L2010AA_REF_01_128_158_RefIDQul::val_EI_EmpIDNum_128_158;
+        billing_ref->m01_RefIDQul = Code("EI");
         billing_ref->m02_BillPROVAddIdent = "371234567";
         add(*billing_ref);
 
@@ -636,22 +756,22 @@ Timed write_with_control(const PreparedData& data, long claims, const std::strin
 
             hl->m01_HIIDNum = data.numbers[k + 2];
             hl->m02_HIParentIDNum = data.numbers[1];
-            hl->m03_HILevelCode = L2000B_HL_03_735_272_HILevelCode::val_22_Subscriber_735_272;
-            hl->m04_HIChildCode = L2000B_HL_04_736_274_HIChildCode::val_0_NoSubHLSeginThisHIStruct_736_274;
+            hl->m03_HILevelCode = Code("22");
+            hl->m04_HIChildCode = Code("0");
             add(*hl);
 
-            sbr->m01_PayerRespSequenceNumCode = L2000B_SBR_01_1138_278_PayerRespSequenceNumCode::val_P_Primary_1138_278;
-            sbr->m02_IndividualRelationshipCode = L2000B_SBR_02_1069_282_IndividualRelationshipCode::val_18_Self_1069_282;
+            sbr->m01_PayerRespSequenceNumCode = Code("P");
+            sbr->m02_IndividualRelationshipCode = Code("18");
             sbr->m03_InsuredGrouporPolicyNum = s.group_number;
-            sbr->m09_CLMFilingIndicatorCode = static_cast<L2000B_SBR_09_1032_299_CLMFilingIndicatorCode>(s.filing_code);
+            sbr->m09_CLMFilingIndicatorCode = static_cast<decltype(sbr->m09_CLMFilingIndicatorCode)>(s.filing_code);
             add(*sbr);
 
-            name->m01_EntityIdentCode = L2010BA_NM1_01_98_337_EntityIdentCode::val_IL_InsuredorSubscriber_98_337;
-            name->m02_EntityTypeQul = L2010BA_NM1_02_1065_339_EntityTypeQul::val_1_Person_1065_339;
+            name->m01_EntityIdentCode = Code("IL");
+            name->m02_EntityTypeQul = Code("1");
             name->m03_SubscriberLastName = s.last_name;
             name->m04_SubscriberFirstName = s.first_name;
             name->m05_SubscriberMiddleName = s.middle_name;
-            name->m08_IDCodeQul = L2010BA_NM1_08_66_347_IDCodeQul::val_MI_MemberIDNum_66_347;
+            name->m08_IDCodeQul = Code("MI");
             name->m09_SubscriberPrimaryIdent = s.member_id;
             add(*name);
 
@@ -663,37 +783,38 @@ Timed write_with_control(const PreparedData& data, long claims, const std::strin
             city->m03_SubscriberPostalZoneorZip = s.zip;
             add(*city);
 
-            dmg->m01_DateTimePeriodFormatQul = L2010BA_DMG_01_1250_367_DateTimePeriodFormatQul::val_D8_DateIn_CCYYMMDD_1250_367;
+            dmg->m01_DateTimePeriodFormatQul = Code("D8");
             dmg->m02_SubscriberBirthDate = s.birth_date;
-            dmg->m03_SubscriberGenderCode = static_cast<L2010BA_DMG_03_1068_370_SubscriberGenderCode>(s.gender);
+            dmg->m03_SubscriberGenderCode = static_cast<decltype(dmg->m03_SubscriberGenderCode)>(s.gender);
             add(*dmg);
 
-            payer->m01_EntityIdentCode = L2010BB_NM1_01_98_396_EntityIdentCode::val_PR_Payer_98_396;
-            payer->m02_EntityTypeQul = L2010BB_NM1_02_1065_398_EntityTypeQul::val_2_NonPersonEntity_1065_398;
+            payer->m01_EntityIdentCode = Code("PR");
+            payer->m02_EntityTypeQul = Code("2");
             payer->m03_PayerName = p.name;
-            payer->m08_IDCodeQul = L2010BB_NM1_08_66_405_IDCodeQul::val_PI_PayorID_66_405;
+            payer->m08_IDCodeQul = Code("PI");
             payer->m09_PayerIdent = p.id;
             add(*payer);
 
             clm->m01_PatAccountNum = cl.account;
             clm->m02_TotalCLMChargeAmount = cl.total_charge;
             clm->m0501_FacTypeCode = "11";
+            if constexpr (g.facility_qualifier[0] != 0) clm->m0502_FacCodeQul = Code(g.facility_qualifier);
             clm->m0503_CLMFrequencyCode = "1";
-            clm->m06_PROVorSupplierSigIndicator = L2300_CLM_06_1073_599_PROVorSupplierSigIndicator::val_Y_Yes_1073_599;
-            clm->m07_McareAssignmentCode = L2300_CLM_07_1359_602_McareAssignmentCode::val_A_Assigned_1359_602;
-            clm->m08_BenefitsAssignmentCertIndicator = L2300_CLM_08_1073_607_BenefitsAssignmentCertIndicator::val_Y_Yes_1073_607;
-            clm->m09_ReleaseofInfoCode = L2300_CLM_09_1363_610_ReleaseofInfoCode::val_Y_YesPROVhasaSigned_1363_610;
-            clm->m10_PatSigSourceCode = L2300_CLM_10_1351_617_PatSigSourceCode::val_C_SignedHCFA1500CLM_1351_617;
+            clm->m06_PROVorSupplierSigIndicator = Code("Y");
+            clm->m07_McareAssignmentCode = Code("A");
+            clm->m08_BenefitsAssignmentCertIndicator = Code("Y");
+            clm->m09_ReleaseofInfoCode = Code("Y");
+            if constexpr (g.signature_source[0] != 0) clm->m10_PatSigSourceCode = Code(g.signature_source);
             add(*clm);
 
-            onset->m01_DateTimeQul = L2300_DTP_01_374_697_DateTimeQul::val_431_OnsetofCurSpell_374_697;
-            onset->m02_DateTimePeriodFormatQul = L2300_DTP_02_1250_699_DateTimePeriodFormatQul::val_D8_DateIn_CCYYMMDD_1250_699;
+            onset->m01_DateTimeQul = Code("431");
+            onset->m02_DateTimePeriodFormatQul = Code("D8");
             onset->m03_OrderDate = cl.onset_date;
             add(*onset);
 
-            hi->m0101_DiagnosisTypeCode = L2300_HI_01_1270_1102_DiagnosisTypeCode::val_BK_PrincipalDiagnosis_1270_1102;
+            hi->m0101_DiagnosisTypeCode = Code(g.principal_diagnosis);
             hi->m0102_DiagnosisCode = cl.diagnosis1;
-            hi->m0201_DiagnosisTypeCode = L2300_HI_02_1270_1111_DiagnosisTypeCode::val_BF_Diagnosis_1270_1111;
+            hi->m0201_DiagnosisTypeCode = Code(g.other_diagnosis);
             hi->m0202_DiagnosisCode = cl.diagnosis2;
             add(*hi);
 
@@ -702,17 +823,17 @@ Timed write_with_control(const PreparedData& data, long claims, const std::strin
                 lx->m01_AssignedNum = data.numbers[j + 1];
                 add(*lx);
 
-                sv1->m0101_ProductorSvcIDQul = L2400_SV1_01_235_1976_ProductorSvcIDQul::val_HC_CMS_HCPCS_235_1976;
+                sv1->m0101_ProductorSvcIDQul = Code("HC");
                 sv1->m0102_ProcedureCode = line.procedure;
                 sv1->m02_LineChargeAmount = line.charge;
-                sv1->m03_UnitorBasisforMeasurementCode = L2400_SV1_03_355_1991_UnitorBasisforMeasurementCode::val_UN_Unit_355_1991;
+                sv1->m03_UnitorBasisforMeasurementCode = Code("UN");
                 sv1->m04_SvcUnitCount = line.units;
                 sv1->m0701_DiagnosisCodePointer = data.numbers[1];
                 sv1->m0702_DiagnosisCodePointer = data.numbers[2];
                 add(*sv1);
 
-                service_date->m01_DateTimeQul = L2400_DTP_01_374_2252_DateTimeQul::val_472_Svc_374_2252;
-                service_date->m02_DateTimePeriodFormatQul = L2400_DTP_02_1250_2254_DateTimePeriodFormatQul::val_D8_DateIn_CCYYMMDD_1250_2254;
+                service_date->m01_DateTimeQul = Code("472");
+                service_date->m02_DateTimePeriodFormatQul = Code("D8");
                 service_date->m03_SvcDate = line.date;
                 add(*service_date);
             }
@@ -731,13 +852,22 @@ Timed write_with_control(const PreparedData& data, long claims, const std::strin
 
     if (run_additem) ctl.CloseFile();
     const double seconds = seconds_since(start);
-    if (check && (checker.errors() || checker.warnings() || checker.segments() != static_cast<std::uint64_t>(segment_count(claims)))) {
+    if (check && (checker.errors() || checker.warnings() || checker.segments() != static_cast<std::uint64_t>(segment_count(claims, data.guide)))) {
         throw std::runtime_error("the guide checker found " + std::to_string(checker.errors()) + " errors and " +
                                  std::to_string(checker.warnings()) + " warnings in " +
                                  std::to_string(checker.segments()) + " segments" +
                                  (checker.findings().empty() ? "" : ": " + format_finding(checker.findings()[0])));
     }
     return {seconds, reads};
+}
+
+}  // namespace
+
+Timed write_with_control(const PreparedData& data, long claims, const std::string& path, bool run_additem,
+                         bool handler, const std::function<void()>& ready, bool check) {
+    return data.guide == Guide::Professional5010
+               ? write_with_guide_control<Control5010>(data, claims, path, run_additem, handler, ready, check)
+               : write_with_guide_control<Control4010>(data, claims, path, run_additem, handler, ready, check);
 }
 
 double write_naive(const PreparedData& data, long claims, const std::string& path) {
@@ -754,7 +884,7 @@ void write_reference(const PreparedData& data, long claims, std::FILE* out) { wa
 void write_tables(const PreparedData& data, long claims, std::FILE* out) {
     nlohmann::json j;
     j["claims"] = claims;
-    j["segments"] = segment_count(claims);
+    j["segments"] = segment_count(claims, data.guide);
     j["claims_per_transaction"] = kClaimsPerTransaction;
     j["lines_per_claim"] = kLinesPerClaim;
     // How the loop picks its rows (see PreparedData).

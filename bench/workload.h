@@ -8,10 +8,15 @@
 // The same interchange is written three ways: through the control exactly as a
 // host does (fill fields, Additem, Clear), by a straightforward std::string +
 // fwrite writer, and by the reference formatter that produces the expected bytes.
+//
+// The interchange is written in either guide, 004010X098A1 or 005010X222A1:
+// the same claims, with what each guide asks of its envelope, billing
+// provider and diagnoses.
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +26,13 @@ namespace vireo_bench {
 inline constexpr int kClaimsPerTransaction = 5000;
 inline constexpr int kLinesPerClaim = 3;
 inline constexpr int kSegmentsPerClaim = 10 + 3 * kLinesPerClaim;
-// ST, BHT, REF, submitter NM1 and PER, receiver NM1, billing HL, NM1, N3, N4, REF, SE.
-inline constexpr int kSegmentsPerTransaction = 12;
+
+// The guide the interchange is written in.
+enum class Guide { Professional4010, Professional5010 };
+// "004010X098A1" or "005010X222A1".
+const char* guide_id(Guide guide);
+// The guide of that id, or nothing.
+std::optional<Guide> find_guide(std::string_view id);
 
 struct Subscriber {
     std::string last_name, first_name, middle_name, member_id, group_number;
@@ -46,6 +56,7 @@ struct Claim {
 
 // Every value the host loop copies into the fields, prepared beforehand.
 struct PreparedData {
+    Guide guide;
     std::vector<Subscriber> subscribers;
     std::vector<Payer> payers;
     std::vector<Claim> claims;
@@ -70,14 +81,16 @@ struct Timed {
 // Makes a new file's name durable as CloseFile does: syncs the folder holding `path`.
 void sync_folder_of(const std::string& path);
 
-// Deterministic tables of varied values for `claims` claims.
-PreparedData prepare_data(long claims);
+// Deterministic tables of varied values for `claims` claims in `guide`. The
+// two guides draw the same values; only the diagnosis codes are the guide's own
+// (ICD-9 in 4010, ICD-10 in 5010).
+PreparedData prepare_data(long claims, Guide guide = Guide::Professional4010);
 
-// The segments of an interchange of `claims` claims.
-long segment_count(long claims);
+// The segments of an interchange of `claims` claims in `guide`.
+long segment_count(long claims, Guide guide);
 
-// Writes the interchange through a control on the calling thread to `path`,
-// as a host does. With `run_additem` false the loop fills and clears the
+// Writes the interchange through a control of data.guide on the calling
+// thread to `path`, as a host does. With `run_additem` false the loop fills and clears the
 // fields but never calls Additem and opens no file: the host's own share.
 // With `handler` a BeforeAdd handler that reads SegValue is connected to the
 // control. With `check` a GuideChecker is attached to the control, and any
@@ -96,7 +109,8 @@ double write_naive(const PreparedData& data, long claims, const std::string& pat
 enum class ScriptForm { Classic, Lines, Rows };
 
 // Writes the interchange as a script for `vireo run` in the given form:
-// running it writes exactly the reference bytes.
+// running it writes exactly the reference bytes. The classic form names a
+// 5010 script's guide; the other forms need it given to the run.
 void write_script(const PreparedData& data, long claims, std::FILE* out, ScriptForm form = ScriptForm::Classic);
 
 // Writes every value the host loop reads, and the interchange's constants, as
