@@ -146,36 +146,30 @@ TEST_F(WriteFault, RenamedWhileOpenIsNotALoss) {
 
 // Privacy: a file the control creates is its owner's alone whatever the umask;
 // an existing file that OpenFile empties keeps the mode its owner gave it.
-TEST_F(WriteFault, NewFilesAreOwnerOnlyUnderEveryUmask) {
-    for (mode_t mask : {0000, 0022, 0077, 0277}) {
-        SCOPED_TRACE(mask);
-        std::string path = vireo_test::temp_path();
-        mode_t old = ::umask(mask);
+TEST_F(WriteFault, NewFilesAreOwnerOnlyAndEmptiedFilesKeepTheirMode) {
+    const struct {
+        bool existing;
+        mode_t mode;  // an existing file's, else the umask
+        mode_t expected;
+    } cases[] = {{false, 0000, 0600}, {false, 0022, 0600}, {false, 0077, 0600}, {false, 0277, 0600},
+                 {true, 0600, 0600},  {true, 0640, 0640},  {true, 0644, 0644},  {true, 0660, 0660},
+                 {true, 0604, 0604}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << (c.existing ? "existing file of mode " : "new file under umask ")
+                                          << std::oct << c.mode);
+        const std::string path = vireo_test::temp_path();
+        if (c.existing) {
+            std::ofstream(path) << "old claims";
+            ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
+        }
+        const mode_t old = ::umask(c.existing ? 0022 : c.mode);
         ctl->OpenFile(path);
         ::umask(old);
         add_st();
         ctl->CloseFile();
         struct stat st;
         ASSERT_EQ(::stat(path.c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, 0600u);
-        EXPECT_EQ(vireo_test::read_file(path), "ST*837*0001~");
-    }
-}
-
-TEST_F(WriteFault, ExistingFileKeepsItsModeWhenEmptied) {
-    for (mode_t mode : {0600, 0640, 0644, 0660, 0604}) {
-        SCOPED_TRACE(mode);
-        std::string path = vireo_test::temp_path();
-        {
-            std::ofstream(path) << "old claims";
-        }
-        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
-        ctl->OpenFile(path);
-        add_st();
-        ctl->CloseFile();
-        struct stat st;
-        ASSERT_EQ(::stat(path.c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, mode);
+        EXPECT_EQ(st.st_mode & 07777, c.expected);
         EXPECT_EQ(vireo_test::read_file(path), "ST*837*0001~");
     }
 }
