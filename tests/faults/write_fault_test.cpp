@@ -27,43 +27,34 @@ std::size_t open_descriptors() {
 
 using WriteFault = FaultTest;
 
-TEST_F(WriteFault, DiskFullDuringAdditemWithoutErrorTrapIsReportedByCloseFile) {
-    open("/dev/full");
-    EXPECT_FALSE(add_st(kLargeNumber).raised);
-    EXPECT_FALSE(add_st(kLargeNumber).raised);  // its flush fails: passed over
-    EXPECT_EQ(count(), 2);                       // the count still rises
-    Outcome closed = attempt([&] { ctl->CloseFile(); });
-    EXPECT_TRUE(closed.raised);
-    EXPECT_EQ(closed.number, vbErrDiskFull);
-    EXPECT_TRUE(vireo_fault::mentions(closed, "/dev/full")) << closed.message;
-    // The number is free again: closing once more does nothing.
-    EXPECT_FALSE(attempt([&] { ctl->CloseFile(); }).raised);
-}
-
-TEST_F(WriteFault, DiskFullDuringAdditemWithErrorTrapStopsThatSegment) {
-    trap(true);
-    ctl->NewLine(NewLineValues::LfCr_ToSegEnd);
-    open("/dev/full");
-    EXPECT_FALSE(add_st(kLargeNumber).raised);
-    Outcome second = add_st(kLargeNumber);
-    EXPECT_TRUE(second.raised);
-    EXPECT_EQ(second.number, vbErrDiskFull);
-    EXPECT_EQ(second.message, "Disk full: writing /dev/full");
-    EXPECT_EQ(count(), 1);  // the steps after the failed write did not happen
-    // The bytes still buffered cannot be written either: CloseFile says so too.
-    Outcome closed = attempt([&] { ctl->CloseFile(); });
-    EXPECT_EQ(closed.number, vbErrDiskFull) << closed.message;
-}
-
-TEST_F(WriteFault, DiskFullWhenCloseFileFlushesIsReportedInBothModes) {
-    for (bool trapped : {false, true}) {
-        SCOPED_TRACE(trapped ? "ErrorTrap true" : "ErrorTrap false");
-        trap(trapped);
+// A full disk: Additem reports it only under ErrorTrap, when its flush fails
+// (the steps after the failed write do not happen); CloseFile reports it in
+// both modes, for the bytes still buffered, and frees the number.
+TEST_F(WriteFault, DiskFullIsReportedByAdditemUnderErrorTrapAndAlwaysByCloseFile) {
+    const std::string full = "61 Disk full: writing /dev/full";
+    const struct {
+        const char* name;
+        bool trapped;
+        std::vector<std::string> numbers;  // one ST each
+        std::vector<std::string> added;
+        std::int32_t count;
+    } cases[] = {
+        {"flush in Additem without ErrorTrap", false, {kLargeNumber, kLargeNumber}, {"none", "none"}, 2},
+        {"flush in Additem with ErrorTrap", true, {kLargeNumber, kLargeNumber}, {"none", full}, 1},
+        {"flush in CloseFile without ErrorTrap", false, {"0001"}, {"none"}, 1},
+        {"flush in CloseFile with ErrorTrap", true, {"0001"}, {"none"}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ctl->SegCount("0");
+        trap(c.trapped);
         open("/dev/full");
-        EXPECT_FALSE(add_st().raised);  // only buffered
-        Outcome closed = attempt([&] { ctl->CloseFile(); });
-        EXPECT_EQ(closed.number, vbErrDiskFull);
-        EXPECT_EQ(closed.message, "Disk full: writing /dev/full");
+        std::vector<std::string> added;
+        for (const std::string& number : c.numbers) added.push_back(vireo_fault::describe(add_st(number)));
+        EXPECT_EQ(added, c.added);
+        EXPECT_EQ(count(), c.count);
+        EXPECT_EQ(vireo_fault::describe(attempt([&] { ctl->CloseFile(); })), full);
+        EXPECT_EQ(vireo_fault::describe(attempt([&] { ctl->CloseFile(); })), "none");
     }
 }
 
