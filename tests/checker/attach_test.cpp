@@ -172,52 +172,64 @@ TEST_F(AttachTest, CheckingNeverChangesAByte) {
     EXPECT_EQ(file_findings(path), std::vector<std::string>{});
 }
 
-TEST_F(AttachTest, SeesWhatIsWrittenAfterCancellation) {
-    GuideChecker checker;
-    checker.attach(*ctl);
-    ctl->BeforeAdd.connect([](std::string& SegValue, std::int32_t&, std::int16_t& bCancel) {
-        if (SegValue.starts_with("REF*87")) bCancel = -1;
-    });
-    ctl->OpenFile(path);
-    write_minimal(*ctl);
-    ctl->CloseFile();
-    EXPECT_EQ(read_file(path).find("REF*87"), std::string::npos);
-    EXPECT_EQ(keys(checker.findings()), std::vector<std::string>{"5 ST REF error required-segment"});
-    EXPECT_EQ(keys(checker.findings()), file_findings(path));
-}
-
-TEST_F(AttachTest, SeesSegmentsAHandlerWritesInTheOrderOfTheFile) {
-    GuideChecker checker;
-    checker.attach(*ctl);
-    // Announcing BHT, the handler writes a note first: it lands before BHT.
-    bool once = true;
-    ctl->BeforeAdd.connect([&](std::string& SegValue, std::int32_t&, std::int16_t&) {
-        if (once && SegValue.starts_with("BHT")) {
-            once = false;
-            put(*ctl, "L2300_NTE_00_CLMNote", {{"m01_NoteRefCode", "ADD"}, {"m02_CLMNoteText", "EARLY"}});
-        }
-    });
-    ctl->OpenFile(path);
-    write_minimal(*ctl);
-    ctl->CloseFile();
-    EXPECT_NE(read_file(path).find("ST*837*0001~\nNTE*ADD*EARLY~\nBHT*"), std::string::npos);
-    const auto found = keys(checker.findings());
-    EXPECT_EQ(found, file_findings(path));
-    EXPECT_NE(std::find(found.begin(), found.end(), "4 ST NTE error placement"), found.end());
-}
-
-TEST_F(AttachTest, WarnsOfValuesTheFileSplitsOrCuts) {
-    GuideChecker checker;
-    checker.attach(*ctl);
-    ctl->OpenFile(path);
-    write_minimal(*ctl, true, "O*BRIEN", "VIREOSUBMITTER00001");
-    ctl->CloseFile();
-    // What only the fields show: the bytes hold two names and a 15-character ID.
-    EXPECT_EQ(keys(checker.findings(), "warning"),
-              (std::vector<std::string>{"1 ISA ISA[ISA06] warning cut", "16 2010BA NM1[NM103] warning delimiter"}));
-    std::vector<std::string> errors = keys(checker.findings(), "error");
-    auto from_file = file_findings(path);
-    EXPECT_EQ(errors, from_file);
+// Whatever shapes the file (a handler that cancels a segment or writes one
+// first, annotation lines, values that split or cut), the checker's errors
+// are those of checking the written file; its warnings are what only the
+// fields show.
+TEST_F(AttachTest, FindsWhatCheckingTheWrittenFileFinds) {
+    const struct {
+        const char* name;
+        std::function<void(vireo&)> setup;
+        const char* last_name;
+        const char* sender;
+        const char* text;  // in the file, or with in_file false, not
+        bool in_file;
+        std::vector<std::string> errors;
+        std::vector<std::string> warnings;
+    } cases[] = {
+        {"a handler cancels the REF",
+         [](vireo& ctl) {
+             ctl.BeforeAdd.connect([](std::string& SegValue, std::int32_t&, std::int16_t& bCancel) {
+                 if (SegValue.starts_with("REF*87")) bCancel = -1;
+             });
+         },
+         "DOE", "VIREOSUBMIT", "REF*87", false, {"5 ST REF error required-segment"}, {}},
+        // Announcing BHT, the handler writes a note first: it lands before BHT.
+        {"a handler writes a segment first",
+         [](vireo& ctl) {
+             auto once = std::make_shared<bool>(true);
+             ctl.BeforeAdd.connect([&ctl, once](std::string& SegValue, std::int32_t&, std::int16_t&) {
+                 if (*once && SegValue.starts_with("BHT")) {
+                     *once = false;
+                     put(ctl, "L2300_NTE_00_CLMNote", {{"m01_NoteRefCode", "ADD"}, {"m02_CLMNoteText", "EARLY"}});
+                 }
+             });
+         },
+         "DOE", "VIREOSUBMIT", "ST*837*0001~\nNTE*ADD*EARLY~\nBHT*", true, {"4 ST NTE error placement"}, {}},
+        // "PEÑA", written in Windows-1252.
+        {"annotation lines and text outside ASCII", [](vireo& ctl) { ctl.Annotation(-1); }, "PE\xC3\x91" "A",
+         "VIREOSUBMIT", "PE\xD1" "A", true, {"1   error annotation", "16 2010BA NM1[NM103] error characters"}, {}},
+        // The bytes hold two names and a 15-character ID.
+        {"values the file splits or cuts", [](vireo&) {}, "O*BRIEN", "VIREOSUBMITTER00001", "VIREOSUBMITTER0*", true,
+         {"16 2010BA NM1 error syntax", "16 2010BA NM1[NM106] error not-used", "16 2010BA NM1[NM110] error not-used"},
+         {"1 ISA ISA[ISA06] warning cut", "16 2010BA NM1[NM103] warning delimiter"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ctl.reset();
+        vireo_test::reset_writer_state();
+        SetUp();
+        GuideChecker checker;
+        checker.attach(*ctl);
+        c.setup(*ctl);
+        ctl->OpenFile(path);
+        write_minimal(*ctl, true, c.last_name, c.sender);
+        ctl->CloseFile();
+        EXPECT_EQ(read_file(path).find(c.text) != std::string::npos, c.in_file) << read_file(path);
+        EXPECT_EQ(keys(checker.findings(), "error"), c.errors);
+        EXPECT_EQ(keys(checker.findings(), "warning"), c.warnings);
+        EXPECT_EQ(file_findings(path), c.errors);
+    }
 }
 
 TEST_F(AttachTest, FindingsAtAnyPointAndTheRestAtCloseFile) {
@@ -273,18 +285,6 @@ TEST_F(AttachTest, AttachesOnlyOnTheControlsThread) {
     EXPECT_THROW(vireo_test::on_new_thread([&] { checker.attach(*ctl); }), VbError);
     checker.attach(*ctl);
     EXPECT_EQ(writer_state().watcher != nullptr, true);
-}
-
-TEST_F(AttachTest, AnnotationLinesAndTextOutsideAsciiAsTheFileHasThem) {
-    GuideChecker checker;
-    checker.attach(*ctl);
-    ctl->Annotation(-1);
-    ctl->OpenFile(path);
-    write_minimal(*ctl, true, "PE\xC3\x91" "A");  // "PEÑA", written in Windows-1252
-    ctl->CloseFile();
-    const auto found = keys(checker.findings());
-    EXPECT_EQ(found, (std::vector<std::string>{"1   error annotation", "16 2010BA NM1[NM103] error characters"}));
-    EXPECT_EQ(found, file_findings(path));
 }
 
 TEST_F(AttachTest, NoFileNoSegments) {

@@ -1,5 +1,5 @@
 // The commands that use the guide checker, run as a user runs them: vireo
-// check, vireo run --check, vireo describe; and the file that uses every
+// check, vireo run --check, vireo describe and schema; and the file that uses every
 // segment class, checked by vireo check and, when it is beside the project,
 // by the external validator.
 #include <algorithm>
@@ -42,7 +42,8 @@ std::string changed(const std::string& from, const std::string& to) {
     return write(text);
 }
 
-TEST(CheckCommand, ExitStatusOutputAndSummary) {
+// What check, describe and schema print, and their exit status.
+TEST(Commands, ExitStatusAndOutput) {
     const std::string valid = minimal_837();
     const std::string invalid = changed("CLM*JD240108A*110*", "CLM*JD240108A*195.OO*");
     const std::string warned = changed("*XX*1345678902~", "*XX*1345678901~");
@@ -50,22 +51,52 @@ TEST(CheckCommand, ExitStatusOutputAndSummary) {
     const struct {
         std::vector<std::string> args;
         int status;
-        std::vector<std::string> out;
+        std::vector<std::string> out;  // parts of standard output
     } cases[] = {
-        {{valid}, 0, {valid + ": 28 segments, 0 errors, 0 warnings"}},
-        {{invalid}, 1,
+        {{"check", valid}, 0, {valid + ": 28 segments, 0 errors, 0 warnings"}},
+        {{"check", invalid}, 1,
          {invalid + ":21: 2300 CLM[CLM02]: error: \"195.OO\" is not a decimal number",
           invalid + ": 28 segments, 1 error, 0 warnings"}},
-        {{warned}, 0, {warned + ":10: 2010AA NM1[NM109]: warning: ", "0 errors, 1 warning"}},
-        {{"--warnings-as-errors", warned}, 1, {"1 warning (warnings count as errors)"}},
-        {{text}, 2, {text + ":0: error: not an X12 interchange", "(not an X12 interchange)"}},
-        {{valid, invalid}, 1, {"2 files: 1 error, 0 warnings"}},
-        {{valid, "/nonexistent/x.837"}, 2, {}},
+        {{"check", warned}, 0, {warned + ":10: 2010AA NM1[NM109]: warning: ", "0 errors, 1 warning"}},
+        {{"check", "--warnings-as-errors", warned}, 1, {"1 warning (warnings count as errors)"}},
+        {{"check", text}, 2, {text + ":0: error: not an X12 interchange", "(not an X12 interchange)"}},
+        {{"check", valid, invalid}, 1, {"2 files: 1 error, 0 warnings"}},
+        {{"check", valid, "/nonexistent/x.837"}, 2, {}},
+        {{"describe"}, 0,
+         {"ISA Interchange Control Header (required, no limit)", "  2300 Claim Information (situational, at most 100)",
+          "CLM 130 R   1  L2300_CLM_00_CLMInfo  Claim Information"}},
+        {{"describe", "2010BA"}, 0,
+         {"2010BA Subscriber Name (required, at most 1)", "L2010BA_N4_00_SubscriberCityStateZip"}},
+        {{"describe", "2410"}, 0, {"LIN 494 R   1  (no object: the control cannot write it)"}},
+        {{"describe", "L2000B_SBR_00_SubscriberInfo"}, 0,
+         {"loop 2000B (Subscriber Hierarchical Level), position 5: Subscriber Information, required, at most 1",
+          "m05_InsuranceTypeCode", "SBR05", "Insurance Type Code", "situational, ID 1-3", "12 13 14 15 16 41 42 43 47"}},
+        // Each code as a C++ host spells it.
+        {{"describe", "L2300_HI_00"}, 0,
+         {"  m0201_DiagnosisTypeCode  BF  L2300_HI_02_1270_1111_DiagnosisTypeCode::val_BF_Diagnosis_1270_1111\n"}},
+        {{"describe", "l2300_clm_00"}, 0, {"L2300_CLM_00_CLMInfo: class L2300_CLM_00, writes CLM", "CLM05-1"}},
+        {{"describe", "2999"}, 2, {}},
+        // What a 4010 property became in 5010, field by field.
+        {{"describe", "--guide", "005010X222A1", "--from-4010", "L2310D_NM1_00_SvcFacLoc"}, 0,
+         {"L2310D_NM1_00_SvcFacLoc (004010X098A1) becomes L2310C_NM1_00_SvcFacLoc (005010X222A1)\n",
+          "  m09_LaborFacPrimaryIdent  m09_LaborFacPrimaryIdent\n"}},
+        {{"describe", "--guide", "005010X222A1", "--from-4010", "L2300_CLM_00"}, 0,
+         {"m16_ParticipationAgreement             m16_not_used_in_context (not used by the guide)\n",
+          "m0502_not_used_in_context              m0502_FacCodeQul\n"}},
+        {{"describe", "--guide", "005010X222A1", "--from-4010"}, 0,
+         {"\nL2305_CR7_00_HomeHealthCarePlanInfo  (gone)\n",
+          "\nL2330H_NM1_00_OthPayerSuperPROV  L2330F_NM1_00_OthPayerSuperPROV\n"}},
+        {{"describe", "--from-4010", "L2300_CLM_00"}, 2, {}},
+        // The script schema describes fields with the guide's names.
+        {{"schema"}, 0,
+         {"\"description\": \"SBR05 Insurance Type Code (situational, ID 1-3)\"",
+          "\"description\": \"NM103 Subscriber Last Name (required, AN 1-35)\"",
+          "\"description\": \"CLM Claim Information, loop 2300 (required, at most 1 in the loop)\""}},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> argv = {VIREO_BIN, "check"};
+        std::vector<std::string> argv = {VIREO_BIN};
         argv.insert(argv.end(), c.args.begin(), c.args.end());
-        SCOPED_TRACE(c.args.back());
+        SCOPED_TRACE(c.args.front() + " " + c.args.back());
         const auto r = run_program(argv);
         EXPECT_EQ(r.status, c.status) << r.out << r.err;
         for (const std::string& part : c.out) EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
@@ -193,54 +224,6 @@ TEST(RunCheck, ValuesTheFileSplitsOrCutsAreErrors) {
         const auto r = run_program({VIREO_BIN, "run", in, "-o", out, "--check"});
         EXPECT_EQ(r.status, 1) << r.err;
         EXPECT_NE(r.err.find(out + c.finding), std::string::npos) << r.err;
-    }
-}
-
-TEST(Schema, DescribesFieldsWithTheGuidesNames) {
-    const auto r = run_program({VIREO_BIN, "schema"});
-    ASSERT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("\"description\": \"SBR05 Insurance Type Code (situational, ID 1-3)\""), std::string::npos);
-    EXPECT_NE(r.out.find("\"description\": \"NM103 Subscriber Last Name (required, AN 1-35)\""), std::string::npos);
-    EXPECT_NE(r.out.find("\"description\": \"CLM Claim Information, loop 2300 (required, at most 1 in the loop)\""),
-              std::string::npos);
-}
-
-TEST(Describe, LoopsAndProperties) {
-    const struct {
-        std::vector<std::string> args;
-        int status;
-        std::vector<std::string> out;
-    } cases[] = {
-        {{}, 0, {"ISA Interchange Control Header (required, no limit)", "  2300 Claim Information (situational, at most 100)",
-                 "CLM 130 R   1  L2300_CLM_00_CLMInfo  Claim Information"}},
-        {{"2010BA"}, 0, {"2010BA Subscriber Name (required, at most 1)", "L2010BA_N4_00_SubscriberCityStateZip"}},
-        {{"2410"}, 0, {"LIN 494 R   1  (no object: the control cannot write it)"}},
-        {{"L2000B_SBR_00_SubscriberInfo"}, 0,
-         {"loop 2000B (Subscriber Hierarchical Level), position 5: Subscriber Information, required, at most 1",
-          "m05_InsuranceTypeCode", "SBR05", "Insurance Type Code", "situational, ID 1-3", "12 13 14 15 16 41 42 43 47"}},
-        // Each code as a C++ host spells it.
-        {{"L2300_HI_00"}, 0,
-         {"  m0201_DiagnosisTypeCode  BF  L2300_HI_02_1270_1111_DiagnosisTypeCode::val_BF_Diagnosis_1270_1111\n"}},
-        {{"l2300_clm_00"}, 0, {"L2300_CLM_00_CLMInfo: class L2300_CLM_00, writes CLM", "CLM05-1"}},
-        {{"2999"}, 2, {}},
-        // What a 4010 property became in 5010, field by field.
-        {{"--guide", "005010X222A1", "--from-4010", "L2310D_NM1_00_SvcFacLoc"}, 0,
-         {"L2310D_NM1_00_SvcFacLoc (004010X098A1) becomes L2310C_NM1_00_SvcFacLoc (005010X222A1)\n",
-          "  m09_LaborFacPrimaryIdent  m09_LaborFacPrimaryIdent\n"}},
-        {{"--guide", "005010X222A1", "--from-4010", "L2300_CLM_00"}, 0,
-         {"m16_ParticipationAgreement             m16_not_used_in_context (not used by the guide)\n",
-          "m0502_not_used_in_context              m0502_FacCodeQul\n"}},
-        {{"--guide", "005010X222A1", "--from-4010"}, 0,
-         {"\nL2305_CR7_00_HomeHealthCarePlanInfo  (gone)\n", "\nL2330H_NM1_00_OthPayerSuperPROV  L2330F_NM1_00_OthPayerSuperPROV\n"}},
-        {{"--from-4010", "L2300_CLM_00"}, 2, {}},
-    };
-    for (const auto& c : cases) {
-        std::vector<std::string> argv = {VIREO_BIN, "describe"};
-        argv.insert(argv.end(), c.args.begin(), c.args.end());
-        SCOPED_TRACE(c.args.empty() ? "(tree)" : c.args.back());
-        const auto r = run_program(argv);
-        EXPECT_EQ(r.status, c.status) << r.err;
-        for (const std::string& part : c.out) EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
     }
 }
 

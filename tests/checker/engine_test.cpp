@@ -90,13 +90,43 @@ struct Case {
 
 void replace(Segments& s, std::size_t number, std::string segment) { s[number - 1] = std::move(segment); }
 
-TEST(Checker, ValidFilesHaveNoFindings) {
-    EXPECT_EQ(check(render(kMinimal)), std::vector<std::string>{});
-    EXPECT_EQ(check(render(kPatient)), std::vector<std::string>{});
-    // Whatever follows the terminators, and however the bytes arrive.
-    EXPECT_EQ(check(render(kMinimal, "~")), std::vector<std::string>{});
-    EXPECT_EQ(check(render(kMinimal, "~\r\n")), std::vector<std::string>{});
-    EXPECT_EQ(check(render(kPatient), 1), std::vector<std::string>{});
+// Whole files, whole and a byte at a time: valid ones whatever follows the
+// terminators, two interchanges each with its own delimiters, annotation
+// lines and a file that ends inside a segment.
+TEST(Checker, ChecksWholeFilesHoweverTheBytesArrive) {
+    Segments second;
+    for (std::string s : kMinimal) {
+        std::replace(s.begin(), s.end(), '*', '|');
+        std::replace(s.begin(), s.end(), ':', '^');
+        second.push_back(s);
+    }
+    // A new interchange control number; the group and transaction set
+    // control numbers start again. ISA16 is the component separator: "^" is
+    // then no character of the values.
+    replace(second, 1, second[0].replace(90, 9, "000000002"));
+    replace(second, 28, "IEA|1|000000002");
+    std::string annotated;
+    for (const std::string& s : kMinimal) annotated += "\r\n\tL_0_LABEL\r\n\r\n" + s + "~\r\n";
+    std::string cut_short = render(kMinimal);
+    cut_short.resize(cut_short.size() - 2);  // "IEA*1*000000001" without its terminator
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"minimal", render(kMinimal), {}},
+        {"with a patient level", render(kPatient), {}},
+        {"terminators alone", render(kMinimal, "~"), {}},
+        {"terminators and CR LF", render(kMinimal, "~\r\n"), {}},
+        {"two interchanges, two sets of delimiters", render(kMinimal) + render(second, "!\n"), {}},
+        {"annotation lines", annotated, {"1 error annotation"}},
+        {"ends inside a segment", cut_short, {"27 ISA IEA error required-segment", "28 error terminator"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(check(c.bytes), c.expected);
+        EXPECT_EQ(check(c.bytes, 1), c.expected);
+    }
 }
 
 TEST(Checker, FindsWhatAHostGetsWrong) {
@@ -216,6 +246,25 @@ TEST(Checker, FindsWhatAHostGetsWrong) {
         {"a date range that ends before it begins", &kMinimal,
          [](Segments& s) { replace(s, 25, "DTP*472*RD8*20240108-20240107"); },
          {"25 2400 DTP[DTP03] warning date"}},
+        // Counts, sequence numbers and control numbers are numbers without a
+        // sign: a sign, a space or a "-0" is not one, whatever the element.
+        {"SE01 of -24", &kMinimal, [](Segments& s) { replace(s, 26, "SE*-24*0001"); }, {"26 ST SE[SE01] error type"}},
+        {"SE01 of +24", &kMinimal, [](Segments& s) { replace(s, 26, "SE*+24*0001"); }, {"26 ST SE[SE01] error type"}},
+        {"SE01 of '24 '", &kMinimal, [](Segments& s) { replace(s, 26, "SE*24 *0001"); }, {"26 ST SE[SE01] error type"}},
+        {"LX01 of -1", &kMinimal, [](Segments& s) { replace(s, 23, "LX*-1"); }, {"23 2400 LX[LX01] error type"}},
+        {"a diagnosis pointer of -1", &kMinimal, [](Segments& s) { replace(s, 24, "SV1*HC:99213*110*UN*1***-1"); },
+         {"24 2400 SV1[SV107-1] error type"}},
+        {"HL01 of -1", &kMinimal, [](Segments& s) { replace(s, 9, "HL*-1**20*1"); },
+         {"14 2000B HL[HL02] error hierarchy", "9 2000A HL[HL01] error hierarchy"}},
+        {"group and interchange control numbers of -1, with their trailers", &kMinimal,
+         [](Segments& s) {
+             replace(s, 2, "GS*HC*VIREOSUBMIT*CLEARHOUSE01*20240201*0930*-1*X*004010X098A1");
+             replace(s, 27, "GE*1*-1");
+             replace(s, 1, s[0].replace(90, 9, "-00000001"));
+             replace(s, 28, "IEA*1*-00000001");
+         },
+         {"1 ISA ISA[ISA13] error type", "2 GS GS[GS06] error type", "27 GS GE[GE02] error type",
+          "28 ISA IEA[IEA02] error type"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -227,38 +276,6 @@ TEST(Checker, FindsWhatAHostGetsWrong) {
         // The same findings whatever pieces the bytes arrive in.
         EXPECT_EQ(check(render(s), 3), expected);
     }
-}
-
-// Counts, sequence numbers and control numbers are numbers without a sign: a
-// sign, a space or a "-0" is not one, whatever the element.
-TEST(Checker, CountsAndNumbersAreNeverNegative) {
-    const struct {
-        std::size_t number;
-        std::string segment;
-        std::vector<std::string> expected;
-    } cases[] = {
-        {26, "SE*-24*0001", {"26 ST SE[SE01] error type"}},
-        {26, "SE*+24*0001", {"26 ST SE[SE01] error type"}},
-        {26, "SE*24 *0001", {"26 ST SE[SE01] error type"}},
-        {23, "LX*-1", {"23 2400 LX[LX01] error type"}},
-        {24, "SV1*HC:99213*110*UN*1***-1", {"24 2400 SV1[SV107-1] error type"}},
-        {9, "HL*-1**20*1", {"14 2000B HL[HL02] error hierarchy", "9 2000A HL[HL01] error hierarchy"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.segment);
-        Segments s = kMinimal;
-        replace(s, c.number, c.segment);
-        EXPECT_EQ(check(render(s)), c.expected);
-    }
-    // The group and interchange control numbers, each with its trailer.
-    Segments s = kMinimal;
-    replace(s, 2, "GS*HC*VIREOSUBMIT*CLEARHOUSE01*20240201*0930*-1*X*004010X098A1");
-    replace(s, 27, "GE*1*-1");
-    replace(s, 1, s[0].replace(90, 9, "-00000001"));
-    replace(s, 28, "IEA*1*-00000001");
-    EXPECT_EQ(check(render(s)), (std::vector<std::string>{"1 ISA ISA[ISA13] error type", "2 GS GS[GS06] error type",
-                                                          "27 GS GE[GE02] error type",
-                                                          "28 ISA IEA[IEA02] error type"}));
 }
 
 // ST02 is unique in its group, GS06 in its interchange; ISA13 is unique for a
@@ -333,23 +350,6 @@ TEST(Checker, TellsWhatIsNoX12) {
     EXPECT_EQ(valid.segments(), kMinimal.size());
 }
 
-TEST(Checker, ReadsEachInterchangeWithItsOwnDelimiters) {
-    Segments second;
-    for (std::string s : kMinimal) {
-        std::replace(s.begin(), s.end(), '*', '|');
-        std::replace(s.begin(), s.end(), ':', '^');
-        second.push_back(s);
-    }
-    // A new interchange control number; the group and transaction set
-    // control numbers start again.
-    replace(second, 1, second[0].replace(90, 9, "000000002"));
-    replace(second, 28, "IEA|1|000000002");
-    // ISA16 is the component separator: "^" is then no character of the values.
-    const std::string bytes = render(kMinimal) + render(second, "!\n");
-    EXPECT_EQ(check(bytes), std::vector<std::string>{});
-    EXPECT_EQ(check(bytes, 5), std::vector<std::string>{});
-}
-
 // An input that never ends (a device, a pipe) gets its verdict from its first
 // bytes: the checker stops, and a reader stops reading.
 TEST(Checker, StopsOnAnEndlessInput) {
@@ -386,18 +386,6 @@ TEST(Checker, StopsOnAnEndlessInput) {
         for (const Finding& f : checker.findings()) found.push_back(key(f));
         EXPECT_EQ(found, std::vector<std::string>{c.expected});
     }
-}
-
-TEST(Checker, ReportsAnnotationLinesOnce) {
-    std::string bytes;
-    for (const std::string& s : kMinimal) bytes += "\r\n\tL_0_LABEL\r\n\r\n" + s + "~\r\n";
-    EXPECT_EQ(check(bytes), std::vector<std::string>{"1 error annotation"});
-}
-
-TEST(Checker, ReportsAFileThatEndsInsideASegment) {
-    std::string bytes = render(kMinimal);
-    bytes.resize(bytes.size() - 2);  // "IEA*1*000000001" without its terminator
-    EXPECT_EQ(check(bytes), (std::vector<std::string>{"27 ISA IEA error required-segment", "28 error terminator"}));
 }
 
 TEST(Checker, CountsAndKeepsFindings) {

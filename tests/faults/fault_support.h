@@ -1,16 +1,21 @@
 #pragma once
 // Helpers for the fault tests: run a piece of work in a child process with its
-// own limits, and a control with known delimiters and no file open yet (what
-// reached the host: attempt() of test_support.h).
+// own limits, folders and files to run against, and a control with known
+// delimiters and no file open yet (what reached the host: attempt() of
+// test_support.h).
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "test_support.h"
+#include "vireo/core/output_target.h"
 
 namespace vireo_fault {
 
@@ -52,6 +57,35 @@ inline std::string in_child(const std::function<std::string()>& work) {
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) report += " [child died]";
     return report;
 }
+
+// A new, empty folder of this test.
+inline std::string fresh_dir(const std::string& what) {
+    const std::string dir = vireo_test::temp_path("." + what);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+// What an output held before a run that must leave it alone.
+inline const std::string kOld = "the claims of yesterday\n";
+
+inline std::string write_old(const std::string& path) {
+    std::ofstream(path, std::ios::trunc) << kOld;
+    return path;
+}
+
+// The temporary files in `dir` of a run writing the output named `base`.
+inline std::vector<std::string> temporaries(const std::string& dir, const std::string& base) {
+    std::vector<std::string> found;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) {
+        if (e.path().filename().string().rfind(prjVireo::files::temporary_prefix(base), 0) == 0) {
+            found.push_back(e.path().string());
+        }
+    }
+    return found;
+}
+
+// Gives up root for "nobody" (in a child: for good); false when that fails.
+inline bool become_nobody() { return ::setgid(65534) == 0 && ::setuid(65534) == 0; }
 
 // A control with "*", ":" and "~" on a fresh writer state, no file open.
 class FaultTest : public ::testing::Test {

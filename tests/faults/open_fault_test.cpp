@@ -101,7 +101,7 @@ TEST_F(OpenFault, FolderWithoutWritePermission) {
     ::chmod(dir.c_str(), 0555);
     std::string path = dir + "/claims.837";
     std::string report = vireo_fault::in_child([&] {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return std::string("still root");
+        if (::geteuid() == 0 && !vireo_fault::become_nobody()) return std::string("still root");
         std::string seen = vireo_fault::describe(open(path)) + " | ";
         trap(true);
         return seen + vireo_fault::describe(open(path));

@@ -111,8 +111,10 @@ extern "C" int fsync(int fd) {
 namespace {
 
 using prjVireo::files::temporary_prefix;
-
-const std::string kOld = "the claims of yesterday\n";
+using vireo_fault::fresh_dir;
+using vireo_fault::kOld;
+using vireo_fault::temporaries;
+using vireo_fault::write_old;
 
 std::string script_text() { return vireo_test::read_file(VIREO_EXAMPLES_DIR "/minimal.json"); }
 
@@ -127,20 +129,6 @@ const std::string& expected_bytes() {
         return vireo_test::read_file(path);
     }();
     return bytes;
-}
-
-std::string fresh_dir(const std::string& what) {
-    const std::string dir = vireo_test::temp_path("." + what);
-    fs::create_directories(dir);
-    return dir;
-}
-
-std::vector<std::string> temporaries(const std::string& dir, const std::string& base) {
-    std::vector<std::string> found;
-    for (const auto& e : fs::directory_iterator(dir)) {
-        if (e.path().filename().string().rfind(temporary_prefix(base), 0) == 0) found.push_back(e.path().string());
-    }
-    return found;
 }
 
 mode_t kind_of(const std::string& path) {
@@ -181,11 +169,6 @@ struct TargetCase {
 };
 
 int g_fifo_reader = -1;  // the reading end of the FIFO case, open before the run
-
-std::string write_old(const std::string& path) {
-    std::ofstream(path) << kOld;
-    return path;
-}
 
 const TargetCase kTargets[] = {
     {"new_file", [](const std::string& dir, std::string&) { return dir + "/claims.837"; }, false, 0,
@@ -502,7 +485,7 @@ TEST_P(Interrupted, LeavesNoTemporaryAndNewFilesArePrivate) {
     if (pid == 0) {
         ::umask(c.umask);
         if (c.as_nobody) {
-            if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(77);
+            if (!vireo_fault::become_nobody()) ::_exit(77);
             if (::access(dir.c_str(), W_OK | X_OK) != 0 || ::access(VIREO_COMMAND, X_OK) != 0) ::_exit(77);
         }
         const int null = ::open("/dev/null", O_WRONLY);

@@ -18,14 +18,9 @@
 
 namespace fs = std::filesystem;
 using prjVireo::files::OutputTarget;
+using vireo_fault::fresh_dir;
 
 namespace {
-
-std::string fresh_dir(const std::string& what) {
-    const std::string dir = vireo_test::temp_path("." + what);
-    fs::create_directories(dir);
-    return dir;
-}
 
 std::vector<std::string> names_in(const std::string& dir) {
     std::vector<std::string> names;
@@ -101,7 +96,7 @@ TEST_P(ForkedWriter, LeavesTheParentsFileToTheParent) {
     const ForkCase& c = GetParam();
     const std::string dir = fresh_dir("fork");
     const std::string path = dir + "/claims.837";
-    std::ofstream(path) << "the claims of yesterday\n";
+    vireo_fault::write_old(path);
     auto target = std::make_unique<OutputTarget>(path);
     const std::int16_t number = prjVireo::files::next_free_number();
     prjVireo::files::adopt_for_output(number, ::fcntl(target->descriptor(), F_DUPFD_CLOEXEC, 3), target->writing_path());
@@ -130,7 +125,7 @@ TEST_P(DropFolder, IsWrittenByAnotherUser) {
     ::chmod(dir.c_str(), GetParam());  // root's: "nobody" may add files, not list them
     const std::string path = dir + "/claims.837";
     const std::string report = vireo_fault::in_child([&] {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) return std::string("cannot become nobody");
+        if (!vireo_fault::become_nobody()) return std::string("cannot become nobody");
         if (::access(dir.c_str(), W_OK | X_OK) != 0) return std::string("skip");
         if (::access(dir.c_str(), R_OK) == 0) return std::string("nobody may read the folder");
         std::string outcome;

@@ -19,8 +19,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using vireo_fault::kOld;
+
 constexpr int kClaims = 30000;
-const std::string kOld = "the claims of yesterday\n";
 
 // A run of `claims` transaction sets: a few megabytes of output.
 std::string large_script(int claims) {
@@ -71,17 +72,8 @@ protected:
         expected = vireo_test::read_file(reference);
         ASSERT_GT(expected.size(), 1u << 20);  // more than one output buffer
     }
-    void reset_target() {
-        std::ofstream(target, std::ios::trunc) << kOld;
-    }
-    std::vector<std::string> temporaries() const {
-        std::vector<std::string> found;
-        const std::string prefix = prjVireo::files::temporary_prefix("claims.837");
-        for (const auto& e : fs::directory_iterator(dir)) {
-            if (e.path().filename().string().rfind(prefix, 0) == 0) found.push_back(e.path().string());
-        }
-        return found;
-    }
+    void reset_target() { vireo_fault::write_old(target); }
+    std::vector<std::string> temporaries() const { return vireo_fault::temporaries(dir, "claims.837"); }
     // One complete run in this process; afterwards no temporary file may remain.
     void run_to_completion() {
         vireo_runner::RunOptions options;

@@ -27,43 +27,34 @@ std::size_t open_descriptors() {
 
 using WriteFault = FaultTest;
 
-TEST_F(WriteFault, DiskFullDuringAdditemWithoutErrorTrapIsReportedByCloseFile) {
-    open("/dev/full");
-    EXPECT_FALSE(add_st(kLargeNumber).raised);
-    EXPECT_FALSE(add_st(kLargeNumber).raised);  // its flush fails: passed over
-    EXPECT_EQ(count(), 2);                       // the count still rises
-    Outcome closed = attempt([&] { ctl->CloseFile(); });
-    EXPECT_TRUE(closed.raised);
-    EXPECT_EQ(closed.number, vbErrDiskFull);
-    EXPECT_TRUE(vireo_fault::mentions(closed, "/dev/full")) << closed.message;
-    // The number is free again: closing once more does nothing.
-    EXPECT_FALSE(attempt([&] { ctl->CloseFile(); }).raised);
-}
-
-TEST_F(WriteFault, DiskFullDuringAdditemWithErrorTrapStopsThatSegment) {
-    trap(true);
-    ctl->NewLine(NewLineValues::LfCr_ToSegEnd);
-    open("/dev/full");
-    EXPECT_FALSE(add_st(kLargeNumber).raised);
-    Outcome second = add_st(kLargeNumber);
-    EXPECT_TRUE(second.raised);
-    EXPECT_EQ(second.number, vbErrDiskFull);
-    EXPECT_EQ(second.message, "Disk full: writing /dev/full");
-    EXPECT_EQ(count(), 1);  // the steps after the failed write did not happen
-    // The bytes still buffered cannot be written either: CloseFile says so too.
-    Outcome closed = attempt([&] { ctl->CloseFile(); });
-    EXPECT_EQ(closed.number, vbErrDiskFull) << closed.message;
-}
-
-TEST_F(WriteFault, DiskFullWhenCloseFileFlushesIsReportedInBothModes) {
-    for (bool trapped : {false, true}) {
-        SCOPED_TRACE(trapped ? "ErrorTrap true" : "ErrorTrap false");
-        trap(trapped);
+// A full disk: Additem reports it only under ErrorTrap, when its flush fails
+// (the steps after the failed write do not happen); CloseFile reports it in
+// both modes, for the bytes still buffered, and frees the number.
+TEST_F(WriteFault, DiskFullIsReportedByAdditemUnderErrorTrapAndAlwaysByCloseFile) {
+    const std::string full = "61 Disk full: writing /dev/full";
+    const struct {
+        const char* name;
+        bool trapped;
+        std::vector<std::string> numbers;  // one ST each
+        std::vector<std::string> added;
+        std::int32_t count;
+    } cases[] = {
+        {"flush in Additem without ErrorTrap", false, {kLargeNumber, kLargeNumber}, {"none", "none"}, 2},
+        {"flush in Additem with ErrorTrap", true, {kLargeNumber, kLargeNumber}, {"none", full}, 1},
+        {"flush in CloseFile without ErrorTrap", false, {"0001"}, {"none"}, 1},
+        {"flush in CloseFile with ErrorTrap", true, {"0001"}, {"none"}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ctl->SegCount("0");
+        trap(c.trapped);
         open("/dev/full");
-        EXPECT_FALSE(add_st().raised);  // only buffered
-        Outcome closed = attempt([&] { ctl->CloseFile(); });
-        EXPECT_EQ(closed.number, vbErrDiskFull);
-        EXPECT_EQ(closed.message, "Disk full: writing /dev/full");
+        std::vector<std::string> added;
+        for (const std::string& number : c.numbers) added.push_back(vireo_fault::describe(add_st(number)));
+        EXPECT_EQ(added, c.added);
+        EXPECT_EQ(count(), c.count);
+        EXPECT_EQ(vireo_fault::describe(attempt([&] { ctl->CloseFile(); })), full);
+        EXPECT_EQ(vireo_fault::describe(attempt([&] { ctl->CloseFile(); })), "none");
     }
 }
 
@@ -146,36 +137,30 @@ TEST_F(WriteFault, RenamedWhileOpenIsNotALoss) {
 
 // Privacy: a file the control creates is its owner's alone whatever the umask;
 // an existing file that OpenFile empties keeps the mode its owner gave it.
-TEST_F(WriteFault, NewFilesAreOwnerOnlyUnderEveryUmask) {
-    for (mode_t mask : {0000, 0022, 0077, 0277}) {
-        SCOPED_TRACE(mask);
-        std::string path = vireo_test::temp_path();
-        mode_t old = ::umask(mask);
+TEST_F(WriteFault, NewFilesAreOwnerOnlyAndEmptiedFilesKeepTheirMode) {
+    const struct {
+        bool existing;
+        mode_t mode;  // an existing file's, else the umask
+        mode_t expected;
+    } cases[] = {{false, 0000, 0600}, {false, 0022, 0600}, {false, 0077, 0600}, {false, 0277, 0600},
+                 {true, 0600, 0600},  {true, 0640, 0640},  {true, 0644, 0644},  {true, 0660, 0660},
+                 {true, 0604, 0604}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << (c.existing ? "existing file of mode " : "new file under umask ")
+                                          << std::oct << c.mode);
+        const std::string path = vireo_test::temp_path();
+        if (c.existing) {
+            std::ofstream(path) << "old claims";
+            ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
+        }
+        const mode_t old = ::umask(c.existing ? 0022 : c.mode);
         ctl->OpenFile(path);
         ::umask(old);
         add_st();
         ctl->CloseFile();
         struct stat st;
         ASSERT_EQ(::stat(path.c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, 0600u);
-        EXPECT_EQ(vireo_test::read_file(path), "ST*837*0001~");
-    }
-}
-
-TEST_F(WriteFault, ExistingFileKeepsItsModeWhenEmptied) {
-    for (mode_t mode : {0600, 0640, 0644, 0660, 0604}) {
-        SCOPED_TRACE(mode);
-        std::string path = vireo_test::temp_path();
-        {
-            std::ofstream(path) << "old claims";
-        }
-        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
-        ctl->OpenFile(path);
-        add_st();
-        ctl->CloseFile();
-        struct stat st;
-        ASSERT_EQ(::stat(path.c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, mode);
+        EXPECT_EQ(st.st_mode & 07777, c.expected);
         EXPECT_EQ(vireo_test::read_file(path), "ST*837*0001~");
     }
 }

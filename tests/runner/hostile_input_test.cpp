@@ -138,20 +138,6 @@ INSTANTIATE_TEST_SUITE_P(
                 {"step 2: error 6"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The same script without --strict writes the value as it is: the control's
-// documented behaviour, byte for byte.
-TEST(HostileInputDefault, DelimitersInsideValuesAreWrittenUnchanged) {
-    const std::string path = vireo_test::temp_path();
-    vireo_runner::RunOptions options;
-    options.output = path;
-    std::ostringstream err;
-    const auto r = vireo_runner::run_script(
-        script(R"({"L2010AA_NM1_00_BillPROVName": {"m01_EntityIdentCode": "85", "m03_BillPROVLastorOrgalName": "O*BRIEN"}})"),
-        options, err);
-    EXPECT_EQ(r.exit_status, 0) << err.str();
-    EXPECT_EQ(read_file(path), "NM1*85**O*BRIEN~");
-}
-
 // Memory for a huge value stays within a fixed multiple of it, in every form
 // of script, alone in its step or followed by another field: the value is in
 // the script's window, in its field and in the segment written, and nowhere

@@ -54,29 +54,11 @@ int run_command(const std::string& command) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST(Runner, UnusableOutputIsReportedBeforeAnyStep) {
-    const std::string dir = temp_path(".dir");
-    fs::create_directories(dir);
-    struct Case {
-        std::string output;
-        std::string message;
-    } cases[] = {
-        {dir + "/missing/out.837", "cannot create a file in"},
-        {dir, "is a directory"},
-    };
-    for (const auto& c : cases) {
-        std::ostringstream err;
-        RunOptions options;
-        options.output = c.output;
-        EXPECT_EQ(vireo_runner::run_script(script(kSt), options, err).exit_status, 1);
-        EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
-    }
-}
-
+// An output that cannot be written is reported before any step, in one line.
 // Names from outside (the script's, OUTPUT from -o or from the script) reach a
 // terminal through messages: a name with control characters or bytes that are
 // not UTF-8 is shown quoted with them escaped, as values are.
-TEST(Runner, NamesInMessagesCannotControlTheTerminal) {
+TEST(Runner, UnusableOutputsAndBadNamesAreReportedInOneSafeLine) {
     const std::string dir = temp_path(".dir");
     fs::create_directories(dir);
     struct Case {
@@ -86,6 +68,8 @@ TEST(Runner, NamesInMessagesCannotControlTheTerminal) {
         std::string script;
         std::string message;  // a part of the message
     } cases[] = {
+        {"missing_folder", "<script>", dir + "/missing/out.837", script(kSt), "cannot create a file in"},
+        {"folder", "<script>", dir, script(kSt), "is a directory"},
         {"script_name", "claims\a\x1b[31m.json", dir + "/out.837", script(R"({"set": {"Annotation": 1}})"),
          "\"claims\\u0007\\u001b[31m.json\":1:35: step 1: Annotation takes true or false"},
         {"output_option", "<script>", dir + "/\x1b]0;x\x07\x9b/out.837", script(kSt),
@@ -169,6 +153,10 @@ INSTANTIATE_TEST_SUITE_P(
         Written{"CodeText", nm1("\"85\""), "NM1*85**ACME~"},
         Written{"MemberNameAnyCase", nm1("\"VAL_85_BILLPROV_98_127\""), "NM1*85**ACME~"},
         Written{"EmptyCode", nm1("\"\""), "NM1***ACME~"},
+        // Without --strict a delimiter inside a value is written as it is (HostileInput: with it).
+        Written{"DelimiterInsideAValue",
+                R"({"L2010AA_NM1_00_BillPROVName": {"m01_EntityIdentCode": "85", "m03_BillPROVLastorOrgalName": "O*BRIEN"}})",
+                "NM1*85**O*BRIEN~"},
         Written{"Settings",
                 R"({"set": {"DataElementSeparator": "|", "SegmentTerminator": "!", "NewLine": "LfCr_ToSegEnd"}}, )" + kSt +
                     R"(, {"set": {"NewLine": 1}}, )" + kSt + R"(, {"set": {"NewLine": 0}}, )" + kSt,
@@ -228,12 +216,8 @@ TEST(Runner, SchemaDescribesEverySlotAndCodeList) {
     EXPECT_EQ(consts, (std::vector<std::string>{"85", "val_85_BillPROV_98_127"}));
     EXPECT_EQ(choices[2]["type"], "integer");
     EXPECT_EQ(schema["$defs"]["codelists"].size(), prjVireo::catalogue::codelists().size());
-}
-
-// Text that is not a number is the control's to judge (passed over, or an
-// error under ErrorTrap), so the schema must not refuse any string.
-TEST(Runner, SchemaTakesAnyTextForSegCount) {
-    const auto schema = vireo_runner::script_schema();
+    // Text that is not a number is the control's to judge (passed over, or an
+    // error under ErrorTrap), so the schema must not refuse any string.
     const auto& seg_count = schema["$defs"]["settings"]["properties"]["SegCount"];
     std::vector<std::string> keys;
     for (const auto& [key, value] : seg_count.items()) keys.push_back(key);

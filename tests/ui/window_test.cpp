@@ -1,4 +1,4 @@
-// The desktop windows on a private X server: every control's kind, caption,
+// The desktop windows on an X server: every control's kind, caption,
 // place and size, the keyboard order, what the buttons do, and a screenshot
 // of each window (written to the test directory, path printed).
 // GoogleTest comes before the X11 headers, whose macros (None, Bool) it would trip on.
@@ -13,11 +13,6 @@
 #include <FL/Fl_Tabs.H>
 #include <FL/x.H>
 #include <png.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <algorithm>
@@ -30,8 +25,6 @@
 #include "vireo/control/vireo.h"
 #include "vireo/ui/windows.h"
 
-extern char** environ;
-
 // The font library keeps its font caches until the process ends; under the
 // leak checker that is not a leak of ours.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
@@ -40,102 +33,20 @@ using namespace vireo_ui;
 
 namespace {
 
-std::string find_in_path(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
-    std::size_t start = 0;
-    while (start <= dirs.size()) {
-        std::size_t end = dirs.find(':', start);
-        if (end == std::string::npos) end = dirs.size();
-        const std::string candidate = dirs.substr(start, end - start) + "/" + program;
-        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-        start = end + 1;
-    }
-    return "";
-}
-
-// An X server of this test process only. Display numbers are tried one after
-// the other: the server takes a display by creating its lock file, so two
-// tests starting at once never share one. With -terminate the server ends as
-// soon as its last client goes, so it does not outlive a test that crashed.
-class PrivateXServer {
-public:
-    // Empty on success, else why no server runs.
-    std::string start() {
-        if (find_in_path("xvfb-run").empty()) return "xvfb-run is not installed";
-        const std::string xvfb = find_in_path("Xvfb");
-        if (xvfb.empty()) return "Xvfb is not installed";
-        for (int display = 90 + ::getpid() % 200, tries = 0; tries < 100; ++display, ++tries) {
-            if (start_on(xvfb, display)) {
-                ::setenv("DISPLAY", (":" + std::to_string(display)).c_str(), 1);
-                return "";
-            }
-        }
-        return "Xvfb found no free display";
-    }
-    ~PrivateXServer() { stop(); }
-
-private:
-    // Starts Xvfb on `display` and waits until it accepts clients; false when
-    // the display is taken (the server then exits at once).
-    bool start_on(const std::string& xvfb, int display) {
-        int fds[2];
-        if (::pipe(fds) != 0) return false;
-        std::vector<std::string> args = {xvfb,       ":" + std::to_string(display), "-displayfd", std::to_string(fds[1]),
-                                         "-screen",  "0", "1024x768x24", "-nolisten", "tcp", "-terminate"};
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        const int err = posix_spawn(&pid_, xvfb.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[1]);
-        std::string ready;
-        char c;
-        while (err == 0 && ::read(fds[0], &c, 1) == 1 && c != '\n') ready += c;
-        ::close(fds[0]);
-        if (err != 0) {
-            pid_ = 0;
-            return false;
-        }
-        if (ready == std::to_string(display)) return true;
-        stop();
-        return false;
-    }
-    void stop() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-            pid_ = 0;
-        }
-    }
-
-    pid_t pid_ = 0;
-};
-
-PrivateXServer* g_server = nullptr;
-std::string g_no_display;
-
+// CTest runs these tests under xvfb-run, which gives each one an X server of
+// its own; run by hand, they need a display (DISPLAY) in the same way.
 class Windows : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        g_server = new PrivateXServer;
-        g_no_display = g_server->start();
-        if (!g_no_display.empty()) return;
+        if (!std::getenv("DISPLAY")) return;
         fl_open_display();
         install();
     }
     static void TearDownTestSuite() {
         if (fl_display) fl_close_display();
-        delete g_server;
-        g_server = nullptr;
     }
     void SetUp() override {
-        if (g_no_display.rfind("xvfb-run", 0) == 0) GTEST_SKIP() << g_no_display;
-        ASSERT_EQ(g_no_display, "");
+        ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "no X display: run the tests under xvfb-run -a, as CTest does";
         vireo_test::reset_writer_state();
     }
     void TearDown() override { vireo_test::reset_writer_state(); }
