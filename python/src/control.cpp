@@ -237,6 +237,19 @@ PyObject* get_auto_bookkeeping(PyObject* self, void*) {
     if (!translate([&] { on = c->control->AutoBookkeeping(); })) return nullptr;
     return PyBool_FromLong(on);
 }
+// Switching off writes the segments held for HL04, whose BeforeAdd handlers may run.
+bool put_auto_bookkeeping(ControlWrapper* c, bool on) {
+    DeferredError error;
+    WriteCall call(c->apartment.get(), true);
+    try {
+        c->control->AutoBookkeeping(on);
+    } catch (...) {
+        error.capture();
+    }
+    PyObject* result = call.finish(error);
+    Py_XDECREF(result);
+    return result != nullptr;
+}
 int set_auto_bookkeeping(PyObject* self, PyObject* value, void*) {
     ControlWrapper* c = as_control(self);
     if (!owned(c)) return -1;
@@ -244,7 +257,7 @@ int set_auto_bookkeeping(PyObject* self, PyObject* value, void*) {
         PyErr_SetString(PyExc_TypeError, "AutoBookkeeping takes a bool");
         return -1;
     }
-    return translate([&] { c->control->AutoBookkeeping(value == Py_True); }) ? 0 : -1;
+    return put_auto_bookkeeping(c, value == Py_True) ? 0 : -1;
 }
 
 PyObject* get_before_add(PyObject* self, void*) {
@@ -520,8 +533,8 @@ PyObject* control_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
             }
             c->control->ErrorTrap(error_trap ? -1 : 0);
             c->control->StrictValues(strict_values != 0);
-            c->control->AutoBookkeeping(auto_bookkeeping != 0);
-        })) {
+        }) ||
+        !put_auto_bookkeeping(c, auto_bookkeeping != 0)) {
         Py_DECREF(self);
         return nullptr;
     }
