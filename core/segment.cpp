@@ -733,9 +733,8 @@ void refuse_delimiters(const SegmentObject& obj, const WriterState& ws) {
 namespace {
 
 // Tells a segment watcher that a segment begins, and at the end of Additem,
-// however it ends, what was written of it.
-// `reached`, when given, is set once the segment is written (automatic
-// bookkeeping counts only what reached the file).
+// however it ends, what was written of it. `reached`, when given, is set once
+// the segment is written: automatic bookkeeping counts only what reached the file.
 class WatchScope {
 public:
     WatchScope(SegmentWatcher* watcher, const SegmentObject& object, bool* reached)
