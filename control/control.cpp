@@ -1,9 +1,11 @@
 #include "vireo/control/control.h"
 
+#include <exception>
 #include <utility>
 
 #include "vireo/control/members.h"
 
+#include "vireo/core/bookkeeping.h"
 #include "vireo/core/errors.h"
 #include "vireo/core/output_files.h"
 #include "vireo/core/segment.h"
@@ -124,6 +126,9 @@ void basic_vireo::Annotation(std::int16_t value) { state("Annotation").annotatio
 bool basic_vireo::StrictValues() const { return state("StrictValues").strict_values; }
 void basic_vireo::StrictValues(bool on) { state("StrictValues").strict_values = on; }
 
+bool basic_vireo::AutoBookkeeping() const { return state("AutoBookkeeping").bookkeeper != nullptr; }
+void basic_vireo::AutoBookkeeping(bool on) { set_auto_bookkeeping(state("AutoBookkeeping"), on); }
+
 // ---- methods ----
 
 void basic_vireo::OpenFile() {
@@ -133,6 +138,8 @@ void basic_vireo::OpenFile() {
 
 void basic_vireo::OpenFile(std::string& FilePath) {
     WriterState& ws = state("OpenFile");
+    // Segments held for HL04 belong to the file open now.
+    release_bookkeeping(ws);
     guarded([&] {
         if (FilePath.empty()) FilePath = ws.file_name;
     });
@@ -148,8 +155,17 @@ void basic_vireo::OpenFile(const std::string& FilePath) {
 
 void basic_vireo::CloseFile() {
     WriterState& ws = state("CloseFile");
+    // Segments held for HL04 are written before the file closes; the file
+    // closes even when one of them fails, whose error follows.
+    std::exception_ptr held_error;
+    try {
+        release_bookkeeping(ws);
+    } catch (...) {
+        held_error = std::current_exception();
+    }
     if (ws.watcher && files::find(ws.file_number)) ws.watcher->file_closing();
     files::close(ws.file_number);
+    if (held_error) std::rethrow_exception(held_error);
 }
 
 std::string basic_vireo::Date_to_CCYYMMDD(std::chrono::year_month_day inDate) const {

@@ -84,6 +84,17 @@ public:
     bool StrictValues() const;
     void StrictValues(bool on);
 
+    // Automatic bookkeeping, a C++ switch like StrictValues (off by default;
+    // per thread; not persisted): when on, Additem fills the empty HL01, HL02,
+    // HL04, LX01, SE02, GE01, GE02, IEA01 and IEA02 and sets SegCount to 0
+    // before ST, leaving every value the host set alone; the filled values are
+    // emptied again after each Additem. An HL with an empty HL04 is held, with
+    // the segments after it, until the next HL (or an envelope segment,
+    // CloseFile, OpenFile or switching off) shows whether a child level
+    // follows. See core/bookkeeping.h.
+    bool AutoBookkeeping() const;
+    void AutoBookkeeping(bool on);
+
     // Persistence through the container's property bag.
     void ReadProperties(PropertyBag& bag);
     void WriteProperties(PropertyBag& bag) const;

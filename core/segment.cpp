@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 
+#include "vireo/core/bookkeeping.h"
 #include "vireo/core/compiled_assembly.h"
 #include "vireo/core/errors.h"
 #include "vireo/core/output_files.h"
@@ -732,10 +733,12 @@ void refuse_delimiters(const SegmentObject& obj, const WriterState& ws) {
 namespace {
 
 // Tells a segment watcher that a segment begins, and at the end of Additem,
-// however it ends, what was written of it.
+// however it ends, what was written of it. `reached`, when given, is set once
+// the segment is written: automatic bookkeeping counts only what reached the file.
 class WatchScope {
 public:
-    WatchScope(SegmentWatcher* watcher, const SegmentObject& object) : watcher_(watcher) {
+    WatchScope(SegmentWatcher* watcher, const SegmentObject& object, bool* reached)
+        : watcher_(watcher), reached_(reached) {
         if (watcher_) watcher_->segment_begun(object);
     }
     ~WatchScope() {
@@ -743,11 +746,15 @@ public:
     }
     WatchScope(const WatchScope&) = delete;
     WatchScope& operator=(const WatchScope&) = delete;
-    bool active() const { return watcher_ != nullptr; }
-    void written(std::string_view bytes) { written_ = bytes; }
+    bool active() const { return watcher_ != nullptr || reached_ != nullptr; }
+    void written(std::string_view bytes) {
+        written_ = bytes;
+        if (reached_) *reached_ = true;
+    }
 
 private:
     SegmentWatcher* watcher_;
+    bool* reached_;
     std::string_view written_;
 };
 
@@ -804,10 +811,25 @@ void SegmentObject::Additem() {
     bool heard = false;
     SegmentWatcher* watcher = nullptr;
     if (BeforeAddEvent::any_connected()) [[unlikely]] {
+        // Automatic bookkeeping counts as a connection while it is on.
+        if (ws.bookkeeper) [[unlikely]] {
+            ws.bookkeeper->additem(ws, *this);
+            return;
+        }
         heard = anyone_listening();
         watcher = ws.watcher;
     }
     if (!heard && !watcher && desc_->compiled_body && add_compiled(ws)) return;
+    add_general(ws, heard, watcher, nullptr);
+}
+
+bool SegmentObject::add_reporting(WriterState& ws) {
+    bool reached = false;
+    add_general(ws, anyone_listening(), ws.watcher, &reached);
+    return reached;
+}
+
+void SegmentObject::add_general(WriterState& ws, bool heard, SegmentWatcher* watcher, bool* reached) {
     const bool trap = ws.trapping();
     // Strict values are checked before anything happens, and the refusal
     // reaches the host whatever ErrorTrap says: passing it over would write
@@ -842,7 +864,7 @@ void SegmentObject::Additem() {
     }
 
     // From here on the fields are the ones the segment is assembled from.
-    WatchScope watch(watcher, *this);
+    WatchScope watch(watcher, *this, reached);
 
     EmissionScratch& scratch = emission_scratch();
     const char separator = ws.element_separator.ansi();
@@ -855,7 +877,8 @@ void SegmentObject::Additem() {
     // so that separator takes the announced path). A count that cannot rise and
     // a missing file take the announced path too, which reports them.
     files::OutputFile* direct_file = nullptr;
-    if (separator != '?' && ws.segment_count != std::numeric_limits<std::int32_t>::max() && !heard && !watcher) {
+    if (separator != '?' && ws.segment_count != std::numeric_limits<std::int32_t>::max() && !heard &&
+        !watch.active()) {
         direct_file = files::find(ws.file_number);
     }
     if (direct_file) {

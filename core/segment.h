@@ -255,6 +255,12 @@ private:
     bool listening() const { return BeforeAddEvent::any_connected() && anyone_listening(); }
     bool anyone_listening() const;
     bool add_compiled(WriterState& ws);
+    // The general path of Additem. `reached`, when given, is set when the
+    // segment reaches the file (the path then always shows its bytes).
+    void add_general(WriterState& ws, bool heard, SegmentWatcher* watcher, bool* reached);
+    // The general path for automatic bookkeeping: whether the segment reached the file.
+    friend class Bookkeeper;
+    bool add_reporting(WriterState& ws);
     void raise_before_add(std::string& value, std::int32_t& count, std::int16_t& cancel);
 
     const SegmentClassDescriptor* desc_;

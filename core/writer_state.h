@@ -9,6 +9,12 @@
 namespace prjVireo {
 
 class SegmentWatcher;
+class Bookkeeper;
+
+// Ends a Bookkeeper (core/bookkeeping.h), which this header need not show.
+struct BookkeeperDelete {
+    void operator()(Bookkeeper* bookkeeper) const noexcept;
+};
 
 // What follows each segment: nothing, LF or CR LF. Any other value writes nothing.
 enum class NewLineValues : std::int32_t {
@@ -79,6 +85,9 @@ struct WriterState {
     std::unique_ptr<AboutBox> about_box;
     // Sees every segment written on this thread (a guide checker), or nullptr.
     SegmentWatcher* watcher = nullptr;
+    // Automatic bookkeeping (a C++ switch, off by default, not persisted):
+    // present while it is on. See core/bookkeeping.h.
+    std::unique_ptr<Bookkeeper, BookkeeperDelete> bookkeeper;
 
     bool trapping() const { return error_trap != 0; }
 };

@@ -262,7 +262,8 @@ void write_control(std::ostream& out, const prjVireo::catalogue::Catalogue& cata
     out << "class Vireo:\n";
     out << "    " << docstring("The claim-writer control. Use it on the thread that created it.") << "\n";
     out << "    def __init__(self, saved: Union[str, os.PathLike[str], None] = None, *, error_trap: bool = True,\n"
-           "                 strict_values: bool = False, read_properties: bool = True) -> None: ...\n";
+           "                 strict_values: bool = False, read_properties: bool = True,\n"
+           "                 auto_bookkeeping: bool = False) -> None: ...\n";
     for (const auto& p : prjVireo::members::kProperties) {
         if (!prjVireo::members::belongs(p, catalogue)) continue;
         out << "    @property\n";
@@ -274,6 +275,9 @@ void write_control(std::ostream& out, const prjVireo::catalogue::Catalogue& cata
     out << "    @property\n    def StrictValues(self) -> bool:\n"
            "        \"\"\"True: Additem refuses a value holding one of the three delimiters (error 5).\"\"\"\n"
            "    @StrictValues.setter\n    def StrictValues(self, value: bool) -> None: ...\n";
+    out << "    @property\n    def AutoBookkeeping(self) -> bool:\n"
+           "        \"\"\"True: Additem fills the empty HL01, HL02, HL04, LX01, SE02, GE01, GE02, IEA01, IEA02.\"\"\"\n"
+           "    @AutoBookkeeping.setter\n    def AutoBookkeeping(self, value: bool) -> None: ...\n";
     out << "    @property\n    def BeforeAdd(self) -> Event:\n"
            "        \"\"\"Raised before every segment of every segment object the control holds.\"\"\"\n";
     out << "    def OpenFile(self, FilePath: Union[str, os.PathLike[str], None] = None) -> str:\n"

@@ -62,6 +62,7 @@ struct RunArgs {
     std::string output;
     bool trace = false;
     bool strict = false;
+    bool auto_bookkeeping = false;
     std::string check;  // "", "report" or "strict"
     bool quiet = false;
 };
@@ -131,6 +132,7 @@ int run(const RunArgs& args) {
     options.output = args.output;
     options.trace = args.trace;
     options.strict = args.strict;
+    options.auto_bookkeeping = args.auto_bookkeeping;
     options.script_name = args.script == "-" ? "<stdin>" : args.script;  // as vireo check names it
     remove_temporaries_on_signals();
     if (args.check == "report") options.check = vireo_runner::RunOptions::Check::Report;
@@ -187,6 +189,10 @@ Action define(CLI::App& command) {
                      "refuse a value that holds the data element separator, the component separator or the\n"
                      "segment terminator, naming the segment, field and character (by default such a value\n"
                      "is written unchanged, as the control always did)");
+    command.add_flag("--auto", args->auto_bookkeeping,
+                     "fill the empty HL01, HL02, HL04, LX01, SE02, GE01, GE02, IEA01 and IEA02 and set SegCount\n"
+                     "to 0 before ST, keeping every value the script sets (as a script's \"auto\": true does;\n"
+                     "for one step per line, which has no place for it)");
     command.add_flag("--trace", args->trace,
                      "write one JSON line per BeforeAdd ({\"step\", \"SegValue\", \"SegCount\"}) to standard error");
     command.add_flag("--check{report}", args->check,

@@ -230,6 +230,36 @@ int set_strict_values(PyObject* self, PyObject* value, void*) {
     return translate([&] { c->control->StrictValues(value == Py_True); }) ? 0 : -1;
 }
 
+PyObject* get_auto_bookkeeping(PyObject* self, void*) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return nullptr;
+    bool on = false;
+    if (!translate([&] { on = c->control->AutoBookkeeping(); })) return nullptr;
+    return PyBool_FromLong(on);
+}
+// Switching off writes the segments held for HL04, whose BeforeAdd handlers may run.
+bool put_auto_bookkeeping(ControlWrapper* c, bool on) {
+    DeferredError error;
+    WriteCall call(c->apartment.get(), true);
+    try {
+        c->control->AutoBookkeeping(on);
+    } catch (...) {
+        error.capture();
+    }
+    PyObject* result = call.finish(error);
+    Py_XDECREF(result);
+    return result != nullptr;
+}
+int set_auto_bookkeeping(PyObject* self, PyObject* value, void*) {
+    ControlWrapper* c = as_control(self);
+    if (!owned(c)) return -1;
+    if (!value || !PyBool_Check(value)) {
+        PyErr_SetString(PyExc_TypeError, "AutoBookkeeping takes a bool");
+        return -1;
+    }
+    return put_auto_bookkeeping(c, value == Py_True) ? 0 : -1;
+}
+
 PyObject* get_before_add(PyObject* self, void*) {
     ControlWrapper* c = as_control(self);
     return make_event(self, &c->before_add, c->apartment.get());
@@ -455,13 +485,15 @@ PyMethodDef control_methods[] = {
 // ---- life ----
 
 PyObject* control_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
-    static const char* keywords[] = {"saved", "error_trap", "strict_values", "read_properties", nullptr};
+    static const char* keywords[] = {"saved", "error_trap", "strict_values", "read_properties", "auto_bookkeeping",
+                                     nullptr};
     PyObject* saved = Py_None;
     int error_trap = 1;
     int strict_values = 0;
     int read_properties = 1;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O$ppp:Vireo", const_cast<char**>(keywords), &saved, &error_trap,
-                                     &strict_values, &read_properties)) {
+    int auto_bookkeeping = 0;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O$pppp:Vireo", const_cast<char**>(keywords), &saved,
+                                     &error_trap, &strict_values, &read_properties, &auto_bookkeeping)) {
         return nullptr;
     }
     std::string saved_path;
@@ -501,7 +533,8 @@ PyObject* control_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
             }
             c->control->ErrorTrap(error_trap ? -1 : 0);
             c->control->StrictValues(strict_values != 0);
-        })) {
+        }) ||
+        !put_auto_bookkeeping(c, auto_bookkeeping != 0)) {
         Py_DECREF(self);
         return nullptr;
     }
@@ -544,7 +577,7 @@ std::vector<std::string_view> control_names(PyObject* self) {
     }
     for (const auto& m : prjVireo::typelib::control_methods()) names.emplace_back(m.name);
     for (const auto& s : as_control(self)->catalogue->slots()) names.push_back(s.property);
-    for (const char* extra : {"BeforeAdd", "StrictValues", "ReadProperties", "WriteProperties", "open"}) {
+    for (const char* extra : {"BeforeAdd", "StrictValues", "AutoBookkeeping", "ReadProperties", "WriteProperties", "open"}) {
         names.emplace_back(extra);
     }
     return names;
@@ -628,6 +661,13 @@ bool bind_control_type(PyObject* module, const CatalogueDeclarations& catalogue)
                             "written unchanged, as the control always did (O*BRIEN becomes two elements). Per "
                             "thread, not persisted.",
                             nullptr});
+    parts.getset.push_back({"AutoBookkeeping", get_auto_bookkeeping, set_auto_bookkeeping,
+                            "True: Additem fills the empty HL01, HL02, HL04, LX01, SE02, GE01, GE02, IEA01 and "
+                            "IEA02 and sets SegCount to 0 before ST, keeping every value the host set, and empties "
+                            "what it filled afterwards. An HL whose HL04 is empty is held with the segments after "
+                            "it (their BeforeAdd comes later) until the next HL, an envelope segment, CloseFile or "
+                            "switching off shows whether a child level follows. Per thread, not persisted.",
+                            nullptr});
     parts.getset.push_back({"BeforeAdd", get_before_add, nullptr,
                             "The control's BeforeAdd: raised before every segment of every segment object it holds.",
                             nullptr});
@@ -649,7 +689,8 @@ bool bind_control_type(PyObject* module, const CatalogueDeclarations& catalogue)
         {Py_tp_setattro, reinterpret_cast<void*>(control_setattro)},
         {Py_tp_getattro, reinterpret_cast<void*>(control_getattro)},
         {Py_tp_doc, const_cast<char*>(
-                        "Vireo(saved=None, *, error_trap=True, strict_values=False, read_properties=True)\n\n"
+                        "Vireo(saved=None, *, error_trap=True, strict_values=False, read_properties=True, "
+                        "auto_bookkeeping=False)\n\n"
                         "The claim-writer control. A new control reads its saved properties: those of the saved "
                         "control file `saved`, or the defaults (\"*\", \":\", \"~\", no newline, no annotation); "
                         "read_properties=False leaves them as the thread has them (for a second control on the "
@@ -659,7 +700,7 @@ bool bind_control_type(PyObject* module, const CatalogueDeclarations& catalogue)
                         "would lose every segment without a word (error_trap=False is the control's own way). "
                         "StrictValues is off, as in C++, so that host code ported line by line writes the same "
                         "bytes; strict_values=True refuses a value holding a delimiter instead of writing it "
-                        "unchanged.\n\n"
+                        "unchanged. auto_bookkeeping=True sets AutoBookkeeping.\n\n"
                         "The writer state (file, delimiters, count) belongs to the thread: use a control only "
                         "on the thread that created it.")},
         {0, nullptr},

@@ -63,6 +63,20 @@ TEST(Examples, The5010HostWritesTheBytesOfItsScript) {
     EXPECT_EQ(read_file(from_host), bytes);
 }
 
+// The example that leaves the bookkeeping to the control writes the bytes of
+// the one that sets every value.
+TEST(Examples, AutoBookkeepingWritesTheBytesOfTheProfessionalClaims) {
+    std::string bytes[2];
+    const char* scripts[2] = {"/professional-claims.json", "/auto-bookkeeping.json"};
+    for (int i = 0; i < 2; ++i) {
+        const std::string out = temp_path();
+        const auto result = run_program({VIREO_BIN, "run", std::string(VIREO_EXAMPLES_DIR) + scripts[i], "-o", out});
+        ASSERT_EQ(result.status, 0) << result.err;
+        bytes[i] = read_file(out);
+    }
+    EXPECT_EQ(bytes[1], bytes[0]);
+}
+
 std::string validator_path() {
     const char* chosen = std::getenv("VIREO_VALIDATOR");
     return chosen ? chosen : VIREO_EXTERNAL_VALIDATOR;

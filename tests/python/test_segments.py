@@ -43,6 +43,27 @@ def test_strict_values_refuse_a_delimiter_inside_a_value(ctl, write):
     assert vireo.Vireo(strict_values=True).StrictValues is True
 
 
+def test_auto_bookkeeping_fills_what_the_host_left_empty(ctl, write):
+    assert ctl.AutoBookkeeping is False
+    ctl.AutoBookkeeping = True
+    st = ctl.L1_ST_00_TransSetHeader.set(m01_TransSetIdentCode=ST837, m02_TransSetControlNum="0001")
+    subscriber = ctl.L2000B_HL_00_SubscriberHILevel.set(m03_HILevelCode="22")
+    line = ctl.L2400_LX_00_SvcLine
+
+    def steps():
+        st.Additem()
+        ctl.L2000A_HL_00_BillPaytoPROVHILevel.set(m03_HILevelCode="20").Additem()
+        for additem in (subscriber.Additem, line.Additem, line.Additem, subscriber.Additem):
+            additem()
+        ctl.L2440_SE_00_TransSetTrailer.Additem()
+    assert write(steps) == b"ST*837*0001~HL*1**20*1~HL*2*1*22*0~LX*1~LX*2~HL*3*1*22*0~SE*7*0001~"
+    assert (line.m01_AssignedNum, subscriber.m01_HIIDNum, subscriber.m04_HIChildCode) == ("", "", None)
+    with pytest.raises(TypeError):
+        ctl.AutoBookkeeping = 1
+    assert vireo.Vireo(auto_bookkeeping=True).AutoBookkeeping is True
+    assert vireo.Vireo().AutoBookkeeping is False
+
+
 def test_text_is_utf8_in_python_and_windows_1252_in_the_file(ctl, write):
     n3 = ctl.L2010BA_N3_00_SubscriberAddress
     address = "12 RUE JOSÉ € 日"

@@ -127,6 +127,53 @@ TEST(OneStepPerLineExample, WritesTheSameBytesAsTheClassicForm) {
     EXPECT_EQ(a.output, b.output);
 }
 
+// The examples with every bookkeeping value left out (HL01, HL02, HL04, LX01,
+// SE01, SE02, GE01, GE02, IEA01, IEA02 and the SegCount steps) and "auto":
+// true: the same bytes, the same segment count, and the guide finds nothing.
+TEST(AutoBookkeepingExample, WritesTheBytesOfTheExampleThatSetsEveryValue) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> left_out = {
+        {"_HL_", {"m01_", "m02_", "m04_"}}, {"_LX_", {"m01_"}}, {"_SE_", {"m01_", "m02_"}},
+        {"_GE_", {"m01_", "m02_"}}, {"_IEA_", {"m01_", "m02_"}}};
+    for (const char* example : {"professional-claims.json", "professional-claims-5010.json"}) {
+        const std::string text = read_file(std::string(VIREO_EXAMPLES_DIR) + "/" + example);
+        auto script = nlohmann::ordered_json::parse(text);
+        nlohmann::ordered_json steps = nlohmann::ordered_json::array();
+        int emptied = 0;
+        for (auto step : script["steps"]) {
+            if (step.contains("set") && step["set"].contains("SegCount")) continue;
+            for (auto& [property, fields] : step.items()) {
+                for (const auto& [segment, prefixes] : left_out) {
+                    if (property.find(segment) == std::string::npos) continue;
+                    for (const std::string& prefix : prefixes) {
+                        for (auto it = fields.begin(); it != fields.end();) {
+                            it = it.key().rfind(prefix, 0) == 0 ? (++emptied, fields.erase(it)) : std::next(it);
+                        }
+                    }
+                }
+            }
+            steps.push_back(step);
+        }
+        script["steps"] = steps;
+        nlohmann::ordered_json automatic_script = {{"auto", true}};  // before "steps"
+        for (const auto& [key, value] : script.items()) automatic_script[key] = value;
+        EXPECT_GT(emptied, 20) << example;
+
+        vireo_runner::RunOptions options;
+        options.check = vireo_runner::RunOptions::Check::Report;
+        std::ostringstream err;
+        options.output = temp_path();
+        const auto expected = vireo_runner::run_script(text, options, err);
+        const std::string expected_bytes = read_file(options.output);
+        options.output = temp_path();
+        const auto automatic = vireo_runner::run_script(automatic_script.dump(), options, err);
+        ASSERT_EQ(expected.exit_status, 0) << err.str();
+        ASSERT_EQ(automatic.exit_status, 0) << err.str();
+        EXPECT_EQ(read_file(options.output), expected_bytes) << example;
+        EXPECT_EQ(automatic.segments, expected.segments) << example;
+        EXPECT_EQ(automatic.check_errors + automatic.check_warnings, 0u) << err.str();
+    }
+}
+
 struct Misplaced {
     const char* name;
     std::string script;
@@ -172,7 +219,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "<script>:1:61: step 1: L1_ST_00.m02_TransSetControlNum is named twice in one object of fields; each "
                   "field is set once"},
         Misplaced{"ClassicMemberAfterSteps", "{\"steps\": [" + kSt + "],\n \"x\": 1}",
-                  "<script>:2:2: after step 1: unknown script member \"x\"; a script has \"output\", \"guide\" and \"steps\""},
+                  "<script>:2:2: after step 1: unknown script member \"x\"; a script has \"output\", \"guide\", "
+                  "\"auto\" and \"steps\""},
+        Misplaced{"AutoAfterSteps", "{\"steps\": [" + kSt + "],\n \"auto\": true}",
+                  "<script>:2:10: after step 1: \"auto\" must come before \"steps\""},
+        Misplaced{"AutoNotBoolean", "{\"auto\": 1, \"steps\": [" + kSt + "]}",
+                  "<script>:1:10: \"auto\" takes true or false, not an integer"},
         // A byte that only ends or separates values, where a step or a value
         // should begin, is refused where it stands, whatever follows it.
         Misplaced{"CommaAfterEveryLine", lines({kSt + ",", kSe + ","}),

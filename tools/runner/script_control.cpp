@@ -1,5 +1,6 @@
 #include "vireo/tools/runner/script_control.h"
 
+#include "vireo/core/bookkeeping.h"
 #include "vireo/core/output_files.h"
 #include "vireo/tools/runner/script_messages.h"
 
@@ -17,9 +18,31 @@ ScriptControl::ScriptControl(const RunOptions& options, const catalogue::Catalog
     control_.SegCount("0");
     strict_before_ = control_.StrictValues();
     control_.StrictValues(options.strict);
+    auto_before_ = control_.AutoBookkeeping();
+    if (options.auto_bookkeeping) auto_bookkeeping(true);
 }
 
-ScriptControl::~ScriptControl() { control_.StrictValues(strict_before_); }
+ScriptControl::~ScriptControl() {
+    control_.StrictValues(strict_before_);
+    // The run closed its output, which wrote whatever was held; anything
+    // still held now belongs to a run that failed and writes nothing.
+    try {
+        control_.AutoBookkeeping(auto_before_);
+    } catch (...) {
+    }
+}
+
+void ScriptControl::auto_bookkeeping(bool on) {
+    control_.AutoBookkeeping(on);
+    if (const Bookkeeper* b = writer_state().bookkeeper.get()) bookkept_before_ = b->written();
+}
+
+std::uint64_t ScriptControl::segments_written() const {
+    // Bookkeeping holds the segments of an HL and writes them with a later
+    // step: it counts what reached the file itself.
+    if (const Bookkeeper* b = writer_state().bookkeeper.get()) return segments_written_ + b->written() - bookkept_before_;
+    return segments_written_;
+}
 
 SegmentObject* ScriptControl::fetch(std::size_t slot) {
     SegmentObject* object = control_.member(slot).get();
@@ -28,6 +51,7 @@ SegmentObject* ScriptControl::fetch(std::size_t slot) {
 }
 
 void ScriptControl::additem(std::size_t slot) {
+    if (writer_state().bookkeeper) return segment(slot).Additem();
     const std::uint64_t before = output_size();
     segment(slot).Additem();
     if (output_size() != before) ++segments_written_;

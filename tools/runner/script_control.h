@@ -19,7 +19,8 @@ class ScriptControl {
 public:
     // A control just placed on a form: delimiters, NewLine, Annotation and
     // ErrorTrap as an empty property bag leaves them, SegCount 0, and
-    // StrictValues as the options say until the control is gone.
+    // StrictValues and AutoBookkeeping as the options say until the control
+    // is gone.
     ScriptControl(const RunOptions& options, const prjVireo::catalogue::Catalogue& catalogue);
     ~ScriptControl();
     ScriptControl(const ScriptControl&) = delete;
@@ -42,7 +43,10 @@ public:
     // Additem, counting the segment when it reached the output: an Additem
     // that wrote nothing (passed over under ErrorTrap false) is not a segment.
     void additem(std::size_t slot);
-    std::uint64_t segments_written() const { return segments_written_; }
+    std::uint64_t segments_written() const;
+
+    // AutoBookkeeping of the control; off again when the control is gone.
+    void auto_bookkeeping(bool on);
 
     // Calls a method of the control by name, as late binding does.
     void call(std::string_view method);
@@ -72,6 +76,9 @@ private:
     std::vector<prjVireo::SegmentObject*> segments_;
     std::uint64_t segments_written_ = 0;
     bool strict_before_ = false;
+    bool auto_before_ = false;
+    // Segments written by automatic bookkeeping before it was switched on here.
+    std::uint64_t bookkept_before_ = 0;
 };
 
 }  // namespace vireo_runner

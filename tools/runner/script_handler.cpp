@@ -43,6 +43,7 @@ void ScriptHandler::make_parts(const catalogue::Catalogue& catalogue) {
     output_ = &parts_->output;
     rows_ = &parts_->rows;
     if (!output_named_.empty()) output_->named_by_script(output_named_);
+    if (auto_named_) control_->auto_bookkeeping(true);
     if (options_.trace) {
         control_->control().BeforeAdd.connect([this](std::string& value, std::int32_t& count, std::int16_t&) {
             nlohmann::ordered_json line = {{"step", step_}, {"SegValue", value}, {"SegCount", count}};
@@ -290,6 +291,8 @@ void ScriptHandler::on_key(std::string_view k) {
                 expect_ = Expect::Output;
             } else if (k == "guide") {
                 expect_ = Expect::Guide;
+            } else if (k == "auto") {
+                expect_ = Expect::Auto;
             } else if (k == "steps") {
                 expect_ = Expect::StepList;
             } else if (k == "$schema") {
@@ -298,8 +301,8 @@ void ScriptHandler::on_key(std::string_view k) {
                 expect_ = Expect::Comment;
             } else {
                 throw RunError("unknown script member " + quoted_excerpt(k) +
-                               did_you_mean(k, {"output", "guide", "steps", "$schema"}) +
-                               "; a script has \"output\", \"guide\" and \"steps\"");
+                               did_you_mean(k, {"output", "guide", "auto", "steps", "$schema"}) +
+                               "; a script has \"output\", \"guide\", \"auto\" and \"steps\"");
             }
             return;
         case Frame::Step: {
@@ -383,6 +386,7 @@ std::string ScriptHandler::what_expected(Expect e) const {
         case Expect::Root: return "a script is a JSON object";
         case Expect::Output: return "\"output\" takes a file name string";
         case Expect::Guide: return "\"guide\" takes a guide id string (" + guide::known_guides() + ")";
+        case Expect::Auto: return "\"auto\" takes true or false";
         case Expect::SchemaLink: return "\"$schema\" takes a string";
         case Expect::StepList: return "\"steps\" takes an array of steps";
         case Expect::Segment:
@@ -431,6 +435,13 @@ void ScriptHandler::on_scalar(const Scalar& v) {
             if (v.type != Scalar::String) throw wrong();
             if (steps_seen_) throw RunError("\"guide\" must come before \"steps\"");
             choose_guide(v.text);
+            return;
+        case Expect::Auto:
+            if (v.type != Scalar::Boolean) throw wrong();
+            if (steps_seen_) throw RunError("\"auto\" must come before \"steps\"");
+            // The command line's --auto stays on whatever the script says.
+            auto_named_ = v.boolean || options_.auto_bookkeeping;
+            control_->auto_bookkeeping(auto_named_);
             return;
         case Expect::ClearName:
         case Expect::AdditemName:

@@ -75,6 +75,7 @@ private:
         Nothing,      // a key comes next
         Output,       // "output"
         Guide,        // "guide"
+        Auto,         // "auto"
         SchemaLink,   // "$schema"
         StepList,     // "steps"
         Comment,      // "#": anything, ignored
@@ -136,6 +137,7 @@ private:
     RunOutput* output_ = nullptr;
     RowForm* rows_ = nullptr;
     std::string output_named_;  // the script's "output", kept when the parts are made again
+    bool auto_named_ = false;   // the script's "auto": true, kept likewise
 
     std::vector<Frame> frames_;
     Expect expect_ = Expect::Root;

@@ -64,6 +64,10 @@ struct RunOptions {
     // Strict values: a value holding one of the delimiters fails the run
     // instead of being written unchanged.
     bool strict = false;
+    // Automatic bookkeeping from the first step on (`--auto`; a script's
+    // "auto": true asks for it too): the control fills the control numbers,
+    // counts and HL links the steps leave empty.
+    bool auto_bookkeeping = false;
     // The script's own file, when it is one: an OUTPUT that is the same file,
     // by any name, is refused before anything is written.
     std::optional<prjVireo::files::FileIdentity> script_file;

@@ -182,6 +182,11 @@ ordered_json script_schema(const catalogue::Catalogue& catalogue) {
           {"output", {{"type", "string"}, {"description", "the file to write; -o on the command line wins"}}},
           {"guide", {{"enum", guide_ids}, {"description", "the guide the script writes (the default: 004010X098A1); "
                                                            "before \"steps\""}}},
+          {"auto",
+           {{"type", "boolean"},
+            {"description", "automatic bookkeeping: the empty HL01, HL02, HL04, LX01, SE02, GE01, GE02, IEA01 and "
+                            "IEA02 are filled and SegCount is set to 0 before ST; values the steps set are kept; "
+                            "before \"steps\""}}},
           {"steps",
            {{"type", "array"},
             {"items", {{"anyOf", ordered_json::array({{{"$ref", "#/$defs/step"}}, {{"$ref", "#/$defs/row"}}})}}}}}}},
