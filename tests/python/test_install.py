@@ -1,22 +1,15 @@
-"""pip builds a wheel of the module and installs it into a plain virtual
-environment, offline; a program outside the source tree imports it and writes
-a file, and pip knows the package (list, uninstall)."""
+"""The README's command, `pip install ./python`, installs the module into a
+plain virtual environment, offline; the example host, run from outside the
+source tree, writes the bytes of examples/host.cpp with it; pip knows the
+package (list, uninstall); and `pip wheel` builds a wheel that installs."""
 import os
 import subprocess
 import venv
 
 from conftest import SOURCE_DIR, built_file
 
-PROGRAM = """
-import vireo
-ctl = vireo.Vireo()
-with ctl.open("claims.837"):
-    ctl.L1_ST_00_TransSetHeader.set(m01_TransSetIdentCode="837", m02_TransSetControlNum="0001").Additem()
-print(vireo.__file__)
-"""
 
-
-def test_pip_wheel_and_install_into_a_plain_virtual_environment(tmp_path):
+def test_pip_install_and_wheel_in_a_plain_virtual_environment(tmp_path):
     build_dir = built_file("VIREO_BUILD_DIR")
     environment = tmp_path / "venv"
     venv.create(environment, with_pip=True)
@@ -25,22 +18,32 @@ def test_pip_wheel_and_install_into_a_plain_virtual_environment(tmp_path):
     env = {k: v for k, v in os.environ.items() if k != "PYTHONPATH"}
     env.update(PIP_NO_INDEX="1", PIP_DISABLE_PIP_VERSION_CHECK="1")
     pip = [python, "-m", "pip"]
-    wheels = tmp_path / "wheels"
-    built = subprocess.run([*pip, "wheel", "--no-deps", "-w", wheels, "--config-settings", f"build-dir={build_dir}",
-                            SOURCE_DIR / "python"], capture_output=True, text=True, env=env)
-    assert built.returncode == 0, built.stdout + built.stderr
-    [wheel] = list(wheels.glob("vireo-*.whl"))
-    installed = subprocess.run([*pip, "install", wheel], capture_output=True, text=True, env=env)
+    build = ["--config-settings", f"build-dir={build_dir}"]
+    installed = subprocess.run([*pip, "install", *build, SOURCE_DIR / "python"], capture_output=True, text=True,
+                               env=env)
     assert installed.returncode == 0, installed.stdout + installed.stderr
     listed = subprocess.run([*pip, "list"], capture_output=True, text=True, env=env, check=True).stdout
     assert f"vireo {__import__('vireo').__version__}" in " ".join(listed.split())
 
     work = tmp_path / "elsewhere"
     work.mkdir()
-    run = subprocess.run([python, "-c", PROGRAM], cwd=work, capture_output=True, text=True, env=env)
-    assert run.returncode == 0, run.stderr
-    assert run.stdout.strip().startswith(str(environment))
-    assert (work / "claims.837").read_bytes() == b"ST*837*0001~"
+    where = subprocess.run([python, "-c", "import vireo; print(vireo.__file__)"], cwd=work, capture_output=True,
+                           text=True, env=env)
+    assert where.returncode == 0 and where.stdout.startswith(str(environment)), where.stdout + where.stderr
+    example = subprocess.run([python, SOURCE_DIR / "examples" / "claims.py", "claims.837"], cwd=work,
+                             capture_output=True, text=True, env=env)
+    assert example.returncode == 0, example.stderr
+    subprocess.run([built_file("VIREO_EXAMPLE_HOST"), work / "host.837"], check=True, capture_output=True)
+    assert (work / "claims.837").read_bytes() == (work / "host.837").read_bytes()
+
+    wheels = tmp_path / "wheels"
+    built = subprocess.run([*pip, "wheel", "--no-deps", "-w", wheels, *build, SOURCE_DIR / "python"],
+                           capture_output=True, text=True, env=env)
+    assert built.returncode == 0, built.stdout + built.stderr
+    [wheel] = list(wheels.glob("vireo-*.whl"))
+    reinstalled = subprocess.run([*pip, "install", "--force-reinstall", wheel], capture_output=True, text=True,
+                                 env=env)
+    assert reinstalled.returncode == 0, reinstalled.stdout + reinstalled.stderr
 
     removed = subprocess.run([*pip, "uninstall", "-y", "vireo"], capture_output=True, text=True, env=env)
     assert removed.returncode == 0, removed.stderr
